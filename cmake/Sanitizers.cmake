@@ -1,0 +1,10 @@
+# STELA_SANITIZE applies to every target built after this point.
+if(STELA_SANITIZE)
+    if(STELA_SANITIZE MATCHES "thread" AND STELA_SANITIZE MATCHES "address")
+        message(FATAL_ERROR "ThreadSanitizer cannot be combined with AddressSanitizer")
+    endif()
+    message(STATUS "Sanitizers: ${STELA_SANITIZE}")
+    add_compile_options(-fsanitize=${STELA_SANITIZE} -fno-omit-frame-pointer
+                        -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=${STELA_SANITIZE})
+endif()
