@@ -1,0 +1,72 @@
+#include "serial/PortNames.h"
+
+#include <unistd.h>
+
+#include <limits.h>
+#include <cstdlib>
+
+namespace stela {
+
+std::string dosdevicesDirectory() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    std::string base;
+    if (xdg != nullptr && *xdg != '\0') {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        base = std::string(home != nullptr ? home : "") + "/.config";
+    }
+    return base + "/stela/dosdevices";
+}
+
+int comNumber(std::string_view port) {
+    if (port.size() < 4 || port.size() > 6) {
+        return 0;
+    }
+    auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; };
+    if (upper(port[0]) != 'C' || upper(port[1]) != 'O' || upper(port[2]) != 'M' || port[3] == '0') {
+        return 0;
+    }
+    int number = 0;
+    for (char c : port.substr(3)) {
+        if (c < '0' || c > '9') {
+            return 0;
+        }
+        number = number * 10 + (c - '0');
+    }
+    return number <= 255 ? number : 0;
+}
+
+std::string defaultDeviceForCom(int number) {
+    static const struct {
+        int first;
+        const char* prefix;
+    } ranges[] = {{1, "/dev/ttyS"}, {33, "/dev/ttyUSB"}, {65, "/dev/ttyACM"}};
+    for (const auto& range : ranges) {
+        if (number >= range.first && number < range.first + 32) {
+            return range.prefix + std::to_string(number - range.first);
+        }
+    }
+    return {};
+}
+
+std::string devicePathForPort(const std::string& port) {
+    if (!port.empty() && port[0] == '/') {
+        return port;
+    }
+    const int number = comNumber(port);
+    if (number == 0) {
+        return {};
+    }
+    const std::string dir = dosdevicesDirectory();
+    const std::string link = dir + "/com" + std::to_string(number);
+    char target[PATH_MAX];
+    const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+    if (n > 0) {
+        target[n] = '\0';
+        return target[0] == '/' ? std::string(target) : dir + "/" + target;
+    }
+    return defaultDeviceForCom(number);
+}
+
+}  // namespace stela

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace stela {
+
+// Port names are Windows-style ("COM1".."COM255"). On Linux a name resolves to
+// a device path: the override link "comN" in the dosdevices directory first,
+// then the fixed default map, and a name starting with '/' is a path already.
+
+// $XDG_CONFIG_HOME/stela/dosdevices, with ~/.config when XDG_CONFIG_HOME is unset
+// or empty.
+std::string dosdevicesDirectory();
+
+// 1..255 for "COM1".."COM255" (letters in any case, no leading zeros), else 0.
+int comNumber(std::string_view port);
+
+// COM1-32 -> /dev/ttyS0-31, COM33-64 -> /dev/ttyUSB0-31, COM65-96 -> /dev/ttyACM0-31;
+// "" for other numbers. Fixed ranges, so a name never changes meaning as
+// adapters come and go.
+std::string defaultDeviceForCom(int number);
+
+// The device path a port name stands for, or "" when it stands for none.
+// An override link is taken even when its target is missing, so that opening
+// reports the missing device rather than silently using the default.
+std::string devicePathForPort(const std::string& port);
+
+}  // namespace stela

@@ -1,0 +1,46 @@
+#include "tests/support/ScopedConfigHome.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+#include "serial/PortNames.h"
+
+namespace stela::test {
+
+ScopedConfigHome::ScopedConfigHome() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "stela-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    path_ = pattern;
+    if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
+        saved_ = old;
+        hadSaved_ = true;
+    }
+    setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
+}
+
+ScopedConfigHome::~ScopedConfigHome() {
+    if (hadSaved_) {
+        setenv("XDG_CONFIG_HOME", saved_.c_str(), 1);
+    } else {
+        unsetenv("XDG_CONFIG_HOME");
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void ScopedConfigHome::linkCom(int number, const std::string& target) const {
+    const std::filesystem::path dir = dosdevicesDirectory();
+    std::filesystem::create_directories(dir);
+    const auto link = dir / ("com" + std::to_string(number));
+    std::error_code ignored;
+    std::filesystem::remove(link, ignored);
+    std::filesystem::create_symlink(target, link);
+}
+
+}  // namespace stela::test
