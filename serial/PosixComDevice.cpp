@@ -345,7 +345,7 @@ int PosixComDevice::write(const char* data, int size, int& sent) {
     if (int error = waitUntilSent(deadline, pending)) {
         return error;
     }
-    if (accepted < size || pending > 0) {
+    if (pending > 0) {
         control(fd_, TCFLSH, TCOFLUSH);  // what missed the deadline must not leave later
     }
     sent = accepted - pending;
