@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "serial/EComPort.h"
+#include "tests/serial/Raised.h"
 #include "tests/serial/RecordingComDevice.h"
 
 namespace stela {
@@ -12,16 +13,7 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-// Runs `action` and returns the EComPort it raised (code 0 when none was).
-EComPort raised(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EComPort& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no EComPort raised";
-    return EComPort(0);
-}
+using test::raised;
 
 class ComPortTest : public ::testing::Test {
 protected:

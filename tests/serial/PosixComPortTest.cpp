@@ -12,21 +12,14 @@
 
 #include "serial/ComPort.h"
 #include "serial/EComPort.h"
+#include "tests/serial/Raised.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedConfigHome.h"
 
 namespace stela {
 namespace {
 
-EComPort raised(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EComPort& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no EComPort raised";
-    return EComPort(0);
-}
+using test::raised;
 
 termios2 lineOf(int fd) {
     termios2 t{};
