@@ -195,6 +195,9 @@ void PosixComDevice::close() {
     // Closing a tty waits (up to 30 s) for unsent output: a stalled line must not
     // hold the program.
     control(fd_, TCFLSH, TCOFLUSH);
+    // The exclusive flag belongs to the tty, not to this descriptor: left set, it
+    // would keep everyone but root out for as long as anyone else holds the line.
+    control(fd_, TIOCNXCL, 0);
     ::close(fd_);
     fd_ = -1;
 }

@@ -107,8 +107,15 @@ TEST_F(PosixComPortTest, WriteReturnsTheCountThatLeftAndNeverWaitsPastItsTimeout
     EXPECT_EQ(pty.receive(big.size(), 300).size(), std::size_t(sent));
 }
 
+int exclusive(int fd) {
+    int flag = -1;
+    EXPECT_EQ(ioctl(fd, TIOCGEXCL, &flag), 0);
+    return flag;
+}
+
 TEST_F(PosixComPortTest, HeldPortCannotBeOpenedTwice) {
     port.Open();
+    EXPECT_EQ(exclusive(pty.slaveFd()), 1);
     TComPort second;
     second.SetPort("COM7");
     const EComPort e = raised([&] { second.Open(); });
@@ -117,6 +124,7 @@ TEST_F(PosixComPortTest, HeldPortCannotBeOpenedTwice) {
     EXPECT_FALSE(second.Connected());
 
     port.Close();
+    EXPECT_EQ(exclusive(pty.slaveFd()), 0) << "others may open the line again";
     second.Open();
     EXPECT_TRUE(second.Connected());
 }
