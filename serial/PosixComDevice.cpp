@@ -162,14 +162,19 @@ int PosixComDevice::open(const std::string& port) {
     if (error == 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         error = errno == EWOULDBLOCK ? EBUSY : errno;
     }
+    bool exclusive = false;  // set by us, so ours to clear
     if (error == 0) {
         error = control(fd, TIOCEXCL, 0);
+        exclusive = error == 0;
     }
     if (error == 0) {
         makeRaw(t);
         error = control(fd, TCSETS2, &t);
     }
     if (error != 0) {
+        if (exclusive) {
+            control(fd, TIOCNXCL, 0);
+        }
         ::close(fd);
         return error;
     }
