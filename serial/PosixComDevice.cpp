@@ -302,8 +302,10 @@ std::int64_t PosixComDevice::wireMicros(std::int64_t bytes) const {
 }
 
 std::int64_t PosixComDevice::writeBoundMicros(int size) const {
-    const std::int64_t ms = std::int64_t(timeouts_.writeTotalMultiplier) * size +
-                            std::int64_t(timeouts_.writeTotalConstant);
+    // Capped (at some 35 years) so that the arithmetic below cannot overflow.
+    const std::int64_t ms = std::min<std::int64_t>(
+        std::int64_t(timeouts_.writeTotalMultiplier) * size + timeouts_.writeTotalConstant,
+        std::int64_t(1) << 40);
     // Without a write timeout the bytes still get a bound: their wire time and a second.
     return ms > 0 ? ms * 1000 : wireMicros(size) + 1000000;
 }

@@ -104,7 +104,7 @@ TEST_F(PosixComPortTest, WriteReturnsTheCountThatLeftAndNeverWaitsPastItsTimeout
     const int sent = port.WriteText(big);
     EXPECT_GT(sent, 0);
     EXPECT_LT(sent, int(big.size()));
-    EXPECT_EQ(pty.receive(big.size(), 300).size(), std::size_t(sent));
+    EXPECT_EQ(pty.receive(big.size(), 1000).size(), std::size_t(sent));
 }
 
 int exclusive(int fd) {
