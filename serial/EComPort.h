@@ -1,0 +1,53 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace stela {
+
+// The one exception of the serial layer: a code (1..23, see the constants), the
+// operating system's error number (-1 when the failure has none) and the message,
+// which is the code's text followed by " (win error code: N)" when there is a number.
+// Text and suffix pass through the translation lookup; N goes in afterwards.
+class EComPort : public std::runtime_error {
+public:
+    enum : int {
+        kOpenFailed = 1,
+        kWriteFailed = 2,
+        kReadFailed = 3,
+        kInvalidAsyncParameter = 4,
+        kPurgeFailed = 5,
+        kAsyncStatusFailed = 6,
+        kLineSettingsFailed = 7,
+        kTimeoutsFailed = 8,
+        kQueueSizesFailed = 9,
+        kStatusFailed = 10,
+        kModemStatusFailed = 11,
+        kEscapeFailed = 12,
+        kTransmitCharFailed = 13,
+        kSetWhileConnected = 14,
+        kEnumPortsFailed = 15,
+        kStoreFailed = 16,
+        kLoadFailed = 17,
+        kLinkRegistrationFailed = 18,
+        kLedStateRefused = 19,
+        kWaitWithMonitor = 20,
+        kWaitForEventFailed = 21,
+        kRxBufLinked = 22,
+        kRegistryError = 23,
+    };
+
+    explicit EComPort(int code, int systemCode = -1);
+
+    int Code() const { return code_; }
+    int SystemCode() const { return systemCode_; }
+
+    // The untranslated text of a code; "" for a number outside 1..23.
+    static const char* CodeText(int code);
+
+private:
+    int systemCode_;
+    int code_;
+};
+
+}  // namespace stela

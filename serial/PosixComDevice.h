@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+
+#include "serial/ComDevice.h"
+
+namespace stela {
+
+// A serial device on Linux through termios (the termios2 interface, so that speeds
+// without a B-constant, such as 14400 or 256000, work too).
+//
+// What Linux cannot do is refused by setLineParameters with EINVAL: 1.5 stop bits,
+// output DSR flow, DSR sensitivity, DTR handshake, RTS toggle, CTS output flow
+// without RTS handshake (and the reverse: Linux ties both to CRTSCTS), a parity
+// replacement character other than 0x00, equal XON and XOFF characters in use, and
+// a speed the driver does not take. Accepted without effect: the queue sizes, the
+// XON/XOFF limits, TxContinueOnXoff (Linux always keeps sending after its own
+// XOFF), the read timeouts (reads never wait), NUL discarding and the event
+// character (both handled above the device).
+class PosixComDevice final : public ComDevice {
+public:
+    PosixComDevice() = default;
+    ~PosixComDevice() override;
+    PosixComDevice(const PosixComDevice&) = delete;
+    PosixComDevice& operator=(const PosixComDevice&) = delete;
+
+    int open(const std::string& port) override;
+    void close() override;
+    bool isOpen() const override { return fd_ >= 0; }
+
+    int setQueueSizes(int inputSize, int outputSize) override;
+    int setLineParameters(const LineParameters& line) override;
+    int setTimeouts(const TimeoutValues& timeouts) override;
+
+    int purge(bool input, bool output) override;
+    int abortTransfers() override;
+    int read(char* buffer, int capacity, int& received) override;
+    int write(const char* data, int size, int& sent) override;
+
+    int modemLines(TComSignals& lines) override;
+    int lineErrors(TComErrors& errors) override;
+
+    // The open file descriptor, -1 when closed (for waiting on line events).
+    int fileDescriptor() const { return fd_; }
+
+private:
+    struct ErrorCounts {
+        std::uint32_t frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0;
+    };
+
+    std::int64_t wireMicros(std::int64_t bytes) const;
+    std::int64_t writeBoundMicros(int size) const;
+    int waitUntilSent(std::int64_t deadline, int& pending);
+
+    int fd_ = -1;
+    int baudRate_ = 9600;
+    int bitsPerByte_ = 10;
+    bool parityCheck_ = false;
+    TimeoutValues timeouts_;
+    ErrorCounts counts_;
+};
+
+}  // namespace stela
