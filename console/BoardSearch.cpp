@@ -14,7 +14,9 @@ bool identifiesSign(const std::string& reply) {
 
 }  // namespace
 
-void Console::Button36Click() { boardSearch(); }
+void Console::Button36Click() {
+    boardSearch();
+}
 
 void Console::boardSearch() {
     std::string found;

@@ -5,11 +5,16 @@
 
 #include "console/ConsoleView.h"
 #include "protocol/Clock.h"
+#include "protocol/Frames.h"
 #include "protocol/ReplyReader.h"
 
 namespace stela {
 
 class TCustomComPort;
+
+inline int halfAddress(int row, Half half) {
+    return half == Half::First ? firstHalfAddress(row) : secondHalfAddress(row);
+}
 
 // The workflows behind the main window's buttons. Each handler runs to the end
 // on the caller's thread; serial errors escape it (see runReported).

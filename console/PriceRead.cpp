@@ -56,7 +56,7 @@ void Console::priceRead() {
     const int steps = static_cast<int>(std::size(kReadSteps));
     for (int i = 0; i < steps; ++i) {
         const ReadStep& step = kReadSteps[i];
-        halfRead(addressChar(step.row, step.half));
+        halfRead(addressCharacter(halfAddress(step.row, step.half)));
         if (contentAccepted(reply_)) {
             const std::string shown = logText(reply_.substr(2, 2) + "." + reply_.substr(4, 2));
             view_.setReadbackText(step.row, step.half, shown);

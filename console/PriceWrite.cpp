@@ -1,5 +1,4 @@
 #include "console/Console.h"
-#include "console/PriceRows.h"
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
 #include "serial/ComPort.h"
@@ -19,14 +18,25 @@ struct WriteStep {
 };
 
 constexpr WriteStep kWriteSteps[] = {
-    {5, Half::First, "Запишу 0 панель:", 1},  {5, Half::Second, "Запишу 1 панель:", 2},
-    {4, Half::First, "Запишу 2 панель:", 3},  {4, Half::Second, "Запишу 3 панель:", 4},
-    {3, Half::First, "Запишу 4 панель:", 5},  {3, Half::Second, "Запишу 5 панель:", 6},
-    {2, Half::First, "Запишу 6 панель:", 7},  {2, Half::Second, "Запишу 7 панель:", 8},
-    {1, Half::First, "Запишу 8 панель:", 8},  {1, Half::Second, "Запишу 8 панель:", 8},
+    {5, Half::First, "Запишу 0 панель:", 1}, {5, Half::Second, "Запишу 1 панель:", 2},
+    {4, Half::First, "Запишу 2 панель:", 3}, {4, Half::Second, "Запишу 3 панель:", 4},
+    {3, Half::First, "Запишу 4 панель:", 5}, {3, Half::Second, "Запишу 5 панель:", 6},
+    {2, Half::First, "Запишу 6 панель:", 7}, {2, Half::Second, "Запишу 7 панель:", 8},
+    {1, Half::First, "Запишу 8 панель:", 8}, {1, Half::Second, "Запишу 8 панель:", 8},
 };
 
 constexpr int kConfirmationAttempts = 3;
+
+// A row's five inputs, read together when its first half is composed.
+PriceRowInputs readRowInputs(ConsoleView& view, int row) {
+    PriceRowInputs in;
+    in.priceText = view.priceText(row);
+    in.notUsed = view.notUsed(row);
+    in.caption1 = view.caption1(row);
+    in.gradeIndex = view.gradeIndex(row);
+    in.caption2 = view.caption2(row);
+    return in;
+}
 
 }  // namespace
 
@@ -50,15 +60,13 @@ void Console::priceWrite() {
     view_.processPendingEvents();
     port_.ClearBuffers(true, true);
 
-    RowInputs inputs;
+    PriceRowInputs inputs;
     bool firstStep = true;
     for (const WriteStep& step : kWriteSteps) {
         if (step.half == Half::First) {
             inputs = readRowInputs(view_, step.row);
         }
-        reply_ = composeWriteFrame(addressChar(step.row, step.half), inputs.price,
-                                   inputs.notUsed, inputs.gradeIndex, inputs.caption1,
-                                   inputs.caption2);
+        reply_ = composeWriteFrame(addressCharacter(halfAddress(step.row, step.half)), inputs);
         // The effect button may run its exchange in the reply buffer while
         // events are processed below, so the frame is sent from this copy.
         const std::string frame = reply_;

@@ -60,8 +60,7 @@ SingleWaitExchange manualBrightnessExchange(int level) {
 }
 
 SingleWaitExchange effectExchange(int level) {
-    return {std::string("q") + char('0' + level), "Отправлено:" + std::to_string(level), 200, 3,
-            3};
+    return {std::string("q") + char('0' + level), "Отправлено:" + std::to_string(level), 200, 3, 3};
 }
 
 void ReplyReader::sendFrame(const PolledExchange& exchange) {

@@ -25,10 +25,10 @@ struct PolledExchange {
     std::string header;
     bool headerBeforeWrite = false;  // between the clear and the write
     std::string filler;
-    int pollLimit = 0;   // N
-    int threshold = 0;   // T: this many waiting bytes end the polling
+    int pollLimit = 0;  // N
+    int threshold = 0;  // T: this many waiting bytes end the polling
     PollOrder pollOrder = PollOrder::SleepThenLog;
-    int readSize = 0;    // K
+    int readSize = 0;  // K
     Success success = Success::PollCount;
     std::vector<std::string> failureLines;
     int printedDelayMs = 0;

@@ -31,7 +31,7 @@ public:
     std::string status;
     int progressMin = 0, progressMax = 100, progressPosition = 0;
     bool busyEnabled = true;
-    std::array<Row, 6> rows{};                       // [1..5]
+    std::array<Row, 6> rows{};                          // [1..5]
     std::array<std::array<Readback, 2>, 6> readback{};  // [row][half]
     std::string brightnessDigit = " ";
     std::string effectDigit = " ";
@@ -95,7 +95,9 @@ public:
     void setReadbackText(int row, Half half, const std::string& text) override {
         label(row, half).text = text;
     }
-    void setReadbackColor(int row, Half half, Rgb color) override { label(row, half).color = color; }
+    void setReadbackColor(int row, Half half, Rgb color) override {
+        label(row, half).color = color;
+    }
     void notice(const std::string& text) override { calls.push_back("notice:" + text); }
     void errorReport(const std::string& text) override { calls.push_back("error:" + text); }
 
