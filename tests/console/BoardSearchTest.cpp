@@ -14,9 +14,9 @@ class BoardSearchTest : public test::ConsoleTest {};
 TEST_F(BoardSearchTest, FindsTheSignOnItsOnlyPort) {
     sim.device->attachSign("COM3");
     press(&Console::Button36Click);
-    EXPECT_EQ(view.log, (Lines{"Mem", "o1", "--- Поиск табло --- ", "Отправлено:R0E",
-                               "Принято символов:0", "1 попыток чтения прошло. Задержка 200мс",
-                               "Принял:T0----10A0"}));
+    EXPECT_EQ(view.log,
+              (Lines{"Mem", "o1", "--- Поиск табло --- ", "Отправлено:R0E", "Принято символов:0",
+                     "1 попыток чтения прошло. Задержка 200мс", "Принял:T0----10A0"}));
     EXPECT_EQ(view.notices(), Lines{"Стела подключена на порт : COM3"});
     EXPECT_EQ(view.status, "Работаем на COM3");
     EXPECT_TRUE(sim.port.Connected());

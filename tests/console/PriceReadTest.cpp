@@ -49,20 +49,21 @@ TEST_F(PriceReadTest, AValidSignFillsEveryLabelAndRow) {
 TEST_F(PriceReadTest, HalvesAreReadInOrderWithSixLogLinesEach) {
     connectSign();
     press(&Console::Button7Click);
-    EXPECT_EQ(framesWritten(), (Lines{"R0E", "R1E", "R2E", "R3E", "R4E", "R<E", "R;E", "R:E",
-                                      "R9E", "R8E"}));
+    EXPECT_EQ(framesWritten(),
+              (Lines{"R0E", "R1E", "R2E", "R3E", "R4E", "R<E", "R;E", "R:E", "R9E", "R8E"}));
     const Lines log = view.logSince(2);
     ASSERT_EQ(log.size(), 60u);
     EXPECT_EQ(Lines(log.begin(), log.begin() + 6),
               (Lines{"--- Читаю панель0 ---", "Принято символов:14",
                      "1 попыток чтения прошло. Задержка 50мс", "Принял:T0----10A0OK10",
                      "Контрольная сумма принятая 10", "Контрольная сумма расчитанная 10"}));
-    EXPECT_EQ(progressCalls(),
-              (Lines{"busy:off", "progressMax:8", "progressMin:0", "progress:0", "progress:1",
-                     "events", "progress:2", "events", "progress:3", "events", "progress:4",
-                     "events", "progress:4", "events", "progress:5", "events", "progress:5",
-                     "events", "progress:6", "events", "progress:7", "events", "progress:8",
-                     "events", "progress:0", "events", "busy:on"}));
+    EXPECT_EQ(
+        progressCalls(),
+        (Lines{"busy:off",   "progressMax:8", "progressMin:0", "progress:0", "progress:1", "events",
+               "progress:2", "events",        "progress:3",    "events",     "progress:4", "events",
+               "progress:4", "events",        "progress:5",    "events",     "progress:5", "events",
+               "progress:6", "events",        "progress:7",    "events",     "progress:8", "events",
+               "progress:0", "events",        "busy:on"}));
     EXPECT_EQ(sim.clock.sleptMs(), 10 * 2 * 50);
 }
 
@@ -160,9 +161,10 @@ TEST_F(PriceReadTest, ANotUsedPanelShowsDashesInGreenAndKeepsThemInTheField) {
 TEST_F(PriceReadTest, AGradeCodeOutsideTheListLeavesNoSelection) {
     SignModel& sign = connectSign();
     sign.addFault(Fault::replacedBy([] {
-        std::string r = "T4123471A0OK";
-        return r + frameChecksum(r);
-    }()).forAddress(4));
+                      std::string r = "T4123471A0OK";
+                      return r + frameChecksum(r);
+                  }())
+                      .forAddress(4));
     press(&Console::Button7Click);
     EXPECT_EQ(view.rows[1].gradeIndex, -1);
     EXPECT_EQ(view.label(1, Half::First).text, "12.34");
