@@ -22,6 +22,9 @@ TEST_F(MaskedEditTest, TypedDigitsFillThePositionsAroundThePoint) {
     EXPECT_EQ(price.valueText(), QStringLiteral("1 . 5"));
     QTest::keyClicks(&price, QStringLiteral("9"));  // the field is full
     EXPECT_EQ(price.valueText(), QStringLiteral("1 . 5"));
+    price.setCursorPosition(2);  // before the point: the digit goes after it
+    QTest::keyClicks(&price, QStringLiteral("3"));
+    EXPECT_EQ(price.text(), QStringLiteral("10.35"));
 }
 
 TEST_F(MaskedEditTest, TypingOverASelectionStartsAfresh) {
@@ -45,6 +48,11 @@ TEST_F(MaskedEditTest, BackspaceAndDeleteEmptyAPositionAndTheCursorCrossesThePoi
     QTest::keyClick(&price, Qt::Key_Right);
     QTest::keyClick(&price, Qt::Key_Delete);  // at the point: the digit after it
     EXPECT_EQ(price.text(), QStringLiteral("10.04"));
+    EXPECT_EQ(price.valueText(), QStringLiteral("1 . 4"));
+    price.setCursorPosition(0);
+    QTest::keyClick(&price, Qt::Key_Backspace);  // nothing before the cursor
+    price.setCursorPosition(5);
+    QTest::keyClick(&price, Qt::Key_Delete);  // nothing after it
     EXPECT_EQ(price.valueText(), QStringLiteral("1 . 4"));
 }
 

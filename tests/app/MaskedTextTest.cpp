@@ -49,33 +49,5 @@ TEST(MaskedText, KeepsATextOutsideTheLayoutUntilEdited) {
     EXPECT_EQ(price.value(), QStringLiteral("52. 4"));
 }
 
-TEST(MaskedText, TypingOverwritesAndSkipsThePoint) {
-    MaskedText price(QStringLiteral("99.99"));
-    price.setText(QStringLiteral("88.88"));
-    int cursor = 0;
-    for (char c : {'1', '2', '5', '0'}) {
-        cursor = price.typeDigit(cursor, QLatin1Char(c));
-    }
-    EXPECT_EQ(price.value(), QStringLiteral("12.5 "));
-    EXPECT_EQ(cursor, 5);
-    EXPECT_EQ(price.typeDigit(cursor, QLatin1Char('7')), -1);  // no room left
-    EXPECT_EQ(price.typeDigit(2, QLatin1Char('x')), -1);       // digits only
-    EXPECT_EQ(price.typeDigit(2, QLatin1Char('3')), 4);        // at the point: goes after it
-    EXPECT_EQ(price.value(), QStringLiteral("12.3 "));
-}
-
-TEST(MaskedText, BackspaceAndDeleteEmptyOnePosition) {
-    MaskedText price(QStringLiteral("99.99"));
-    price.setText(QStringLiteral("12.34"));
-    EXPECT_EQ(price.backspace(3), 1);  // back over the point
-    EXPECT_EQ(price.value(), QStringLiteral("1 .34"));
-    EXPECT_EQ(price.deleteForward(2), 2);  // the point stays, the next digit goes
-    EXPECT_EQ(price.value(), QStringLiteral("1 . 4"));
-    EXPECT_EQ(price.backspace(0), 0);
-    EXPECT_EQ(price.deleteForward(5), 5);
-    price.clear(0, 5);
-    EXPECT_EQ(price.value(), QStringLiteral("  .  "));
-}
-
 }  // namespace
 }  // namespace stela
