@@ -61,7 +61,10 @@ public:
     virtual void setReadbackColor(int row, Half half, Rgb color) = 0;
 
     // Modal message boxes captioned with the application title. errorReport
-    // shows its text as given (with an error icon).
+    // shows an error's message with an error icon, a full stop appended when
+    // the message ends in a byte above '.'. The window shows in it whatever
+    // std::exception escapes a workflow, so workflows need not catch errors
+    // they do not handle.
     virtual void notice(const std::string& text) = 0;
     virtual void errorReport(const std::string& text) = 0;
 };

@@ -1,0 +1,414 @@
+#include "app/TMainForm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+
+#include "app/AppTexts.h"
+#include "app/MaskedEdit.h"
+#include "app/PylonIcon.h"
+
+namespace stela {
+namespace {
+
+// The window's own fonts are "MS Sans Serif" and "Arial"; where they are
+// missing, Liberation Sans has Arial's metrics and DejaVu Sans is everywhere.
+const QStringList kDefaultFamilies{"MS Sans Serif", "Liberation Sans", "DejaVu Sans"};
+const QStringList kLabelFamilies{"Arial", "Liberation Sans", "DejaVu Sans"};
+
+QFont pixelFont(const QStringList& families, int pixelSize) {
+    QFont font;
+    font.setFamilies(families);
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+template <class W>
+W* place(W* widget, const char* name, QRect geometry, const char* hint = nullptr) {
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    if (hint) {
+        widget->setToolTip(text(hint));
+    }
+    return widget;
+}
+
+QGroupBox* addGroup(QWidget* parent, const char* name, QRect geometry, const char* caption) {
+    return place(new QGroupBox(text(caption), parent), name, geometry);
+}
+
+QPushButton* addButton(QWidget* parent, const char* name, QRect geometry, const char* caption,
+                       const char* hint) {
+    auto* button = place(new QPushButton(text(caption), parent), name, geometry, hint);
+    button->setAutoDefault(true);  // Enter presses the focused button, as Space does
+    return button;
+}
+
+QCheckBox* addCheckBox(QWidget* parent, const char* name, QRect geometry, const char* caption,
+                       const char* hint = nullptr) {
+    return place(new QCheckBox(text(caption), parent), name, geometry, hint);
+}
+
+MaskedEdit* addMaskedEdit(QWidget* parent, const char* name, QRect geometry, const char* layout,
+                          int pixelSize, const char* hint = nullptr) {
+    auto* edit = place(new MaskedEdit(QLatin1String(layout), parent), name, geometry, hint);
+    edit->setFont(pixelFont(kDefaultFamilies, pixelSize));
+    return edit;
+}
+
+QLabel* addReadbackLabel(QWidget* parent, const char* name, QRect geometry) {
+    auto* label = place(new QLabel(QStringLiteral("---"), parent), name, geometry);
+    label->setTextFormat(Qt::PlainText);  // its text comes from the line
+    label->setAlignment(Qt::AlignCenter);
+    label->setFont(pixelFont(kLabelFamilies, 21));
+    label->setAutoFillBackground(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    label->setPalette(palette);
+    return label;
+}
+
+// One price row: its controls' names and the tops of its field, its boxes and
+// its two read-back labels. Rows run from 1 at the top.
+struct RowLayout {
+    const char* price;
+    const char* notUsed;
+    const char* caption1;
+    const char* grade;
+    const char* caption2;
+    const char* firstHalf;
+    const char* secondHalf;
+    int fieldTop, boxTop, firstTop, secondTop;
+};
+
+constexpr RowLayout kRows[] = {
+    {"MaskEdit1", "CheckBox1", "CheckBox2", "ComboBox1", "CheckBox11", "Label10", "Label11", 25, 32,
+     15, 15},
+    {"MaskEdit3", "CheckBox5", "CheckBox7", "ComboBox2", "CheckBox12", "Label14", "Label8", 65, 72,
+     56, 55},
+    {"MaskEdit4", "CheckBox4", "CheckBox8", "ComboBox3", "CheckBox13", "Label13", "Label4", 105,
+     112, 96, 95},
+    {"MaskEdit5", "CheckBox6", "CheckBox9", "ComboBox4", "CheckBox14", "Label12", "Label3", 145,
+     152, 136, 135},
+    {"MaskEdit6", "CheckBox3", "CheckBox10", "ComboBox5", "CheckBox15", "Label9", "Label2", 185,
+     192, 175, 175},
+};
+
+constexpr const char* kKeyboardOrder[] = {
+    "Button2",   "Button1",   "Button36",  "MaskEdit3",  "MaskEdit4", "MaskEdit5", "MaskEdit6",
+    "Button8",   "MaskEdit1", "CheckBox2", "CheckBox7",  "CheckBox8", "CheckBox9", "CheckBox10",
+    "Button7",   "Memo1",     "CheckBox3", "CheckBox6",  "CheckBox4", "CheckBox5", "Button6",
+    "MaskEdit7", "Button5",   "effect",    "del_effect", "CheckBox1",
+};
+
+constexpr char kEffectHint[] =
+    "Для включения эффекта введите значение от 1 - 9  \r\n"
+    "Число от 1 до 9 время в секундах между \"пробеганием\" эффекта\r\n"
+    "0 выключение ээфекта ";
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent)
+    : QWidget(parent), presenter_(std::make_unique<MessageBoxPresenter>()) {
+    setWindowTitle(text(kMainWindowCaption) + QStringLiteral("  ") + text(kMakerSite));
+    setWindowIcon(pylonIcon());
+    setFont(pixelFont(kDefaultFamilies, 11));
+    resize(kClientSize);
+    // The operator cannot drag the size, yet maximizing must still work.
+    // Window managers refuse to maximize a window whose minimum and maximum
+    // sizes agree, so only the minimum is set and the window takes its size
+    // back whenever it is resized while not maximized (see holdNormalSize).
+    setMinimumSize(kClientSize);
+    sizeHold_.setSingleShot(true);
+    sizeHold_.setInterval(0);
+    connect(&sizeHold_, &QTimer::timeout, this, &TMainForm::holdNormalSize);
+
+    createControls();
+    setKeyboardOrder();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::createControls() {
+    // Siblings created later lie in front: the read button, the not-used boxes
+    // and the read-back groups in front of "Ввод данных", the progress bar in
+    // front of the status line.
+    auto* input = addGroup(this, "GroupBox5", {8, 0, 865, 249}, "Ввод данных");
+    auto* write =
+        addButton(input, "Button8", {24, 160, 81, 25}, "Записать", "Записать данные в стелу.");
+    auto* read = addButton(this, "Button7", {24, 48, 89, 25}, "Прочитать",
+                           "Прочитать данные из стелы. Прочитанные значения отображены в полях "
+                           "справа.");
+    auto* firstHalves = addGroup(this, "GroupBox6", {624, 16, 105, 217}, "Первая половина");
+    auto* secondHalves = addGroup(this, "GroupBox7", {744, 16, 105, 217}, "Вторая половина");
+
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const RowLayout& r = kRows[i];
+        PriceRow& controls = rows_[i];
+        controls.price = addMaskedEdit(input, r.price, {520, r.fieldTop, 57, 32}, "99.99", 19,
+                                       "Введите значение цен.");
+        controls.caption1 =
+            addCheckBox(input, r.caption1, {312, r.boxTop, i == 0 ? 81 : 73, 17}, "Надпись 1");
+        // The grade and the second caption flag travel between reading and
+        // writing; the operator never sees or changes them.
+        controls.grade = place(new QComboBox(input), r.grade, {400, r.fieldTop + 5, 65, 21});
+        controls.grade->addItems({"80", "92", "95", "98", text("ДТ")});
+        controls.grade->setCurrentIndex(0);
+        controls.caption2 = addCheckBox(input, r.caption2, {232, r.boxTop, 73, 17}, "Надпись 2");
+        for (QWidget* hidden :
+             {static_cast<QWidget*>(controls.grade), static_cast<QWidget*>(controls.caption2)}) {
+            hidden->setEnabled(false);
+            hidden->hide();
+        }
+        controls.notUsed = addCheckBox(this, r.notUsed, {168, r.boxTop, 65, 17}, "Не исп.",
+                                       "Поставьте галочку для панелей без цены.");
+        controls.firstHalf = addReadbackLabel(firstHalves, r.firstHalf, {16, r.firstTop, 73, 26});
+        controls.secondHalf =
+            addReadbackLabel(secondHalves, r.secondHalf, {16, r.secondTop, 73, 26});
+    }
+
+    auto* port = addGroup(this, "GroupBox2", {496, 256, 377, 65}, "Настройки порта");
+    auto* search = addButton(port, "Button36", {32, 24, 97, 25}, "Поиск табло",
+                             "Автоматический поиск табло и открытие порта.");
+    auto* setup =
+        addButton(port, "Button2", {224, 24, 137, 25}, "Настроить COM - порт.", "Настройка порта");
+    // Beyond the group's right edge and so out of sight; Tab still reaches it.
+    auto* exit = addButton(port, "Button1", {440, 24, 81, 25}, "Выход", "Выйти из программы");
+
+    auto* brightness = addGroup(this, "GroupBox4", {8, 256, 481, 97}, "Яркость");
+    auto* automatic = addButton(brightness, "Button5", {48, 24, 153, 25}, "Яркость автоматическая",
+                                "Включение автоматической регулировки яркости.");
+    auto* manual = addButton(brightness, "Button6", {232, 24, 105, 25}, "Яркость ручная",
+                             "Включение ручной регулировкия яркости. Значения от 0 до 9 введите "
+                             "в поле справа.");
+    brightnessDigit_ = addMaskedEdit(brightness, "MaskEdit7", {384, 21, 25, 24}, "9", 13);
+    auto* effect = addButton(brightness, "effect", {232, 64, 105, 25}, "Эффект", kEffectHint);
+    effectDigit_ = addMaskedEdit(brightness, "del_effect", {384, 64, 25, 24}, "9", 13, kEffectHint);
+
+    status_ = place(new QStatusBar(this), "StatusBar1", {8, 352, 865, 17});
+    status_->setSizeGripEnabled(false);
+    progress_ = place(new QProgressBar(this), "ProgressBar1", {8, 352, 865, 17});
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+
+    log_ = place(new QPlainTextEdit(this), "Memo1", {8, 376, 505, 217});
+    log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    log_->setTabChangesFocus(true);
+    log_->setPlainText(QStringLiteral("Mem\no1"));
+
+    busySet_ = {automatic, read, write, manual, search, setup, exit};
+
+    connect(exit, &QPushButton::clicked, this, &TMainForm::Button1Click);
+    connect(setup, &QPushButton::clicked, this, &TMainForm::Button2Click);
+    connect(automatic, &QPushButton::clicked, this, &TMainForm::Button5Click);
+    connect(manual, &QPushButton::clicked, this, &TMainForm::Button6Click);
+    connect(effect, &QPushButton::clicked, this, &TMainForm::effectClick);
+    connect(read, &QPushButton::clicked, this, &TMainForm::Button7Click);
+    connect(write, &QPushButton::clicked, this, &TMainForm::Button8Click);
+    connect(search, &QPushButton::clicked, this, &TMainForm::Button36Click);
+}
+
+void TMainForm::setKeyboardOrder() {
+    QWidget* previous = nullptr;
+    for (const char* name : kKeyboardOrder) {
+        auto* next = findChild<QWidget*>(QLatin1String(name));
+        if (previous) {
+            setTabOrder(previous, next);
+        }
+        previous = next;
+    }
+}
+
+void TMainForm::setWorkflows(std::unique_ptr<Workflows> workflows) {
+    workflows_ = std::move(workflows);
+}
+
+void TMainForm::setMessagePresenter(std::unique_ptr<MessagePresenter> presenter) {
+    presenter_ = std::move(presenter);
+}
+
+// An error that escapes a workflow ends its handler and goes to the error
+// report; whatever the workflow had disabled stays so.
+bool TMainForm::runWorkflow(void (Workflows::*workflow)()) {
+    if (!workflows_) {
+        return false;
+    }
+    try {
+        (workflows_.get()->*workflow)();
+        return true;
+    } catch (const std::exception& error) {
+        errorReport(error.what());
+    } catch (...) {
+        errorReport(std::string());
+    }
+    return false;
+}
+
+void TMainForm::FormCreate() {
+    if (runWorkflow(&Workflows::boardSearch)) {
+        clearLog();
+    }
+}
+
+void TMainForm::Button1Click() {
+    close();
+}
+void TMainForm::Button2Click() {
+    runWorkflow(&Workflows::portSetup);
+}
+void TMainForm::Button5Click() {
+    runWorkflow(&Workflows::automaticBrightness);
+}
+void TMainForm::Button6Click() {
+    runWorkflow(&Workflows::manualBrightness);
+}
+void TMainForm::effectClick() {
+    runWorkflow(&Workflows::effect);
+}
+void TMainForm::Button7Click() {
+    runWorkflow(&Workflows::readPrices);
+}
+void TMainForm::Button36Click() {
+    runWorkflow(&Workflows::boardSearch);
+}
+
+void TMainForm::Button8Click() {
+    if (runWorkflow(&Workflows::writePrices)) {
+        Button7Click();
+    }
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    if (!shownBefore_ && isWindow()) {
+        shownBefore_ = true;
+        const QRect screenArea = screen()->availableGeometry();
+        move(screenArea.center() - QPoint(width() / 2, height() / 2));
+    }
+    QWidget::showEvent(event);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // Checked once the events at hand are handled: a window manager may
+    // deliver the new size of a maximized window before its new state.
+    sizeHold_.start();
+}
+
+void TMainForm::holdNormalSize() {
+    const auto grown = Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized;
+    if (isWindow() && !(windowState() & grown) && size() != kClientSize) {
+        resize(kClientSize);
+    }
+}
+
+void TMainForm::appendLog(const std::string& line) {
+    log_->appendPlainText(QString::fromStdString(line));
+}
+
+void TMainForm::clearLog() {
+    log_->clear();
+}
+
+void TMainForm::setStatusText(const std::string& text) {
+    status_->showMessage(QString::fromStdString(text));
+}
+
+void TMainForm::setProgressMin(int value) {
+    progress_->setMinimum(value);
+}
+void TMainForm::setProgressMax(int value) {
+    progress_->setMaximum(value);
+}
+void TMainForm::setProgressPosition(int value) {
+    progress_->setValue(value);
+}
+
+void TMainForm::processPendingEvents() {
+    QCoreApplication::processEvents();
+}
+
+void TMainForm::setBusySetEnabled(bool enabled) {
+    for (QPushButton* button : busySet_) {
+        button->setEnabled(enabled);
+    }
+}
+
+std::string TMainForm::priceText(int number) {
+    return row(number).price->valueText().toStdString();
+}
+
+bool TMainForm::notUsed(int number) {
+    return row(number).notUsed->isChecked();
+}
+bool TMainForm::caption1(int number) {
+    return row(number).caption1->isChecked();
+}
+int TMainForm::gradeIndex(int number) {
+    return row(number).grade->currentIndex();
+}
+bool TMainForm::caption2(int number) {
+    return row(number).caption2->isChecked();
+}
+
+void TMainForm::setPriceText(int number, const std::string& text) {
+    row(number).price->setValueText(QString::fromStdString(text));
+}
+
+void TMainForm::setGradeIndex(int number, int index) {
+    QComboBox* grade = row(number).grade;
+    grade->setCurrentIndex(index >= 0 && index < grade->count() ? index : -1);
+}
+
+void TMainForm::setCaption1(int number, bool checked) {
+    row(number).caption1->setChecked(checked);
+}
+
+void TMainForm::setCaption2(int number, bool checked) {
+    row(number).caption2->setChecked(checked);
+}
+
+std::string TMainForm::brightnessDigitText() {
+    return brightnessDigit_->valueText().toStdString();
+}
+
+std::string TMainForm::effectDigitText() {
+    return effectDigit_->valueText().toStdString();
+}
+
+QLabel* TMainForm::readback(int number, Half half) {
+    return half == Half::First ? row(number).firstHalf : row(number).secondHalf;
+}
+
+void TMainForm::setReadbackText(int number, Half half, const std::string& text) {
+    readback(number, half)->setText(QString::fromStdString(text));
+}
+
+void TMainForm::setReadbackColor(int number, Half half, Rgb color) {
+    QLabel* label = readback(number, half);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(color.r, color.g, color.b));
+    label->setPalette(palette);
+}
+
+void TMainForm::notice(const std::string& text) {
+    presenter_->notice(QString::fromStdString(text));
+}
+
+void TMainForm::errorReport(const std::string& text) {
+    presenter_->errorReport(QString::fromStdString(errorReportText(text)));
+}
+
+}  // namespace stela

@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "app/Messages.h"
+#include "console/ConsoleView.h"
+#include "console/Workflows.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+
+namespace stela {
+
+class MaskedEdit;
+
+// The main window: every control the operator sees or a workflow reads or
+// writes, at fixed positions in a client area of 881 x 376. The operation log
+// lies below that area and is seen only when the window is maximized.
+//
+// The window runs the workflows (set with setWorkflows) from its click
+// handlers, shows what escapes them in the error report, and is the
+// ConsoleView the workflows report through.
+class TMainForm : public QWidget, public ConsoleView {
+    Q_OBJECT
+public:
+    static constexpr QSize kClientSize{881, 376};
+
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // The window owns the workflows, and with them the serial port: closing
+    // the program destroys both.
+    void setWorkflows(std::unique_ptr<Workflows> workflows);
+    void setMessagePresenter(std::unique_ptr<MessagePresenter> presenter);
+
+    // Runs before the window is first shown: the board search, then the log
+    // is cleared of "Mem", "o1" and the search's lines (unless the search
+    // failed with an error, which the error report has shown).
+    void FormCreate();
+
+    void Button1Click();   // "Выход": closes the window, which ends the program
+    void Button2Click();   // "Настроить COM - порт."
+    void Button5Click();   // "Яркость автоматическая"
+    void Button6Click();   // "Яркость ручная"
+    void effectClick();    // "Эффект"
+    void Button7Click();   // "Прочитать"
+    void Button8Click();   // "Записать", then the read-back of Button7Click
+    void Button36Click();  // "Поиск табло"
+
+    // ConsoleView
+    void appendLog(const std::string& line) override;
+    void clearLog() override;
+    void setStatusText(const std::string& text) override;
+    void setProgressMin(int value) override;
+    void setProgressMax(int value) override;
+    void setProgressPosition(int value) override;
+    void processPendingEvents() override;
+    void setBusySetEnabled(bool enabled) override;
+    std::string priceText(int row) override;
+    bool notUsed(int row) override;
+    bool caption1(int row) override;
+    int gradeIndex(int row) override;
+    bool caption2(int row) override;
+    void setPriceText(int row, const std::string& text) override;
+    void setGradeIndex(int row, int index) override;
+    void setCaption1(int row, bool checked) override;
+    void setCaption2(int row, bool checked) override;
+    std::string brightnessDigitText() override;
+    std::string effectDigitText() override;
+    void setReadbackText(int row, Half half, const std::string& text) override;
+    void setReadbackColor(int row, Half half, Rgb color) override;
+    void notice(const std::string& text) override;
+    void errorReport(const std::string& text) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    struct PriceRow {
+        MaskedEdit* price;
+        QCheckBox* notUsed;
+        QCheckBox* caption1;
+        QComboBox* grade;
+        QCheckBox* caption2;
+        QLabel* firstHalf;
+        QLabel* secondHalf;
+    };
+
+    void createControls();
+    void setKeyboardOrder();
+    void connectHandlers();
+    PriceRow& row(int number) { return rows_.at(static_cast<std::size_t>(number - 1)); }
+    QLabel* readback(int row, Half half);
+    bool runWorkflow(void (Workflows::*workflow)());
+    void holdNormalSize();
+
+    std::unique_ptr<Workflows> workflows_;
+    std::unique_ptr<MessagePresenter> presenter_;
+    std::array<PriceRow, 5> rows_{};
+    std::array<QPushButton*, 7> busySet_{};
+    MaskedEdit* brightnessDigit_ = nullptr;
+    MaskedEdit* effectDigit_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QStatusBar* status_ = nullptr;
+    QPlainTextEdit* log_ = nullptr;
+    QTimer sizeHold_;
+    bool shownBefore_ = false;
+};
+
+}  // namespace stela

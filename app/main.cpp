@@ -1,0 +1,25 @@
+#include <QApplication>
+
+#include "app/AppTexts.h"
+#include "app/FirstPaintProbe.h"
+#include "app/PylonIcon.h"
+#include "app/TMainForm.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    // The application name, not the display name: Qt appends a display name
+    // to every window title, and the main window has a caption of its own.
+    QApplication::setApplicationName(QString::fromUtf8(stela::kApplicationTitle));
+    QApplication::setWindowIcon(stela::pylonIcon());
+
+    stela::TMainForm form;
+    // The workflows are given to the window here (form.setWorkflows), so that
+    // FormCreate runs the start-up search before the window is shown.
+    form.FormCreate();
+
+    if (qEnvironmentVariableIsSet("STELA_EXIT_AFTER_FIRST_PAINT")) {
+        stela::quitAfterFirstPaint(form);
+    }
+    form.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,378 @@
+#include "app/TMainForm.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTest>
+#include <stdexcept>
+
+#include "app/MaskedEdit.h"
+
+namespace stela {
+namespace {
+
+struct Shown {
+    bool error;
+    QString text;
+};
+
+class RecordingPresenter : public MessagePresenter {
+public:
+    explicit RecordingPresenter(std::vector<Shown>& shown) : shown_(shown) {}
+    void notice(const QString& text) override { shown_.push_back({false, text}); }
+    void errorReport(const QString& text) override { shown_.push_back({true, text}); }
+
+private:
+    std::vector<Shown>& shown_;
+};
+
+// Records which workflow ran; the one named in failing throws as a serial error would.
+class FakeWorkflows : public Workflows {
+public:
+    FakeWorkflows(std::vector<std::string>& ran, std::string failing)
+        : ran_(ran), failing_(std::move(failing)) {}
+    void boardSearch() override { run("search"); }
+    void portSetup() override { run("setup"); }
+    void automaticBrightness() override { run("automatic"); }
+    void manualBrightness() override { run("manual"); }
+    void effect() override { run("effect"); }
+    void writePrices() override { run("write"); }
+    void readPrices() override { run("read"); }
+
+private:
+    void run(const std::string& name) {
+        ran_.push_back(name);
+        if (name == failing_) {
+            throw std::runtime_error("Unable to open com port");
+        }
+    }
+    std::vector<std::string>& ran_;
+    std::string failing_;
+};
+
+class TMainFormTest : public ::testing::Test {
+protected:
+    TMainFormTest() { form.setMessagePresenter(std::make_unique<RecordingPresenter>(shown)); }
+
+    template <class W = QWidget>
+    W* child(const char* name) {
+        auto* widget = form.findChild<W*>(QLatin1String(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    void useWorkflows(std::string failing = {}) {
+        form.setWorkflows(std::make_unique<FakeWorkflows>(ran, std::move(failing)));
+    }
+    void showActive() {
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    }
+    // The window takes its size back once pending events are handled.
+    bool keepsItsSize() {
+        return QTest::qWaitFor([this] { return form.size() == TMainForm::kClientSize; }, 1000);
+    }
+    QStringList logLines() { return child<QPlainTextEdit>("Memo1")->toPlainText().split('\n'); }
+
+    TMainForm form;
+    std::vector<Shown> shown;
+    std::vector<std::string> ran;
+};
+
+QString captionOf(QWidget* widget) {
+    if (auto* box = qobject_cast<QGroupBox*>(widget)) {
+        return box->title();
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        return button->text();
+    }
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        return label->text();
+    }
+    if (auto* edit = qobject_cast<MaskedEdit*>(widget)) {
+        return edit->valueText();
+    }
+    return {};
+}
+
+struct Control {
+    const char* name;
+    const char* parent;  // nullptr: the window
+    QRect geometry;
+    const char* caption;
+    const char* hint;
+};
+
+const char kPriceHint[] = "Введите значение цен.";
+const char kNotUsedHint[] = "Поставьте галочку для панелей без цены.";
+const char kEffectHint[] =
+    "Для включения эффекта введите значение от 1 - 9  \r\n"
+    "Число от 1 до 9 время в секундах между \"пробеганием\" эффекта\r\n"
+    "0 выключение ээфекта ";
+
+const Control kControls[] = {
+    {"GroupBox5", nullptr, {8, 0, 865, 249}, "Ввод данных", ""},
+    {"Button8", "GroupBox5", {24, 160, 81, 25}, "Записать", "Записать данные в стелу."},
+    {"Button7",
+     nullptr,
+     {24, 48, 89, 25},
+     "Прочитать",
+     "Прочитать данные из стелы. Прочитанные значения отображены в полях справа."},
+    {"GroupBox6", nullptr, {624, 16, 105, 217}, "Первая половина", ""},
+    {"GroupBox7", nullptr, {744, 16, 105, 217}, "Вторая половина", ""},
+    {"GroupBox2", nullptr, {496, 256, 377, 65}, "Настройки порта", ""},
+    {"Button36",
+     "GroupBox2",
+     {32, 24, 97, 25},
+     "Поиск табло",
+     "Автоматический поиск табло и открытие порта."},
+    {"Button2", "GroupBox2", {224, 24, 137, 25}, "Настроить COM - порт.", "Настройка порта"},
+    {"Button1", "GroupBox2", {440, 24, 81, 25}, "Выход", "Выйти из программы"},
+    {"GroupBox4", nullptr, {8, 256, 481, 97}, "Яркость", ""},
+    {"Button5",
+     "GroupBox4",
+     {48, 24, 153, 25},
+     "Яркость автоматическая",
+     "Включение автоматической регулировки яркости."},
+    {"Button6",
+     "GroupBox4",
+     {232, 24, 105, 25},
+     "Яркость ручная",
+     "Включение ручной регулировкия яркости. Значения от 0 до 9 введите в поле справа."},
+    {"MaskEdit7", "GroupBox4", {384, 21, 25, 24}, " ", ""},
+    {"effect", "GroupBox4", {232, 64, 105, 25}, "Эффект", kEffectHint},
+    {"del_effect", "GroupBox4", {384, 64, 25, 24}, " ", kEffectHint},
+    {"ProgressBar1", nullptr, {8, 352, 865, 17}, "", ""},
+    {"StatusBar1", nullptr, {8, 352, 865, 17}, "", ""},
+    {"Memo1", nullptr, {8, 376, 505, 217}, "", ""},
+    // Price rows 1 to 5: field, caption-1 box, not-used box, the two read-back labels.
+    {"MaskEdit1", "GroupBox5", {520, 25, 57, 32}, "  .  ", kPriceHint},
+    {"MaskEdit3", "GroupBox5", {520, 65, 57, 32}, "  .  ", kPriceHint},
+    {"MaskEdit4", "GroupBox5", {520, 105, 57, 32}, "  .  ", kPriceHint},
+    {"MaskEdit5", "GroupBox5", {520, 145, 57, 32}, "  .  ", kPriceHint},
+    {"MaskEdit6", "GroupBox5", {520, 185, 57, 32}, "  .  ", kPriceHint},
+    {"CheckBox2", "GroupBox5", {312, 32, 81, 17}, "Надпись 1", ""},
+    {"CheckBox7", "GroupBox5", {312, 72, 73, 17}, "Надпись 1", ""},
+    {"CheckBox8", "GroupBox5", {312, 112, 73, 17}, "Надпись 1", ""},
+    {"CheckBox9", "GroupBox5", {312, 152, 73, 17}, "Надпись 1", ""},
+    {"CheckBox10", "GroupBox5", {312, 192, 73, 17}, "Надпись 1", ""},
+    {"CheckBox1", nullptr, {168, 32, 65, 17}, "Не исп.", kNotUsedHint},
+    {"CheckBox5", nullptr, {168, 72, 65, 17}, "Не исп.", kNotUsedHint},
+    {"CheckBox4", nullptr, {168, 112, 65, 17}, "Не исп.", kNotUsedHint},
+    {"CheckBox6", nullptr, {168, 152, 65, 17}, "Не исп.", kNotUsedHint},
+    {"CheckBox3", nullptr, {168, 192, 65, 17}, "Не исп.", kNotUsedHint},
+    {"Label10", "GroupBox6", {16, 15, 73, 26}, "---", ""},
+    {"Label14", "GroupBox6", {16, 56, 73, 26}, "---", ""},
+    {"Label13", "GroupBox6", {16, 96, 73, 26}, "---", ""},
+    {"Label12", "GroupBox6", {16, 136, 73, 26}, "---", ""},
+    {"Label9", "GroupBox6", {16, 175, 73, 26}, "---", ""},
+    {"Label11", "GroupBox7", {16, 15, 73, 26}, "---", ""},
+    {"Label8", "GroupBox7", {16, 55, 73, 26}, "---", ""},
+    {"Label4", "GroupBox7", {16, 95, 73, 26}, "---", ""},
+    {"Label3", "GroupBox7", {16, 135, 73, 26}, "---", ""},
+    {"Label2", "GroupBox7", {16, 175, 73, 26}, "---", ""},
+};
+
+TEST_F(TMainFormTest, EveryControlHasItsParentPlaceCaptionAndHint) {
+    for (const Control& c : kControls) {
+        QWidget* widget = child(c.name);
+        ASSERT_NE(widget, nullptr);
+        const QWidget* parent = c.parent ? child(c.parent) : &form;
+        EXPECT_EQ(widget->parentWidget(), parent) << c.name;
+        EXPECT_EQ(widget->geometry(), c.geometry) << c.name;
+        EXPECT_EQ(captionOf(widget), QString::fromUtf8(c.caption)) << c.name;
+        EXPECT_EQ(widget->toolTip(), QString::fromUtf8(c.hint)) << c.name;
+    }
+    // Later siblings lie in front: the progress bar covers the status line.
+    const QObjectList& siblings = form.children();
+    EXPECT_GT(siblings.indexOf(child("ProgressBar1")), siblings.indexOf(child("StatusBar1")));
+    EXPECT_GT(siblings.indexOf(child("Button7")), siblings.indexOf(child("GroupBox5")));
+}
+
+TEST_F(TMainFormTest, WindowCaptionSizeAndFonts) {
+    EXPECT_TRUE(
+        form.windowTitle().startsWith(QString::fromUtf8("ОРВЕНА С520/640 - прошивка Д731  ")));
+    EXPECT_EQ(form.size(), TMainForm::kClientSize);
+    EXPECT_FALSE(form.windowIcon().isNull());
+
+    const std::pair<const char*, int> pixelSizes[] = {
+        {"Button8", 11},   {"CheckBox1", 11},  {"MaskEdit1", 19}, {"MaskEdit6", 19},
+        {"MaskEdit7", 13}, {"del_effect", 13}, {"Label10", 21},   {"Label2", 21}};
+    for (const auto& [name, pixels] : pixelSizes) {
+        const QFontInfo font(child(name)->font());
+        EXPECT_EQ(font.pixelSize(), pixels) << name;
+        // "MS Sans Serif" and "Arial" are rarely installed; a fallback must be found.
+        EXPECT_TRUE(QStringList({"MS Sans Serif", "Arial", "Liberation Sans", "DejaVu Sans"})
+                        .contains(font.family()))
+            << name << " " << font.family().toStdString();
+    }
+}
+
+TEST_F(TMainFormTest, StartsWithEmptyFieldsRedLabelsAndTheFirstGrade) {
+    EXPECT_EQ(child<QLineEdit>("MaskEdit3")->text(), QStringLiteral("00.00"));
+    EXPECT_EQ(child<QLineEdit>("MaskEdit7")->text(), QStringLiteral("0"));
+    for (const char* name : {"Label10", "Label2"}) {
+        auto* label = child<QLabel>(name);
+        EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        EXPECT_EQ(label->palette().color(QPalette::Window), QColor(Qt::black));
+        EXPECT_TRUE(label->autoFillBackground());
+        EXPECT_EQ(label->alignment(), Qt::AlignCenter);
+    }
+    for (int row = 1; row <= 5; ++row) {
+        auto* grade = child<QComboBox>(("ComboBox" + std::to_string(row)).c_str());
+        auto* caption2 = child<QCheckBox>(("CheckBox" + std::to_string(10 + row)).c_str());
+        EXPECT_EQ(form.gradeIndex(row), 0);
+        EXPECT_EQ(grade->count(), 5);
+        EXPECT_EQ(grade->itemText(4), QString::fromUtf8("ДТ"));
+        EXPECT_EQ(caption2->text(), QString::fromUtf8("Надпись 2"));
+        EXPECT_FALSE(form.caption1(row) || form.caption2(row) || form.notUsed(row));
+        for (QWidget* hidden : {static_cast<QWidget*>(grade), static_cast<QWidget*>(caption2)}) {
+            EXPECT_FALSE(hidden->isVisibleTo(&form));
+            EXPECT_FALSE(hidden->isEnabled());
+        }
+    }
+    EXPECT_EQ(logLines(), QStringList({"Mem", "o1"}));
+    auto* progress = child<QProgressBar>("ProgressBar1");
+    EXPECT_EQ(std::make_tuple(progress->minimum(), progress->maximum(), progress->value()),
+              std::make_tuple(0, 100, 0));
+    EXPECT_TRUE(child<QStatusBar>("StatusBar1")->currentMessage().isEmpty());
+}
+
+TEST_F(TMainFormTest, TabVisitsTheControlsInTheirOrderAndReachesTheHiddenExit) {
+    showActive();
+    const QStringList expected = {
+        "Button2",   "Button1",   "Button36",  "MaskEdit3",  "MaskEdit4", "MaskEdit5", "MaskEdit6",
+        "Button8",   "MaskEdit1", "CheckBox2", "CheckBox7",  "CheckBox8", "CheckBox9", "CheckBox10",
+        "Button7",   "Memo1",     "CheckBox3", "CheckBox6",  "CheckBox4", "CheckBox5", "Button6",
+        "MaskEdit7", "Button5",   "effect",    "del_effect", "CheckBox1", "Button2"};
+    child("Button2")->setFocus(Qt::TabFocusReason);
+    QStringList visited{QApplication::focusWidget()->objectName()};
+    while (visited.size() < expected.size()) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(visited, expected);
+
+    // "Выход" lies out of sight, yet Tab and Space reach it and end the program.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("Button1"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(TMainFormTest, BusySetIsTheSevenButtons) {
+    form.setBusySetEnabled(false);
+    QStringList disabled;
+    for (QWidget* widget : form.findChildren<QWidget*>()) {
+        if (!widget->isEnabled() && widget->isVisibleTo(&form)) {
+            disabled << widget->objectName();
+        }
+    }
+    disabled.sort();
+    EXPECT_EQ(disabled, QStringList({"Button1", "Button2", "Button36", "Button5", "Button6",
+                                     "Button7", "Button8"}));
+    form.setBusySetEnabled(true);
+    EXPECT_TRUE(child("Button8")->isEnabled() && child("Button1")->isEnabled());
+}
+
+TEST_F(TMainFormTest, RowsRunFromTheTopAndReachTheirOwnControls) {
+    form.setPriceText(1, "12.50");
+    form.setPriceText(5, "--.--");
+    EXPECT_EQ(child<QLineEdit>("MaskEdit1")->text(), QStringLiteral("12.50"));
+    EXPECT_EQ(form.priceText(1), "12.5 ");
+    EXPECT_EQ(form.priceText(5), "--.--");  // a later write sends "----" again
+    EXPECT_EQ(form.priceText(3), "  .  ");
+
+    form.setGradeIndex(2, 4);
+    form.setCaption1(3, true);
+    form.setCaption2(4, true);
+    child<QCheckBox>("CheckBox3")->setChecked(true);  // row 5's not-used box
+    EXPECT_EQ(child<QComboBox>("ComboBox2")->currentText(), QString::fromUtf8("ДТ"));
+    EXPECT_TRUE(child<QCheckBox>("CheckBox8")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>("CheckBox14")->isChecked());
+    EXPECT_TRUE(form.notUsed(5));
+    form.setGradeIndex(2, 7);  // a grade code outside 1-5 leaves no selection
+    EXPECT_EQ(form.gradeIndex(2), -1);
+
+    form.setReadbackText(2, Half::Second, "45.67");
+    form.setReadbackColor(2, Half::Second, kReadbackGreen);
+    auto* label = child<QLabel>("Label8");
+    EXPECT_EQ(label->text(), QStringLiteral("45.67"));
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+    EXPECT_EQ(label->palette().color(QPalette::Window), QColor(Qt::black));
+    form.setReadbackText(4, Half::First, "<b>1</b>");  // bytes from the line stay plain text
+    EXPECT_EQ(child<QLabel>("Label12")->textFormat(), Qt::PlainText);
+
+    EXPECT_THROW(form.priceText(0), std::out_of_range);
+    EXPECT_THROW(form.setCaption1(6, true), std::out_of_range);
+}
+
+TEST_F(TMainFormTest, ButtonsRunTheirWorkflows) {
+    useWorkflows();
+    for (const char* name :
+         {"Button36", "Button2", "Button5", "Button6", "effect", "Button7", "Button8"}) {
+        child<QPushButton>(name)->click();
+    }
+    EXPECT_EQ(ran, (std::vector<std::string>{"search", "setup", "automatic", "manual", "effect",
+                                             "read", "write", "read"}));
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(TMainFormTest, AnEscapingErrorEndsTheHandlerInTheErrorReport) {
+    useWorkflows("write");
+    child<QPushButton>("Button8")->click();
+    EXPECT_EQ(ran, std::vector<std::string>{"write"});  // no read-back after the error
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].error);
+    EXPECT_EQ(shown[0].text, QStringLiteral("Unable to open com port."));
+}
+
+TEST_F(TMainFormTest, FormCreateSearchesThenClearsTheLog) {
+    useWorkflows();
+    form.FormCreate();
+    EXPECT_EQ(ran, std::vector<std::string>{"search"});
+    EXPECT_TRUE(child<QPlainTextEdit>("Memo1")->toPlainText().isEmpty());
+}
+
+TEST_F(TMainFormTest, FormCreateKeepsTheLogWhenTheSearchFails) {
+    useWorkflows("search");
+    form.appendLog("--- Поиск табло --- ");
+    form.FormCreate();
+    EXPECT_EQ(logLines(), QStringList({"Mem", "o1", QString::fromUtf8("--- Поиск табло --- ")}));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].error);
+}
+
+TEST_F(TMainFormTest, CentredAtFirstShowAndMaximizableButNotResizable) {
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const QRect screenArea = form.screen()->availableGeometry();
+    EXPECT_LE((form.geometry().center() - screenArea.center()).manhattanLength(), 2);
+
+    form.resize(1000, 500);  // as a drag on the frame would
+    EXPECT_TRUE(keepsItsSize());
+
+    form.showMaximized();
+    QTest::qWait(20);
+    EXPECT_GT(form.height(), TMainForm::kClientSize.height());
+    EXPECT_FALSE(child("Memo1")->visibleRegion().isEmpty());  // the log shows below
+
+    form.showNormal();
+    EXPECT_TRUE(keepsItsSize());
+    // A window manager offers maximizing only to a window whose size is not fixed.
+    EXPECT_NE(form.minimumSize(), form.maximumSize());
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+}  // namespace
+}  // namespace stela

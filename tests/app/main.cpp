@@ -1,0 +1,30 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <vector>
+
+// Every window test runs on Qt's offscreen platform, on one 1280 x 1024 screen
+// (the default one is smaller than a maximized main window must grow to).
+int main(int argc, char* argv[]) {
+    ::testing::InitGoogleTest(&argc, argv);
+
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("screens.json"));
+    QFile file(config);
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly)) {
+        return 2;
+    }
+    file.write(R"({"windowFrameMargins": false,
+                  "screens": [{"name": "test", "x": 0, "y": 0, "width": 1280, "height": 1024,
+                               "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    file.close();
+
+    QByteArray platform = "offscreen:configfile=" + config.toLocal8Bit();
+    char platformOption[] = "-platform";
+    std::vector<char*> args{argv[0], platformOption, platform.data()};
+    int qtArgc = static_cast<int>(args.size());
+    QApplication app(qtArgc, args.data());
+    return RUN_ALL_TESTS();
+}
