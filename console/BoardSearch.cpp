@@ -14,10 +14,6 @@ bool identifiesSign(const std::string& reply) {
 
 }  // namespace
 
-void Console::Button36Click() {
-    boardSearch();
-}
-
 void Console::boardSearch() {
     std::string found;
     view_.appendLog("--- Поиск табло --- ");

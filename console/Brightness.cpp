@@ -21,19 +21,19 @@ void Console::command(const SingleWaitExchange& exchange, const std::string& exp
     view_.notice(ok ? confirmed : notConfirmed);
 }
 
-void Console::Button5Click() {
+void Console::automaticBrightness() {
     command(automaticBrightnessExchange(), "LA", "Установлена автоматическая яркость.",
             "Яркость не установлена.");
 }
 
-void Console::Button6Click() {
+void Console::manualBrightness() {
     const int level = levelOf(view_.brightnessDigitText());
     const SingleWaitExchange exchange = manualBrightnessExchange(level);
     command(exchange, exchange.frame, "Установлена ручная яркость: " + std::to_string(level),
             "Яркость не установлена.");
 }
 
-void Console::effectClick() {
+void Console::effect() {
     const int level = levelOf(view_.effectDigitText());
     command(effectExchange(level), "FOK", level == 0 ? "Эффекты выключены" : "Эффекты включены",
             "Эффекты не включены");

@@ -34,7 +34,7 @@ bool contentAccepted(const std::string& reply) {
 
 }  // namespace
 
-void Console::Button7Click() {
+void Console::readPrices() {
     view_.setBusySetEnabled(false);
     try {
         priceRead();

@@ -40,7 +40,7 @@ PriceRowInputs readRowInputs(ConsoleView& view, int row) {
 
 }  // namespace
 
-void Console::Button8Click() {
+void Console::writePrices() {
     view_.setBusySetEnabled(false);
     try {
         priceWrite();
@@ -49,7 +49,6 @@ void Console::Button8Click() {
         view_.setBusySetEnabled(true);
         throw;
     }
-    Button7Click();
 }
 
 void Console::priceWrite() {

@@ -22,9 +22,22 @@ protected:
         return sign;
     }
 
-    // Runs a handler as the window does: an escaping error goes to the report.
-    void press(void (Console::*handler)()) {
-        console.runReported([&] { (console.*handler)(); });
+    // Runs a workflow as the window does: an escaping error ends it in the
+    // error report. Returns whether it ran to the end.
+    bool press(void (Console::*workflow)()) {
+        try {
+            (console.*workflow)();
+            return true;
+        } catch (const std::exception& e) {
+            view.errorReport(e.what());
+            return false;
+        }
+    }
+    // "Записать": the write, then its read-back unless the write failed.
+    void pressWrite() {
+        if (press(&Console::writePrices)) {
+            press(&Console::readPrices);
+        }
     }
 
     // The frames written to the sign, in order.

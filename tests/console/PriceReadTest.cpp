@@ -31,7 +31,7 @@ protected:
 
 TEST_F(PriceReadTest, AValidSignFillsEveryLabelAndRow) {
     fill(connectSign(), {"4567", '3', '1'});
-    press(&Console::Button7Click);
+    press(&Console::readPrices);
     for (int row = 1; row <= 5; ++row) {
         for (Half half : {Half::First, Half::Second}) {
             EXPECT_EQ(view.label(row, half).text, "45.67");
@@ -48,7 +48,7 @@ TEST_F(PriceReadTest, AValidSignFillsEveryLabelAndRow) {
 
 TEST_F(PriceReadTest, HalvesAreReadInOrderWithSixLogLinesEach) {
     connectSign();
-    press(&Console::Button7Click);
+    press(&Console::readPrices);
     EXPECT_EQ(framesWritten(),
               (Lines{"R0E", "R1E", "R2E", "R3E", "R4E", "R<E", "R;E", "R:E", "R9E", "R8E"}));
     const Lines log = view.logSince(2);
@@ -71,7 +71,7 @@ TEST_F(PriceReadTest, ASecondHalfFailingLeavesTheFirstHalfsPrice) {
     SignModel& sign = connectSign();
     sign.setHalf(4, {"1234", '2', '3'});
     sign.addFault(Fault::silence().forAddress(12));
-    press(&Console::Button7Click);
+    press(&Console::readPrices);
     EXPECT_EQ(view.label(1, Half::First).text, "12.34");
     EXPECT_EQ(view.label(1, Half::First).color, kReadbackGreen);
     EXPECT_EQ(view.label(1, Half::Second).text, "XX.XX");
@@ -86,7 +86,7 @@ TEST_F(PriceReadTest, AFirstHalfFailingKeepsTheRowsGradeAndCaptions) {
     sign.setHalf(11, {"5678", '5', '3'});
     sign.addFault(Fault::silence().forAddress(3));
     view.rows[2].gradeIndex = 3;
-    press(&Console::Button7Click);
+    press(&Console::readPrices);
     EXPECT_EQ(view.label(2, Half::First).text, "XX.XX");
     EXPECT_EQ(view.rows[2].price, "56.78");
     EXPECT_EQ(view.rows[2].gradeIndex, 3);  // second halves refill only the price
@@ -97,7 +97,7 @@ TEST_F(PriceReadTest, RowFivesSecondHalfOverridesGradeAndCaptions) {
     SignModel& sign = connectSign();
     sign.setHalf(0, {"1111", '1', '1'});
     sign.setHalf(8, {"2222", '5', '2'});
-    press(&Console::Button7Click);
+    press(&Console::readPrices);
     EXPECT_EQ(view.rows[5].price, "22.22");
     EXPECT_EQ(view.rows[5].gradeIndex, 4);
     EXPECT_FALSE(view.rows[5].caption1);
@@ -114,7 +114,7 @@ TEST_F(PriceReadTest, ABadChecksumForSevenPassesGivesUp) {
         sign.clearFaults();
         sign.addFault(fault.forAddress(2).times(7));
         const std::size_t before = sim.device->written().size();
-        press(&Console::Button7Click);
+        press(&Console::readPrices);
         EXPECT_EQ(sim.device->written().size() - before, 9u + 7u);
         EXPECT_EQ(view.label(3, Half::First).text, "XX.XX");
         EXPECT_EQ(view.label(3, Half::First).color, kReadbackRed);
@@ -129,7 +129,7 @@ TEST_F(PriceReadTest, TheSixthRepeatStillCounts) {
     SignModel& sign = connectSign();
     sign.setHalf(1, {"0102", '1', '0'});
     sign.addFault(Fault::wrongChecksum().forAddress(1).times(6));
-    press(&Console::Button7Click);
+    press(&Console::readPrices);
     EXPECT_EQ(view.label(4, Half::First).text, "01.02");
     EXPECT_EQ(view.label(4, Half::First).color, kReadbackGreen);
 }
@@ -138,7 +138,7 @@ TEST_F(PriceReadTest, WrongContentWithAGoodChecksumFailsAtOnce) {
     SignModel& sign = connectSign();
     sign.addFault(Fault::missingOk().forAddress(0));
     sign.addFault(Fault::missingT().forAddress(8));
-    press(&Console::Button7Click);
+    press(&Console::readPrices);
     EXPECT_EQ(view.label(5, Half::First).text, "XX.XX");
     EXPECT_EQ(view.label(5, Half::Second).text, "XX.XX");
     const Lines frames = framesWritten();
@@ -152,7 +152,7 @@ TEST_F(PriceReadTest, WrongContentWithAGoodChecksumFailsAtOnce) {
 
 TEST_F(PriceReadTest, ANotUsedPanelShowsDashesInGreenAndKeepsThemInTheField) {
     connectSign();  // halves start as "----"
-    press(&Console::Button7Click);
+    press(&Console::readPrices);
     EXPECT_EQ(view.label(1, Half::First).text, "--.--");
     EXPECT_EQ(view.label(1, Half::First).color, kReadbackGreen);
     EXPECT_EQ(view.rows[1].price, "--.--");
@@ -165,13 +165,13 @@ TEST_F(PriceReadTest, AGradeCodeOutsideTheListLeavesNoSelection) {
                       return r + frameChecksum(r);
                   }())
                       .forAddress(4));
-    press(&Console::Button7Click);
+    press(&Console::readPrices);
     EXPECT_EQ(view.rows[1].gradeIndex, -1);
     EXPECT_EQ(view.label(1, Half::First).text, "12.34");
 }
 
 TEST_F(PriceReadTest, NoOpenPortReportsTheErrorAndGivesTheButtonsBack) {
-    press(&Console::Button7Click);
+    press(&Console::readPrices);
     EXPECT_EQ(view.errorReports(), Lines{"PurgeComm function failed (win error code: 9)"});
     EXPECT_TRUE(view.busyEnabled);
     EXPECT_EQ(view.progressPosition, 1);
@@ -180,12 +180,12 @@ TEST_F(PriceReadTest, NoOpenPortReportsTheErrorAndGivesTheButtonsBack) {
 
 TEST_F(PriceReadTest, LabelsAreNotResetAtTheStart) {
     SignModel& sign = connectSign();
-    press(&Console::Button7Click);
+    press(&Console::readPrices);
     sign.addFault(Fault::silence());
     std::string secondHalfDuringRead;
     view.onProcessEvents = [&] { secondHalfDuringRead = view.label(5, Half::Second).text; };
     view.rows[5].price = "  .  ";
-    press(&Console::Button7Click);
+    press(&Console::readPrices);
     // Until its own read the label still shows the previous result.
     EXPECT_EQ(view.label(5, Half::Second).text, "XX.XX");
     EXPECT_EQ(view.rows[5].price, "  .  ");

@@ -33,7 +33,7 @@ TEST_F(PriceWriteTest, TenFramesBottomRowFirstEachSentTwiceWhenConfirmedAtOnce) 
     view.rows[5].price = "45.67";
     view.rows[5].gradeIndex = 2;
     view.rows[5].caption1 = true;
-    press(&Console::Button8Click);
+    pressWrite();
 
     const Lines frames = writeFrames();
     ASSERT_EQ(frames.size(), 20u);
@@ -62,7 +62,7 @@ TEST_F(PriceWriteTest, TenFramesBottomRowFirstEachSentTwiceWhenConfirmedAtOnce) 
 TEST_F(PriceWriteTest, ProgressAndEventsFollowTheSteps) {
     connectSign();
     std::vector<std::string> calls;
-    press(&Console::Button8Click);
+    pressWrite();
     for (const auto& c : view.calls) {
         if (c.rfind("progress", 0) == 0 || c == "events" || c.rfind("busy", 0) == 0) {
             calls.push_back(c);
@@ -83,7 +83,7 @@ TEST_F(PriceWriteTest, ProgressAndEventsFollowTheSteps) {
 TEST_F(PriceWriteTest, ASilentSignGetsEveryFrameFourTimesAndTwelveSecondsOfPolling) {
     SignModel& sign = connectSign();
     sign.addFault(Fault::silence());
-    press(&Console::Button8Click);
+    pressWrite();
     const Lines frames = writeFrames();
     ASSERT_EQ(frames.size(), 40u);
     for (std::size_t i = 0; i < 40; ++i) {
@@ -107,7 +107,7 @@ TEST_F(PriceWriteTest, AConfirmationSeenOnlyAtTheEighthPollIsMissingAndTheFrameR
     SignModel& sign = connectSign();
     // The reply to the first attempt's copy completes during the eighth poll.
     sign.addFault(Fault::late(milliseconds(360)).onFrames(FrameKind::Write).after(1).times(1));
-    press(&Console::Button8Click);
+    pressWrite();
     const Lines log = view.logSince(2);
     EXPECT_EQ(log[9], "Принято символов:5");
     EXPECT_EQ(log[10], "8 попыток чтения прошло. Задержка 50мс");
@@ -123,7 +123,7 @@ TEST_F(PriceWriteTest, AConfirmationSeenOnlyAtTheEighthPollIsMissingAndTheFrameR
 TEST_F(PriceWriteTest, AReplyOtherThanWokFailsTheAttempt) {
     SignModel& sign = connectSign();
     sign.addFault(Fault::replacedBy("T0----10A0OK10").onFrames(FrameKind::Write).forAddress(0));
-    press(&Console::Button8Click);
+    pressWrite();
     const Lines frames = writeFrames();
     EXPECT_EQ(std::count(frames.begin(), frames.end(), frames[0]), 4);
     const Lines log = view.logSince(2);
@@ -150,7 +150,7 @@ TEST_F(PriceWriteTest, RowInputsBecomeFrameFields) {
     view.rows[3].caption2 = true;
     view.rows[4].gradeIndex = -1;
     // Row 5 stays as at start: empty price, grade "80", no captions.
-    press(&Console::Button8Click);
+    pressWrite();
     EXPECT_EQ(sign.half(4), (HalfContent{"1250", '1', '0'}));
     EXPECT_EQ(sign.half(11), (HalfContent{"1000", '1', '0'}));
     EXPECT_EQ(sign.half(2), (HalfContent{"----", '5', '2'}));
@@ -167,7 +167,7 @@ TEST_F(PriceWriteTest, ARowEditedWhileTheWriteRunsIsSentWithItsNewValue) {
             view.rows[1].price = "77.77";
         }
     };
-    press(&Console::Button8Click);
+    pressWrite();
     EXPECT_EQ(sign.half(4).price, "7777");
     EXPECT_EQ(sign.half(12).price, "7777");
 }
@@ -179,10 +179,10 @@ TEST_F(PriceWriteTest, TheEffectPressedDuringTheWriteDoesNotReplaceTheFrame) {
     int events = 0;
     view.onProcessEvents = [&] {
         if (++events == 3) {  // just before the frame of row 4's first half goes out
-            console.effectClick();
+            console.effect();
         }
     };
-    press(&Console::Button8Click);
+    pressWrite();
     EXPECT_EQ(sign.effectSeconds(), 3);
     EXPECT_EQ(sign.half(1).price, "5678");
     EXPECT_EQ(sign.half(9).price, "5678");
@@ -200,13 +200,13 @@ TEST_F(PriceWriteTest, AGradeReadAsOutsideTheListIsWrittenAsNone) {
                   }())
                       .forAddress(4)
                       .times(1));
-    press(&Console::Button7Click);
-    press(&Console::Button8Click);
+    press(&Console::readPrices);
+    pressWrite();
     EXPECT_EQ(sign.half(4).grade, '0');
 }
 
 TEST_F(PriceWriteTest, ASerialErrorEndsTheWriteButGivesTheButtonsBack) {
-    press(&Console::Button8Click);  // no port open
+    pressWrite();  // no port open
     EXPECT_EQ(view.errorReports(), Lines{"PurgeComm function failed (win error code: 9)"});
     EXPECT_EQ(view.logSince(2), Lines{});
     EXPECT_TRUE(view.busyEnabled);
@@ -214,7 +214,7 @@ TEST_F(PriceWriteTest, ASerialErrorEndsTheWriteButGivesTheButtonsBack) {
 
     connectSign();
     sim.device->failOn(test::SimComDevice::Op::Write, EIO);
-    press(&Console::Button8Click);
+    pressWrite();
     EXPECT_EQ(view.errorReports().back(), "WriteFile function failed (win error code: 5)");
     EXPECT_TRUE(view.busyEnabled);
     EXPECT_EQ(view.log.back().rfind("Запишу 0 панель:", 0), 0u);
