@@ -43,10 +43,14 @@ std::string readFor(int fd, std::size_t want, std::chrono::milliseconds limit) {
 
 class SimProcess {
 public:
-    explicit SimProcess(std::vector<std::string> args) {
+    // `outputRoom`: shrinks the pipe that carries stela-sim's output (0: as it comes).
+    explicit SimProcess(std::vector<std::string> args, int outputRoom = 0) {
         int out[2];
         if (pipe(out) != 0) {
             throw std::runtime_error("pipe");
+        }
+        if (outputRoom > 0) {
+            fcntl(out[1], F_SETPIPE_SZ, outputRoom);
         }
         pid_ = fork();
         if (pid_ == 0) {
@@ -164,6 +168,22 @@ TEST(StelaSim, LeavesAForeignComLinkAlone) {
     sim.firstLine();
     EXPECT_EQ(sim.exitStatus(), 1);
     EXPECT_EQ(readLinkTarget(dosdevicesDirectory() + "/com5"), "/dev/ttyUSB0");
+}
+
+TEST(StelaSim, KeepsAnsweringWhenNobodyReadsItsLog) {
+    SimProcess sim({"--delay", "0"}, 4096);
+    const std::string path = sim.firstLine();
+    const int fd = openRaw(path);
+    ASSERT_GE(fd, 0);
+    std::string many;
+    for (int i = 0; i < 150; ++i) {
+        many += "LA";
+    }
+    EXPECT_EQ(exchange(fd, many, many.size()),
+              many);  // 300 log lines, far more than the pipe holds
+    EXPECT_EQ(exchange(fd, "R0E", 14), "T0----10A0OK10");
+    close(fd);
+    EXPECT_EQ(sim.stop(SIGINT), 0);
 }
 
 TEST(ComLinkTest, ReplacesAStalePseudoTerminalLinkAndRemovesOnlyItsOwn) {
