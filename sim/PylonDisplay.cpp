@@ -9,7 +9,7 @@
 
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
-#include "sim/FaultSpec.h"
+#include "sim/FaultText.h"
 
 namespace stela {
 

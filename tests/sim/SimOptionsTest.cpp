@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "sim/FaultSpec.h"
+#include "sim/FaultText.h"
 
 namespace stela {
 namespace {
 
 using std::chrono::milliseconds;
 
-TEST(FaultSpec, KindsValuesAndFilters) {
+TEST(FaultText, KindsValuesAndFilters) {
     const Fault late = parseFault("late=160,address=8,frames=write,after=2,times=3");
     EXPECT_EQ(late.kind, FaultKind::Late);
     EXPECT_EQ(late.delay, milliseconds(160));
@@ -31,7 +31,7 @@ TEST(FaultSpec, KindsValuesAndFilters) {
     EXPECT_EQ(describeFault(late), "late 160 ms, address 8, write frames, after 2, 3 more");
 }
 
-TEST(FaultSpec, RejectsMalformedSpecs) {
+TEST(FaultText, RejectsMalformedFaults) {
     for (const char* bad :
          {"", "loud", "late", "late=", "late=-1", "late=1x", "silence=3", "truncate=99",
           "surplus=\\x4", "surplus=\\q", "late=5,address=16", "late=5,frames=all", "late=5,times=0",
