@@ -1,0 +1,64 @@
+#include "protocol/Frames.h"
+
+namespace stela {
+
+namespace {
+constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+constexpr std::size_t kReadReplySize = 14;
+constexpr std::size_t kReadReplyChecksumAt = 12;
+}  // namespace
+
+std::string frameChecksum(std::string_view bytes) {
+    unsigned x = 0;
+    for (char c : bytes) {
+        x ^= static_cast<unsigned char>(c);
+    }
+    return {kHexDigits[x >> 4], kHexDigits[x & 0x0F]};
+}
+
+std::string priceCharacters(std::string_view priceText, bool notUsed) {
+    std::string out;
+    for (std::size_t place : {0, 1, 3, 4}) {
+        const char c = place < priceText.size() ? priceText[place] : ' ';
+        if (notUsed) {
+            out += '-';
+        } else {
+            // The masked field gives digits and blanks only; anything else is
+            // sent as "0" too, so every input still makes a valid frame.
+            out += (c >= '0' && c <= '9') ? c : '0';
+        }
+    }
+    return out;
+}
+
+char gradeCode(int gradeIndex) {
+    return (gradeIndex >= 0 && gradeIndex <= 4) ? static_cast<char>('1' + gradeIndex) : '0';
+}
+
+char captionFlags(bool caption1, bool caption2) {
+    return static_cast<char>('0' + (caption1 ? 1 : 0) + (caption2 ? 2 : 0));
+}
+
+std::string composeWriteFrame(char addressChar, const PriceRowInputs& row) {
+    std::string frame = "W";
+    frame += addressChar;
+    frame += priceCharacters(row.priceText, row.notUsed);
+    frame += gradeCode(row.gradeIndex);
+    frame += captionFlags(row.caption1, row.caption2);
+    frame += 'E';
+    return frame + frameChecksum(frame);
+}
+
+std::string composeReadFrame(char addressChar) {
+    return {'R', addressChar, 'E'};
+}
+
+bool checkReadReply(std::string_view reply) {
+    if (reply.size() != kReadReplySize) {
+        return false;
+    }
+    return reply.substr(kReadReplyChecksumAt) ==
+           frameChecksum(reply.substr(0, kReadReplyChecksumAt));
+}
+
+}  // namespace stela
