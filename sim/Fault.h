@@ -43,7 +43,7 @@ struct Fault {
     std::optional<int> address;      // only frames for this half (brightness and effect have none)
     std::optional<FrameKind> frame;  // only this kind of frame
     int skip = 0;                    // matching replies still to let pass untouched
-    int count = -1;                  // matching replies still to affect; -1: no limit
+    int count = -1;                  // matching replies still to affect; negative: no limit
     SimTime delay{};                 // Late
     std::size_t offset = 0;          // Insert: position; Truncate: bytes kept
     std::string bytes;               // Replace, Insert, Surplus

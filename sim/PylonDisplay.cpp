@@ -1,5 +1,6 @@
 #include "sim/PylonDisplay.h"
 
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -8,13 +9,15 @@
 
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
-#include "sim/FaultSpec.h"
+#include "sim/FaultText.h"
 
 namespace stela {
 
 namespace {
 
 constexpr std::size_t kLogKept = 500;
+// Plain log lines stay well below PIPE_BUF, so a write that poll() allows never blocks.
+constexpr std::size_t kPlainLineColumns = 600;
 
 void put(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -71,6 +74,7 @@ PylonDisplay::PylonDisplay(const SignModel& sign, DisplayMode mode, std::string 
     if (isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &savedInput_) == 0) {
         termios quiet = savedInput_;
         quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
+        quiet.c_iflag &= static_cast<tcflag_t>(~IXON);  // Ctrl-S must not stall our output
         restoreInput_ = tcsetattr(STDIN_FILENO, TCSANOW, &quiet) == 0;
     }
     put("\x1b[?1049h\x1b[?25l");  // alternate screen, cursor hidden
@@ -146,7 +150,7 @@ void PylonDisplay::log(SimTime at, const std::string& text) {
     }
     const std::string line = timestamp(at) + text;
     if (mode_ == DisplayMode::Plain) {
-        put(line + "\n");
+        putUnlessStalled(clip(line, kPlainLineColumns) + "\n");
         return;
     }
     log_.push_back(line);
@@ -154,6 +158,23 @@ void PylonDisplay::log(SimTime at, const std::string& text) {
         log_.pop_front();
     }
     redraw();
+}
+
+void PylonDisplay::putUnlessStalled(const std::string& line) {
+    pollfd out{STDOUT_FILENO, POLLOUT, 0};
+    if (poll(&out, 1, 0) != 1 || (out.revents & POLLOUT) == 0) {
+        ++dropped_;
+        return;
+    }
+    std::string text = line;
+    if (dropped_ > 0) {
+        text = "-- " + std::to_string(dropped_) + " log lines dropped: nobody read them\n" + line;
+        dropped_ = 0;
+    }
+    std::fflush(stdout);
+    if (write(STDOUT_FILENO, text.data(), text.size()) < 0) {
+        ++dropped_;
+    }
 }
 
 void PylonDisplay::note(const std::string& text, SimTime at) {

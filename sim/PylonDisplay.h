@@ -36,12 +36,16 @@ public:
 
 private:
     void log(SimTime at, const std::string& text);
+    // A reader that stopped reading our output must not stall the sign: such
+    // lines are dropped and counted instead.
+    void putUnlessStalled(const std::string& line);
     std::string halfCell(int address) const;
 
     const SignModel& sign_;
     DisplayMode mode_;
     std::string title_;
     std::deque<std::string> log_;
+    std::size_t dropped_ = 0;
     bool restoreInput_ = false;
     termios savedInput_{};
 };

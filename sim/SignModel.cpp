@@ -197,7 +197,7 @@ std::vector<Fault> SignModel::takeFaultsFor(FrameKind kind, int address) {
     std::vector<Fault> hit;
     for (ActiveFault& active : faults_) {
         Fault& f = active.fault;
-        if (!f.matches(kind, address)) {
+        if (f.count == 0 || !f.matches(kind, address)) {
             continue;
         }
         if (f.skip > 0) {

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "protocol/Frames.h"
-#include "sim/FaultSpec.h"
+#include "sim/FaultText.h"
 
 namespace stela {
 
@@ -129,7 +129,7 @@ device path to open. Stops on Ctrl-C or SIGTERM.
   --set A=PPPPGF   initial content of half A (0-4, 8-12, or "all"): four price
                    characters (0-9 or -), grade code 0-5, caption flags 0-3;
                    e.g. --set 0=456731. Default: every half ----10
-  --fault SPEC     switch on a fault (repeatable). SPEC is
+  --fault FAULT    switch on a fault (repeatable). FAULT is
                    KIND[=VALUE][,address=A][,frames=F][,after=N][,times=N]
                      silence        the sign does not hear the frame at all
                      lost           the sign acts, but its reply is lost

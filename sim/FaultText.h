@@ -14,7 +14,7 @@ namespace stela {
 // surplus=BYTES, garbage=BYTES, nul=N, no-t, no-ok, reply=BYTES.
 // F: read, write, la, lm, q. BYTES may use \xHH (\x2C for a comma) and \\.
 // Throws std::invalid_argument with a message fit for the user.
-Fault parseFault(std::string_view spec);
+Fault parseFault(std::string_view text);
 
 // A short description for the display, e.g. "late 160 ms, address 0, 3 more".
 std::string describeFault(const Fault& fault);

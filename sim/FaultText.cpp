@@ -1,4 +1,4 @@
-#include "sim/FaultSpec.h"
+#include "sim/FaultText.h"
 
 #include <charconv>
 #include <vector>
@@ -165,8 +165,8 @@ std::string unescapeBytes(std::string_view text) {
     return out;
 }
 
-Fault parseFault(std::string_view spec) {
-    const std::vector<std::string_view> parts = splitCommas(spec);
+Fault parseFault(std::string_view text) {
+    const std::vector<std::string_view> parts = splitCommas(text);
     const std::string_view head = parts[0];
     const std::size_t eq = head.find('=');
     Fault fault =
