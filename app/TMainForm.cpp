@@ -267,7 +267,7 @@ void TMainForm::Button1Click() {
     close();
 }
 void TMainForm::Button2Click() {
-    runWorkflow(&Workflows::portSetup);
+    // The port setup dialog is not part of this build yet.
 }
 void TMainForm::Button5Click() {
     runWorkflow(&Workflows::automaticBrightness);

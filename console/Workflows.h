@@ -11,7 +11,6 @@ public:
     virtual ~Workflows() = default;
 
     virtual void boardSearch() = 0;          // "Поиск табло", and once at start-up
-    virtual void portSetup() = 0;            // "Настроить COM - порт."
     virtual void automaticBrightness() = 0;  // "Яркость автоматическая"
     virtual void manualBrightness() = 0;     // "Яркость ручная"
     virtual void effect() = 0;               // "Эффект"

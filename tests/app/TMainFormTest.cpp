@@ -42,7 +42,6 @@ public:
     FakeWorkflows(std::vector<std::string>& ran, std::string failing)
         : ran_(ran), failing_(std::move(failing)) {}
     void boardSearch() override { run("search"); }
-    void portSetup() override { run("setup"); }
     void automaticBrightness() override { run("automatic"); }
     void manualBrightness() override { run("manual"); }
     void effect() override { run("effect"); }
@@ -323,8 +322,8 @@ TEST_F(TMainFormTest, ButtonsRunTheirWorkflows) {
          {"Button36", "Button2", "Button5", "Button6", "effect", "Button7", "Button8"}) {
         child<QPushButton>(name)->click();
     }
-    EXPECT_EQ(ran, (std::vector<std::string>{"search", "setup", "automatic", "manual", "effect",
-                                             "read", "write", "read"}));
+    EXPECT_EQ(ran, (std::vector<std::string>{"search", "automatic", "manual", "effect", "read",
+                                             "write", "read"}));
     EXPECT_TRUE(shown.empty());
 }
 

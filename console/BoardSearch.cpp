@@ -1,0 +1,46 @@
+#include "console/Console.h"
+#include "serial/ComPort.h"
+#include "serial/EComPort.h"
+
+namespace stela {
+
+namespace {
+
+constexpr int kLastCandidate = 255;
+
+bool identifiesSign(const std::string& reply) {
+    return reply.size() >= 2 && reply[0] == 'T' && reply[1] == '0';
+}
+
+}  // namespace
+
+void Console::boardSearch() {
+    std::string found;
+    view_.appendLog("--- Поиск табло --- ");
+    for (int n = 1; n <= kLastCandidate; ++n) {
+        const std::string candidate = "COM" + std::to_string(n);
+        try {
+            port_.SetPort(candidate);
+            port_.Open();
+        } catch (const EComPort&) {
+            continue;  // no such port, busy, or not a serial device
+        }
+        // From here on a serial error is not a missing candidate: it ends the search.
+        port_.SetBaudRate(br19200);
+        reader_.run(boardSearchExchange(), reply_);
+        if (identifiesSign(reply_)) {
+            found = candidate;
+        }
+    }
+    if (found.empty()) {
+        view_.notice("Табло не найдено. Проверьте кабель подключения табло");
+        return;
+    }
+    view_.notice("Стела подключена на порт : " + found);
+    port_.SetPort(found);
+    port_.SetBaudRate(br19200);
+    port_.Open();
+    view_.setStatusText("Работаем на " + found);
+}
+
+}  // namespace stela

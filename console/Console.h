@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+
+#include "console/ConsoleView.h"
+#include "console/Workflows.h"
+#include "protocol/Clock.h"
+#include "protocol/Frames.h"
+#include "protocol/ReplyReader.h"
+
+namespace stela {
+
+class TCustomComPort;
+
+inline int halfAddress(int row, Half half) {
+    return half == Half::First ? firstHalfAddress(row) : secondHalfAddress(row);
+}
+
+// The workflows behind the main window's buttons, on the window's one port
+// object. Each runs to the end on the caller's thread; serial errors escape
+// to the window's error report.
+class Console final : public Workflows {
+public:
+    Console(ConsoleView& view, TCustomComPort& port, Clock& clock);
+
+    void boardSearch() override;
+    void automaticBrightness() override;
+    void manualBrightness() override;
+    void effect() override;
+    // Locks the busy set and writes the ten halves; the window runs the
+    // read-back (readPrices) after it.
+    void writePrices() override;
+    void readPrices() override;
+
+    // The two reply buffers live as long as the console.
+    const std::string& replyBuffer() const { return reply_; }
+    const std::string& confirmationBuffer() const { return confirmation_; }
+
+private:
+    void priceWrite();
+    void writeConfirmation(const std::string& frame);
+    void priceRead();
+    void halfRead(char addressChar);
+    // Runs a single-wait command and shows one of the two notices.
+    void command(const SingleWaitExchange& exchange, const std::string& expected,
+                 const std::string& confirmed, const std::string& notConfirmed);
+
+    ConsoleView& view_;
+    TCustomComPort& port_;
+    ReplyReader reader_;
+    std::string reply_;
+    std::string confirmation_;
+};
+
+}  // namespace stela

@@ -1,0 +1,94 @@
+#include "console/Console.h"
+#include "protocol/Frames.h"
+#include "protocol/LogText.h"
+#include "serial/ComPort.h"
+
+namespace stela {
+
+namespace {
+
+constexpr int kProgressMax = 8;
+
+// The ten write steps, bottom row first, each row's first half before its second.
+struct WriteStep {
+    int row;
+    Half half;
+    const char* logText;
+    int position;
+};
+
+constexpr WriteStep kWriteSteps[] = {
+    {5, Half::First, "Запишу 0 панель:", 1}, {5, Half::Second, "Запишу 1 панель:", 2},
+    {4, Half::First, "Запишу 2 панель:", 3}, {4, Half::Second, "Запишу 3 панель:", 4},
+    {3, Half::First, "Запишу 4 панель:", 5}, {3, Half::Second, "Запишу 5 панель:", 6},
+    {2, Half::First, "Запишу 6 панель:", 7}, {2, Half::Second, "Запишу 7 панель:", 8},
+    {1, Half::First, "Запишу 8 панель:", 8}, {1, Half::Second, "Запишу 8 панель:", 8},
+};
+
+constexpr int kConfirmationAttempts = 3;
+
+// A row's five inputs, read together when its first half is composed.
+PriceRowInputs readRowInputs(ConsoleView& view, int row) {
+    PriceRowInputs in;
+    in.priceText = view.priceText(row);
+    in.notUsed = view.notUsed(row);
+    in.caption1 = view.caption1(row);
+    in.gradeIndex = view.gradeIndex(row);
+    in.caption2 = view.caption2(row);
+    return in;
+}
+
+}  // namespace
+
+void Console::writePrices() {
+    view_.setBusySetEnabled(false);
+    try {
+        priceWrite();
+    } catch (...) {
+        // The operator must be able to search again after re-plugging the cable.
+        view_.setBusySetEnabled(true);
+        throw;
+    }
+}
+
+void Console::priceWrite() {
+    view_.setProgressMax(kProgressMax);
+    view_.setProgressMin(0);
+    view_.setProgressPosition(0);
+    view_.setProgressPosition(1);
+    view_.processPendingEvents();
+    port_.ClearBuffers(true, true);
+
+    PriceRowInputs inputs;
+    bool firstStep = true;
+    for (const WriteStep& step : kWriteSteps) {
+        if (step.half == Half::First) {
+            inputs = readRowInputs(view_, step.row);
+        }
+        reply_ = composeWriteFrame(addressCharacter(halfAddress(step.row, step.half)), inputs);
+        // The effect button may run its exchange in the reply buffer while
+        // events are processed below, so the frame is sent from this copy.
+        const std::string frame = reply_;
+        view_.appendLog(step.logText + logText(frame));
+        if (!firstStep) {
+            view_.setProgressPosition(step.position);
+            view_.processPendingEvents();
+        }
+        firstStep = false;
+        port_.WriteText(frame);
+        writeConfirmation(frame);
+    }
+}
+
+void Console::writeConfirmation(const std::string& frame) {
+    const PolledExchange exchange = writeConfirmationExchange(frame);
+    for (int attempt = 0; attempt < kConfirmationAttempts; ++attempt) {
+        reader_.run(exchange, confirmation_);
+        if (confirmation_.compare(0, 3, "WOK") == 0) {
+            view_.appendLog("Принятые данные верные:" + logText(confirmation_));
+            return;
+        }
+    }
+}
+
+}  // namespace stela

@@ -1,0 +1,136 @@
+#include "protocol/ReplyReader.h"
+
+#include "protocol/LogText.h"
+#include "serial/ComPort.h"
+
+namespace stela {
+
+PolledExchange boardSearchExchange() {
+    PolledExchange e;
+    e.frame = "R0E";
+    e.header = "Отправлено:" + e.frame;
+    e.filler = std::string(11, '=');
+    e.pollLimit = 4;
+    e.threshold = 12;
+    e.pollOrder = PolledExchange::PollOrder::LogThenSleep;
+    e.readSize = 10;
+    e.success = PolledExchange::Success::PollCount;
+    e.failureLines = {"Ошибка чтения!!! "};
+    e.printedDelayMs = kSearchDelayMs;
+    return e;
+}
+
+PolledExchange writeConfirmationExchange(const std::string& frame) {
+    PolledExchange e;
+    e.frame = frame;
+    e.clearing = PolledExchange::Clearing::WriteThenClear;
+    e.header = "--- Жду ответ после записи данных ---";
+    e.filler = std::string(14, ' ');
+    e.pollLimit = 8;
+    e.threshold = 3;
+    e.readSize = 5;
+    e.success = PolledExchange::Success::PollCount;
+    e.failureLines = {"Ошибка чтения!!! "};
+    e.printedDelayMs = kReadDelayMs;
+    return e;
+}
+
+PolledExchange panelReadExchange(char addressChar) {
+    PolledExchange e;
+    e.frame = std::string{'R', addressChar, 'E'};
+    e.pauseBeforeSend = true;
+    e.header = "--- Читаю панель" + logText(std::string(1, addressChar)) + " ---";
+    e.headerBeforeWrite = true;
+    e.filler = std::string(16, ' ');
+    e.pollLimit = 3;
+    e.threshold = 14;
+    e.readSize = 14;
+    e.success = PolledExchange::Success::InputCount;
+    e.failureLines = {"Мало принял данных ", "-----BigError Loop------ "};
+    e.printedDelayMs = kReadDelayMs;
+    return e;
+}
+
+SingleWaitExchange automaticBrightnessExchange() {
+    return {"LA", "", 100, 2, 2};
+}
+
+SingleWaitExchange manualBrightnessExchange(int level) {
+    return {std::string("LM") + char('0' + level), "", 200, 3, 3};
+}
+
+SingleWaitExchange effectExchange(int level) {
+    return {std::string("q") + char('0' + level), "Отправлено:" + std::to_string(level), 200, 3, 3};
+}
+
+void ReplyReader::sendFrame(const PolledExchange& exchange) {
+    const bool clearFirst = exchange.clearing == PolledExchange::Clearing::ClearThenWrite;
+    if (clearFirst) {
+        port_.ClearBuffers(true, true);
+    }
+    if (exchange.headerBeforeWrite) {
+        log_.appendLog(exchange.header);
+    }
+    port_.WriteText(exchange.frame);
+    if (!clearFirst) {
+        port_.ClearBuffers(true, true);
+    }
+    if (!exchange.headerBeforeWrite) {
+        log_.appendLog(exchange.header);
+    }
+}
+
+void ReplyReader::run(const PolledExchange& exchange, std::string& target) {
+    if (exchange.pauseBeforeSend) {
+        clock_.sleep_ms(readDelayMs_);
+    }
+    sendFrame(exchange);
+    target = exchange.filler;
+
+    auto logCount = [this] {
+        log_.appendLog("Принято символов:" + std::to_string(port_.QueuedInputCount()));
+    };
+    int polls = 0;
+    while (polls != exchange.pollLimit) {
+        ++polls;
+        if (exchange.pollOrder == PolledExchange::PollOrder::SleepThenLog) {
+            clock_.sleep_ms(readDelayMs_);
+            logCount();
+        } else {
+            logCount();
+            clock_.sleep_ms(readDelayMs_);
+        }
+        if (port_.QueuedInputCount() >= exchange.threshold) {
+            break;
+        }
+    }
+    log_.appendLog(std::to_string(polls) + " попыток чтения прошло. Задержка " +
+                   std::to_string(exchange.printedDelayMs) + "мс");
+
+    const bool success = exchange.success == PolledExchange::Success::PollCount
+                             ? polls < exchange.pollLimit
+                             : port_.QueuedInputCount() >= exchange.threshold;
+    if (success) {
+        port_.ReadText(target, exchange.readSize);
+    } else {
+        for (const auto& line : exchange.failureLines) {
+            log_.appendLog(line);
+        }
+    }
+    log_.appendLog("Принял:" + logText(target));
+}
+
+void ReplyReader::run(const SingleWaitExchange& exchange, std::string& target) {
+    port_.ClearBuffers(true, true);
+    port_.WriteText(exchange.frame);
+    if (!exchange.lineAfterWrite.empty()) {
+        log_.appendLog(exchange.lineAfterWrite);
+    }
+    target.clear();
+    clock_.sleep_ms(exchange.pauseMs);
+    if (port_.QueuedInputCount() >= exchange.threshold) {
+        port_.ReadText(target, exchange.readSize);
+    }
+}
+
+}  // namespace stela

@@ -1,0 +1,224 @@
+#include <algorithm>
+#include <cerrno>
+
+#include "protocol/Frames.h"
+#include "tests/console/ConsoleFixture.h"
+
+namespace stela {
+namespace {
+
+using Lines = std::vector<std::string>;
+using std::chrono::milliseconds;
+
+class PriceWriteTest : public test::ConsoleTest {
+protected:
+    // The write frames sent, in order, without the read-back.
+    Lines writeFrames() const {
+        Lines out;
+        for (const auto& f : framesWritten()) {
+            if (f[0] == 'W') {
+                out.push_back(f);
+            }
+        }
+        return out;
+    }
+    static std::string frame(char address, const char* body) {
+        const std::string head = std::string("W") + address + body + "E";
+        return head + frameChecksum(head);
+    }
+};
+
+TEST_F(PriceWriteTest, TenFramesBottomRowFirstEachSentTwiceWhenConfirmedAtOnce) {
+    SignModel& sign = connectSign();
+    view.rows[5].price = "45.67";
+    view.rows[5].gradeIndex = 2;
+    view.rows[5].caption1 = true;
+    pressWrite();
+
+    const Lines frames = writeFrames();
+    ASSERT_EQ(frames.size(), 20u);
+    const std::string order = "08192:3;4<";
+    for (std::size_t i = 0; i < 10; ++i) {
+        EXPECT_EQ(frames[2 * i][1], order[i]);
+        EXPECT_EQ(frames[2 * i + 1], frames[2 * i]);
+    }
+    EXPECT_EQ(frames[0], "W0456731E20");
+    EXPECT_EQ(frames[2], "W8456731E28");
+    EXPECT_EQ(sign.half(8), (HalfContent{"4567", '3', '1'}));
+
+    const Lines log = view.logSince(2);
+    EXPECT_EQ(Lines(log.begin(), log.begin() + 6),
+              (Lines{"Запишу 0 панель:W0456731E20", "--- Жду ответ после записи данных ---",
+                     "Принято символов:5", "1 попыток чтения прошло. Задержка 50мс", "Принял:WOK20",
+                     "Принятые данные верные:WOK20"}));
+    // Steps 9 and 10 (row 1) both log "Запишу 8 панель:".
+    EXPECT_EQ(log[6 * 8], "Запишу 8 панель:" + frame('4', "000010"));
+    EXPECT_EQ(log[6 * 9], "Запишу 8 панель:" + frame('<', "000010"));
+    // The read-back follows and gives the buttons back.
+    EXPECT_EQ(view.label(5, Half::Second).text, "45.67");
+    EXPECT_TRUE(view.busyEnabled);
+}
+
+TEST_F(PriceWriteTest, ProgressAndEventsFollowTheSteps) {
+    connectSign();
+    std::vector<std::string> calls;
+    pressWrite();
+    for (const auto& c : view.calls) {
+        if (c.rfind("progress", 0) == 0 || c == "events" || c.rfind("busy", 0) == 0) {
+            calls.push_back(c);
+        }
+        if (c == "progress:0" && calls.size() > 5) {
+            break;  // the read-back starts
+        }
+    }
+    EXPECT_EQ(
+        calls,
+        (Lines{"busy:off",   "progressMax:8", "progressMin:0", "progress:0", "progress:1", "events",
+               "progress:2", "events",        "progress:3",    "events",     "progress:4", "events",
+               "progress:5", "events",        "progress:6",    "events",     "progress:7", "events",
+               "progress:8", "events",        "progress:8",    "events",     "progress:8", "events",
+               "busy:off",   "progressMax:8", "progressMin:0", "progress:0"}));
+}
+
+TEST_F(PriceWriteTest, ASilentSignGetsEveryFrameFourTimesAndTwelveSecondsOfPolling) {
+    SignModel& sign = connectSign();
+    sign.addFault(Fault::silence());
+    pressWrite();
+    const Lines frames = writeFrames();
+    ASSERT_EQ(frames.size(), 40u);
+    for (std::size_t i = 0; i < 40; ++i) {
+        EXPECT_EQ(frames[i], frames[i / 4 * 4]);
+    }
+    Lines attempt{"--- Жду ответ после записи данных ---"};
+    attempt.insert(attempt.end(), 8, "Принято символов:0");
+    attempt.push_back("8 попыток чтения прошло. Задержка 50мс");
+    attempt.push_back("Ошибка чтения!!! ");
+    attempt.push_back("Принял:" + std::string(14, ' '));
+    const Lines log = view.logSince(2);
+    EXPECT_EQ(Lines(log.begin() + 1, log.begin() + 13), attempt);
+    EXPECT_EQ(Lines(log.begin() + 25, log.begin() + 37), attempt);
+    EXPECT_EQ(log[37].rfind("Запишу 1 панель:", 0), 0u);
+    // 12 s of polling in the write, then 10 halves x 7 passes x 4 sleeps in the read.
+    EXPECT_EQ(sim.clock.sleptMs(), 12000 + 14000);
+    EXPECT_EQ(view.label(1, Half::Second).text, "XX.XX");
+}
+
+TEST_F(PriceWriteTest, AConfirmationSeenOnlyAtTheEighthPollIsMissingAndTheFrameRepeated) {
+    SignModel& sign = connectSign();
+    // The reply to the first attempt's copy completes during the eighth poll.
+    sign.addFault(Fault::late(milliseconds(360)).onFrames(FrameKind::Write).after(1).times(1));
+    pressWrite();
+    const Lines log = view.logSince(2);
+    EXPECT_EQ(log[9], "Принято символов:5");
+    EXPECT_EQ(log[10], "8 попыток чтения прошло. Задержка 50мс");
+    EXPECT_EQ(log[11], "Ошибка чтения!!! ");
+    EXPECT_EQ(log[12], "Принял:" + std::string(14, ' '));
+    EXPECT_EQ(log[13], "--- Жду ответ после записи данных ---");
+    EXPECT_EQ(log[17], "Принятые данные верные:WOK23");
+    const Lines frames = writeFrames();
+    EXPECT_EQ(std::count(frames.begin(), frames.end(), frames[0]), 3);
+    EXPECT_EQ(frames[3][1], '8');
+}
+
+TEST_F(PriceWriteTest, AReplyOtherThanWokFailsTheAttempt) {
+    SignModel& sign = connectSign();
+    sign.addFault(Fault::replacedBy("T0----10A0OK10").onFrames(FrameKind::Write).forAddress(0));
+    pressWrite();
+    const Lines frames = writeFrames();
+    EXPECT_EQ(std::count(frames.begin(), frames.end(), frames[0]), 4);
+    const Lines log = view.logSince(2);
+    const auto nextStep = std::find_if(log.begin(), log.end(), [](const std::string& line) {
+        return line.rfind("Запишу 1 панель:", 0) == 0;
+    });
+    EXPECT_EQ(std::count_if(log.begin(), nextStep,
+                            [](const std::string& line) { return line.rfind("Принял:", 0) == 0; }),
+              3);
+    EXPECT_EQ(std::find_if(log.begin(), nextStep,
+                           [](const std::string& line) {
+                               return line.rfind("Принятые данные верные:", 0) == 0;
+                           }),
+              nextStep);
+}
+
+TEST_F(PriceWriteTest, RowInputsBecomeFrameFields) {
+    SignModel& sign = connectSign();
+    view.rows[1].price = "12.5 ";  // 12.50
+    view.rows[2].price = "1 .  ";  // 10.00
+    view.rows[3].notUsed = true;
+    view.rows[3].price = "33.33";
+    view.rows[3].gradeIndex = 4;
+    view.rows[3].caption2 = true;
+    view.rows[4].gradeIndex = -1;
+    // Row 5 stays as at start: empty price, grade "80", no captions.
+    pressWrite();
+    EXPECT_EQ(sign.half(4), (HalfContent{"1250", '1', '0'}));
+    EXPECT_EQ(sign.half(11), (HalfContent{"1000", '1', '0'}));
+    EXPECT_EQ(sign.half(2), (HalfContent{"----", '5', '2'}));
+    EXPECT_EQ(sign.half(10), (HalfContent{"----", '5', '2'}));
+    EXPECT_EQ(writeFrames()[4].substr(0, 9), "W1000000E");  // row 4: no grade selected
+    EXPECT_EQ(sign.half(0), (HalfContent{"0000", '1', '0'}));
+}
+
+TEST_F(PriceWriteTest, ARowEditedWhileTheWriteRunsIsSentWithItsNewValue) {
+    SignModel& sign = connectSign();
+    int events = 0;
+    view.onProcessEvents = [&] {
+        if (++events == 3) {  // while the bottom rows are written
+            view.rows[1].price = "77.77";
+        }
+    };
+    pressWrite();
+    EXPECT_EQ(sign.half(4).price, "7777");
+    EXPECT_EQ(sign.half(12).price, "7777");
+}
+
+TEST_F(PriceWriteTest, TheEffectPressedDuringTheWriteDoesNotReplaceTheFrame) {
+    SignModel& sign = connectSign();
+    view.rows[4].price = "56.78";
+    view.effectDigit = "3";
+    int events = 0;
+    view.onProcessEvents = [&] {
+        if (++events == 3) {  // just before the frame of row 4's first half goes out
+            console.effect();
+        }
+    };
+    pressWrite();
+    EXPECT_EQ(sign.effectSeconds(), 3);
+    EXPECT_EQ(sign.half(1).price, "5678");
+    EXPECT_EQ(sign.half(9).price, "5678");
+    const Lines frames = framesWritten();
+    EXPECT_EQ(std::count(frames.begin(), frames.end(), "q3"), 1);
+    EXPECT_EQ(std::count(frames.begin(), frames.end(), "FOK"), 0);
+    EXPECT_EQ(view.notices(), Lines{"Эффекты включены"});
+}
+
+TEST_F(PriceWriteTest, AGradeReadAsOutsideTheListIsWrittenAsNone) {
+    SignModel& sign = connectSign();
+    sign.addFault(Fault::replacedBy([] {
+                      std::string r = "T4123471A0OK";
+                      return r + frameChecksum(r);
+                  }())
+                      .forAddress(4)
+                      .times(1));
+    press(&Console::readPrices);
+    pressWrite();
+    EXPECT_EQ(sign.half(4).grade, '0');
+}
+
+TEST_F(PriceWriteTest, ASerialErrorEndsTheWriteButGivesTheButtonsBack) {
+    pressWrite();  // no port open
+    EXPECT_EQ(view.errorReports(), Lines{"PurgeComm function failed (win error code: 9)"});
+    EXPECT_EQ(view.logSince(2), Lines{});
+    EXPECT_TRUE(view.busyEnabled);
+    EXPECT_EQ(view.calls.back(), "error:PurgeComm function failed (win error code: 9)");
+
+    connectSign();
+    sim.device->failOn(test::SimComDevice::Op::Write, EIO);
+    pressWrite();
+    EXPECT_EQ(view.errorReports().back(), "WriteFile function failed (win error code: 5)");
+    EXPECT_TRUE(view.busyEnabled);
+    EXPECT_EQ(view.log.back().rfind("Запишу 0 панель:", 0), 0u);
+}
+
+}  // namespace
+}  // namespace stela

@@ -1,0 +1,132 @@
+#include "tests/support/SimComDevice.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace stela::test {
+
+SignModel& SimComDevice::attachSign(const std::string& port) {
+    auto& slot = ports_[port];
+    slot.sign = std::make_unique<SignModel>();
+    return *slot.sign;
+}
+
+void SimComDevice::addSilentPort(const std::string& port) {
+    ports_[port].sign.reset();
+}
+
+SignModel* SimComDevice::sign(const std::string& port) {
+    const auto it = ports_.find(port);
+    return it == ports_.end() ? nullptr : it->second.sign.get();
+}
+
+void SimComDevice::failOn(Op op, int error, const std::string& port) {
+    failures_[{op, port}] = error;
+}
+
+int SimComDevice::failure(Op op) const {
+    for (const std::string& port : {openPort_, std::string()}) {
+        const auto it = failures_.find({op, port});
+        if (it != failures_.end() && it->second != 0) {
+            return it->second;
+        }
+    }
+    return 0;
+}
+
+int SimComDevice::open(const std::string& port) {
+    if (ports_.find(port) == ports_.end()) {
+        return ENOENT;
+    }
+    const auto it = failures_.find({Op::Open, port});
+    if (it != failures_.end() && it->second != 0) {
+        return it->second;
+    }
+    openPort_ = port;
+    input_.clear();
+    ++openCount_;
+    return 0;
+}
+
+void SimComDevice::close() {
+    openPort_.clear();
+    input_.clear();
+}
+
+int SimComDevice::setQueueSizes(int inputSize, int outputSize) {
+    return inputSize < 0 || outputSize < 0 ? EINVAL : 0;
+}
+
+int SimComDevice::setLineParameters(const LineParameters& line) {
+    if (int error = failure(Op::LineParameters)) {
+        return error;
+    }
+    line_ = line;
+    return 0;
+}
+
+void SimComDevice::collectArrived() {
+    SignModel* model = sign(openPort_);
+    if (model == nullptr) {
+        return;
+    }
+    for (const TimedByte& b : model->takeReplyBytes(clock_.now())) {
+        input_.push_back(b.byte);
+    }
+}
+
+int SimComDevice::purge(bool input, bool /*output*/) {
+    if (int error = failure(Op::Purge)) {
+        return error;
+    }
+    if (input) {
+        collectArrived();
+        input_.clear();
+    }
+    return 0;
+}
+
+int SimComDevice::read(char* buffer, int capacity, int& received) {
+    received = 0;
+    if (int error = failure(Op::Read)) {
+        return error;
+    }
+    collectArrived();
+    const auto n = std::min<std::size_t>(std::size_t(std::max(capacity, 0)), input_.size());
+    std::memcpy(buffer, input_.data(), n);
+    input_.erase(0, n);
+    received = int(n);
+    clock_.advance(readCost_);
+    return 0;
+}
+
+int SimComDevice::write(const char* data, int size, int& sent) {
+    sent = 0;
+    if (int error = failure(Op::Write)) {
+        return error;
+    }
+    written_.push_back({openPort_, std::string(data, std::size_t(size)), clock_.now_ms()});
+    const SimTime start = clock_.now();
+    if (SignModel* model = sign(openPort_)) {
+        for (int i = 0; i < size; ++i) {
+            model->receive(std::string_view(data + i, 1), start + wireTime(i + 1));
+        }
+    }
+    // The write returns when the last byte has left.
+    clock_.advance(wireTime(size));
+    sent = size;
+    return 0;
+}
+
+int SimComDevice::modemLines(TComSignals& lines) {
+    lines = TComSignals();
+    return 0;
+}
+
+int SimComDevice::lineErrors(TComErrors& errors) {
+    errors = TComErrors();
+    return 0;
+}
+
+}  // namespace stela::test

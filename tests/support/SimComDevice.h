@@ -1,0 +1,83 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "serial/ComDevice.h"
+#include "sim/SignModel.h"
+#include "tests/support/VirtualClock.h"
+
+namespace stela::test {
+
+// A ComDevice whose ports are simulated in virtual time: signs (SignModels)
+// and silent ports live under port names; every other name has no device.
+// Writes take their wire time on the clock and reach the sign byte by byte;
+// reads see the reply bytes whose arrival time has passed.
+class SimComDevice final : public ComDevice {
+public:
+    enum class Op { Open, LineParameters, Purge, Read, Write };
+
+    struct Written {
+        std::string port;
+        std::string bytes;
+        std::int64_t atMs;  // when the write started
+    };
+
+    explicit SimComDevice(VirtualClock& clock) : clock_(clock) {}
+
+    // A sign answering under `port`; the device owns it.
+    SignModel& attachSign(const std::string& port);
+    // A port that opens but where nothing ever answers.
+    void addSilentPort(const std::string& port);
+    SignModel* sign(const std::string& port);
+
+    // From now on, `op` fails with `error` (0 to stop failing) on `port`
+    // ("" for every port).
+    void failOn(Op op, int error, const std::string& port = "");
+
+    // How long each read (a status query) takes; 0 by default, so that reads
+    // cost no time.
+    void setReadCost(SimTime cost) { readCost_ = cost; }
+
+    const std::vector<Written>& written() const { return written_; }
+    const std::string& openPort() const { return openPort_; }
+    int openCount() const { return openCount_; }
+
+    int open(const std::string& port) override;
+    void close() override;
+    bool isOpen() const override { return !openPort_.empty(); }
+    int setQueueSizes(int inputSize, int outputSize) override;
+    int setLineParameters(const LineParameters& line) override;
+    int setTimeouts(const TimeoutValues&) override { return 0; }
+    int purge(bool input, bool output) override;
+    int abortTransfers() override { return 0; }
+    int read(char* buffer, int capacity, int& received) override;
+    int write(const char* data, int size, int& sent) override;
+    int modemLines(TComSignals& lines) override;
+    int lineErrors(TComErrors& errors) override;
+
+    const LineParameters& lineParameters() const { return line_; }
+
+private:
+    struct SimPort {
+        std::unique_ptr<SignModel> sign;  // null for a silent port
+    };
+
+    int failure(Op op) const;
+    // Moves the reply bytes that have arrived by now into the input queue.
+    void collectArrived();
+
+    VirtualClock& clock_;
+    std::map<std::string, SimPort> ports_;
+    std::map<std::pair<Op, std::string>, int> failures_;
+    std::string openPort_;
+    std::string input_;
+    LineParameters line_;
+    std::vector<Written> written_;
+    int openCount_ = 0;
+    SimTime readCost_{};
+};
+
+}  // namespace stela::test
