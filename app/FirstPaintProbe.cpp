@@ -1,7 +1,8 @@
 #include "app/FirstPaintProbe.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
+#include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
@@ -10,18 +11,29 @@
 namespace stela {
 namespace {
 
+long long nowMicros() {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+}
+
 class FirstPaintProbe : public QObject {
 public:
-    using QObject::QObject;
+    explicit FirstPaintProbe(QWidget& window) : QObject(&window), window_(window) {}
+
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && !seen_) {
+        if (auto* box = qobject_cast<QMessageBox*>(watched)) {
+            if (event->type() == QEvent::Show) {
+                noticeShownAt_ = nowMicros();
+                QTimer::singleShot(0, box, &QMessageBox::accept);
+            } else if (event->type() == QEvent::Hide && noticeShownAt_ != 0) {
+                noticesMicros_ += nowMicros() - noticeShownAt_;
+                noticeShownAt_ = 0;
+            }
+        } else if (watched == &window_ && event->type() == QEvent::Paint && !seen_) {
             seen_ = true;
             // Runs after this paint has been flushed to the screen.
-            QTimer::singleShot(0, [] {
-                using namespace std::chrono;
-                const auto now =
-                    duration_cast<microseconds>(system_clock::now().time_since_epoch());
-                std::printf("first-paint-us %lld\n", static_cast<long long>(now.count()));
+            QTimer::singleShot(0, this, [this] {
+                std::printf("first-paint-us %lld notices-us %lld\n", nowMicros(), noticesMicros_);
                 std::fflush(stdout);
                 QCoreApplication::quit();
             });
@@ -30,13 +42,16 @@ public:
     }
 
 private:
+    QWidget& window_;
     bool seen_ = false;
+    long long noticeShownAt_ = 0;
+    long long noticesMicros_ = 0;
 };
 
 }  // namespace
 
 void quitAfterFirstPaint(QWidget& window) {
-    window.installEventFilter(new FirstPaintProbe(&window));
+    qApp->installEventFilter(new FirstPaintProbe(window));
 }
 
 }  // namespace stela

@@ -15,11 +15,10 @@ int main(int argc, char* argv[]) {
     stela::TMainForm form;
     // The board search runs before the window is first shown; its notice
     // appears on its own.
-    form.FormCreate();
-
     if (qEnvironmentVariableIsSet("STELA_EXIT_AFTER_FIRST_PAINT")) {
         stela::quitAfterFirstPaint(form);
     }
+    form.FormCreate();
     form.show();
     return QApplication::exec();
 }
