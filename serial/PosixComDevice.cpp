@@ -262,14 +262,6 @@ int PosixComDevice::purge(bool input, bool output) {
     if (fd_ < 0) {
         return EBADF;
     }
-    // Output is flushed only while some of ours is still queued in the driver.
-    // After a completed write nothing is, and on a serial line the flush would
-    // do nothing; but a pseudo-terminal hands written bytes to its far end a
-    // moment after the write returns, and flushing would discard them there.
-    int pending = 0;
-    if (output && control(fd_, TIOCOUTQ, &pending) == 0 && pending <= 0) {
-        output = false;
-    }
     if (!input && !output) {
         return 0;
     }
