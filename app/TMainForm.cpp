@@ -1,6 +1,7 @@
 #include "app/TMainForm.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -14,9 +15,15 @@
 #include "app/AppTexts.h"
 #include "app/MaskedEdit.h"
 #include "app/PylonIcon.h"
+#include "console/Console.h"
+#include "console/SignPort.h"
 
 namespace stela {
 namespace {
+
+// Thrown from processPendingEvents when the window was closed while a
+// workflow let events through: the workflow stops at that step.
+struct WorkflowAbandoned {};
 
 // The window's own fonts are "MS Sans Serif" and "Arial"; where they are
 // missing, Liberation Sans has Arial's metrics and DejaVu Sans is everywhere.
@@ -121,7 +128,11 @@ constexpr char kEffectHint[] =
 }  // namespace
 
 TMainForm::TMainForm(QWidget* parent)
-    : QWidget(parent), presenter_(std::make_unique<MessageBoxPresenter>()) {
+    : QWidget(parent),
+      comPort_(std::make_unique<TComPort>()),
+      presenter_(std::make_unique<MessageBoxPresenter>()) {
+    loadSignPortSettings(*comPort_);
+    workflows_ = std::make_unique<Console>(*this, *comPort_, clock_);
     setWindowTitle(text(kMainWindowCaption) + QStringLiteral("  ") + text(kMakerSite));
     setWindowIcon(pylonIcon());
     setFont(pixelFont(kDefaultFamilies, 11));
@@ -241,20 +252,34 @@ void TMainForm::setMessagePresenter(std::unique_ptr<MessagePresenter> presenter)
 }
 
 // An error that escapes a workflow ends its handler and goes to the error
-// report; whatever the workflow had disabled stays so.
+// report. Returns whether the workflow ran to its end.
 bool TMainForm::runWorkflow(void (Workflows::*workflow)()) {
-    if (!workflows_) {
+    if (!workflows_ || closing_) {
         return false;
     }
+    ++workflowsRunning_;
+    bool completed = false;
     try {
         (workflows_.get()->*workflow)();
-        return true;
+        completed = true;
+    } catch (const WorkflowAbandoned&) {
+        // The window is closing: nothing to report.
     } catch (const std::exception& error) {
         errorReport(error.what());
     } catch (...) {
         errorReport(std::string());
     }
-    return false;
+    --workflowsRunning_;
+    return completed;
+}
+
+// Closing the window while a write or read lets events through ends that
+// workflow at its next step instead of leaving it to run on unseen.
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (workflowsRunning_ > 0) {
+        closing_ = true;
+    }
+    QWidget::closeEvent(event);
 }
 
 void TMainForm::FormCreate() {
@@ -338,6 +363,9 @@ void TMainForm::setProgressPosition(int value) {
 
 void TMainForm::processPendingEvents() {
     QCoreApplication::processEvents();
+    if (closing_) {
+        throw WorkflowAbandoned{};
+    }
 }
 
 void TMainForm::setBusySetEnabled(bool enabled) {

@@ -8,6 +8,8 @@
 #include "app/Messages.h"
 #include "console/ConsoleView.h"
 #include "console/Workflows.h"
+#include "protocol/Clock.h"
+#include "serial/ComPort.h"
 
 class QCheckBox;
 class QComboBox;
@@ -25,8 +27,9 @@ class MaskedEdit;
 // writes, at fixed positions in a client area of 881 x 376. The operation log
 // lies below that area and is seen only when the window is maximized.
 //
-// The window runs the workflows (set with setWorkflows) from its click
-// handlers, shows what escapes them in the error report, and is the
+// The window owns the one serial port object, created with the sign's line
+// settings and closed, and the console workflows on it. It runs them from its
+// click handlers, shows what escapes them in the error report, and is the
 // ConsoleView the workflows report through.
 class TMainForm : public QWidget, public ConsoleView {
     Q_OBJECT
@@ -36,8 +39,9 @@ public:
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // The window owns the workflows, and with them the serial port: closing
-    // the program destroys both.
+    TCustomComPort& ComPort() { return *comPort_; }
+
+    // Replaces the console's workflows (tests). The port stays the window's.
     void setWorkflows(std::unique_ptr<Workflows> workflows);
     void setMessagePresenter(std::unique_ptr<MessagePresenter> presenter);
 
@@ -82,6 +86,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -103,7 +108,12 @@ private:
     bool runWorkflow(void (Workflows::*workflow)());
     void holdNormalSize();
 
+    // Declared before the workflows, which use them until they are gone.
+    SteadyClock clock_;
+    std::unique_ptr<TComPort> comPort_;
     std::unique_ptr<Workflows> workflows_;
+    int workflowsRunning_ = 0;  // the effect can run inside a write or read
+    bool closing_ = false;
     std::unique_ptr<MessagePresenter> presenter_;
     std::array<PriceRow, 5> rows_{};
     std::array<QPushButton*, 7> busySet_{};

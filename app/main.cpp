@@ -13,8 +13,8 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(stela::pylonIcon());
 
     stela::TMainForm form;
-    // The workflows are given to the window here (form.setWorkflows), so that
-    // FormCreate runs the start-up search before the window is shown.
+    // The board search runs before the window is first shown; its notice
+    // appears on its own.
     form.FormCreate();
 
     if (qEnvironmentVariableIsSet("STELA_EXIT_AFTER_FIRST_PAINT")) {

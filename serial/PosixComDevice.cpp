@@ -9,6 +9,8 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,6 +23,13 @@
 
 namespace stela {
 namespace {
+
+// Unix98 pseudo-terminal slaves (/dev/pts/N) have the majors 136 to 143.
+bool isPseudoTerminal(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= 136 &&
+           major(st.st_rdev) <= 143;
+}
 
 std::int64_t nowMicros() {
     using namespace std::chrono;
@@ -185,6 +194,7 @@ int PosixComDevice::open(const std::string& port) {
         control(fd, TIOCSSERIAL, &serial);
     }
     fd_ = fd;
+    pseudoTerminal_ = isPseudoTerminal(fd);
     baudRate_ = t.c_ospeed > 0 ? static_cast<int>(t.c_ospeed) : 9600;
     bitsPerByte_ = 10;
     parityCheck_ = false;
@@ -198,8 +208,10 @@ void PosixComDevice::close() {
         return;
     }
     // Closing a tty waits (up to 30 s) for unsent output: a stalled line must not
-    // hold the program.
-    control(fd_, TCFLSH, TCOFLUSH);
+    // hold the program. A pseudo-terminal holds nothing unsent (see purge).
+    if (!pseudoTerminal_) {
+        control(fd_, TCFLSH, TCOFLUSH);
+    }
     // The exclusive flag belongs to the tty, not to this descriptor: left set, it
     // would keep everyone but root out for as long as anyone else holds the line.
     control(fd_, TIOCNXCL, 0);
@@ -262,6 +274,9 @@ int PosixComDevice::purge(bool input, bool output) {
     if (fd_ < 0) {
         return EBADF;
     }
+    // A pseudo-terminal has no transmit queue: what was written already sits in
+    // the far end's input, and an output flush would take it back from there.
+    output = output && !pseudoTerminal_;
     if (!input && !output) {
         return 0;
     }

@@ -56,6 +56,7 @@ private:
     int baudRate_ = 9600;
     int bitsPerByte_ = 10;
     bool parityCheck_ = false;
+    bool pseudoTerminal_ = false;
     TimeoutValues timeouts_;
     ErrorCounts counts_;
 };

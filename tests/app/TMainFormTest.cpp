@@ -14,9 +14,11 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <stdexcept>
 
 #include "app/MaskedEdit.h"
+#include "serial/ComPort.h"
 
 namespace stela {
 namespace {
@@ -371,6 +373,54 @@ TEST_F(TMainFormTest, CentredAtFirstShowAndMaximizableButNotResizable) {
     // A window manager offers maximizing only to a window whose size is not fixed.
     EXPECT_NE(form.minimumSize(), form.maximumSize());
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+TEST_F(TMainFormTest, OwnsAClosedPortWithTheSignsLineSettings) {
+    TCustomComPort& port = form.ComPort();
+    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(port.Port(), "COM1");
+    EXPECT_EQ(port.BaudRate(), br19200);
+    EXPECT_EQ(port.DataBits(), dbEight);
+    EXPECT_EQ(port.StopBits(), sbOneStopBit);
+    EXPECT_EQ(port.Parity().Bits(), prNone);
+    EXPECT_EQ(port.FlowControl().FlowControl(), fcNone);
+    EXPECT_EQ(port.FlowControl().ControlDTR(), dtrDisable);
+    EXPECT_TRUE(port.DiscardNull());
+    EXPECT_EQ(port.Events(), allComEvents);
+}
+
+// A workflow that lets events through at every step, as writing and reading do.
+class SteppingWorkflows : public Workflows {
+public:
+    explicit SteppingWorkflows(TMainForm& form) : form_(form) {}
+    void boardSearch() override {}
+    void automaticBrightness() override {}
+    void manualBrightness() override {}
+    void effect() override {}
+    void writePrices() override { readPrices(); }
+    void readPrices() override {
+        for (steps = 0; steps < 1000; ++steps) {
+            form_.processPendingEvents();
+        }
+    }
+    int steps = 0;
+
+private:
+    TMainForm& form_;
+};
+
+TEST_F(TMainFormTest, ClosingTheWindowEndsARunningWorkflowAtItsNextStep) {
+    auto owned = std::make_unique<SteppingWorkflows>(form);
+    SteppingWorkflows& workflows = *owned;
+    form.setWorkflows(std::move(owned));
+    form.show();
+    QTimer::singleShot(0, &form, [&] { form.close(); });
+    form.Button8Click();
+    EXPECT_EQ(workflows.steps, 0);  // the close came with the first step's events
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(shown.empty());
+    form.Button7Click();  // nothing more runs once the window is closing
+    EXPECT_EQ(workflows.steps, 0);
 }
 
 }  // namespace

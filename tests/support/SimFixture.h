@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "console/SignPort.h"
 #include "protocol/LogSink.h"
 #include "serial/ComPort.h"
 #include "tests/support/SimComDevice.h"
@@ -27,8 +28,7 @@ struct SimPort {
 private:
     explicit SimPort(std::unique_ptr<SimComDevice> owned)
         : device(owned.get()), port(std::move(owned)) {
-        port.SetBaudRate(br19200);
-        port.SetDiscardNull(true);
+        loadSignPortSettings(port);
     }
 };
 
