@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bench/Stats.h"
+#include "console/SignPort.h"
 #include "serial/ComPort.h"
 
 // What the real-time programs share: the port as the window sets it up, the
@@ -18,9 +19,8 @@ constexpr double kByteMs = 10 * 1000.0 / 19200;
 // The port object as the main window sets it up for the sign, opened on `name`:
 // a COM name (resolved through the dosdevices links) or a device path.
 inline void openSignPort(TComPort& port, const std::string& name) {
+    loadSignPortSettings(port);
     port.SetPort(name);
-    port.SetBaudRate(br19200);
-    port.SetDiscardNull(true);
     port.Open();
 }
 

@@ -15,6 +15,7 @@
 #include <system_error>
 #include <thread>
 
+#include "console/SignPort.h"
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
 #include "protocol/ReplyReader.h"
@@ -86,9 +87,8 @@ protected:
     void connect() {
         sign.start();
         home.linkCom(6, sign.devicePath());
+        loadSignPortSettings(port);
         port.SetPort("COM6");
-        port.SetBaudRate(br19200);
-        port.SetDiscardNull(true);
         port.Open();
     }
 
