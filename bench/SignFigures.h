@@ -24,8 +24,8 @@ inline void openSignPort(TComPort& port, const std::string& name) {
     port.Open();
 }
 
-// A figure against two lower bounds: `floorMs`, its floor on a real line (each
-// program says how it is made up), and `sleptMs`, the sleeps alone: on a
+// A figure against two lower bounds: `floorMs`, the floor it is judged against
+// (each program says how it is made up), and `sleptMs`, the sleeps alone: on a
 // pseudo-terminal writes take no wire time, so that is all that is left of it.
 struct Figure {
     std::string name;

@@ -6,7 +6,8 @@
 //
 // Floors at 19200 bit/s (one byte 0.521 ms):
 // - read of the ten halves: 20 read delays (each half's pause and first poll)
-//   plus the wire time of 10 x 17 bytes (frame and reply), 1088.5 ms.
+//   plus the wire time of 10 x 17 bytes (frame and reply), 1088.5 ms. (The
+//   reply arrives during the poll's sleep, so a line needs only 1015.6 ms.)
 // - "Записать" (write, then the read-back), as the work must happen on a line:
 //   each of the 10 write steps sends its frame and the confirmation's copy
 //   (2 x 11 bytes, each write waiting until the bytes have left) and sleeps
