@@ -3,27 +3,17 @@
 // side of a pseudo-terminal. Nothing here asserts how long anything took: the
 // exchanges' own poll margins (replies arrive within ~8 ms, polls sleep 50 ms)
 // and the console's repeat rules absorb a loaded machine.
-#include <pthread.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <csignal>
 #include <string>
-#include <system_error>
-#include <thread>
 
 #include "console/SignPort.h"
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
 #include "protocol/ReplyReader.h"
 #include "serial/ComPort.h"
-#include "sim/PseudoTerminal.h"
-#include "sim/PylonDisplay.h"
-#include "sim/SimServer.h"
 #include "tests/support/ScopedConfigHome.h"
+#include "tests/support/ServedSign.h"
 #include "tests/support/SimFixture.h"
 
 namespace stela {
@@ -32,54 +22,6 @@ namespace {
 constexpr int kHalves[] = {0, 1, 2, 3, 4, 8, 9, 10, 11, 12};
 constexpr int kHalfReadPasses = 7;
 constexpr int kConfirmationAttempts = 3;
-
-// A sign served on a pseudo-terminal by stela-sim's loop on a thread of its
-// own. The loop stops on a signal read from a signalfd; SIGUSR1, blocked in
-// that thread and sent to it alone, plays the part of the Ctrl-C it gets as a
-// process.
-class ServedSign {
-public:
-    ServedSign() {
-        sigemptyset(&stop_);
-        sigaddset(&stop_, SIGUSR1);
-        signalFd_ = signalfd(-1, &stop_, SFD_CLOEXEC | SFD_NONBLOCK);
-        if (signalFd_ < 0) {
-            throw std::system_error(errno, std::generic_category(), "signalfd");
-        }
-    }
-    ~ServedSign() {
-        stop();
-        close(signalFd_);
-    }
-    ServedSign(const ServedSign&) = delete;
-    ServedSign& operator=(const ServedSign&) = delete;
-
-    // Content and faults are set before start(); the model is the loop's from
-    // then until stop().
-    SignModel& model() { return sign_; }
-    const std::string& devicePath() const { return pty_.slavePath(); }
-
-    void start() {
-        sigset_t previous;
-        pthread_sigmask(SIG_BLOCK, &stop_, &previous);  // the new thread inherits it
-        thread_ = std::thread([this] { serveSign(sign_, pty_.masterFd(), signalFd_, display_); });
-        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    }
-    void stop() {
-        if (thread_.joinable()) {
-            pthread_kill(thread_.native_handle(), SIGUSR1);
-            thread_.join();
-        }
-    }
-
-private:
-    sigset_t stop_{};
-    int signalFd_ = -1;
-    SignModel sign_;
-    PseudoTerminal pty_;
-    PylonDisplay display_{sign_, DisplayMode::Quiet, "sign"};
-    std::thread thread_;
-};
 
 class RealTimeExchangeTest : public ::testing::Test {
 protected:
@@ -106,7 +48,7 @@ protected:
     }
 
     test::ScopedConfigHome home;
-    ServedSign sign;
+    test::ServedSign sign;
     TComPort port;
     SteadyClock clock;
     test::LogLines log;
