@@ -5,4 +5,24 @@ namespace stela {
 Console::Console(ConsoleView& view, TCustomComPort& port, Clock& clock)
     : view_(view), port_(port), reader_(port, clock, view) {}
 
+void Console::runWithBusySetLocked(void (Console::*workflow)()) {
+    view_.setBusySetEnabled(false);
+    try {
+        (this->*workflow)();
+    } catch (...) {
+        // The operator must be able to search again after re-plugging the cable.
+        view_.setBusySetEnabled(true);
+        throw;
+    }
+}
+
+void Console::startProgress() {
+    constexpr int kProgressSteps = 8;
+    view_.setProgressMax(kProgressSteps);
+    view_.setProgressMin(0);
+    view_.setProgressPosition(0);
+    view_.setProgressPosition(1);
+    view_.processPendingEvents();
+}
+
 }  // namespace stela

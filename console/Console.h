@@ -37,6 +37,11 @@ public:
     const std::string& confirmationBuffer() const { return confirmation_; }
 
 private:
+    // Runs a write or read with the busy set disabled. A serial error still
+    // ends it at once, but gives the buttons back before it escapes.
+    void runWithBusySetLocked(void (Console::*workflow)());
+    // The bar runs 0 to 8 over a write or read; it starts at 1.
+    void startProgress();
     void priceWrite();
     void writeConfirmation(const std::string& frame);
     void priceRead();

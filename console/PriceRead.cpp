@@ -9,7 +9,6 @@ namespace stela {
 
 namespace {
 
-constexpr int kProgressMax = 8;
 constexpr int kMaxPasses = 7;
 const std::string kBlankReply(16, ' ');
 
@@ -35,23 +34,12 @@ bool contentAccepted(const std::string& reply) {
 }  // namespace
 
 void Console::readPrices() {
-    view_.setBusySetEnabled(false);
-    try {
-        priceRead();
-    } catch (...) {
-        // The operator must be able to search again after re-plugging the cable.
-        view_.setBusySetEnabled(true);
-        throw;
-    }
+    runWithBusySetLocked(&Console::priceRead);
     view_.setBusySetEnabled(true);
 }
 
 void Console::priceRead() {
-    view_.setProgressMax(kProgressMax);
-    view_.setProgressMin(0);
-    view_.setProgressPosition(0);
-    view_.setProgressPosition(kReadSteps[0].position);
-    view_.processPendingEvents();
+    startProgress();
 
     const int steps = static_cast<int>(std::size(kReadSteps));
     for (int i = 0; i < steps; ++i) {

@@ -7,8 +7,6 @@ namespace stela {
 
 namespace {
 
-constexpr int kProgressMax = 8;
-
 // The ten write steps, bottom row first, each row's first half before its second.
 struct WriteStep {
     int row;
@@ -41,22 +39,11 @@ PriceRowInputs readRowInputs(ConsoleView& view, int row) {
 }  // namespace
 
 void Console::writePrices() {
-    view_.setBusySetEnabled(false);
-    try {
-        priceWrite();
-    } catch (...) {
-        // The operator must be able to search again after re-plugging the cable.
-        view_.setBusySetEnabled(true);
-        throw;
-    }
+    runWithBusySetLocked(&Console::priceWrite);
 }
 
 void Console::priceWrite() {
-    view_.setProgressMax(kProgressMax);
-    view_.setProgressMin(0);
-    view_.setProgressPosition(0);
-    view_.setProgressPosition(1);
-    view_.processPendingEvents();
+    startProgress();
     port_.ClearBuffers(true, true);
 
     PriceRowInputs inputs;
