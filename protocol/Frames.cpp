@@ -23,9 +23,10 @@ std::string priceCharacters(std::string_view priceText, bool notUsed) {
         if (notUsed) {
             out += '-';
         } else {
-            // The masked field gives digits and blanks only; anything else is
-            // sent as "0" too, so every input still makes a valid frame.
-            out += (c >= '0' && c <= '9') ? c : '0';
+            // A blank is an empty place. A "-" stays: a price read back as
+            // "--.--" is written back as it was. Anything else the field may
+            // hold is sent as "0" too, so every input makes a valid frame.
+            out += (c >= '0' && c <= '9') || c == '-' ? c : '0';
         }
     }
     return out;

@@ -41,7 +41,7 @@ struct PriceRowInputs {
 std::string frameChecksum(std::string_view bytes);
 
 // The four price characters: places 0, 1, 3 and 4 of the price text, each "-"
-// when the row is not used, else "0" where the place holds no digit.
+// when the row is not used, else the digit or "-" in that place, or "0".
 std::string priceCharacters(std::string_view priceText, bool notUsed);
 // '1' + index for 0..4; '0' for no selection (any other index).
 char gradeCode(int gradeIndex);

@@ -159,6 +159,17 @@ TEST_F(PriceWriteTest, RowInputsBecomeFrameFields) {
     EXPECT_EQ(sign.half(0), (HalfContent{"0000", '1', '0'}));
 }
 
+TEST_F(PriceWriteTest, DashesReadIntoAFieldAreWrittenBackAsDashes) {
+    SignModel& sign = connectSign();  // every half starts as "----"
+    press(&Console::readPrices);
+    ASSERT_EQ(view.rows[2].price, "--.--");
+    view.rows[1].price = "12.34";
+    pressWrite();
+    EXPECT_EQ(sign.half(3).price, "----");
+    EXPECT_EQ(sign.half(11).price, "----");
+    EXPECT_EQ(sign.half(4).price, "1234");
+}
+
 TEST_F(PriceWriteTest, ARowEditedWhileTheWriteRunsIsSentWithItsNewValue) {
     SignModel& sign = connectSign();
     int events = 0;

@@ -27,6 +27,8 @@ TEST(WriteFrame, PriceCharactersFromTheMaskedField) {
     EXPECT_EQ(priceCharacters("1 . 5", false), "1005");
     EXPECT_EQ(priceCharacters("99.99", true), "----");
     EXPECT_EQ(priceCharacters("  .  ", true), "----");
+    // A price read back as "--.--" goes back as it came.
+    EXPECT_EQ(priceCharacters("--.--", false), "----");
     // Short or odd text still gives four valid characters.
     EXPECT_EQ(priceCharacters("", false), "0000");
     EXPECT_EQ(priceCharacters("4x.\xFF"
