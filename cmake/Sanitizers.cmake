@@ -8,3 +8,10 @@ if(STELA_SANITIZE)
                         -fno-sanitize-recover=all)
     add_link_options(-fsanitize=${STELA_SANITIZE})
 endif()
+
+# A Qt program under ThreadSanitizer: see TsanQtOptions.cpp.
+function(stela_qt_sanitizer_options target)
+    if(STELA_SANITIZE MATCHES "thread")
+        target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/TsanQtOptions.cpp)
+    endif()
+endfunction()
