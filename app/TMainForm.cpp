@@ -21,10 +21,6 @@
 namespace stela {
 namespace {
 
-// Thrown from processPendingEvents when the window was closed while a
-// workflow let events through: the workflow stops at that step.
-struct WorkflowAbandoned {};
-
 // The window's own fonts are "MS Sans Serif" and "Arial"; where they are
 // missing, Liberation Sans has Arial's metrics and DejaVu Sans is everywhere.
 const QStringList kDefaultFamilies{"MS Sans Serif", "Liberation Sans", "DejaVu Sans"};
@@ -254,7 +250,7 @@ void TMainForm::setMessagePresenter(std::unique_ptr<MessagePresenter> presenter)
 // An error that escapes a workflow ends its handler and goes to the error
 // report. Returns whether the workflow ran to its end.
 bool TMainForm::runWorkflow(void (Workflows::*workflow)()) {
-    if (!workflows_ || closing_) {
+    if (!workflows_ || closeRequested_) {
         return false;
     }
     ++workflowsRunning_;
@@ -262,7 +258,7 @@ bool TMainForm::runWorkflow(void (Workflows::*workflow)()) {
     try {
         (workflows_.get()->*workflow)();
         completed = true;
-    } catch (const WorkflowAbandoned&) {
+    } catch (const WorkflowStopped&) {
         // The window is closing: nothing to report.
     } catch (const std::exception& error) {
         errorReport(error.what());
@@ -270,14 +266,20 @@ bool TMainForm::runWorkflow(void (Workflows::*workflow)()) {
         errorReport(std::string());
     }
     --workflowsRunning_;
+    if (closeRequested_ && workflowsRunning_ == 0) {
+        close();
+    }
     return completed;
 }
 
-// Closing the window while a write or read lets events through ends that
-// workflow at its next step instead of leaving it to run on unseen.
+// A close asked for while a write or read lets events through is put off
+// until the workflow has stopped at its next safe point (see
+// processPendingEvents); the window stays up and painting until then.
 void TMainForm::closeEvent(QCloseEvent* event) {
     if (workflowsRunning_ > 0) {
-        closing_ = true;
+        closeRequested_ = true;
+        event->ignore();
+        return;
     }
     QWidget::closeEvent(event);
 }
@@ -361,11 +363,9 @@ void TMainForm::setProgressPosition(int value) {
     progress_->setValue(value);
 }
 
-void TMainForm::processPendingEvents() {
+bool TMainForm::processPendingEvents() {
     QCoreApplication::processEvents();
-    if (closing_) {
-        throw WorkflowAbandoned{};
-    }
+    return !closeRequested_;
 }
 
 void TMainForm::setBusySetEnabled(bool enabled) {

@@ -66,7 +66,7 @@ public:
     void setProgressMin(int value) override;
     void setProgressMax(int value) override;
     void setProgressPosition(int value) override;
-    void processPendingEvents() override;
+    bool processPendingEvents() override;
     void setBusySetEnabled(bool enabled) override;
     std::string priceText(int row) override;
     bool notUsed(int row) override;
@@ -112,8 +112,8 @@ private:
     SteadyClock clock_;
     std::unique_ptr<TComPort> comPort_;
     std::unique_ptr<Workflows> workflows_;
-    int workflowsRunning_ = 0;  // the effect can run inside a write or read
-    bool closing_ = false;
+    int workflowsRunning_ = 0;     // the effect can run inside a write or read
+    bool closeRequested_ = false;  // while a workflow runs; it closes the window as it ends
     std::unique_ptr<MessagePresenter> presenter_;
     std::array<PriceRow, 5> rows_{};
     std::array<QPushButton*, 7> busySet_{};

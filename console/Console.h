@@ -40,8 +40,13 @@ private:
     // Runs a write or read with the busy set disabled. A serial error still
     // ends it at once, but gives the buttons back before it escapes.
     void runWithBusySetLocked(void (Console::*workflow)());
-    // The bar runs 0 to 8 over a write or read; it starts at 1.
-    void startProgress();
+    // The bar runs 0 to 8 over a write or read; it starts at 1. Returns what
+    // the window's events said: false when it is closing.
+    bool startProgress();
+    // Lets the window's events run between two halves of a read; stops the
+    // read when the window is closing.
+    void letEventsRunOrStop();
+    [[noreturn]] void stopWrite();
     void priceWrite();
     void writeConfirmation(const std::string& frame);
     void priceRead();

@@ -15,6 +15,10 @@ struct Rgb {
 inline constexpr Rgb kReadbackGreen{0, 255, 0};
 inline constexpr Rgb kReadbackRed{255, 0, 0};
 
+// Thrown by a workflow that stopped early because the window is closing. It is
+// not an error: there is nothing to report.
+struct WorkflowStopped {};
+
 // The two read-back columns: first half (address p) and second half (p + 8).
 enum class Half { First, Second };
 
@@ -33,8 +37,10 @@ public:
     virtual void setProgressPosition(int value) = 0;
 
     // Lets the window handle input and repaint; the workflows call it only at
-    // their progress steps.
-    virtual void processPendingEvents() = 0;
+    // their progress steps. Returns false once the operator has asked to close
+    // the window: a read then stops at once, a write at the end of the row it
+    // is writing, so that no panel is left with two different halves.
+    virtual bool processPendingEvents() = 0;
 
     // The seven buttons that writing and reading lock while they run.
     virtual void setBusySetEnabled(bool enabled) = 0;

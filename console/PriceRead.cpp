@@ -38,8 +38,16 @@ void Console::readPrices() {
     view_.setBusySetEnabled(true);
 }
 
+void Console::letEventsRunOrStop() {
+    if (!view_.processPendingEvents()) {
+        throw WorkflowStopped{};
+    }
+}
+
 void Console::priceRead() {
-    startProgress();
+    if (!startProgress()) {
+        throw WorkflowStopped{};
+    }
 
     const int steps = static_cast<int>(std::size(kReadSteps));
     for (int i = 0; i < steps; ++i) {
@@ -63,7 +71,7 @@ void Console::priceRead() {
             view_.setReadbackText(step.row, step.half, "XX.XX");
         }
         view_.setProgressPosition(i + 1 < steps ? kReadSteps[i + 1].position : 0);
-        view_.processPendingEvents();
+        letEventsRunOrStop();
     }
 }
 
@@ -75,7 +83,9 @@ void Console::halfRead(char addressChar) {
         const std::string received = reply_.substr(std::min<size_t>(12, reply_.size()), 2);
         view_.appendLog("Контрольная сумма принятая " + logText(received));
         view_.appendLog("Контрольная сумма расчитанная " + computed);
-        if (received == computed) {
+        // A reply to another half (late, or out of order) or one whose price
+        // bytes are no price fails its pass as a checksum mismatch does.
+        if (received == computed && answersReadOf(reply_, addressChar)) {
             return;
         }
         if (pass + 1 >= kMaxPasses) {

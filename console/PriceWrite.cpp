@@ -42,14 +42,27 @@ void Console::writePrices() {
     runWithBusySetLocked(&Console::priceWrite);
 }
 
+void Console::stopWrite() {
+    view_.appendLog("--- Окно закрывается: запись остановлена ---");
+    throw WorkflowStopped{};
+}
+
 void Console::priceWrite() {
-    startProgress();
+    // A close asked for while a row is being written waits for the row's
+    // second half: a panel must never show two different prices.
+    bool closing = !startProgress();
+    if (closing) {
+        stopWrite();
+    }
     port_.ClearBuffers(true, true);
 
     PriceRowInputs inputs;
     bool firstStep = true;
     for (const WriteStep& step : kWriteSteps) {
         if (step.half == Half::First) {
+            if (closing) {
+                stopWrite();
+            }
             inputs = readRowInputs(view_, step.row);
         }
         reply_ = composeWriteFrame(addressCharacter(halfAddress(step.row, step.half)), inputs);
@@ -59,11 +72,16 @@ void Console::priceWrite() {
         view_.appendLog(step.logText + logText(frame));
         if (!firstStep) {
             view_.setProgressPosition(step.position);
-            view_.processPendingEvents();
+            if (!view_.processPendingEvents()) {
+                closing = true;
+            }
         }
         firstStep = false;
         port_.WriteText(frame);
         writeConfirmation(frame);
+    }
+    if (closing) {
+        stopWrite();  // every row is written; the read-back does not run
     }
 }
 

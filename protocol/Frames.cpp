@@ -8,6 +8,10 @@ constexpr std::size_t kReadReplySize = 14;
 constexpr std::size_t kReadReplyChecksumAt = 12;
 }  // namespace
 
+bool isPriceCharacter(char c) {
+    return (c >= '0' && c <= '9') || c == '-';
+}
+
 std::string frameChecksum(std::string_view bytes) {
     unsigned x = 0;
     for (char c : bytes) {
@@ -26,7 +30,7 @@ std::string priceCharacters(std::string_view priceText, bool notUsed) {
             // A blank is an empty place. A "-" stays: a price read back as
             // "--.--" is written back as it was. Anything else the field may
             // hold is sent as "0" too, so every input makes a valid frame.
-            out += (c >= '0' && c <= '9') || c == '-' ? c : '0';
+            out += isPriceCharacter(c) ? c : '0';
         }
     }
     return out;
@@ -60,6 +64,19 @@ bool checkReadReply(std::string_view reply) {
     }
     return reply.substr(kReadReplyChecksumAt) ==
            frameChecksum(reply.substr(0, kReadReplyChecksumAt));
+}
+
+bool answersReadOf(std::string_view reply, char addressChar) {
+    constexpr std::size_t kPriceAt = 2, kPriceSize = 4;
+    if (reply.size() < kPriceAt + kPriceSize || reply[1] != addressChar) {
+        return false;
+    }
+    for (char c : reply.substr(kPriceAt, kPriceSize)) {
+        if (!isPriceCharacter(c)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace stela

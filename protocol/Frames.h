@@ -37,6 +37,9 @@ struct PriceRowInputs {
     bool caption2 = false;  // "Надпись 2"
 };
 
+// A price travels as four of these: a digit, or "-" for a panel without a price.
+bool isPriceCharacter(char c);
+
 // XOR of all bytes as two upper-case hex digits, high digit first.
 std::string frameChecksum(std::string_view bytes);
 
@@ -59,5 +62,11 @@ std::string composeReadFrame(char addressChar);
 // bytes, so a shorter or longer buffer is a failed read (or its filler), never a
 // reply. Only the checksum is judged; "T" and "OK" are the caller's to test.
 bool checkReadReply(std::string_view reply);
+
+// True when `reply` can be the answer to the read of `addressChar`: byte 1 is
+// that address character and bytes 2 to 5 are price characters ("0"-"9" or
+// "-"). A late reply to another half, or bytes that no price is made of, fail
+// this even when their checksum matches.
+bool answersReadOf(std::string_view reply, char addressChar);
 
 }  // namespace stela

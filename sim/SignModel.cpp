@@ -9,10 +9,6 @@ namespace stela {
 
 namespace {
 
-bool isPriceCharacter(char c) {
-    return (c >= '0' && c <= '9') || c == '-';
-}
-
 int frameAddress(const ParsedItem& frame) {
     const bool addressed = frame.kind == FrameKind::Read || frame.kind == FrameKind::Write;
     return addressed ? frame.bytes[1] - '0' : -1;

@@ -18,7 +18,9 @@
 #include <stdexcept>
 
 #include "app/MaskedEdit.h"
+#include "console/Console.h"
 #include "serial/ComPort.h"
+#include "tests/support/SimFixture.h"
 
 namespace stela {
 namespace {
@@ -389,38 +391,43 @@ TEST_F(TMainFormTest, OwnsAClosedPortWithTheSignsLineSettings) {
     EXPECT_EQ(port.Events(), allComEvents);
 }
 
-// A workflow that lets events through at every step, as writing and reading do.
-class SteppingWorkflows : public Workflows {
-public:
-    explicit SteppingWorkflows(TMainForm& form) : form_(form) {}
-    void boardSearch() override {}
-    void automaticBrightness() override {}
-    void manualBrightness() override {}
-    void effect() override {}
-    void writePrices() override { readPrices(); }
-    void readPrices() override {
-        for (steps = 0; steps < 1000; ++steps) {
-            form_.processPendingEvents();
-        }
+// The real console on a simulated sign. A close asked for between the two
+// halves of a row lets the row finish; then the write stops and the window
+// closes, staying up (and painting at the progress steps) until then.
+TEST_F(TMainFormTest, ACloseDuringAWriteFinishesTheRowThenClosesTheWindow) {
+    test::SimPort sim;
+    SignModel& sign = sim.device->attachSign("COM3");
+    sim.port.SetPort("COM3");
+    sim.port.Open();
+    form.setWorkflows(std::make_unique<Console>(form, sim.port, sim.clock));
+    for (int row = 1; row <= 5; ++row) {
+        form.setPriceText(row, "12.34");
     }
-    int steps = 0;
-
-private:
-    TMainForm& form_;
-};
-
-TEST_F(TMainFormTest, ClosingTheWindowEndsARunningWorkflowAtItsNextStep) {
-    auto owned = std::make_unique<SteppingWorkflows>(form);
-    SteppingWorkflows& workflows = *owned;
-    form.setWorkflows(std::move(owned));
     form.show();
-    QTimer::singleShot(0, &form, [&] { form.close(); });
+    bool visibleAfterTheClose = false;
+    QObject::connect(child<QProgressBar>("ProgressBar1"), &QProgressBar::valueChanged, &form,
+                     [&](int v) {
+                         if (v == 2) {  // just before row 5's second half
+                             QTimer::singleShot(0, &form, [&] {
+                                 form.close();
+                                 visibleAfterTheClose = form.isVisible();
+                             });
+                         }
+                     });
     form.Button8Click();
-    EXPECT_EQ(workflows.steps, 0);  // the close came with the first step's events
+
+    EXPECT_TRUE(visibleAfterTheClose);
     EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(sign.half(0), (HalfContent{"1234", '1', '0'}));
+    EXPECT_EQ(sign.half(8), sign.half(0));
+    EXPECT_EQ(sign.half(1).price, "----");
+    EXPECT_EQ(sign.half(9).price, "----");
+    EXPECT_EQ(child<QPlainTextEdit>("Memo1")->toPlainText().split('\n').last(),
+              QString::fromUtf8("--- Окно закрывается: запись остановлена ---"));
     EXPECT_TRUE(shown.empty());
-    form.Button7Click();  // nothing more runs once the window is closing
-    EXPECT_EQ(workflows.steps, 0);
+    const std::size_t frames = sim.device->written().size();
+    form.Button7Click();  // nothing more runs once the window has closed
+    EXPECT_EQ(sim.device->written().size(), frames);
 }
 
 }  // namespace

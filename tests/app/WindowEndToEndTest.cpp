@@ -90,7 +90,8 @@ TEST_F(WindowEndToEndTest, TypedPricesAreWrittenReadBackAndShown) {
     // The grid shows what the sign holds; the not-used row keeps its dashes.
     EXPECT_EQ(child<MaskedEdit>("MaskEdit4")->valueText(), "--.--");
     EXPECT_EQ(child<MaskedEdit>("MaskEdit3")->valueText(), "1 . 5");
-    for (const char* name : {"Button36", "Button2", "Button5", "Button6", "Button7", "Button8"}) {
+    for (const char* name :
+         {"Button36", "Button2", "Button1", "Button5", "Button6", "Button7", "Button8"}) {
         EXPECT_TRUE(child<QPushButton>(name)->isEnabled()) << name;
     }
 }

@@ -108,6 +108,30 @@ TEST_F(BoardSearchTest, AWriteErrorOnACandidateEndsTheSearchBeforeItsLogLine) {
     EXPECT_EQ(view.notices(), Lines{});
 }
 
+TEST_F(BoardSearchTest, TheFoundPortFailingToOpenAtTheEndIsReportedAfterTheNotice) {
+    sim.device->attachSign("COM3");
+    view.onCall = [&](const std::string& call) {
+        if (call.rfind("notice:", 0) == 0) {
+            sim.device->failOn(test::SimComDevice::Op::Open, EBUSY, "COM3");
+        }
+    };
+    press(&Console::boardSearch);
+    EXPECT_EQ(Lines(view.calls.end() - 2, view.calls.end()),
+              (Lines{"notice:Стела подключена на порт : COM3",
+                     "error:Unable to open com port (win error code: 16)"}));
+    EXPECT_EQ(view.status, "");
+    EXPECT_FALSE(sim.port.Connected());
+}
+
+TEST_F(BoardSearchTest, AFailedSearchKeepsTheStatusOfTheLastFoundPort) {
+    sim.device->attachSign("COM3");
+    press(&Console::boardSearch);
+    sim.device->addSilentPort("COM3");  // the cable comes off
+    press(&Console::boardSearch);
+    EXPECT_EQ(view.notices().back(), "Табло не найдено. Проверьте кабель подключения табло");
+    EXPECT_EQ(view.status, "Работаем на COM3");
+}
+
 TEST_F(BoardSearchTest, ASecondSearchFindsTheSignAgain) {
     sim.device->attachSign("COM3");
     press(&Console::boardSearch);

@@ -183,6 +183,49 @@ TEST_F(PriceWriteTest, ARowEditedWhileTheWriteRunsIsSentWithItsNewValue) {
     EXPECT_EQ(sign.half(12).price, "7777");
 }
 
+TEST_F(PriceWriteTest, ASecondHalfIsSentWithTheInputsReadForItsFirstHalf) {
+    SignModel& sign = connectSign();
+    view.rows[5] = {"11.11", false, true, 2, false};
+    view.onCall = [&](const std::string& call) {
+        if (call.rfind("log:Запишу 0 панель:", 0) == 0) {  // between the two halves of row 5
+            view.rows[5] = {"22.22", true, false, 4, true};
+        }
+    };
+    pressWrite();
+    EXPECT_EQ(sign.half(0), (HalfContent{"1111", '3', '1'}));
+    EXPECT_EQ(sign.half(8), sign.half(0));
+}
+
+// Whenever the window is closed, the write stops only at the end of a row:
+// every panel keeps one price, old or new, and no read-back follows.
+TEST_F(PriceWriteTest, AClosingWindowStopsTheWriteOnlyBetweenRows) {
+    // Rows written when the close comes with the n-th progress step's events.
+    const int rowsWritten[] = {0, 1, 2, 2, 3, 3, 4, 4, 5, 5};
+    for (int n = 1; n <= 10; ++n) {
+        SignModel& sign = connectSign();
+        view = test::RecordingView{};
+        for (int row = 1; row <= 5; ++row) {
+            view.rows[row].price = "12.34";
+        }
+        int events = 0;
+        view.onProcessEvents = [&] { view.closeRequested = ++events >= n; };
+        const std::size_t before = sim.device->written().size();
+        EXPECT_THROW(console.writePrices(), WorkflowStopped);
+
+        int newPanels = 0;
+        for (int panel = 0; panel <= 4; ++panel) {
+            EXPECT_EQ(sign.half(panel), sign.half(panel + 8)) << n << ", panel " << panel;
+            newPanels += sign.half(panel).price == "1234";
+        }
+        EXPECT_EQ(newPanels, rowsWritten[n - 1]) << n;
+        for (std::size_t i = before; i < sim.device->written().size(); ++i) {
+            EXPECT_EQ(sim.device->written()[i].bytes[0], 'W') << "no read-back";
+        }
+        EXPECT_EQ(view.log.back(), "--- Окно закрывается: запись остановлена ---");
+        EXPECT_TRUE(view.busyEnabled);
+    }
+}
+
 TEST_F(PriceWriteTest, TheEffectPressedDuringTheWriteDoesNotReplaceTheFrame) {
     SignModel& sign = connectSign();
     view.rows[4].price = "56.78";

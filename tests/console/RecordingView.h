@@ -37,6 +37,10 @@ public:
     std::string effectDigit = " ";
     // Runs at every processPendingEvents, as window input would.
     std::function<void()> onProcessEvents;
+    // Set (by onProcessEvents, say) as when the operator closes the window.
+    bool closeRequested = false;
+    // Runs after each call is recorded, with its text, before the workflow goes on.
+    std::function<void(const std::string& call)> onCall;
 
     Readback& label(int row, Half half) { return readback[row][half == Half::First ? 0 : 1]; }
     std::vector<std::string> logSince(size_t from) const {
@@ -47,37 +51,38 @@ public:
 
     void appendLog(const std::string& line) override {
         log.push_back(line);
-        calls.push_back("log:" + line);
+        record("log:" + line);
     }
     void clearLog() override {
         log.clear();
-        calls.push_back("clearLog");
+        record("clearLog");
     }
     void setStatusText(const std::string& text) override {
         status = text;
-        calls.push_back("status:" + text);
+        record("status:" + text);
     }
     void setProgressMin(int value) override {
         progressMin = value;
-        calls.push_back("progressMin:" + std::to_string(value));
+        record("progressMin:" + std::to_string(value));
     }
     void setProgressMax(int value) override {
         progressMax = value;
-        calls.push_back("progressMax:" + std::to_string(value));
+        record("progressMax:" + std::to_string(value));
     }
     void setProgressPosition(int value) override {
         progressPosition = value;
-        calls.push_back("progress:" + std::to_string(value));
+        record("progress:" + std::to_string(value));
     }
-    void processPendingEvents() override {
-        calls.push_back("events");
+    bool processPendingEvents() override {
+        record("events");
         if (onProcessEvents) {
             onProcessEvents();
         }
+        return !closeRequested;
     }
     void setBusySetEnabled(bool enabled) override {
         busyEnabled = enabled;
-        calls.push_back(enabled ? "busy:on" : "busy:off");
+        record(enabled ? "busy:on" : "busy:off");
     }
     std::string priceText(int row) override { return rows.at(row).price; }
     bool notUsed(int row) override { return rows.at(row).notUsed; }
@@ -98,10 +103,16 @@ public:
     void setReadbackColor(int row, Half half, Rgb color) override {
         label(row, half).color = color;
     }
-    void notice(const std::string& text) override { calls.push_back("notice:" + text); }
-    void errorReport(const std::string& text) override { calls.push_back("error:" + text); }
+    void notice(const std::string& text) override { record("notice:" + text); }
+    void errorReport(const std::string& text) override { record("error:" + text); }
 
 private:
+    void record(const std::string& call) {
+        calls.push_back(call);
+        if (onCall) {
+            onCall(call);
+        }
+    }
     std::vector<std::string> withPrefix(const std::string& prefix) const {
         std::vector<std::string> out;
         for (const auto& c : calls) {
