@@ -18,8 +18,7 @@ void Console::runWithBusySetLocked(void (Console::*workflow)()) {
 
 bool Console::startProgress() {
     constexpr int kProgressSteps = 8;
-    view_.setProgressMax(kProgressSteps);
-    view_.setProgressMin(0);
+    view_.setProgressRange(0, kProgressSteps);
     view_.setProgressPosition(0);
     view_.setProgressPosition(1);
     return view_.processPendingEvents();

@@ -50,10 +50,12 @@ private:
     void priceWrite();
     void writeConfirmation(const std::string& frame);
     void priceRead();
-    void halfRead(char addressChar);
+    // Up to seven passes until a reply answers the read; what the reply buffer
+    // then holds (16 blanks when every pass failed), taken apart.
+    ReadReply halfRead(char addressChar);
     // Runs a single-wait command and shows one of the two notices.
-    void command(const SingleWaitExchange& exchange, const std::string& expected,
-                 const std::string& confirmed, const std::string& notConfirmed);
+    void command(const SingleWaitExchange& exchange, const std::string& confirmed,
+                 const std::string& notConfirmed);
 
     ConsoleView& view_;
     TCustomComPort& port_;

@@ -25,17 +25,6 @@ constexpr WriteStep kWriteSteps[] = {
 
 constexpr int kConfirmationAttempts = 3;
 
-// A row's five inputs, read together when its first half is composed.
-PriceRowInputs readRowInputs(ConsoleView& view, int row) {
-    PriceRowInputs in;
-    in.priceText = view.priceText(row);
-    in.notUsed = view.notUsed(row);
-    in.caption1 = view.caption1(row);
-    in.gradeIndex = view.gradeIndex(row);
-    in.caption2 = view.caption2(row);
-    return in;
-}
-
 }  // namespace
 
 void Console::writePrices() {
@@ -63,7 +52,7 @@ void Console::priceWrite() {
             if (closing) {
                 stopWrite();
             }
-            inputs = readRowInputs(view_, step.row);
+            inputs = view_.rowInputs(step.row);
         }
         reply_ = composeWriteFrame(addressCharacter(halfAddress(step.row, step.half)), inputs);
         // The effect button may run its exchange in the reply buffer while
@@ -89,7 +78,7 @@ void Console::writeConfirmation(const std::string& frame) {
     const PolledExchange exchange = writeConfirmationExchange(frame);
     for (int attempt = 0; attempt < kConfirmationAttempts; ++attempt) {
         reader_.run(exchange, confirmation_);
-        if (confirmation_.compare(0, 3, "WOK") == 0) {
+        if (confirmsWrite(confirmation_)) {
             view_.appendLog("Принятые данные верные:" + logText(confirmation_));
             return;
         }

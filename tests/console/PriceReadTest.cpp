@@ -58,13 +58,19 @@ TEST_F(PriceReadTest, HalvesAreReadInOrderWithSixLogLinesEach) {
               (Lines{"--- Читаю панель0 ---", "Принято символов:14",
                      "1 попыток чтения прошло. Задержка 50мс", "Принял:T0----10A0OK10",
                      "Контрольная сумма принятая 10", "Контрольная сумма расчитанная 10"}));
-    EXPECT_EQ(
-        progressCalls(),
-        (Lines{"busy:off",   "progressMax:8", "progressMin:0", "progress:0", "progress:1", "events",
-               "progress:2", "events",        "progress:3",    "events",     "progress:4", "events",
-               "progress:4", "events",        "progress:5",    "events",     "progress:5", "events",
-               "progress:6", "events",        "progress:7",    "events",     "progress:8", "events",
-               "progress:0", "events",        "busy:on"}));
+    EXPECT_EQ(progressCalls(), (Lines{"busy:off",   "progressRange:0..8",
+                                      "progress:0", "progress:1",
+                                      "events",     "progress:2",
+                                      "events",     "progress:3",
+                                      "events",     "progress:4",
+                                      "events",     "progress:4",
+                                      "events",     "progress:5",
+                                      "events",     "progress:5",
+                                      "events",     "progress:6",
+                                      "events",     "progress:7",
+                                      "events",     "progress:8",
+                                      "events",     "progress:0",
+                                      "events",     "busy:on"}));
     EXPECT_EQ(sim.clock.sleptMs(), 10 * 2 * 50);
 }
 

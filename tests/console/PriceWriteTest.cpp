@@ -71,13 +71,32 @@ TEST_F(PriceWriteTest, ProgressAndEventsFollowTheSteps) {
             break;  // the read-back starts
         }
     }
-    EXPECT_EQ(
-        calls,
-        (Lines{"busy:off",   "progressMax:8", "progressMin:0", "progress:0", "progress:1", "events",
-               "progress:2", "events",        "progress:3",    "events",     "progress:4", "events",
-               "progress:5", "events",        "progress:6",    "events",     "progress:7", "events",
-               "progress:8", "events",        "progress:8",    "events",     "progress:8", "events",
-               "busy:off",   "progressMax:8", "progressMin:0", "progress:0"}));
+    EXPECT_EQ(calls, (Lines{"busy:off",
+                            "progressRange:0..8",
+                            "progress:0",
+                            "progress:1",
+                            "events",
+                            "progress:2",
+                            "events",
+                            "progress:3",
+                            "events",
+                            "progress:4",
+                            "events",
+                            "progress:5",
+                            "events",
+                            "progress:6",
+                            "events",
+                            "progress:7",
+                            "events",
+                            "progress:8",
+                            "events",
+                            "progress:8",
+                            "events",
+                            "progress:8",
+                            "events",
+                            "busy:off",
+                            "progressRange:0..8",
+                            "progress:0"}));
 }
 
 TEST_F(PriceWriteTest, ASilentSignGetsEveryFrameFourTimesAndTwelveSecondsOfPolling) {

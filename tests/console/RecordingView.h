@@ -61,13 +61,10 @@ public:
         status = text;
         record("status:" + text);
     }
-    void setProgressMin(int value) override {
-        progressMin = value;
-        record("progressMin:" + std::to_string(value));
-    }
-    void setProgressMax(int value) override {
-        progressMax = value;
-        record("progressMax:" + std::to_string(value));
+    void setProgressRange(int minimum, int maximum) override {
+        progressMin = minimum;
+        progressMax = maximum;
+        record("progressRange:" + std::to_string(minimum) + ".." + std::to_string(maximum));
     }
     void setProgressPosition(int value) override {
         progressPosition = value;
@@ -84,24 +81,26 @@ public:
         busyEnabled = enabled;
         record(enabled ? "busy:on" : "busy:off");
     }
-    std::string priceText(int row) override { return rows.at(row).price; }
-    bool notUsed(int row) override { return rows.at(row).notUsed; }
-    bool caption1(int row) override { return rows.at(row).caption1; }
-    int gradeIndex(int row) override { return rows.at(row).gradeIndex; }
-    bool caption2(int row) override { return rows.at(row).caption2; }
-    void setPriceText(int row, const std::string& text) override { rows.at(row).price = text; }
-    void setGradeIndex(int row, int index) override {
-        rows.at(row).gradeIndex = (index >= 0 && index <= 4) ? index : -1;
+    PriceRowInputs rowInputs(int row) override {
+        const Row& r = rows.at(row);
+        return {r.price, r.notUsed, r.gradeIndex, r.caption1, r.caption2};
     }
-    void setCaption1(int row, bool checked) override { rows.at(row).caption1 = checked; }
-    void setCaption2(int row, bool checked) override { rows.at(row).caption2 = checked; }
-    std::string brightnessDigitText() override { return brightnessDigit; }
-    std::string effectDigitText() override { return effectDigit; }
-    void setReadbackText(int row, Half half, const std::string& text) override {
-        label(row, half).text = text;
+    void refillRow(int row, const std::string& priceText,
+                   const std::optional<RowMarks>& marks) override {
+        Row& r = rows.at(row);
+        if (marks) {
+            r.gradeIndex =
+                (marks->gradeIndex >= 0 && marks->gradeIndex <= 4) ? marks->gradeIndex : -1;
+            r.caption1 = marks->caption1;
+            r.caption2 = marks->caption2;
+        }
+        r.price = priceText;
     }
-    void setReadbackColor(int row, Half half, Rgb color) override {
-        label(row, half).color = color;
+    void showReadback(int row, Half half, const std::string& text, Rgb color) override {
+        label(row, half) = {text, color};
+    }
+    std::string digitText(DigitField field) override {
+        return field == DigitField::Brightness ? brightnessDigit : effectDigit;
     }
     void notice(const std::string& text) override { record("notice:" + text); }
     void errorReport(const std::string& text) override { record("error:" + text); }
