@@ -2,6 +2,7 @@
 
 #include "protocol/Frames.h"
 #include "tests/console/ConsoleFixture.h"
+#include "tests/support/Golden.h"
 
 namespace stela {
 namespace {
@@ -52,12 +53,7 @@ TEST_F(PriceReadTest, HalvesAreReadInOrderWithSixLogLinesEach) {
     press(&Console::readPrices);
     EXPECT_EQ(framesWritten(),
               (Lines{"R0E", "R1E", "R2E", "R3E", "R4E", "R<E", "R;E", "R:E", "R9E", "R8E"}));
-    const Lines log = view.logSince(2);
-    ASSERT_EQ(log.size(), 60u);
-    EXPECT_EQ(Lines(log.begin(), log.begin() + 6),
-              (Lines{"--- Читаю панель0 ---", "Принято символов:14",
-                     "1 попыток чтения прошло. Задержка 50мс", "Принял:T0----10A0OK10",
-                     "Контрольная сумма принятая 10", "Контрольная сумма расчитанная 10"}));
+    test::expectGolden(view.logSince(2), "read-clean");
     EXPECT_EQ(progressCalls(), (Lines{"busy:off",   "progressRange:0..8",
                                       "progress:0", "progress:1",
                                       "events",     "progress:2",
