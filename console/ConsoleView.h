@@ -10,8 +10,8 @@ namespace stela {
 
 struct Rgb {
     unsigned char r = 0, g = 0, b = 0;
-    friend bool operator==(Rgb a, Rgb b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
-    friend bool operator!=(Rgb a, Rgb b) { return !(a == b); }
+    friend bool operator==(Rgb x, Rgb y) { return x.r == y.r && x.g == y.g && x.b == y.b; }
+    friend bool operator!=(Rgb x, Rgb y) { return !(x == y); }
 };
 
 inline constexpr Rgb kReadbackGreen{0, 255, 0};
