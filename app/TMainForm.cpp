@@ -15,15 +15,9 @@
 #include "app/AppTexts.h"
 #include "app/MaskedEdit.h"
 #include "app/PylonIcon.h"
-#include "console/Console.h"
-#include "console/SignPort.h"
 
 namespace stela {
 namespace {
-
-// Thrown from processPendingEvents when the window was closed while a
-// workflow let events through: the workflow stops at that step.
-struct WorkflowAbandoned {};
 
 // The window's own fonts are "MS Sans Serif" and "Arial"; where they are
 // missing, Liberation Sans has Arial's metrics and DejaVu Sans is everywhere.
@@ -127,12 +121,8 @@ constexpr char kEffectHint[] =
 
 }  // namespace
 
-TMainForm::TMainForm(QWidget* parent)
-    : QWidget(parent),
-      comPort_(std::make_unique<TComPort>()),
-      presenter_(std::make_unique<MessageBoxPresenter>()) {
-    loadSignPortSettings(*comPort_);
-    workflows_ = std::make_unique<Console>(*this, *comPort_, clock_);
+TMainForm::TMainForm(MainFormParts parts, QWidget* parent)
+    : QWidget(parent), comPort_(std::move(parts.port)), presenter_(std::move(parts.presenter)) {
     setWindowTitle(text(kMainWindowCaption) + QStringLiteral("  ") + text(kMakerSite));
     setWindowIcon(pylonIcon());
     setFont(pixelFont(kDefaultFamilies, 11));
@@ -148,6 +138,7 @@ TMainForm::TMainForm(QWidget* parent)
 
     createControls();
     setKeyboardOrder();
+    workflows_ = parts.workflows(*this, *comPort_);
 }
 
 TMainForm::~TMainForm() = default;
@@ -175,7 +166,9 @@ void TMainForm::createControls() {
         // The grade and the second caption flag travel between reading and
         // writing; the operator never sees or changes them.
         controls.grade = place(new QComboBox(input), r.grade, {400, r.fieldTop + 5, 65, 21});
-        controls.grade->addItems({"80", "92", "95", "98", text("ДТ")});
+        for (const char* grade : kGradeNames) {
+            controls.grade->addItem(text(grade));
+        }
         controls.grade->setCurrentIndex(0);
         controls.caption2 = addCheckBox(input, r.caption2, {232, r.boxTop, 73, 17}, "Надпись 2");
         for (QWidget* hidden :
@@ -243,18 +236,10 @@ void TMainForm::setKeyboardOrder() {
     }
 }
 
-void TMainForm::setWorkflows(std::unique_ptr<Workflows> workflows) {
-    workflows_ = std::move(workflows);
-}
-
-void TMainForm::setMessagePresenter(std::unique_ptr<MessagePresenter> presenter) {
-    presenter_ = std::move(presenter);
-}
-
 // An error that escapes a workflow ends its handler and goes to the error
 // report. Returns whether the workflow ran to its end.
 bool TMainForm::runWorkflow(void (Workflows::*workflow)()) {
-    if (!workflows_ || closing_) {
+    if (!workflows_ || closeRequested_) {
         return false;
     }
     ++workflowsRunning_;
@@ -262,7 +247,7 @@ bool TMainForm::runWorkflow(void (Workflows::*workflow)()) {
     try {
         (workflows_.get()->*workflow)();
         completed = true;
-    } catch (const WorkflowAbandoned&) {
+    } catch (const WorkflowStopped&) {
         // The window is closing: nothing to report.
     } catch (const std::exception& error) {
         errorReport(error.what());
@@ -270,14 +255,20 @@ bool TMainForm::runWorkflow(void (Workflows::*workflow)()) {
         errorReport(std::string());
     }
     --workflowsRunning_;
+    if (closeRequested_ && workflowsRunning_ == 0) {
+        close();
+    }
     return completed;
 }
 
-// Closing the window while a write or read lets events through ends that
-// workflow at its next step instead of leaving it to run on unseen.
+// A close asked for while a write or read lets events through is put off
+// until the workflow has stopped at its next safe point (see
+// processPendingEvents); the window stays up and painting until then.
 void TMainForm::closeEvent(QCloseEvent* event) {
     if (workflowsRunning_ > 0) {
-        closing_ = true;
+        closeRequested_ = true;
+        event->ignore();
+        return;
     }
     QWidget::closeEvent(event);
 }
@@ -351,21 +342,16 @@ void TMainForm::setStatusText(const std::string& text) {
     status_->showMessage(QString::fromStdString(text));
 }
 
-void TMainForm::setProgressMin(int value) {
-    progress_->setMinimum(value);
-}
-void TMainForm::setProgressMax(int value) {
-    progress_->setMaximum(value);
+void TMainForm::setProgressRange(int minimum, int maximum) {
+    progress_->setRange(minimum, maximum);
 }
 void TMainForm::setProgressPosition(int value) {
     progress_->setValue(value);
 }
 
-void TMainForm::processPendingEvents() {
+bool TMainForm::processPendingEvents() {
     QCoreApplication::processEvents();
-    if (closing_) {
-        throw WorkflowAbandoned{};
-    }
+    return !closeRequested_;
 }
 
 void TMainForm::setBusySetEnabled(bool enabled) {
@@ -374,61 +360,40 @@ void TMainForm::setBusySetEnabled(bool enabled) {
     }
 }
 
-std::string TMainForm::priceText(int number) {
-    return row(number).price->valueText().toStdString();
+PriceRowInputs TMainForm::rowInputs(int number) {
+    const PriceRow& r = row(number);
+    PriceRowInputs in;
+    in.priceText = r.price->valueText().toStdString();
+    in.notUsed = r.notUsed->isChecked();
+    in.caption1 = r.caption1->isChecked();
+    in.gradeIndex = r.grade->currentIndex();
+    in.caption2 = r.caption2->isChecked();
+    return in;
 }
 
-bool TMainForm::notUsed(int number) {
-    return row(number).notUsed->isChecked();
-}
-bool TMainForm::caption1(int number) {
-    return row(number).caption1->isChecked();
-}
-int TMainForm::gradeIndex(int number) {
-    return row(number).grade->currentIndex();
-}
-bool TMainForm::caption2(int number) {
-    return row(number).caption2->isChecked();
-}
-
-void TMainForm::setPriceText(int number, const std::string& text) {
-    row(number).price->setValueText(QString::fromStdString(text));
+void TMainForm::refillRow(int number, const std::string& priceText,
+                          const std::optional<RowMarks>& marks) {
+    PriceRow& r = row(number);
+    if (marks) {
+        const bool listed = marks->gradeIndex >= 0 && marks->gradeIndex < r.grade->count();
+        r.grade->setCurrentIndex(listed ? marks->gradeIndex : -1);
+        r.caption1->setChecked(marks->caption1);
+        r.caption2->setChecked(marks->caption2);
+    }
+    r.price->setValueText(QString::fromStdString(priceText));
 }
 
-void TMainForm::setGradeIndex(int number, int index) {
-    QComboBox* grade = row(number).grade;
-    grade->setCurrentIndex(index >= 0 && index < grade->count() ? index : -1);
-}
-
-void TMainForm::setCaption1(int number, bool checked) {
-    row(number).caption1->setChecked(checked);
-}
-
-void TMainForm::setCaption2(int number, bool checked) {
-    row(number).caption2->setChecked(checked);
-}
-
-std::string TMainForm::brightnessDigitText() {
-    return brightnessDigit_->valueText().toStdString();
-}
-
-std::string TMainForm::effectDigitText() {
-    return effectDigit_->valueText().toStdString();
-}
-
-QLabel* TMainForm::readback(int number, Half half) {
-    return half == Half::First ? row(number).firstHalf : row(number).secondHalf;
-}
-
-void TMainForm::setReadbackText(int number, Half half, const std::string& text) {
-    readback(number, half)->setText(QString::fromStdString(text));
-}
-
-void TMainForm::setReadbackColor(int number, Half half, Rgb color) {
-    QLabel* label = readback(number, half);
+void TMainForm::showReadback(int number, Half half, const std::string& text, Rgb color) {
+    QLabel* label = half == Half::First ? row(number).firstHalf : row(number).secondHalf;
+    label->setText(QString::fromStdString(text));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, QColor(color.r, color.g, color.b));
     label->setPalette(palette);
+}
+
+std::string TMainForm::digitText(DigitField field) {
+    const MaskedEdit* edit = field == DigitField::Brightness ? brightnessDigit_ : effectDigit_;
+    return edit->valueText().toStdString();
 }
 
 void TMainForm::notice(const std::string& text) {

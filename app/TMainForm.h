@@ -3,12 +3,13 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/Messages.h"
 #include "console/ConsoleView.h"
 #include "console/Workflows.h"
-#include "protocol/Clock.h"
 #include "serial/ComPort.h"
 
 class QCheckBox;
@@ -23,27 +24,32 @@ namespace stela {
 
 class MaskedEdit;
 
+// What the window is assembled from. The program's start makes the real parts
+// (app/Composition.h); tests make their own.
+struct MainFormParts {
+    // The one serial port object, with the sign's line settings.
+    std::unique_ptr<TCustomComPort> port;
+    // The workflows behind the buttons, made once the window (their view) exists.
+    std::function<std::unique_ptr<Workflows>(ConsoleView& view, TCustomComPort& port)> workflows;
+    std::unique_ptr<MessagePresenter> presenter;
+};
+
 // The main window: every control the operator sees or a workflow reads or
 // writes, at fixed positions in a client area of 881 x 376. The operation log
 // lies below that area and is seen only when the window is maximized.
 //
-// The window owns the one serial port object, created with the sign's line
-// settings and closed, and the console workflows on it. It runs them from its
-// click handlers, shows what escapes them in the error report, and is the
-// ConsoleView the workflows report through.
+// The window owns the parts it is given: the port object and the workflows on
+// it. It runs them from its click handlers, shows what escapes them in the
+// error report, and is the ConsoleView the workflows report through.
 class TMainForm : public QWidget, public ConsoleView {
     Q_OBJECT
 public:
     static constexpr QSize kClientSize{881, 376};
 
-    explicit TMainForm(QWidget* parent = nullptr);
+    explicit TMainForm(MainFormParts parts, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     TCustomComPort& ComPort() { return *comPort_; }
-
-    // Replaces the console's workflows (tests). The port stays the window's.
-    void setWorkflows(std::unique_ptr<Workflows> workflows);
-    void setMessagePresenter(std::unique_ptr<MessagePresenter> presenter);
 
     // Runs before the window is first shown: the board search, then the log
     // is cleared of "Mem", "o1" and the search's lines (unless the search
@@ -63,24 +69,15 @@ public:
     void appendLog(const std::string& line) override;
     void clearLog() override;
     void setStatusText(const std::string& text) override;
-    void setProgressMin(int value) override;
-    void setProgressMax(int value) override;
+    void setProgressRange(int minimum, int maximum) override;
     void setProgressPosition(int value) override;
-    void processPendingEvents() override;
+    bool processPendingEvents() override;
     void setBusySetEnabled(bool enabled) override;
-    std::string priceText(int row) override;
-    bool notUsed(int row) override;
-    bool caption1(int row) override;
-    int gradeIndex(int row) override;
-    bool caption2(int row) override;
-    void setPriceText(int row, const std::string& text) override;
-    void setGradeIndex(int row, int index) override;
-    void setCaption1(int row, bool checked) override;
-    void setCaption2(int row, bool checked) override;
-    std::string brightnessDigitText() override;
-    std::string effectDigitText() override;
-    void setReadbackText(int row, Half half, const std::string& text) override;
-    void setReadbackColor(int row, Half half, Rgb color) override;
+    PriceRowInputs rowInputs(int row) override;
+    void refillRow(int row, const std::string& priceText,
+                   const std::optional<RowMarks>& marks) override;
+    void showReadback(int row, Half half, const std::string& text, Rgb color) override;
+    std::string digitText(DigitField field) override;
     void notice(const std::string& text) override;
     void errorReport(const std::string& text) override;
 
@@ -102,18 +99,15 @@ private:
 
     void createControls();
     void setKeyboardOrder();
-    void connectHandlers();
     PriceRow& row(int number) { return rows_.at(static_cast<std::size_t>(number - 1)); }
-    QLabel* readback(int row, Half half);
     bool runWorkflow(void (Workflows::*workflow)());
     void holdNormalSize();
 
-    // Declared before the workflows, which use them until they are gone.
-    SteadyClock clock_;
-    std::unique_ptr<TComPort> comPort_;
+    // Declared before the workflows, which use it until they are gone.
+    std::unique_ptr<TCustomComPort> comPort_;
     std::unique_ptr<Workflows> workflows_;
-    int workflowsRunning_ = 0;  // the effect can run inside a write or read
-    bool closing_ = false;
+    int workflowsRunning_ = 0;     // the effect can run inside a write or read
+    bool closeRequested_ = false;  // while a workflow runs; it closes the window as it ends
     std::unique_ptr<MessagePresenter> presenter_;
     std::array<PriceRow, 5> rows_{};
     std::array<QPushButton*, 7> busySet_{};

@@ -1,9 +1,11 @@
 #include <QApplication>
 
 #include "app/AppTexts.h"
+#include "app/Composition.h"
 #include "app/FirstPaintProbe.h"
 #include "app/PylonIcon.h"
 #include "app/TMainForm.h"
+#include "protocol/Clock.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -12,7 +14,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QString::fromUtf8(stela::kApplicationTitle));
     QApplication::setWindowIcon(stela::pylonIcon());
 
-    stela::TMainForm form;
+    stela::SteadyClock clock;
+    stela::TMainForm form(stela::programParts(clock));
     // The board search runs before the window is first shown; its notice
     // appears on its own.
     if (qEnvironmentVariableIsSet("STELA_EXIT_AFTER_FIRST_PAINT")) {

@@ -8,10 +8,6 @@ namespace {
 
 constexpr int kLastCandidate = 255;
 
-bool identifiesSign(const std::string& reply) {
-    return reply.size() >= 2 && reply[0] == 'T' && reply[1] == '0';
-}
-
 }  // namespace
 
 void Console::boardSearch() {

@@ -14,28 +14,26 @@ int levelOf(const std::string& digitText) {
 
 }  // namespace
 
-void Console::command(const SingleWaitExchange& exchange, const std::string& expected,
-                      const std::string& confirmed, const std::string& notConfirmed) {
+void Console::command(const SingleWaitExchange& exchange, const std::string& confirmed,
+                      const std::string& notConfirmed) {
     reader_.run(exchange, reply_);
-    const bool ok = reply_.compare(0, expected.size(), expected) == 0;
-    view_.notice(ok ? confirmed : notConfirmed);
+    view_.notice(exchange.isConfirmation(reply_) ? confirmed : notConfirmed);
 }
 
 void Console::automaticBrightness() {
-    command(automaticBrightnessExchange(), "LA", "Установлена автоматическая яркость.",
+    command(automaticBrightnessExchange(), "Установлена автоматическая яркость.",
             "Яркость не установлена.");
 }
 
 void Console::manualBrightness() {
-    const int level = levelOf(view_.brightnessDigitText());
-    const SingleWaitExchange exchange = manualBrightnessExchange(level);
-    command(exchange, exchange.frame, "Установлена ручная яркость: " + std::to_string(level),
+    const int level = levelOf(view_.digitText(DigitField::Brightness));
+    command(manualBrightnessExchange(level), "Установлена ручная яркость: " + std::to_string(level),
             "Яркость не установлена.");
 }
 
 void Console::effect() {
-    const int level = levelOf(view_.effectDigitText());
-    command(effectExchange(level), "FOK", level == 0 ? "Эффекты выключены" : "Эффекты включены",
+    const int level = levelOf(view_.digitText(DigitField::Effect));
+    command(effectExchange(level), level == 0 ? "Эффекты выключены" : "Эффекты включены",
             "Эффекты не включены");
 }
 

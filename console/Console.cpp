@@ -16,13 +16,12 @@ void Console::runWithBusySetLocked(void (Console::*workflow)()) {
     }
 }
 
-void Console::startProgress() {
+bool Console::startProgress() {
     constexpr int kProgressSteps = 8;
-    view_.setProgressMax(kProgressSteps);
-    view_.setProgressMin(0);
+    view_.setProgressRange(0, kProgressSteps);
     view_.setProgressPosition(0);
     view_.setProgressPosition(1);
-    view_.processPendingEvents();
+    return view_.processPendingEvents();
 }
 
 }  // namespace stela

@@ -40,15 +40,22 @@ private:
     // Runs a write or read with the busy set disabled. A serial error still
     // ends it at once, but gives the buttons back before it escapes.
     void runWithBusySetLocked(void (Console::*workflow)());
-    // The bar runs 0 to 8 over a write or read; it starts at 1.
-    void startProgress();
+    // The bar runs 0 to 8 over a write or read; it starts at 1. Returns what
+    // the window's events said: false when it is closing.
+    bool startProgress();
+    // Lets the window's events run between two halves of a read; stops the
+    // read when the window is closing.
+    void letEventsRunOrStop();
+    [[noreturn]] void stopWrite();
     void priceWrite();
     void writeConfirmation(const std::string& frame);
     void priceRead();
-    void halfRead(char addressChar);
+    // Up to seven passes until a reply answers the read; what the reply buffer
+    // then holds (16 blanks when every pass failed), taken apart.
+    ReadReply halfRead(char addressChar);
     // Runs a single-wait command and shows one of the two notices.
-    void command(const SingleWaitExchange& exchange, const std::string& expected,
-                 const std::string& confirmed, const std::string& notConfirmed);
+    void command(const SingleWaitExchange& exchange, const std::string& confirmed,
+                 const std::string& notConfirmed);
 
     ConsoleView& view_;
     TCustomComPort& port_;

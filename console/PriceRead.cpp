@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <iterator>
 
 #include "console/Console.h"
@@ -27,10 +26,6 @@ constexpr ReadStep kReadSteps[] = {
     {5, Half::Second, 8, true},
 };
 
-bool contentAccepted(const std::string& reply) {
-    return reply.size() >= 12 && reply[0] == 'T' && reply[10] == 'O' && reply[11] == 'K';
-}
-
 }  // namespace
 
 void Console::readPrices() {
@@ -38,49 +33,53 @@ void Console::readPrices() {
     view_.setBusySetEnabled(true);
 }
 
+void Console::letEventsRunOrStop() {
+    if (!view_.processPendingEvents()) {
+        throw WorkflowStopped{};
+    }
+}
+
 void Console::priceRead() {
-    startProgress();
+    if (!startProgress()) {
+        throw WorkflowStopped{};
+    }
 
     const int steps = static_cast<int>(std::size(kReadSteps));
     for (int i = 0; i < steps; ++i) {
         const ReadStep& step = kReadSteps[i];
-        halfRead(addressCharacter(halfAddress(step.row, step.half)));
-        if (contentAccepted(reply_)) {
-            const std::string shown = logText(reply_.substr(2, 2) + "." + reply_.substr(4, 2));
-            view_.setReadbackText(step.row, step.half, shown);
-            view_.setReadbackColor(step.row, step.half, kReadbackGreen);
+        const ReadReply reply = halfRead(addressCharacter(halfAddress(step.row, step.half)));
+        if (reply.framed) {
+            const std::string shown = reply.priceText();
+            view_.showReadback(step.row, step.half, shown, kReadbackGreen);
+            std::optional<RowMarks> marks;
             if (step.refillsAll) {
-                const auto grade = static_cast<unsigned char>(reply_[6]);
-                const auto captions = static_cast<unsigned char>(reply_[7]);
-                view_.setGradeIndex(step.row, int(grade) - 0x31);
-                view_.setCaption1(step.row, (captions & 1) != 0);
-                view_.setCaption2(step.row, (captions & 2) != 0);
+                marks = RowMarks{reply.gradeIndex(), reply.caption1(), reply.caption2()};
             }
-            view_.setPriceText(step.row, shown);
+            view_.refillRow(step.row, shown, marks);
         } else {
             view_.appendLog("Принятые данные ошибочные:" + logText(reply_));
-            view_.setReadbackColor(step.row, step.half, kReadbackRed);
-            view_.setReadbackText(step.row, step.half, "XX.XX");
+            view_.showReadback(step.row, step.half, "XX.XX", kReadbackRed);
         }
         view_.setProgressPosition(i + 1 < steps ? kReadSteps[i + 1].position : 0);
-        view_.processPendingEvents();
+        letEventsRunOrStop();
     }
 }
 
-void Console::halfRead(char addressChar) {
+ReadReply Console::halfRead(char addressChar) {
     const PolledExchange exchange = panelReadExchange(addressChar);
-    for (int pass = 0;; ++pass) {
+    for (int pass = 1;; ++pass) {
         reader_.run(exchange, reply_);
-        const std::string computed = frameChecksum(std::string_view(reply_).substr(0, 12));
-        const std::string received = reply_.substr(std::min<size_t>(12, reply_.size()), 2);
-        view_.appendLog("Контрольная сумма принятая " + logText(received));
-        view_.appendLog("Контрольная сумма расчитанная " + computed);
-        if (received == computed) {
-            return;
+        const ReadReply reply = parseReadReply(reply_);
+        view_.appendLog("Контрольная сумма принятая " + logText(reply.checksumReceived));
+        view_.appendLog("Контрольная сумма расчитанная " + reply.checksumComputed);
+        // A reply to another half (late, or out of order) or one whose price
+        // bytes are no price fails its pass as a checksum mismatch does.
+        if (reply.answers(addressChar)) {
+            return reply;
         }
-        if (pass + 1 >= kMaxPasses) {
+        if (pass == kMaxPasses) {
             reply_ = kBlankReply;
-            return;
+            return parseReadReply(reply_);
         }
     }
 }

@@ -25,32 +25,34 @@ constexpr WriteStep kWriteSteps[] = {
 
 constexpr int kConfirmationAttempts = 3;
 
-// A row's five inputs, read together when its first half is composed.
-PriceRowInputs readRowInputs(ConsoleView& view, int row) {
-    PriceRowInputs in;
-    in.priceText = view.priceText(row);
-    in.notUsed = view.notUsed(row);
-    in.caption1 = view.caption1(row);
-    in.gradeIndex = view.gradeIndex(row);
-    in.caption2 = view.caption2(row);
-    return in;
-}
-
 }  // namespace
 
 void Console::writePrices() {
     runWithBusySetLocked(&Console::priceWrite);
 }
 
+void Console::stopWrite() {
+    view_.appendLog("--- Окно закрывается: запись остановлена ---");
+    throw WorkflowStopped{};
+}
+
 void Console::priceWrite() {
-    startProgress();
+    // A close asked for while a row is being written waits for the row's
+    // second half: a panel must never show two different prices.
+    bool closing = !startProgress();
+    if (closing) {
+        stopWrite();
+    }
     port_.ClearBuffers(true, true);
 
     PriceRowInputs inputs;
     bool firstStep = true;
     for (const WriteStep& step : kWriteSteps) {
         if (step.half == Half::First) {
-            inputs = readRowInputs(view_, step.row);
+            if (closing) {
+                stopWrite();
+            }
+            inputs = view_.rowInputs(step.row);
         }
         reply_ = composeWriteFrame(addressCharacter(halfAddress(step.row, step.half)), inputs);
         // The effect button may run its exchange in the reply buffer while
@@ -59,11 +61,16 @@ void Console::priceWrite() {
         view_.appendLog(step.logText + logText(frame));
         if (!firstStep) {
             view_.setProgressPosition(step.position);
-            view_.processPendingEvents();
+            if (!view_.processPendingEvents()) {
+                closing = true;
+            }
         }
         firstStep = false;
         port_.WriteText(frame);
         writeConfirmation(frame);
+    }
+    if (closing) {
+        stopWrite();  // every row is written; the read-back does not run
     }
 }
 
@@ -71,7 +78,7 @@ void Console::writeConfirmation(const std::string& frame) {
     const PolledExchange exchange = writeConfirmationExchange(frame);
     for (int attempt = 0; attempt < kConfirmationAttempts; ++attempt) {
         reader_.run(exchange, confirmation_);
-        if (confirmation_.compare(0, 3, "WOK") == 0) {
+        if (confirmsWrite(confirmation_)) {
             view_.appendLog("Принятые данные верные:" + logText(confirmation_));
             return;
         }

@@ -1,4 +1,5 @@
-// Any bytes through the read-reply check, the checksum and the log text.
+// Any bytes through the frame parsers, the read-reply check, the checksum and the
+// log text.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -41,6 +42,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(!valid ||
             (size == 14 && bytes.substr(12) == stela::frameChecksum(bytes.substr(0, 12))));
     require(stela::frameChecksum(bytes).size() == 2);
+
+    const stela::ReadReply reply = stela::parseReadReply(bytes);
+    require(reply.checksumMatches() == valid);
+    require(reply.price.size() == 4 && reply.priceText().size() == 5);
+    if (reply.answers(reply.address)) {
+        require(valid && reply.address == bytes[1]);
+        for (char c : reply.price) {
+            require(stela::isPriceCharacter(c));
+        }
+    }
+    if (const auto frame = stela::parseWriteFrame(bytes)) {
+        require(size == stela::kWriteFrameSize && frame->price == bytes.substr(2, 4));
+        require(frame->checksumMatches ==
+                (bytes.substr(9) == stela::frameChecksum(bytes.substr(0, 9))));
+    }
+    if (stela::identifiesSign(bytes)) {
+        require(size >= 2);
+    }
     require(visibleUtf8(stela::logText(bytes)));
     return 0;
 }

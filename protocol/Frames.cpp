@@ -1,12 +1,16 @@
 #include "protocol/Frames.h"
 
+#include <algorithm>
+
 namespace stela {
 
 namespace {
 constexpr std::string_view kHexDigits = "0123456789ABCDEF";
-constexpr std::size_t kReadReplySize = 14;
-constexpr std::size_t kReadReplyChecksumAt = 12;
 }  // namespace
+
+bool isPriceCharacter(char c) {
+    return (c >= '0' && c <= '9') || c == '-';
+}
 
 std::string frameChecksum(std::string_view bytes) {
     unsigned x = 0;
@@ -26,7 +30,7 @@ std::string priceCharacters(std::string_view priceText, bool notUsed) {
             // A blank is an empty place. A "-" stays: a price read back as
             // "--.--" is written back as it was. Anything else the field may
             // hold is sent as "0" too, so every input makes a valid frame.
-            out += (c >= '0' && c <= '9') || c == '-' ? c : '0';
+            out += isPriceCharacter(c) ? c : '0';
         }
     }
     return out;
@@ -50,16 +54,81 @@ std::string composeWriteFrame(char addressChar, const PriceRowInputs& row) {
     return frame + frameChecksum(frame);
 }
 
+std::optional<WriteFrame> parseWriteFrame(std::string_view bytes) {
+    constexpr std::size_t kEndAt = 8;
+    if (bytes.size() != kWriteFrameSize || bytes[0] != 'W' || bytes[kEndAt] != 'E') {
+        return std::nullopt;
+    }
+    WriteFrame frame;
+    frame.address = addressCharacterOf(bytes);
+    frame.price = std::string(bytes.substr(2, 4));
+    frame.grade = bytes[6];
+    frame.captions = bytes[7];
+    frame.checksum = std::string(bytes.substr(kEndAt + 1));
+    frame.checksumMatches = frame.checksum == frameChecksum(bytes.substr(0, kEndAt + 1));
+    return frame;
+}
+
+bool confirmsWrite(std::string_view reply) {
+    return reply.substr(0, 3) == "WOK";
+}
+
 std::string composeReadFrame(char addressChar) {
     return {'R', addressChar, 'E'};
 }
 
-bool checkReadReply(std::string_view reply) {
-    if (reply.size() != kReadReplySize) {
-        return false;
+std::string composeReadReply(char addressChar, std::string_view price, char grade, char captions,
+                             std::string_view extra) {
+    std::string reply = "T";
+    reply += addressChar;
+    reply += price;
+    reply += grade;
+    reply += captions;
+    reply += extra;
+    reply += "OK";
+    return reply + frameChecksum(reply);
+}
+
+ReadReply parseReadReply(std::string_view bytes) {
+    using L = ReadReplyLayout;
+    const auto at = [bytes](std::size_t i) { return i < bytes.size() ? bytes[i] : ' '; };
+    ReadReply r;
+    r.size = bytes.size();
+    r.address = at(L::kAddress);
+    for (std::size_t i = L::kPrice; i < L::kPrice + 4; ++i) {
+        r.price += at(i);
     }
-    return reply.substr(kReadReplyChecksumAt) ==
-           frameChecksum(reply.substr(0, kReadReplyChecksumAt));
+    r.grade = at(L::kGrade);
+    r.captions = at(L::kCaptions);
+    r.framed = at(0) == 'T' && at(L::kOk) == 'O' && at(L::kOk + 1) == 'K';
+    r.checksumReceived = std::string(bytes.substr(std::min(L::kChecksum, bytes.size()), 2));
+    r.checksumComputed = frameChecksum(bytes.substr(0, L::kChecksum));
+    return r;
+}
+
+bool ReadReply::checksumMatches() const {
+    return size == ReadReplyLayout::kSize && checksumReceived == checksumComputed;
+}
+
+bool ReadReply::answers(char addressChar) const {
+    return checksumMatches() && address == addressChar &&
+           std::all_of(price.begin(), price.end(), isPriceCharacter);
+}
+
+std::string ReadReply::priceText() const {
+    return price.substr(0, 2) + "." + price.substr(2, 2);
+}
+
+int ReadReply::gradeIndex() const {
+    return static_cast<unsigned char>(grade) - '1';
+}
+
+bool checkReadReply(std::string_view reply) {
+    return parseReadReply(reply).checksumMatches();
+}
+
+bool identifiesSign(std::string_view reply) {
+    return reply.size() >= 2 && reply[0] == 'T' && reply[1] == '0';
 }
 
 }  // namespace stela

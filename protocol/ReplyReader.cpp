@@ -1,5 +1,6 @@
 #include "protocol/ReplyReader.h"
 
+#include "protocol/Frames.h"
 #include "protocol/LogText.h"
 #include "serial/ComPort.h"
 
@@ -7,7 +8,7 @@ namespace stela {
 
 PolledExchange boardSearchExchange() {
     PolledExchange e;
-    e.frame = "R0E";
+    e.frame = kIdentificationCommand;
     e.header = "Отправлено:" + e.frame;
     e.filler = std::string(11, '=');
     e.pollLimit = 4;
@@ -37,7 +38,7 @@ PolledExchange writeConfirmationExchange(const std::string& frame) {
 
 PolledExchange panelReadExchange(char addressChar) {
     PolledExchange e;
-    e.frame = std::string{'R', addressChar, 'E'};
+    e.frame = composeReadFrame(addressChar);
     e.pauseBeforeSend = true;
     e.header = "--- Читаю панель" + logText(std::string(1, addressChar)) + " ---";
     e.headerBeforeWrite = true;
@@ -52,15 +53,22 @@ PolledExchange panelReadExchange(char addressChar) {
 }
 
 SingleWaitExchange automaticBrightnessExchange() {
-    return {"LA", "", 100, 2, 2};
+    return {"LA", "", 100, 2, 2, "LA"};
 }
 
+// The sign answers with the frame itself: "LM" and the same level digit.
 SingleWaitExchange manualBrightnessExchange(int level) {
-    return {std::string("LM") + char('0' + level), "", 200, 3, 3};
+    const std::string frame = std::string("LM") + char('0' + level);
+    return {frame, "", 200, 3, 3, frame};
 }
 
 SingleWaitExchange effectExchange(int level) {
-    return {std::string("q") + char('0' + level), "Отправлено:" + std::to_string(level), 200, 3, 3};
+    return {std::string("q") + char('0' + level),
+            "Отправлено:" + std::to_string(level),
+            200,
+            3,
+            3,
+            "FOK"};
 }
 
 void ReplyReader::sendFrame(const PolledExchange& exchange) {

@@ -41,6 +41,11 @@ struct SingleWaitExchange {
     int pauseMs = 0;
     int threshold = 0;
     int readSize = 0;
+    std::string confirmation;  // what the reply must begin with
+
+    bool isConfirmation(const std::string& reply) const {
+        return reply.compare(0, confirmation.size(), confirmation) == 0;
+    }
 };
 
 // Console timing constants.

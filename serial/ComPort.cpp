@@ -59,7 +59,6 @@ void TCustomComPort::Open() {
         throw;
     }
     // The line-event monitor is not part of this build: none runs, whatever Events holds.
-    monitorRunning_ = false;
     DoAfterOpen();
     DoCTSChange(LineSignals().contains(csCTS));
     DoDSRChange(LineSignals().contains(csDSR));
@@ -77,7 +76,6 @@ void TCustomComPort::Close() {
     if (int error = device_->abortTransfers()) {
         throw EComPort(EComPort::kPurgeFailed, error);
     }
-    monitorRunning_ = false;
     DestroyDeviceHandle();
     connected_ = false;
     DoAfterClose();

@@ -154,7 +154,6 @@ private:
     void pullInput(int code);
 
     std::unique_ptr<ComDevice> device_;
-    bool monitorRunning_ = false;
     int batchDepth_ = 0;
     bool loading_ = false;
     bool openWhenLoaded_ = false;

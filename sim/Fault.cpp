@@ -8,8 +8,7 @@ namespace stela {
 
 namespace {
 
-constexpr std::size_t kReadReplySize = 14;
-constexpr std::size_t kChecksumAt = 12;
+constexpr std::size_t kChecksumAt = ReadReplyLayout::kChecksum;
 
 Fault make(FaultKind kind) {
     Fault f;
@@ -115,7 +114,7 @@ bool Fault::matches(FrameKind frameKind, int frameAddress) const {
 
 void applyFault(const Fault& fault, FrameKind kind, FaultedReply& reply) {
     std::string& b = reply.bytes;
-    const bool readReply = kind == FrameKind::Read && b.size() == kReadReplySize;
+    const bool readReply = kind == FrameKind::Read && b.size() == ReadReplyLayout::kSize;
     switch (fault.kind) {
         case FaultKind::Silence:
             break;
@@ -130,7 +129,7 @@ void applyFault(const Fault& fault, FrameKind kind, FaultedReply& reply) {
             break;
         case FaultKind::MissingOk:
             if (readReply) {
-                b.replace(10, 2, "ER");
+                b.replace(ReadReplyLayout::kOk, 2, "ER");
                 restoreChecksum(b);
             }
             break;
@@ -143,8 +142,8 @@ void applyFault(const Fault& fault, FrameKind kind, FaultedReply& reply) {
             break;
         case FaultKind::LowerCaseChecksum:
             if (readReply) {
-                b[12] = lower(b[12]);
-                b[13] = lower(b[13]);
+                b[kChecksumAt] = lower(b[kChecksumAt]);
+                b[kChecksumAt + 1] = lower(b[kChecksumAt + 1]);
             }
             break;
         case FaultKind::Insert:

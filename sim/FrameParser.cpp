@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "protocol/Frames.h"
+
 namespace stela {
 
 namespace {
@@ -43,7 +45,7 @@ Fit fit(const std::string& f) {
             if (i == 8) {
                 return c == 'E' ? Fit::Prefix : Fit::Invalid;
             }
-            return i == 10 ? Fit::Complete : Fit::Prefix;
+            return i + 1 == kWriteFrameSize ? Fit::Complete : Fit::Prefix;
         case 'L':
             if (i == 1) {
                 return c == 'A' ? Fit::Complete : c == 'M' ? Fit::Prefix : Fit::Invalid;

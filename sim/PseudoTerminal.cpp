@@ -16,9 +16,25 @@ namespace {
     throw std::system_error(errno, std::generic_category(), what);
 }
 
+// The speeds a pseudo-terminal is likely to be asked for; others give 19200.
+speed_t speedCode(int baudRate) {
+    switch (baudRate) {
+        case 9600:
+            return B9600;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        default:
+            return B19200;
+    }
+}
+
 }  // namespace
 
-PseudoTerminal::PseudoTerminal() {
+PseudoTerminal::PseudoTerminal(int baudRate) {
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (master_ < 0) {
         raise("posix_openpt");
@@ -44,8 +60,8 @@ PseudoTerminal::PseudoTerminal() {
         }
         cfmakeraw(&tio);
         tio.c_cflag |= CLOCAL | CREAD;
-        cfsetispeed(&tio, B19200);
-        cfsetospeed(&tio, B19200);
+        cfsetispeed(&tio, speedCode(baudRate));
+        cfsetospeed(&tio, speedCode(baudRate));
         if (tcsetattr(slave_, TCSANOW, &tio) != 0) {
             raise("tcsetattr");
         }
@@ -60,7 +76,14 @@ PseudoTerminal::PseudoTerminal() {
 
 PseudoTerminal::~PseudoTerminal() {
     close(slave_);
-    close(master_);
+    closeMaster();
+}
+
+void PseudoTerminal::closeMaster() {
+    if (master_ >= 0) {
+        close(master_);
+        master_ = -1;
+    }
 }
 
 }  // namespace stela

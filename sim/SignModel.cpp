@@ -9,13 +9,9 @@ namespace stela {
 
 namespace {
 
-bool isPriceCharacter(char c) {
-    return (c >= '0' && c <= '9') || c == '-';
-}
-
 int frameAddress(const ParsedItem& frame) {
     const bool addressed = frame.kind == FrameKind::Read || frame.kind == FrameKind::Write;
-    return addressed ? frame.bytes[1] - '0' : -1;
+    return addressed ? addressOf(addressCharacterOf(frame.bytes)) : -1;
 }
 
 }  // namespace
@@ -141,17 +137,14 @@ void SignModel::handleFrame(const ParsedItem& frame) {
 
 FrameOutcome SignModel::judge(const ParsedItem& frame) const {
     if (frame.kind == FrameKind::Read || frame.kind == FrameKind::Write) {
-        if (frame.kind == FrameKind::Write) {
-            const std::string_view bytes = frame.bytes;
-            if (bytes.substr(9) != frameChecksum(bytes.substr(0, 9))) {
-                return FrameOutcome::WrongChecksum;
-            }
+        const std::optional<WriteFrame> write = parseWriteFrame(frame.bytes);
+        if (write && !write->checksumMatches) {
+            return FrameOutcome::WrongChecksum;
         }
         if (!isHalfAddress(frameAddress(frame))) {
             return FrameOutcome::NoSuchAddress;
         }
-        if (frame.kind == FrameKind::Write &&
-            !isStorable({frame.bytes.substr(2, 4), frame.bytes[6], frame.bytes[7]})) {
+        if (write && !isStorable({write->price, write->grade, write->captions})) {
             return FrameOutcome::InvalidContent;
         }
     }
@@ -163,9 +156,11 @@ std::string SignModel::actOn(const ParsedItem& frame) {
     switch (frame.kind) {
         case FrameKind::Read:
             return readReply(frameAddress(frame));
-        case FrameKind::Write:
-            slot(frameAddress(frame)) = {b.substr(2, 4), b[6], b[7]};
-            return "WOK" + b.substr(9, 2);
+        case FrameKind::Write: {
+            const WriteFrame write = *parseWriteFrame(b);
+            slot(frameAddress(frame)) = {write.price, write.grade, write.captions};
+            return "WOK" + write.checksum;
+        }
         case FrameKind::AutoBrightness:
             brightnessMode_ = BrightnessMode::Automatic;
             return b;
@@ -182,15 +177,11 @@ std::string SignModel::actOn(const ParsedItem& frame) {
 
 std::string SignModel::readReply(int address) const {
     const HalfContent& h = half(address);
-    std::string reply = "T";
-    reply += addressCharacter(address);
-    reply += h.price;
-    reply += h.grade;
-    reply += h.flags;
-    reply += brightnessMode_ == BrightnessMode::Automatic ? 'A' : 'M';
-    reply += static_cast<char>('0' + brightnessLevel_);
-    reply += "OK";
-    return reply + frameChecksum(reply);
+    // The two bytes the console does not examine carry the brightness.
+    const char brightness[] = {brightnessMode_ == BrightnessMode::Automatic ? 'A' : 'M',
+                               static_cast<char>('0' + brightnessLevel_)};
+    return composeReadReply(addressCharacter(address), h.price, h.grade, h.flags,
+                            std::string_view(brightness, 2));
 }
 
 std::vector<Fault> SignModel::takeFaultsFor(FrameKind kind, int address) {

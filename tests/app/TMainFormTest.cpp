@@ -17,8 +17,12 @@
 #include <QTimer>
 #include <stdexcept>
 
+#include "app/Composition.h"
 #include "app/MaskedEdit.h"
+#include "console/Console.h"
+#include "console/SignPort.h"
 #include "serial/ComPort.h"
+#include "tests/support/SimComDevice.h"
 
 namespace stela {
 namespace {
@@ -41,8 +45,8 @@ private:
 // Records which workflow ran; the one named in failing throws as a serial error would.
 class FakeWorkflows : public Workflows {
 public:
-    FakeWorkflows(std::vector<std::string>& ran, std::string failing)
-        : ran_(ran), failing_(std::move(failing)) {}
+    FakeWorkflows(std::vector<std::string>& ran, const std::string& failing)
+        : ran_(ran), failing_(failing) {}
     void boardSearch() override { run("search"); }
     void automaticBrightness() override { run("automatic"); }
     void manualBrightness() override { run("manual"); }
@@ -58,21 +62,27 @@ private:
         }
     }
     std::vector<std::string>& ran_;
-    std::string failing_;
+    const std::string& failing_;
 };
 
 class TMainFormTest : public ::testing::Test {
 protected:
-    TMainFormTest() { form.setMessagePresenter(std::make_unique<RecordingPresenter>(shown)); }
+    // A closed port that is never opened, fake workflows and recorded messages.
+    MainFormParts parts() {
+        MainFormParts p;
+        p.port = std::make_unique<TComPort>();
+        p.workflows = [this](ConsoleView&, TCustomComPort&) {
+            return std::make_unique<FakeWorkflows>(ran, failing);
+        };
+        p.presenter = std::make_unique<RecordingPresenter>(shown);
+        return p;
+    }
 
     template <class W = QWidget>
     W* child(const char* name) {
         auto* widget = form.findChild<W*>(QLatin1String(name));
         EXPECT_NE(widget, nullptr) << name;
         return widget;
-    }
-    void useWorkflows(std::string failing = {}) {
-        form.setWorkflows(std::make_unique<FakeWorkflows>(ran, std::move(failing)));
     }
     void showActive() {
         form.show();
@@ -85,9 +95,10 @@ protected:
     }
     QStringList logLines() { return child<QPlainTextEdit>("Memo1")->toPlainText().split('\n'); }
 
-    TMainForm form;
     std::vector<Shown> shown;
     std::vector<std::string> ran;
+    std::string failing;  // the workflow that throws
+    TMainForm form{parts()};
 };
 
 QString captionOf(QWidget* widget) {
@@ -232,11 +243,12 @@ TEST_F(TMainFormTest, StartsWithEmptyFieldsRedLabelsAndTheFirstGrade) {
     for (int row = 1; row <= 5; ++row) {
         auto* grade = child<QComboBox>(("ComboBox" + std::to_string(row)).c_str());
         auto* caption2 = child<QCheckBox>(("CheckBox" + std::to_string(10 + row)).c_str());
-        EXPECT_EQ(form.gradeIndex(row), 0);
+        const PriceRowInputs in = form.rowInputs(row);
+        EXPECT_EQ(in.gradeIndex, 0);
         EXPECT_EQ(grade->count(), 5);
         EXPECT_EQ(grade->itemText(4), QString::fromUtf8("ДТ"));
         EXPECT_EQ(caption2->text(), QString::fromUtf8("Надпись 2"));
-        EXPECT_FALSE(form.caption1(row) || form.caption2(row) || form.notUsed(row));
+        EXPECT_FALSE(in.caption1 || in.caption2 || in.notUsed);
         for (QWidget* hidden : {static_cast<QWidget*>(grade), static_cast<QWidget*>(caption2)}) {
             EXPECT_FALSE(hidden->isVisibleTo(&form));
             EXPECT_FALSE(hidden->isEnabled());
@@ -287,39 +299,39 @@ TEST_F(TMainFormTest, BusySetIsTheSevenButtons) {
 }
 
 TEST_F(TMainFormTest, RowsRunFromTheTopAndReachTheirOwnControls) {
-    form.setPriceText(1, "12.50");
-    form.setPriceText(5, "--.--");
+    form.refillRow(1, "12.50", std::nullopt);
+    form.refillRow(5, "--.--", RowMarks{4, true, false});
+    form.refillRow(4, "00.00", RowMarks{1, false, true});
+    child<QCheckBox>("CheckBox5")->setChecked(true);  // row 2's not-used box
     EXPECT_EQ(child<QLineEdit>("MaskEdit1")->text(), QStringLiteral("12.50"));
-    EXPECT_EQ(form.priceText(1), "12.5 ");
-    EXPECT_EQ(form.priceText(5), "--.--");  // a later write sends "----" again
-    EXPECT_EQ(form.priceText(3), "  .  ");
-
-    form.setGradeIndex(2, 4);
-    form.setCaption1(3, true);
-    form.setCaption2(4, true);
-    child<QCheckBox>("CheckBox3")->setChecked(true);  // row 5's not-used box
-    EXPECT_EQ(child<QComboBox>("ComboBox2")->currentText(), QString::fromUtf8("ДТ"));
-    EXPECT_TRUE(child<QCheckBox>("CheckBox8")->isChecked());
+    const auto inputs = [this](int row) {
+        const PriceRowInputs in = form.rowInputs(row);
+        return std::make_tuple(in.priceText, in.notUsed, in.caption1, in.gradeIndex, in.caption2);
+    };
+    EXPECT_EQ(inputs(1), std::make_tuple("12.5 ", false, false, 0, false));
+    EXPECT_EQ(inputs(2), std::make_tuple("  .  ", true, false, 0, false));
+    EXPECT_EQ(inputs(4), std::make_tuple("  .  ", false, false, 1, true));
+    // A later write sends "----" again.
+    EXPECT_EQ(inputs(5), std::make_tuple("--.--", false, true, 4, false));
+    EXPECT_EQ(child<QComboBox>("ComboBox5")->currentText(), QString::fromUtf8("ДТ"));
+    EXPECT_TRUE(child<QCheckBox>("CheckBox10")->isChecked());
     EXPECT_TRUE(child<QCheckBox>("CheckBox14")->isChecked());
-    EXPECT_TRUE(form.notUsed(5));
-    form.setGradeIndex(2, 7);  // a grade code outside 1-5 leaves no selection
-    EXPECT_EQ(form.gradeIndex(2), -1);
+    form.refillRow(2, "11.11", RowMarks{7, false, false});  // a code outside 1-5: no selection
+    EXPECT_EQ(form.rowInputs(2).gradeIndex, -1);
 
-    form.setReadbackText(2, Half::Second, "45.67");
-    form.setReadbackColor(2, Half::Second, kReadbackGreen);
+    form.showReadback(2, Half::Second, "45.67", kReadbackGreen);
     auto* label = child<QLabel>("Label8");
     EXPECT_EQ(label->text(), QStringLiteral("45.67"));
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(0, 255, 0));
     EXPECT_EQ(label->palette().color(QPalette::Window), QColor(Qt::black));
-    form.setReadbackText(4, Half::First, "<b>1</b>");  // bytes from the line stay plain text
+    form.showReadback(4, Half::First, "<b>1</b>", kReadbackRed);  // bytes from the line stay plain
     EXPECT_EQ(child<QLabel>("Label12")->textFormat(), Qt::PlainText);
 
-    EXPECT_THROW(form.priceText(0), std::out_of_range);
-    EXPECT_THROW(form.setCaption1(6, true), std::out_of_range);
+    EXPECT_THROW(form.rowInputs(0), std::out_of_range);
+    EXPECT_THROW(form.refillRow(6, "", std::nullopt), std::out_of_range);
 }
 
 TEST_F(TMainFormTest, ButtonsRunTheirWorkflows) {
-    useWorkflows();
     for (const char* name :
          {"Button36", "Button2", "Button5", "Button6", "effect", "Button7", "Button8"}) {
         child<QPushButton>(name)->click();
@@ -330,7 +342,7 @@ TEST_F(TMainFormTest, ButtonsRunTheirWorkflows) {
 }
 
 TEST_F(TMainFormTest, AnEscapingErrorEndsTheHandlerInTheErrorReport) {
-    useWorkflows("write");
+    failing = "write";
     child<QPushButton>("Button8")->click();
     EXPECT_EQ(ran, std::vector<std::string>{"write"});  // no read-back after the error
     ASSERT_EQ(shown.size(), 1u);
@@ -339,14 +351,13 @@ TEST_F(TMainFormTest, AnEscapingErrorEndsTheHandlerInTheErrorReport) {
 }
 
 TEST_F(TMainFormTest, FormCreateSearchesThenClearsTheLog) {
-    useWorkflows();
     form.FormCreate();
     EXPECT_EQ(ran, std::vector<std::string>{"search"});
     EXPECT_TRUE(child<QPlainTextEdit>("Memo1")->toPlainText().isEmpty());
 }
 
 TEST_F(TMainFormTest, FormCreateKeepsTheLogWhenTheSearchFails) {
-    useWorkflows("search");
+    failing = "search";
     form.appendLog("--- Поиск табло --- ");
     form.FormCreate();
     EXPECT_EQ(logLines(), QStringList({"Mem", "o1", QString::fromUtf8("--- Поиск табло --- ")}));
@@ -375,8 +386,10 @@ TEST_F(TMainFormTest, CentredAtFirstShowAndMaximizableButNotResizable) {
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
-TEST_F(TMainFormTest, OwnsAClosedPortWithTheSignsLineSettings) {
-    TCustomComPort& port = form.ComPort();
+TEST(Composition, TheProgramsPortIsClosedWithTheSignsLineSettings) {
+    SteadyClock clock;
+    const MainFormParts parts = programParts(clock);
+    TCustomComPort& port = *parts.port;
     EXPECT_FALSE(port.Connected());
     EXPECT_EQ(port.Port(), "COM1");
     EXPECT_EQ(port.BaudRate(), br19200);
@@ -389,38 +402,52 @@ TEST_F(TMainFormTest, OwnsAClosedPortWithTheSignsLineSettings) {
     EXPECT_EQ(port.Events(), allComEvents);
 }
 
-// A workflow that lets events through at every step, as writing and reading do.
-class SteppingWorkflows : public Workflows {
-public:
-    explicit SteppingWorkflows(TMainForm& form) : form_(form) {}
-    void boardSearch() override {}
-    void automaticBrightness() override {}
-    void manualBrightness() override {}
-    void effect() override {}
-    void writePrices() override { readPrices(); }
-    void readPrices() override {
-        for (steps = 0; steps < 1000; ++steps) {
-            form_.processPendingEvents();
-        }
+// The real console on a simulated sign. A close asked for between the two
+// halves of a row lets the row finish; then the write stops and the window
+// closes, staying up (and painting at the progress steps) until then.
+TEST_F(TMainFormTest, ACloseDuringAWriteFinishesTheRowThenClosesTheWindow) {
+    test::VirtualClock clock;
+    auto device = std::make_unique<test::SimComDevice>(clock);
+    test::SimComDevice& sim = *device;
+    SignModel& sign = sim.attachSign("COM3");
+    MainFormParts parts;
+    parts.port = std::make_unique<TComPort>(std::move(device));
+    loadSignPortSettings(*parts.port);
+    parts.port->SetPort("COM3");
+    parts.port->Open();
+    parts.workflows = [&clock](ConsoleView& view, TCustomComPort& port) {
+        return std::make_unique<Console>(view, port, clock);
+    };
+    parts.presenter = std::make_unique<RecordingPresenter>(shown);
+    TMainForm window(std::move(parts));
+    for (int row = 1; row <= 5; ++row) {
+        window.refillRow(row, "12.34", std::nullopt);
     }
-    int steps = 0;
+    window.show();
+    bool visibleAfterTheClose = false;
+    QObject::connect(window.findChild<QProgressBar*>("ProgressBar1"), &QProgressBar::valueChanged,
+                     &window, [&](int v) {
+                         if (v == 2) {  // just before row 5's second half
+                             QTimer::singleShot(0, &window, [&] {
+                                 window.close();
+                                 visibleAfterTheClose = window.isVisible();
+                             });
+                         }
+                     });
+    window.Button8Click();
 
-private:
-    TMainForm& form_;
-};
-
-TEST_F(TMainFormTest, ClosingTheWindowEndsARunningWorkflowAtItsNextStep) {
-    auto owned = std::make_unique<SteppingWorkflows>(form);
-    SteppingWorkflows& workflows = *owned;
-    form.setWorkflows(std::move(owned));
-    form.show();
-    QTimer::singleShot(0, &form, [&] { form.close(); });
-    form.Button8Click();
-    EXPECT_EQ(workflows.steps, 0);  // the close came with the first step's events
-    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(visibleAfterTheClose);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(sign.half(0), (HalfContent{"1234", '1', '0'}));
+    EXPECT_EQ(sign.half(8), sign.half(0));
+    EXPECT_EQ(sign.half(1).price, "----");
+    EXPECT_EQ(sign.half(9).price, "----");
+    EXPECT_EQ(window.findChild<QPlainTextEdit*>("Memo1")->toPlainText().split('\n').last(),
+              QString::fromUtf8("--- Окно закрывается: запись остановлена ---"));
     EXPECT_TRUE(shown.empty());
-    form.Button7Click();  // nothing more runs once the window is closing
-    EXPECT_EQ(workflows.steps, 0);
+    const std::size_t frames = sim.written().size();
+    window.Button7Click();  // nothing more runs once the window has closed
+    EXPECT_EQ(sim.written().size(), frames);
 }
 
 }  // namespace

@@ -7,9 +7,11 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "app/Composition.h"
 #include "app/MaskedEdit.h"
 #include "app/Messages.h"
 #include "app/TMainForm.h"
+#include "protocol/Clock.h"
 #include "serial/ComPort.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/ServedSign.h"
@@ -26,10 +28,16 @@ public:
 
 class WindowEndToEndTest : public ::testing::Test {
 protected:
-    WindowEndToEndTest() {
+    // The program's own parts, with the message boxes recorded instead of shown.
+    MainFormParts parts() {
+        MainFormParts p = programParts(clock);
         auto presenter = std::make_unique<SilentPresenter>();
         messages = presenter.get();
-        form.setMessagePresenter(std::move(presenter));
+        p.presenter = std::move(presenter);
+        return p;
+    }
+
+    WindowEndToEndTest() {
         sign.start();
         home.linkCom(3, sign.devicePath());
         form.ComPort().SetPort("COM3");
@@ -55,8 +63,9 @@ protected:
 
     test::ScopedConfigHome home;
     test::ServedSign sign;
-    TMainForm form;
+    SteadyClock clock;
     SilentPresenter* messages = nullptr;
+    TMainForm form{parts()};
 };
 
 TEST_F(WindowEndToEndTest, TypedPricesAreWrittenReadBackAndShown) {
@@ -90,7 +99,8 @@ TEST_F(WindowEndToEndTest, TypedPricesAreWrittenReadBackAndShown) {
     // The grid shows what the sign holds; the not-used row keeps its dashes.
     EXPECT_EQ(child<MaskedEdit>("MaskEdit4")->valueText(), "--.--");
     EXPECT_EQ(child<MaskedEdit>("MaskEdit3")->valueText(), "1 . 5");
-    for (const char* name : {"Button36", "Button2", "Button5", "Button6", "Button7", "Button8"}) {
+    for (const char* name :
+         {"Button36", "Button2", "Button1", "Button5", "Button6", "Button7", "Button8"}) {
         EXPECT_TRUE(child<QPushButton>(name)->isEnabled()) << name;
     }
 }

@@ -2,6 +2,7 @@
 #include <cerrno>
 
 #include "tests/console/ConsoleFixture.h"
+#include "tests/support/Golden.h"
 
 namespace stela {
 namespace {
@@ -34,8 +35,7 @@ TEST_F(BoardSearchTest, TheHigherOfTwoAnsweringPortsWins) {
     EXPECT_EQ(view.status, "Работаем на COM40");
     EXPECT_EQ(sim.device->openPort(), "COM40");
     // Three exchanges: the silent port logs its failure and the search goes on.
-    EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "Отправлено:R0E"), 3);
-    EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "Ошибка чтения!!! "), 1);
+    test::expectGolden(view.logSince(2), "search-two-signs");
 }
 
 TEST_F(BoardSearchTest, AReplyCompleteOnlyAtTheFourthPollIsNotRecognised) {
@@ -106,6 +106,30 @@ TEST_F(BoardSearchTest, AWriteErrorOnACandidateEndsTheSearchBeforeItsLogLine) {
     EXPECT_EQ(view.errorReports(), Lines{"WriteFile function failed (win error code: 5)"});
     EXPECT_EQ(view.logSince(2), Lines{"--- Поиск табло --- "});
     EXPECT_EQ(view.notices(), Lines{});
+}
+
+TEST_F(BoardSearchTest, TheFoundPortFailingToOpenAtTheEndIsReportedAfterTheNotice) {
+    sim.device->attachSign("COM3");
+    view.onCall = [&](const std::string& call) {
+        if (call.rfind("notice:", 0) == 0) {
+            sim.device->failOn(test::SimComDevice::Op::Open, EBUSY, "COM3");
+        }
+    };
+    press(&Console::boardSearch);
+    EXPECT_EQ(Lines(view.calls.end() - 2, view.calls.end()),
+              (Lines{"notice:Стела подключена на порт : COM3",
+                     "error:Unable to open com port (win error code: 16)"}));
+    EXPECT_EQ(view.status, "");
+    EXPECT_FALSE(sim.port.Connected());
+}
+
+TEST_F(BoardSearchTest, AFailedSearchKeepsTheStatusOfTheLastFoundPort) {
+    sim.device->attachSign("COM3");
+    press(&Console::boardSearch);
+    sim.device->addSilentPort("COM3");  // the cable comes off
+    press(&Console::boardSearch);
+    EXPECT_EQ(view.notices().back(), "Табло не найдено. Проверьте кабель подключения табло");
+    EXPECT_EQ(view.status, "Работаем на COM3");
 }
 
 TEST_F(BoardSearchTest, ASecondSearchFindsTheSignAgain) {

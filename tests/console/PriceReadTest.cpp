@@ -2,11 +2,13 @@
 
 #include "protocol/Frames.h"
 #include "tests/console/ConsoleFixture.h"
+#include "tests/support/Golden.h"
 
 namespace stela {
 namespace {
 
 using Lines = std::vector<std::string>;
+using std::chrono::milliseconds;
 using test::RecordingView;
 
 constexpr int kAddresses[] = {0, 1, 2, 3, 4, 8, 9, 10, 11, 12};
@@ -51,19 +53,20 @@ TEST_F(PriceReadTest, HalvesAreReadInOrderWithSixLogLinesEach) {
     press(&Console::readPrices);
     EXPECT_EQ(framesWritten(),
               (Lines{"R0E", "R1E", "R2E", "R3E", "R4E", "R<E", "R;E", "R:E", "R9E", "R8E"}));
-    const Lines log = view.logSince(2);
-    ASSERT_EQ(log.size(), 60u);
-    EXPECT_EQ(Lines(log.begin(), log.begin() + 6),
-              (Lines{"--- Читаю панель0 ---", "Принято символов:14",
-                     "1 попыток чтения прошло. Задержка 50мс", "Принял:T0----10A0OK10",
-                     "Контрольная сумма принятая 10", "Контрольная сумма расчитанная 10"}));
-    EXPECT_EQ(
-        progressCalls(),
-        (Lines{"busy:off",   "progressMax:8", "progressMin:0", "progress:0", "progress:1", "events",
-               "progress:2", "events",        "progress:3",    "events",     "progress:4", "events",
-               "progress:4", "events",        "progress:5",    "events",     "progress:5", "events",
-               "progress:6", "events",        "progress:7",    "events",     "progress:8", "events",
-               "progress:0", "events",        "busy:on"}));
+    test::expectGolden(view.logSince(2), "read-clean");
+    EXPECT_EQ(progressCalls(), (Lines{"busy:off",   "progressRange:0..8",
+                                      "progress:0", "progress:1",
+                                      "events",     "progress:2",
+                                      "events",     "progress:3",
+                                      "events",     "progress:4",
+                                      "events",     "progress:4",
+                                      "events",     "progress:5",
+                                      "events",     "progress:5",
+                                      "events",     "progress:6",
+                                      "events",     "progress:7",
+                                      "events",     "progress:8",
+                                      "events",     "progress:0",
+                                      "events",     "busy:on"}));
     EXPECT_EQ(sim.clock.sleptMs(), 10 * 2 * 50);
 }
 
@@ -182,13 +185,103 @@ TEST_F(PriceReadTest, LabelsAreNotResetAtTheStart) {
     SignModel& sign = connectSign();
     press(&Console::readPrices);
     sign.addFault(Fault::silence());
-    std::string secondHalfDuringRead;
-    view.onProcessEvents = [&] { secondHalfDuringRead = view.label(5, Half::Second).text; };
+    std::vector<RecordingView::Readback> lastLabelDuringRead;
+    view.onProcessEvents = [&] { lastLabelDuringRead.push_back(view.label(5, Half::Second)); };
     view.rows[5].price = "  .  ";
     press(&Console::readPrices);
-    // Until its own read the label still shows the previous result.
+    // Until its own read, the last label still shows the previous result.
+    ASSERT_EQ(lastLabelDuringRead.size(), 11u);
+    for (std::size_t i = 0; i < 10; ++i) {
+        EXPECT_EQ(lastLabelDuringRead[i].text, "--.--") << i;
+        EXPECT_EQ(lastLabelDuringRead[i].color, kReadbackGreen) << i;
+    }
     EXPECT_EQ(view.label(5, Half::Second).text, "XX.XX");
     EXPECT_EQ(view.rows[5].price, "  .  ");
+}
+
+// A sign answering later than the polls look: each reply lands in a later
+// pass, and may land in the next half's. Only a reply for the half asked for
+// counts, so no label and no price field ever gets another half's price.
+TEST_F(PriceReadTest, ALateReplyIsNeverTakenForAnotherHalf) {
+    for (int lateMs : {200, 250, 300, 340}) {
+        SignModel& sign = connectSign();
+        for (int a : kAddresses) {
+            const char d = static_cast<char>('0' + a % 10);
+            sign.setHalf(a, {std::string(3, d) + (a < 8 ? '1' : '2'), '1', '0'});
+        }
+        sign.setProcessingDelay(milliseconds(lateMs));
+        view = RecordingView{};
+        press(&Console::readPrices);
+        for (int row = 1; row <= 5; ++row) {
+            for (Half half : {Half::First, Half::Second}) {
+                const HalfContent& own = sign.half(halfAddress(row, half));
+                const std::string ownText = own.price.substr(0, 2) + "." + own.price.substr(2);
+                const RecordingView::Readback& shown = view.label(row, half);
+                EXPECT_TRUE((shown.text == ownText && shown.color == kReadbackGreen) ||
+                            (shown.text == "XX.XX" && shown.color == kReadbackRed))
+                    << lateMs << " ms, row " << row << ": " << shown.text;
+            }
+        }
+    }
+}
+
+// Replies whose checksum matches but that answer no price of the half asked
+// for fail each pass as a checksum mismatch would, and leave the row alone.
+TEST_F(PriceReadTest, AReplyForAnotherHalfOrWithoutAPriceFailsItsPasses) {
+    const std::string bodies[] = {
+        "T3123451A0OK",  // the address of another half
+        "T4\x1b"
+        "23451A0OK",  // ESC in the price
+        "T41\x85"
+        "3451A0OK",       // a byte that is no digit
+        "T412\a451A0OK",  // BEL
+    };
+    for (const std::string& body : bodies) {
+        SignModel& sign = connectSign();
+        sign.addFault(Fault::replacedBy(body + frameChecksum(body)).forAddress(4).times(7));
+        view = RecordingView{};
+        view.rows[1].gradeIndex = 3;
+        const std::size_t before = sim.device->written().size();
+        press(&Console::readPrices);
+        EXPECT_EQ(sim.device->written().size() - before, 9u + 7u) << body;
+        EXPECT_EQ(view.label(1, Half::First).text, "XX.XX") << body;
+        EXPECT_EQ(view.label(1, Half::First).color, kReadbackRed);
+        EXPECT_EQ(view.rows[1].gradeIndex, 3) << "grade and captions untouched";
+        EXPECT_FALSE(view.rows[1].caption1);
+        EXPECT_NE(std::find(view.log.begin(), view.log.end(),
+                            "Принятые данные ошибочные:" + std::string(16, ' ')),
+                  view.log.end());
+    }
+}
+
+TEST_F(PriceReadTest, TheEffectPressedDuringTheReadDoesNotDisturbIt) {
+    SignModel& sign = connectSign();
+    fill(sign, {"3141", '2', '0'});
+    view.effectDigit = "4";
+    int events = 0;
+    view.onProcessEvents = [&] {
+        if (++events == 5) {  // between two halves
+            console.effect();
+        }
+    };
+    press(&Console::readPrices);
+    EXPECT_EQ(sign.effectSeconds(), 4);
+    EXPECT_EQ(view.notices(), Lines{"Эффекты включены"});
+    for (int row = 1; row <= 5; ++row) {
+        for (Half half : {Half::First, Half::Second}) {
+            EXPECT_EQ(view.label(row, half).text, "31.41");
+            EXPECT_EQ(view.label(row, half).color, kReadbackGreen);
+        }
+    }
+}
+
+TEST_F(PriceReadTest, AClosingWindowStopsTheReadAtTheNextStep) {
+    connectSign();
+    int events = 0;
+    view.onProcessEvents = [&] { view.closeRequested = ++events == 3; };
+    EXPECT_THROW(console.readPrices(), WorkflowStopped);
+    EXPECT_EQ(framesWritten(), (Lines{"R0E", "R1E"}));
+    EXPECT_EQ(view.label(3, Half::First).text, "---");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "protocol/Frames.h"
 #include "tests/console/ConsoleFixture.h"
+#include "tests/support/Golden.h"
 
 namespace stela {
 namespace {
@@ -21,10 +22,6 @@ protected:
             }
         }
         return out;
-    }
-    static std::string frame(char address, const char* body) {
-        const std::string head = std::string("W") + address + body + "E";
-        return head + frameChecksum(head);
     }
 };
 
@@ -45,15 +42,6 @@ TEST_F(PriceWriteTest, TenFramesBottomRowFirstEachSentTwiceWhenConfirmedAtOnce) 
     EXPECT_EQ(frames[0], "W0456731E20");
     EXPECT_EQ(frames[2], "W8456731E28");
     EXPECT_EQ(sign.half(8), (HalfContent{"4567", '3', '1'}));
-
-    const Lines log = view.logSince(2);
-    EXPECT_EQ(Lines(log.begin(), log.begin() + 6),
-              (Lines{"Запишу 0 панель:W0456731E20", "--- Жду ответ после записи данных ---",
-                     "Принято символов:5", "1 попыток чтения прошло. Задержка 50мс", "Принял:WOK20",
-                     "Принятые данные верные:WOK20"}));
-    // Steps 9 and 10 (row 1) both log "Запишу 8 панель:".
-    EXPECT_EQ(log[6 * 8], "Запишу 8 панель:" + frame('4', "000010"));
-    EXPECT_EQ(log[6 * 9], "Запишу 8 панель:" + frame('<', "000010"));
     // The read-back follows and gives the buttons back.
     EXPECT_EQ(view.label(5, Half::Second).text, "45.67");
     EXPECT_TRUE(view.busyEnabled);
@@ -71,13 +59,32 @@ TEST_F(PriceWriteTest, ProgressAndEventsFollowTheSteps) {
             break;  // the read-back starts
         }
     }
-    EXPECT_EQ(
-        calls,
-        (Lines{"busy:off",   "progressMax:8", "progressMin:0", "progress:0", "progress:1", "events",
-               "progress:2", "events",        "progress:3",    "events",     "progress:4", "events",
-               "progress:5", "events",        "progress:6",    "events",     "progress:7", "events",
-               "progress:8", "events",        "progress:8",    "events",     "progress:8", "events",
-               "busy:off",   "progressMax:8", "progressMin:0", "progress:0"}));
+    EXPECT_EQ(calls, (Lines{"busy:off",
+                            "progressRange:0..8",
+                            "progress:0",
+                            "progress:1",
+                            "events",
+                            "progress:2",
+                            "events",
+                            "progress:3",
+                            "events",
+                            "progress:4",
+                            "events",
+                            "progress:5",
+                            "events",
+                            "progress:6",
+                            "events",
+                            "progress:7",
+                            "events",
+                            "progress:8",
+                            "events",
+                            "progress:8",
+                            "events",
+                            "progress:8",
+                            "events",
+                            "busy:off",
+                            "progressRange:0..8",
+                            "progress:0"}));
 }
 
 TEST_F(PriceWriteTest, ASilentSignGetsEveryFrameFourTimesAndTwelveSecondsOfPolling) {
@@ -89,15 +96,7 @@ TEST_F(PriceWriteTest, ASilentSignGetsEveryFrameFourTimesAndTwelveSecondsOfPolli
     for (std::size_t i = 0; i < 40; ++i) {
         EXPECT_EQ(frames[i], frames[i / 4 * 4]);
     }
-    Lines attempt{"--- Жду ответ после записи данных ---"};
-    attempt.insert(attempt.end(), 8, "Принято символов:0");
-    attempt.push_back("8 попыток чтения прошло. Задержка 50мс");
-    attempt.push_back("Ошибка чтения!!! ");
-    attempt.push_back("Принял:" + std::string(14, ' '));
-    const Lines log = view.logSince(2);
-    EXPECT_EQ(Lines(log.begin() + 1, log.begin() + 13), attempt);
-    EXPECT_EQ(Lines(log.begin() + 25, log.begin() + 37), attempt);
-    EXPECT_EQ(log[37].rfind("Запишу 1 панель:", 0), 0u);
+    test::expectGolden(view.logSince(2), "write-silent-sign");
     // 12 s of polling in the write, then 10 halves x 7 passes x 4 sleeps in the read.
     EXPECT_EQ(sim.clock.sleptMs(), 12000 + 14000);
     EXPECT_EQ(view.label(1, Half::Second).text, "XX.XX");
@@ -108,13 +107,8 @@ TEST_F(PriceWriteTest, AConfirmationSeenOnlyAtTheEighthPollIsMissingAndTheFrameR
     // The reply to the first attempt's copy completes during the eighth poll.
     sign.addFault(Fault::late(milliseconds(360)).onFrames(FrameKind::Write).after(1).times(1));
     pressWrite();
-    const Lines log = view.logSince(2);
-    EXPECT_EQ(log[9], "Принято символов:5");
-    EXPECT_EQ(log[10], "8 попыток чтения прошло. Задержка 50мс");
-    EXPECT_EQ(log[11], "Ошибка чтения!!! ");
-    EXPECT_EQ(log[12], "Принял:" + std::string(14, ' '));
-    EXPECT_EQ(log[13], "--- Жду ответ после записи данных ---");
-    EXPECT_EQ(log[17], "Принятые данные верные:WOK23");
+    // Also the lines of every confirmed step; steps 9 and 10 both log "Запишу 8 панель:".
+    test::expectGolden(view.logSince(2), "write-one-failed-attempt");
     const Lines frames = writeFrames();
     EXPECT_EQ(std::count(frames.begin(), frames.end(), frames[0]), 3);
     EXPECT_EQ(frames[3][1], '8');
@@ -181,6 +175,49 @@ TEST_F(PriceWriteTest, ARowEditedWhileTheWriteRunsIsSentWithItsNewValue) {
     pressWrite();
     EXPECT_EQ(sign.half(4).price, "7777");
     EXPECT_EQ(sign.half(12).price, "7777");
+}
+
+TEST_F(PriceWriteTest, ASecondHalfIsSentWithTheInputsReadForItsFirstHalf) {
+    SignModel& sign = connectSign();
+    view.rows[5] = {"11.11", false, true, 2, false};
+    view.onCall = [&](const std::string& call) {
+        if (call.rfind("log:Запишу 0 панель:", 0) == 0) {  // between the two halves of row 5
+            view.rows[5] = {"22.22", true, false, 4, true};
+        }
+    };
+    pressWrite();
+    EXPECT_EQ(sign.half(0), (HalfContent{"1111", '3', '1'}));
+    EXPECT_EQ(sign.half(8), sign.half(0));
+}
+
+// Whenever the window is closed, the write stops only at the end of a row:
+// every panel keeps one price, old or new, and no read-back follows.
+TEST_F(PriceWriteTest, AClosingWindowStopsTheWriteOnlyBetweenRows) {
+    // Rows written when the close comes with the n-th progress step's events.
+    const int rowsWritten[] = {0, 1, 2, 2, 3, 3, 4, 4, 5, 5};
+    for (int n = 1; n <= 10; ++n) {
+        SignModel& sign = connectSign();
+        view = test::RecordingView{};
+        for (int row = 1; row <= 5; ++row) {
+            view.rows[row].price = "12.34";
+        }
+        int events = 0;
+        view.onProcessEvents = [&] { view.closeRequested = ++events >= n; };
+        const std::size_t before = sim.device->written().size();
+        EXPECT_THROW(console.writePrices(), WorkflowStopped);
+
+        int newPanels = 0;
+        for (int panel = 0; panel <= 4; ++panel) {
+            EXPECT_EQ(sign.half(panel), sign.half(panel + 8)) << n << ", panel " << panel;
+            newPanels += sign.half(panel).price == "1234";
+        }
+        EXPECT_EQ(newPanels, rowsWritten[n - 1]) << n;
+        for (std::size_t i = before; i < sim.device->written().size(); ++i) {
+            EXPECT_EQ(sim.device->written()[i].bytes[0], 'W') << "no read-back";
+        }
+        EXPECT_EQ(view.log.back(), "--- Окно закрывается: запись остановлена ---");
+        EXPECT_TRUE(view.busyEnabled);
+    }
 }
 
 TEST_F(PriceWriteTest, TheEffectPressedDuringTheWriteDoesNotReplaceTheFrame) {

@@ -37,6 +37,10 @@ public:
     std::string effectDigit = " ";
     // Runs at every processPendingEvents, as window input would.
     std::function<void()> onProcessEvents;
+    // Set (by onProcessEvents, say) as when the operator closes the window.
+    bool closeRequested = false;
+    // Runs after each call is recorded, with its text, before the workflow goes on.
+    std::function<void(const std::string& call)> onCall;
 
     Readback& label(int row, Half half) { return readback[row][half == Half::First ? 0 : 1]; }
     std::vector<std::string> logSince(size_t from) const {
@@ -47,61 +51,67 @@ public:
 
     void appendLog(const std::string& line) override {
         log.push_back(line);
-        calls.push_back("log:" + line);
+        record("log:" + line);
     }
     void clearLog() override {
         log.clear();
-        calls.push_back("clearLog");
+        record("clearLog");
     }
     void setStatusText(const std::string& text) override {
         status = text;
-        calls.push_back("status:" + text);
+        record("status:" + text);
     }
-    void setProgressMin(int value) override {
-        progressMin = value;
-        calls.push_back("progressMin:" + std::to_string(value));
-    }
-    void setProgressMax(int value) override {
-        progressMax = value;
-        calls.push_back("progressMax:" + std::to_string(value));
+    void setProgressRange(int minimum, int maximum) override {
+        progressMin = minimum;
+        progressMax = maximum;
+        record("progressRange:" + std::to_string(minimum) + ".." + std::to_string(maximum));
     }
     void setProgressPosition(int value) override {
         progressPosition = value;
-        calls.push_back("progress:" + std::to_string(value));
+        record("progress:" + std::to_string(value));
     }
-    void processPendingEvents() override {
-        calls.push_back("events");
+    bool processPendingEvents() override {
+        record("events");
         if (onProcessEvents) {
             onProcessEvents();
         }
+        return !closeRequested;
     }
     void setBusySetEnabled(bool enabled) override {
         busyEnabled = enabled;
-        calls.push_back(enabled ? "busy:on" : "busy:off");
+        record(enabled ? "busy:on" : "busy:off");
     }
-    std::string priceText(int row) override { return rows.at(row).price; }
-    bool notUsed(int row) override { return rows.at(row).notUsed; }
-    bool caption1(int row) override { return rows.at(row).caption1; }
-    int gradeIndex(int row) override { return rows.at(row).gradeIndex; }
-    bool caption2(int row) override { return rows.at(row).caption2; }
-    void setPriceText(int row, const std::string& text) override { rows.at(row).price = text; }
-    void setGradeIndex(int row, int index) override {
-        rows.at(row).gradeIndex = (index >= 0 && index <= 4) ? index : -1;
+    PriceRowInputs rowInputs(int row) override {
+        const Row& r = rows.at(row);
+        return {r.price, r.notUsed, r.gradeIndex, r.caption1, r.caption2};
     }
-    void setCaption1(int row, bool checked) override { rows.at(row).caption1 = checked; }
-    void setCaption2(int row, bool checked) override { rows.at(row).caption2 = checked; }
-    std::string brightnessDigitText() override { return brightnessDigit; }
-    std::string effectDigitText() override { return effectDigit; }
-    void setReadbackText(int row, Half half, const std::string& text) override {
-        label(row, half).text = text;
+    void refillRow(int row, const std::string& priceText,
+                   const std::optional<RowMarks>& marks) override {
+        Row& r = rows.at(row);
+        if (marks) {
+            r.gradeIndex =
+                (marks->gradeIndex >= 0 && marks->gradeIndex <= 4) ? marks->gradeIndex : -1;
+            r.caption1 = marks->caption1;
+            r.caption2 = marks->caption2;
+        }
+        r.price = priceText;
     }
-    void setReadbackColor(int row, Half half, Rgb color) override {
-        label(row, half).color = color;
+    void showReadback(int row, Half half, const std::string& text, Rgb color) override {
+        label(row, half) = {text, color};
     }
-    void notice(const std::string& text) override { calls.push_back("notice:" + text); }
-    void errorReport(const std::string& text) override { calls.push_back("error:" + text); }
+    std::string digitText(DigitField field) override {
+        return field == DigitField::Brightness ? brightnessDigit : effectDigit;
+    }
+    void notice(const std::string& text) override { record("notice:" + text); }
+    void errorReport(const std::string& text) override { record("error:" + text); }
 
 private:
+    void record(const std::string& call) {
+        calls.push_back(call);
+        if (onCall) {
+            onCall(call);
+        }
+    }
     std::vector<std::string> withPrefix(const std::string& prefix) const {
         std::vector<std::string> out;
         for (const auto& c : calls) {

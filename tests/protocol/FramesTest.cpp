@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace stela {
 namespace {
@@ -98,6 +99,65 @@ TEST(ReadReply, RejectsEveryOtherLengthWithoutReadingPastTheBuffer) {
     EXPECT_FALSE(checkReadReply(std::string(16, ' ')));
     EXPECT_FALSE(checkReadReply(std::string(14, '\0')));  // checksum "00" is not "\0\0"
     EXPECT_TRUE(checkReadReply(std::string(12, '\0') + "00"));
+}
+
+TEST(ReadReply, TakenApartAndJudgedForTheHalfAskedFor) {
+    const std::string good = composeReadReply('8', "4567", '3', '1', "0A");
+    ASSERT_EQ(good, "T84567310AOK1B");
+    struct Case {
+        std::string bytes;
+        bool answers8, framed;
+    };
+    const Case cases[] = {
+        {good, true, true},
+        {composeReadReply('9', "4567", '3', '1', "0A"), false, true},  // another half
+        {composeReadReply('8',
+                          "45\x1b"
+                          "7",
+                          '3', '1', "0A"),
+         false, true},  // no price
+        {composeReadReply('8', "----", '3', '1', "0A"), true, true},
+        {good.substr(0, 12) + "1b", false, true},  // lower-case checksum
+        {"X" + good.substr(1, 11) + frameChecksum("X" + good.substr(1, 11)), true, false},
+        {good + "1B", false, true},  // not 14 bytes
+        {std::string(16, ' '), false, false},
+        {"T8", false, false},
+    };
+    for (const Case& c : cases) {
+        const ReadReply reply = parseReadReply(c.bytes);
+        EXPECT_EQ(reply.answers('8'), c.answers8) << c.bytes;
+        EXPECT_EQ(reply.framed, c.framed) << c.bytes;
+    }
+    const ReadReply reply = parseReadReply(good);
+    EXPECT_EQ(std::make_tuple(reply.priceText(), reply.gradeIndex(), reply.caption1(),
+                              reply.caption2(), reply.checksumReceived),
+              std::make_tuple("45.67", 2, true, false, "1B"));
+    const ReadReply blank = parseReadReply(std::string(16, ' '));
+    EXPECT_EQ(std::make_pair(blank.checksumReceived, blank.checksumComputed),
+              std::make_pair(std::string("  "), std::string("00")));
+}
+
+TEST(WriteFrame, TakenApartOnlyWithItsLayout) {
+    const auto frame = parseWriteFrame("W0456731E20");
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(std::make_tuple(frame->address, frame->price, frame->grade, frame->captions,
+                              frame->checksum, frame->checksumMatches),
+              std::make_tuple('0', "4567", '3', '1', "20", true));
+    EXPECT_FALSE(parseWriteFrame("W0456731E21")->checksumMatches);
+    for (const char* other : {"W0456731E2", "W0456731X20", "R0456731E20", ""}) {
+        EXPECT_FALSE(parseWriteFrame(other)) << other;
+    }
+}
+
+TEST(Replies, IdentificationAndWriteConfirmation) {
+    EXPECT_TRUE(identifiesSign("T0"));
+    EXPECT_TRUE(identifiesSign("T0anything"));
+    EXPECT_FALSE(identifiesSign("T1----10A0"));
+    EXPECT_FALSE(identifiesSign("T"));
+    EXPECT_TRUE(confirmsWrite("WOK20"));
+    EXPECT_TRUE(confirmsWrite("WOK"));
+    EXPECT_FALSE(confirmsWrite("WO"));
+    EXPECT_FALSE(confirmsWrite("wOK"));
 }
 
 }  // namespace

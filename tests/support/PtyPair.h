@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "sim/PseudoTerminal.h"
+
 namespace stela::test {
 
 // A pseudo-terminal standing in for a serial line. The test holds the master (the
@@ -13,15 +15,10 @@ namespace stela::test {
 // opens and the far end can look at the slave's input queue.
 class PtyPair {
 public:
-    PtyPair();
-    ~PtyPair();
-    PtyPair(const PtyPair&) = delete;
-    PtyPair& operator=(const PtyPair&) = delete;
-
-    const std::string& slavePath() const { return slavePath_; }
-    int masterFd() const { return master_; }
+    const std::string& slavePath() const { return pty_.slavePath(); }
+    int masterFd() const { return pty_.masterFd(); }
     // The pair's own slave descriptor (for reading back line settings; never read from it).
-    int slaveFd() const { return slave_; }
+    int slaveFd() const { return pty_.slaveFd(); }
 
     // Sends bytes from the far end and waits (up to 2 s) until they are all queued
     // for input on the slave, so that the next read is sure to see them.
@@ -32,12 +29,10 @@ public:
     // returns what arrived by then.
     std::string receive(std::size_t count, int timeoutMs = 2000);
     // The far end goes away, as when an adapter is unplugged; the slave hangs up.
-    void closeMaster();
+    void closeMaster() { pty_.closeMaster(); }
 
 private:
-    int master_ = -1;
-    int slave_ = -1;
-    std::string slavePath_;
+    PseudoTerminal pty_;
 };
 
 }  // namespace stela::test

@@ -1,0 +1,21 @@
+#include "app/Composition.h"
+
+#include "app/Messages.h"
+#include "console/Console.h"
+#include "console/SignPort.h"
+#include "serial/PosixComDevice.h"
+
+namespace stela {
+
+MainFormParts programParts(Clock& clock) {
+    MainFormParts parts;
+    parts.port = std::make_unique<TComPort>(std::make_unique<PosixComDevice>());
+    loadSignPortSettings(*parts.port);
+    parts.workflows = [&clock](ConsoleView& view, TCustomComPort& port) {
+        return std::make_unique<Console>(view, port, clock);
+    };
+    parts.presenter = std::make_unique<MessageBoxPresenter>();
+    return parts;
+}
+
+}  // namespace stela
