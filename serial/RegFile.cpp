@@ -356,7 +356,10 @@ bool RegFile::setValue(std::string_view key, std::string_view name, const RegVal
         (value.type == RegValue::Type::String && !fitsOnALine(value.text))) {
         return false;
     }
-    const std::string line = (name.empty() ? "@" : quoted(name)) + "=" + formatData(value) + eol_;
+    const std::string data = "=" + formatData(value) + eol_;
+    const auto line = [&](std::string_view spelling) {
+        return (spelling.empty() ? "@" : quoted(spelling)) + data;
+    };
     bool rewritten = false;
     std::size_t endOfKey = 0;  // where a new value of the key goes; 0: no such key
     for (std::size_t i = 0; i < items_.size(); ++i) {
@@ -366,7 +369,7 @@ bool RegFile::setValue(std::string_view key, std::string_view name, const RegVal
         }
         endOfKey = i + 1;
         if (item.kind == Item::Kind::Value && equalIgnoringCase(item.name, name)) {
-            item.raw = line;
+            item.raw = line(item.name);
             item.value = value;
             rewritten = true;
         }
@@ -375,8 +378,8 @@ bool RegFile::setValue(std::string_view key, std::string_view name, const RegVal
         return true;
     }
     if (endOfKey != 0) {
-        insert(endOfKey,
-               Item{Item::Kind::Value, line, items_[endOfKey - 1].key, std::string(name), value});
+        insert(endOfKey, Item{Item::Kind::Value, line(name), items_[endOfKey - 1].key,
+                              std::string(name), value});
         return true;
     }
     const Item blank{Item::Kind::Other, eol_, {}, {}, {}};
@@ -385,7 +388,7 @@ bool RegFile::setValue(std::string_view key, std::string_view name, const RegVal
     }
     const std::string keyName(key);
     insert(items_.size(), Item{Item::Kind::Key, "[" + keyName + "]" + eol_, keyName, {}, {}});
-    insert(items_.size(), Item{Item::Kind::Value, line, keyName, std::string(name), value});
+    insert(items_.size(), Item{Item::Kind::Value, line(name), keyName, std::string(name), value});
     insert(items_.size(), blank);
     return true;
 }

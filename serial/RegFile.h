@@ -50,10 +50,10 @@ public:
     std::vector<Entry> entries() const;
     // The value an import would leave: the last of that name under the key.
     const RegValue* value(std::string_view key, std::string_view name) const;
-    // Rewrites every value of that name under the key in place; when there is none,
-    // adds it after the last value of the key, and the key at the end of the file.
-    // False, changing nothing, when the format cannot hold the names or the text
-    // (an empty key, a line break or NUL).
+    // Rewrites every value of that name under the key in place, keeping the spelling
+    // of its name; when there is none, adds it after the last value of the key, and
+    // the key at the end of the file. False, changing nothing, when the format cannot
+    // hold the names or the text (an empty key, a line break or NUL).
     bool setValue(std::string_view key, std::string_view name, const RegValue& value);
 
 private:
