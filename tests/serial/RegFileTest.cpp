@@ -73,6 +73,13 @@ TEST(RegFile, SetValuesAreWrittenInTheCanonicalForm) {
               "[HKEY_CURRENT_USER\\B]\n"
               "\"x\"=dword:00002580\n"
               "\n");
+    auto unended =
+        *RegFile::parse("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"a\"=-");
+    unended.setValue("HKEY_CURRENT_USER\\A", "b", RegValue::string("2"));
+    EXPECT_EQ(
+        unended.text(),
+        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"a\"=-\n\"b\"=\"2\"\n");
+
     for (const std::string& unfit :
          {std::string("a\nb"), std::string("a\rb"), std::string("a\0b", 3)}) {
         EXPECT_FALSE(file.setValue("HKEY_CURRENT_USER\\A", "n", RegValue::string(unfit)));
