@@ -67,7 +67,7 @@ protected:
 
 // A hand-edited file: CRLF line ends, comments, spacing, hex values over several
 // lines, our key spelled in lower case and no line end at the very end.
-const std::string kHandEdited = crlf(
+const char kBeforeOurKey[] =
     "Windows Registry Editor Version 5.00\n"
     "; written by hand\n"
     "[HKEY_LOCAL_MACHINE\\Software\\Other]\n"
@@ -75,39 +75,31 @@ const std::string kHandEdited = crlf(
     "    03,ff\n"
     "  \"Spaced\"  =  \"a \\\"quoted\\\" \\\\ text\"   \n"
     "@=dword:0000002A\n"
-    "\n"
-    "[hkey_local_machine\\software\\orvena\\comport]\n"
-    "\"port\" = \"COM1\"\n"
-    "\"Mine\"=hex(2):41,00,00,00\n"
+    "\n";
+const char kAfterOurKey[] =
     "; after the values\n"
     "\n"
     "[HKEY_CURRENT_USER\\Software\\Elsewhere]\n"
-    "\"Port\"=\"COM9\"");
+    "\"Port\"=\"COM9\"";
+const std::string kHandEdited = crlf(std::string(kBeforeOurKey) +
+                                     "[hkey_local_machine\\software\\orvena\\comport]\n"
+                                     "\"port\" = \"COM1\"\n"
+                                     "\"Mine\"=hex(2):41,00,00,00\n" +
+                                     kAfterOurKey);
 
 TEST_F(RegistryStoreTest, SavesChangeOnlyTheirValuesAndAddNoneTwice) {
     writeFile(path, kHandEdited);
     port.SaveSettings(kLocation);
-    std::string expected = crlf(
-        "Windows Registry Editor Version 5.00\n"
-        "; written by hand\n"
-        "[HKEY_LOCAL_MACHINE\\Software\\Other]\n"
-        "\"Blob\"=hex:01,02,\\\n"
-        "    03,ff\n"
-        "  \"Spaced\"  =  \"a \\\"quoted\\\" \\\\ text\"   \n"
-        "@=dword:0000002A\n"
-        "\n"
-        "[hkey_local_machine\\software\\orvena\\comport]\n"
-        "\"port\"=\"COM3\"\n"
-        "\"Mine\"=hex(2):41,00,00,00\n"
-        "\"BaudRate\"=\"19200\"\n"
-        "\"StopBits\"=\"1\"\n"
-        "\"DataBits\"=\"8\"\n"
-        "\"Parity\"=\"None\"\n"
-        "\"FlowControl\"=\"None\"\n"
-        "; after the values\n"
-        "\n"
-        "[HKEY_CURRENT_USER\\Software\\Elsewhere]\n"
-        "\"Port\"=\"COM9\"");
+    std::string expected = crlf(std::string(kBeforeOurKey) +
+                                "[hkey_local_machine\\software\\orvena\\comport]\n"
+                                "\"port\"=\"COM3\"\n"
+                                "\"Mine\"=hex(2):41,00,00,00\n"
+                                "\"BaudRate\"=\"19200\"\n"
+                                "\"StopBits\"=\"1\"\n"
+                                "\"DataBits\"=\"8\"\n"
+                                "\"Parity\"=\"None\"\n"
+                                "\"FlowControl\"=\"None\"\n" +
+                                kAfterOurKey);
     EXPECT_EQ(readFile(path), expected);
 
     port.Parity().SetBits(prEven);
