@@ -10,6 +10,7 @@
 
 namespace stela {
 
+class RegistryKey;
 class TCustomComPort;
 
 using TNotifyEvent = std::function<void(TCustomComPort& Sender)>;
@@ -80,6 +81,15 @@ public:
     void SetEvents(TComEvents value) { events_ = value; }
     TSyncMethod SyncMethod() const { return syncMethod_; }
     void SetSyncMethod(TSyncMethod value) { syncMethod_ = value; }
+    // Which groups SaveSettings writes; sgLine alone when constructed.
+    TSavedGroups SavedGroups() const { return savedGroups_; }
+    void SetSavedGroups(TSavedGroups value) { savedGroups_ = value; }
+
+    // Writes the saved groups to the key Location names, with the port's name added:
+    // "HKEY_LOCAL_MACHINE\Software\ORVENA" stores under Software\ORVENA\ComPort of that
+    // root. All values are stored or none; any failure is EComPort code 16, which
+    // carries no system number.
+    void SaveSettings(const std::string& Location);
 
     // The sub-records; the Set... forms copy a whole record and apply its group
     // without comparing.
@@ -114,6 +124,8 @@ public:
     TNotifyEvent OnRx80Full;
 
 protected:
+    // Writes the values of the saved groups to an open key.
+    virtual void SaveToRegistry(RegistryKey& Key);
     virtual void CreateDeviceHandle();
     virtual void DestroyDeviceHandle();
     // Queue sizes, line settings, timeouts, in that order.
@@ -171,6 +183,7 @@ private:
     TComTimeouts timeouts_{this};
     TComFlowControl flowControl_{this};
     TSyncMethod syncMethod_ = smThreadSync;
+    TSavedGroups savedGroups_{sgLine};
     std::string input_;  // received, not yet read
 };
 

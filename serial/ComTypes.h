@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 
@@ -53,6 +54,16 @@ enum TComEvent : std::uint8_t {
 };
 
 enum TSyncMethod : std::uint8_t { smThreadSync, smWindowSync, smNone };
+
+// The groups of settings that SaveSettings writes.
+enum TSavedGroup : std::uint8_t {
+    sgLine,
+    sgFlowDetail,
+    sgQueues,
+    sgTimeouts,
+    sgParityDetail,
+    sgExtra
+};
 
 // Line errors as LineErrors reports them.
 enum TComError : std::uint8_t {
@@ -108,9 +119,10 @@ private:
 using TComEvents = EnumSet<TComEvent, std::uint16_t>;
 using TComErrors = EnumSet<TComError, std::uint8_t>;
 using TComSignals = EnumSet<TComSignal, std::uint8_t>;
+using TSavedGroups = EnumSet<TSavedGroup, std::uint8_t>;
 
 static_assert(sizeof(TBaudRate) == 1 && sizeof(TFlowControl) == 1);
-static_assert(sizeof(TComEvents) == 2 && sizeof(TComErrors) == 1);
+static_assert(sizeof(TComEvents) == 2 && sizeof(TComErrors) == 1 && sizeof(TSavedGroups) == 1);
 
 inline constexpr TComEvents allComEvents = TComEvents::fromBits(0x03FF);
 
@@ -120,5 +132,20 @@ constexpr int baudRateValue(TBaudRate rate) {
                               14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
     return rate <= br256000 ? values[rate] : 0;
 }
+
+// The text of each member, by position: the forms in which settings are stored and
+// the setup dialog lists them.
+inline constexpr std::array<const char*, 16> kBaudRateTexts{
+    "Custom", "110",   "300",   "600",   "1200",  "2400",   "4800",   "9600",
+    "14400",  "19200", "38400", "56000", "57600", "115200", "128000", "256000"};
+inline constexpr std::array<const char*, 4> kDataBitsTexts{"5", "6", "7", "8"};
+inline constexpr std::array<const char*, 3> kStopBitsTexts{"1", "1.5", "2"};
+inline constexpr std::array<const char*, 5> kParityBitsTexts{"None", "Odd", "Even", "Mark",
+                                                             "Space"};
+inline constexpr std::array<const char*, 4> kFlowControlTexts{"Hardware", "Software", "None",
+                                                              "Custom"};
+inline constexpr std::array<const char*, 4> kRTSFlowControlTexts{"Disable", "Enable", "Handshake",
+                                                                 "Toggle"};
+inline constexpr std::array<const char*, 3> kDTRFlowControlTexts{"Disable", "Enable", "Handshake"};
 
 }  // namespace stela

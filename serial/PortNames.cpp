@@ -7,7 +7,7 @@
 
 namespace stela {
 
-std::string dosdevicesDirectory() {
+std::string configDirectory() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     std::string base;
     if (xdg != nullptr && *xdg != '\0') {
@@ -16,7 +16,11 @@ std::string dosdevicesDirectory() {
         const char* home = std::getenv("HOME");
         base = std::string(home != nullptr ? home : "") + "/.config";
     }
-    return base + "/stela/dosdevices";
+    return base + "/stela";
+}
+
+std::string dosdevicesDirectory() {
+    return configDirectory() + "/dosdevices";
 }
 
 int comNumber(std::string_view port) {

@@ -9,8 +9,10 @@ namespace stela {
 // a device path: the override link "comN" in the dosdevices directory first,
 // then the fixed default map, and a name starting with '/' is a path already.
 
-// $XDG_CONFIG_HOME/stela/dosdevices, with ~/.config when XDG_CONFIG_HOME is unset
-// or empty.
+// $XDG_CONFIG_HOME/stela, with ~/.config when XDG_CONFIG_HOME is unset or empty.
+std::string configDirectory();
+
+// configDirectory()/dosdevices
 std::string dosdevicesDirectory();
 
 // 1..255 for "COM1".."COM255" (letters in any case, no leading zeros), else 0.

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <stdio.h>
+#include <sys/types.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace stela {
+
+// Files that are replaced whole: a reader, or the next run after a crash or a full
+// disk, finds the old contents or the new ones, never a mix. Each call returns 0 or
+// the errno of the step that failed.
+
+// Creates the directory and any missing parents with `mode`.
+int makeDirectories(const std::string& path, mode_t mode);
+
+// The whole of `name` in the directory; ENOENT when there is none, EFBIG when it is
+// larger than maxSize.
+int readFileAt(int dirFd, const std::string& name, std::string& contents, std::size_t maxSize);
+
+using RenameAtFunction = int (*)(int, const char*, int, const char*);
+
+// Writes `contents` to name + ".tmp" in the directory (mode `mode`, synced), renames it
+// over `name` and syncs the directory. The temporary is gone afterwards, whatever
+// failed; one left by a crash is replaced. Callers keep other writers of the same
+// name out while this runs. Tests pass a renameAt that fails.
+int replaceFileAt(int dirFd, const std::string& name, std::string_view contents, mode_t mode,
+                  RenameAtFunction renameAt = ::renameat);
+
+}  // namespace stela
