@@ -140,6 +140,20 @@ bool speedTaken(speed_t actual, int wanted) {
     return std::llabs(static_cast<long long>(actual) - wanted) * 100 <= 3LL * wanted;
 }
 
+// Sets the tty's exclusive flag unless another holder already has; `ours` tells
+// whether closing should clear it. A kernel that cannot tell (before 3.8) is taken
+// to have it clear.
+int setExclusive(int fd, bool& ours) {
+    int held = 0;
+    ours = false;
+    if (control(fd, TIOCGEXCL, &held) == 0 && held != 0) {
+        return 0;
+    }
+    const int error = control(fd, TIOCEXCL, 0);
+    ours = error == 0;
+    return error;
+}
+
 int setModemLine(int fd, int line, bool on) {
     const int error = control(fd, on ? TIOCMBIS : TIOCMBIC, &line);
     return unsupported(error) ? 0 : error;
@@ -166,15 +180,19 @@ int PosixComDevice::open(const std::string& port) {
     // Not a tty gives ENOTTY; a /dev/ttyS node with no UART behind it gives EIO.
     termios2 t{};
     int error = control(fd, TCGETS2, &t);
-    // The lock keeps out other programs, root included; TIOCEXCL keeps out opens
-    // of the node by anyone but root.
+    // The lock keeps out other programs, root included, and goes with the
+    // descriptor, so a crash releases it.
     if (error == 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         error = errno == EWOULDBLOCK ? EBUSY : errno;
     }
-    bool exclusive = false;  // set by us, so ours to clear
-    if (error == 0) {
-        error = control(fd, TIOCEXCL, 0);
-        exclusive = error == 0;
+    // TIOCEXCL also keeps out opens of the node by anyone but root. It belongs to
+    // the tty, not to the descriptor: it outlives a crash while another process
+    // holds the line, such as the master of a pseudo-terminal. So pseudo-terminals
+    // get none (the lock is enough), and a device's is cleared only by whoever set it.
+    const bool pseudoTerminal = error == 0 && isPseudoTerminal(fd);
+    bool exclusive = false;
+    if (error == 0 && !pseudoTerminal) {
+        error = setExclusive(fd, exclusive);
     }
     if (error == 0) {
         makeRaw(t);
@@ -194,7 +212,8 @@ int PosixComDevice::open(const std::string& port) {
         control(fd, TIOCSSERIAL, &serial);
     }
     fd_ = fd;
-    pseudoTerminal_ = isPseudoTerminal(fd);
+    pseudoTerminal_ = pseudoTerminal;
+    exclusive_ = exclusive;
     baudRate_ = t.c_ospeed > 0 ? static_cast<int>(t.c_ospeed) : 9600;
     bitsPerByte_ = 10;
     parityCheck_ = false;
@@ -212,9 +231,9 @@ void PosixComDevice::close() {
     if (!pseudoTerminal_) {
         control(fd_, TCFLSH, TCOFLUSH);
     }
-    // The exclusive flag belongs to the tty, not to this descriptor: left set, it
-    // would keep everyone but root out for as long as anyone else holds the line.
-    control(fd_, TIOCNXCL, 0);
+    if (exclusive_) {
+        control(fd_, TIOCNXCL, 0);
+    }
     ::close(fd_);
     fd_ = -1;
 }

@@ -57,6 +57,7 @@ private:
     int bitsPerByte_ = 10;
     bool parityCheck_ = false;
     bool pseudoTerminal_ = false;
+    bool exclusive_ = false;  // we set the tty's exclusive flag, so we clear it
     TimeoutValues timeouts_;
     ErrorCounts counts_;
 };

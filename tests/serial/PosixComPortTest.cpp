@@ -1,9 +1,11 @@
 // TComPort over PosixComDevice against real pseudo-terminals. The kernel's termios2
 // header is used to read line settings back, so this file must not include <termios.h>.
 #include <asm/termbits.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -115,7 +117,7 @@ int exclusive(int fd) {
 
 TEST_F(PosixComPortTest, HeldPortCannotBeOpenedTwice) {
     port.Open();
-    EXPECT_EQ(exclusive(pty.slaveFd()), 1);
+    EXPECT_EQ(exclusive(pty.slaveFd()), 0) << "the lock alone keeps a pseudo-terminal ours";
     TComPort second;
     second.SetPort("COM7");
     const EComPort e = raised([&] { second.Open(); });
@@ -124,9 +126,47 @@ TEST_F(PosixComPortTest, HeldPortCannotBeOpenedTwice) {
     EXPECT_FALSE(second.Connected());
 
     port.Close();
-    EXPECT_EQ(exclusive(pty.slaveFd()), 0) << "others may open the line again";
     second.Open();
     EXPECT_TRUE(second.Connected());
+}
+
+// The exclusive flag belongs to the tty and outlives the descriptor that set it.
+TEST_F(PosixComPortTest, APortLeftOpenByACrashLocksNobodyOut) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TComPort held;
+        held.SetPort("COM7");
+        try {
+            held.Open();
+        } catch (...) {
+            _exit(2);
+        }
+        _exit(0);  // no close: as a crash leaves it
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child could not open";
+
+    EXPECT_EQ(exclusive(pty.slaveFd()), 0);
+    const int again = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    EXPECT_GE(again, 0) << errno;
+    if (again >= 0) {
+        ::close(again);
+    }
+    port.Open();
+    EXPECT_TRUE(port.Connected());
+}
+
+TEST_F(PosixComPortTest, AnotherHoldersExclusiveFlagOutlivesOurPort) {
+    ASSERT_EQ(ioctl(pty.slaveFd(), TIOCEXCL), 0);
+    if (geteuid() == 0) {  // root opens despite the flag
+        port.Open();
+        port.Close();
+    } else {
+        EXPECT_EQ(raised([&] { port.Open(); }).SystemCode(), EBUSY);
+    }
+    EXPECT_EQ(exclusive(pty.slaveFd()), 1);
 }
 
 TEST_F(PosixComPortTest, VanishedFarEndFailsEachOperationAndStillCloses) {
