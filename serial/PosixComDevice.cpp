@@ -64,8 +64,9 @@ void makeRaw(termios2& t) {
     t.c_oflag &= ~OPOST;
     t.c_lflag &= ~(ISIG | ICANON | ECHO | ECHOE | ECHOK | ECHONL | ECHOCTL | ECHOKE | IEXTEN);
     t.c_cflag |= CLOCAL | CREAD;
-    // VMIN 1 makes an empty non-blocking read fail with EAGAIN, so that a read of
-    // 0 bytes can only mean the line hung up.
+    // VMIN 1 makes an empty non-blocking read fail with EAGAIN rather than return
+    // 0 bytes. It belongs to the tty, so another program may change it; read()
+    // does not rely on it.
     t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
 }
@@ -152,6 +153,17 @@ int setExclusive(int fd, bool& ours) {
     const int error = control(fd, TIOCEXCL, 0);
     ours = error == 0;
     return error;
+}
+
+// After a read of 0 bytes: EIO when the line hung up (an unplugged adapter, a
+// pseudo-terminal whose master closed), 0 when it is only idle under VMIN 0.
+int hangUpState(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        return EIO;
+    }
+    int queued = 0;
+    return control(fd, FIONREAD, &queued);
 }
 
 int setModemLine(int fd, int line, bool on) {
@@ -319,7 +331,7 @@ int PosixComDevice::read(char* buffer, int capacity, int& received) {
             return 0;
         }
         if (n == 0) {
-            return EIO;  // end of file: the line hung up
+            return hangUpState(fd_);
         }
         if (errno == EAGAIN) {
             return 0;

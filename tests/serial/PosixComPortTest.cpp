@@ -169,6 +169,36 @@ TEST_F(PosixComPortTest, AnotherHoldersExclusiveFlagOutlivesOurPort) {
     EXPECT_EQ(exclusive(pty.slaveFd()), 1);
 }
 
+// VMIN belongs to the tty: another program may set it to 0, and then a read on an
+// idle line returns 0 bytes, which is no hang-up.
+TEST_F(PosixComPortTest, AnIdleLineIsNoHangUpWhateverVminAnotherProgramSet) {
+    port.Open();
+    const int other = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(other, 0) << errno;
+    termios2 t = lineOf(other);
+    t.c_cc[VMIN] = 0;
+    ASSERT_EQ(ioctl(other, TCSETS2, &t), 0);
+    ::close(other);
+
+    std::string text;
+    for (int poll = 0; poll < 3; ++poll) {
+        EXPECT_EQ(port.QueuedInputCount(), 0);
+    }
+    EXPECT_EQ(port.ReadText(text, 5), 0);
+    pty.send("WOK");
+    EXPECT_EQ(port.ReadText(text, 5), 3);
+
+    port.SetBaudRate(br9600);
+    EXPECT_EQ(lineOf(pty.slaveFd()).c_cc[VMIN], 1) << "each apply sets it again";
+    t.c_cc[VMIN] = 0;
+    ASSERT_EQ(ioctl(pty.slaveFd(), TCSETS2, &t), 0);
+
+    pty.closeMaster();
+    const EComPort e = raised([&] { port.QueuedInputCount(); });
+    EXPECT_EQ(e.Code(), 10);
+    EXPECT_EQ(e.SystemCode(), EIO);
+}
+
 TEST_F(PosixComPortTest, VanishedFarEndFailsEachOperationAndStillCloses) {
     port.Open();
     pty.closeMaster();
