@@ -398,41 +398,37 @@ int PosixComDevice::write(const char* data, int size, int& sent) {
         }
     }
     int pending = 0;
-    if (int error = waitUntilSent(deadline, pending)) {
+    if (int error = waitUntilHandedOver(deadline, pending)) {
         return error;
     }
     if (pending > 0) {
-        control(fd_, TCFLSH, TCOFLUSH);  // what missed the deadline must not leave later
+        // What missed the deadline must not leave later (usb-serial and cdc-acm
+        // have no output flush: there it still leaves).
+        control(fd_, TCFLSH, TCOFLUSH);
     }
     sent = accepted - pending;
     return 0;
 }
 
-// Waits until the driver's output queue is empty and, where the driver tells, the
-// transmitter too, or until the deadline. tcdrain would wait without any limit, so
-// this sleeps for the wire time of what is still queued and looks again.
-int PosixComDevice::waitUntilSent(std::int64_t deadline, int& pending) {
+// Waits until the driver's output queue (TIOCOUTQ) is empty or the deadline has
+// passed, sleeping the wire time of what is queued between looks (tcdrain has no
+// limit). Empty means every byte is with the hardware, the last ones maybe still on
+// the wire: the 8250 does not count its FIFO, usb-serial and cdc-acm count only
+// unfinished URBs. Waiting for the transmitter to empty as well could end the write
+// after a quick sign's reply had begun, and the confirmation's clear would discard
+// its start. The frame is safe from that clear: the 8250's output flush spares the
+// FIFO, and usb-serial and cdc-acm have none.
+int PosixComDevice::waitUntilHandedOver(std::int64_t deadline, int& pending) {
     for (;;) {
         if (int error = control(fd_, TIOCOUTQ, &pending)) {
             return error;
         }
         const std::int64_t left = deadline - nowMicros();
         if (pending <= 0 || left <= 0) {
-            break;
-        }
-        sleepMicros(std::min(left, std::max<std::int64_t>(wireMicros(pending), 100)));
-    }
-    pending = std::max(pending, 0);
-    if (pending > 0) {
-        return 0;
-    }
-    for (;;) {
-        unsigned status = 0;
-        const std::int64_t left = deadline - nowMicros();
-        if (control(fd_, TIOCSERGETLSR, &status) != 0 || (status & TIOCSER_TEMT) || left <= 0) {
+            pending = std::max(pending, 0);
             return 0;
         }
-        sleepMicros(std::min(left, wireMicros(4)));
+        sleepMicros(std::min(left, std::max<std::int64_t>(wireMicros(pending), 100)));
     }
 }
 

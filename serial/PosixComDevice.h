@@ -50,7 +50,7 @@ private:
 
     std::int64_t wireMicros(std::int64_t bytes) const;
     std::int64_t writeBoundMicros(int size) const;
-    int waitUntilSent(std::int64_t deadline, int& pending);
+    int waitUntilHandedOver(std::int64_t deadline, int& pending);
 
     int fd_ = -1;
     int baudRate_ = 9600;
