@@ -46,11 +46,13 @@ TEST_F(PriceWriteTest, TenFramesBottomRowFirstEachSentTwiceWhenConfirmedAtOnce) 
     EXPECT_EQ(frames[2], "W8456731E28");
     EXPECT_EQ(sign.half(8), (HalfContent{"4567", '3', '1'}));
 
+    // The step's copy is still on the wire when the attempt's copy has been written
+    // and the buffers cleared, so the first poll sees the replies to both.
     const Lines log = view.logSince(2);
     EXPECT_EQ(Lines(log.begin(), log.begin() + 6),
               (Lines{"Запишу 0 панель:W0456731E20", "--- Жду ответ после записи данных ---",
-                     "Принято символов:5", "1 попыток чтения прошло. Задержка 50мс", "Принял:WOK20",
-                     "Принятые данные верные:WOK20"}));
+                     "Принято символов:10", "1 попыток чтения прошло. Задержка 50мс",
+                     "Принял:WOK20", "Принятые данные верные:WOK20"}));
     // Steps 9 and 10 (row 1) both log "Запишу 8 панель:".
     EXPECT_EQ(log[6 * 8], "Запишу 8 панель:" + frame('4', "000010"));
     EXPECT_EQ(log[6 * 9], "Запишу 8 панель:" + frame('<', "000010"));
@@ -105,7 +107,9 @@ TEST_F(PriceWriteTest, ASilentSignGetsEveryFrameFourTimesAndTwelveSecondsOfPolli
 
 TEST_F(PriceWriteTest, AConfirmationSeenOnlyAtTheEighthPollIsMissingAndTheFrameRepeated) {
     SignModel& sign = connectSign();
-    // The reply to the first attempt's copy completes during the eighth poll.
+    // The step's own copy goes unanswered, and the reply to the first attempt's
+    // copy completes during the eighth poll.
+    sign.addFault(Fault::lostReply().onFrames(FrameKind::Write).times(1));
     sign.addFault(Fault::late(milliseconds(360)).onFrames(FrameKind::Write).after(1).times(1));
     pressWrite();
     const Lines log = view.logSince(2);
