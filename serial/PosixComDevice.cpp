@@ -116,8 +116,9 @@ void setLine(termios2& t, const LineParameters& line) {
         t.c_cflag |= CRTSCTS;
     }
     // Checking with replacement: Linux reads a byte with a parity or framing error
-    // as 0x00. Checking alone lets the byte through and only counts the error.
-    if (line.parityCheck && line.errorReplace) {
+    // as 0x00. Checking alone lets the byte through and only counts the error;
+    // without parity there is nothing to check, and framing errors stay bytes too.
+    if (line.parity != prNone && line.parityCheck && line.errorReplace) {
         t.c_iflag |= INPCK;
     }
     if (line.xonXoffOut) {

@@ -14,6 +14,7 @@
 
 #include "serial/ComPort.h"
 #include "serial/EComPort.h"
+#include "tests/serial/ModemLineRequests.h"
 #include "tests/serial/Raised.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedConfigHome.h"
@@ -260,6 +261,48 @@ TEST_F(PosixComPortTest, LineParametersReachTheDevice) {
 
     port.FlowControl().SetFlowControl(fcHardware);
     EXPECT_NE(lineOf(pty.slaveFd()).c_cflag & CRTSCTS, 0u);
+}
+
+// What a pseudo-terminal shows of the line an open sets up. It has no modem lines
+// to read back, so for DTR and RTS the test looks at what the port asked for.
+TEST_F(PosixComPortTest, OpenSetsTheLineUpAsTheSettingsSay) {
+    const struct {
+        const char* what;
+        TParityBits parity;
+        bool check, replace;
+        TDTRFlowControl dtr;
+        TRTSFlowControl rts;
+        bool inputParityCheck, dtrOn, rtsOn;
+    } rows[] = {
+        {"the sign's settings", prNone, false, false, dtrDisable, rtsDisable, false, false, false},
+        {"DTR and RTS on", prNone, false, false, dtrEnable, rtsEnable, false, true, true},
+        {"parity checked and replaced", prEven, true, true, dtrDisable, rtsDisable, true, false,
+         false},
+        {"no parity to check", prNone, true, true, dtrDisable, rtsDisable, false, false, false},
+        {"parity checked, not replaced", prOdd, true, false, dtrDisable, rtsDisable, false, false,
+         false},
+        {"parity replaced, not checked", prOdd, false, true, dtrDisable, rtsDisable, false, false,
+         false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        port.Parity().SetBits(row.parity);
+        port.Parity().SetCheck(row.check);
+        port.Parity().SetReplace(row.replace);
+        port.FlowControl().SetControlDTR(row.dtr);
+        port.FlowControl().SetControlRTS(row.rts);
+        test::forgetModemLineRequests();
+        port.Open();
+        const test::ModemLineRequest dtr = test::lastModemLineRequest(TIOCM_DTR);
+        const test::ModemLineRequest rts = test::lastModemLineRequest(TIOCM_RTS);
+        ASSERT_GE(dtr.fd, 0) << "DTR asked for";
+        EXPECT_EQ(rts.fd, dtr.fd) << "RTS asked for";
+        EXPECT_EQ(dtr.on, row.dtrOn);
+        EXPECT_EQ(rts.on, row.rtsOn);
+        EXPECT_NE(fcntl(dtr.fd, F_GETFD) & FD_CLOEXEC, 0) << "a started program gets no port";
+        EXPECT_EQ((lineOf(pty.slaveFd()).c_iflag & INPCK) != 0, row.inputParityCheck);
+        port.Close();
+    }
 }
 
 TEST_F(PosixComPortTest, FeaturesLinuxLacksAreRefusedAndLeaveTheLineAsItWas) {
