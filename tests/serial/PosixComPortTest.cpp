@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <fstream>
 #include <functional>
 
@@ -104,7 +105,11 @@ TEST_F(PosixComPortTest, WriteReturnsTheCountThatLeftAndNeverWaitsPastItsTimeout
     port.Timeouts().SetWriteTotalMultiplier(0);
     port.Timeouts().SetWriteTotalConstant(200);
     const std::string big(1 << 20, 'x');
+    const auto start = std::chrono::steady_clock::now();
     const int sent = port.WriteText(big);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(200));
+    EXPECT_LT(took, std::chrono::milliseconds(350));
     EXPECT_GT(sent, 0);
     EXPECT_LT(sent, int(big.size()));
     EXPECT_EQ(pty.receive(big.size(), 1000).size(), std::size_t(sent));
