@@ -75,9 +75,10 @@ public:
     // Moves up to `capacity` received bytes into `buffer` without waiting;
     // `received` is 0 when none are queued.
     virtual int read(char* buffer, int capacity, int& received) = 0;
-    // Sends `size` bytes and returns when they have left the device or the write
-    // timeout (multiplier x size + constant) has passed; `sent` counts the bytes
-    // that left, and bytes still unsent at the timeout are discarded.
+    // Sends `size` bytes and returns when the driver has handed them all to the
+    // hardware (the last ones may still be on the wire) or the write timeout
+    // (multiplier x size + constant) has passed; `sent` counts the bytes handed
+    // over, and bytes the driver still holds at the timeout are discarded.
     virtual int write(const char* data, int size, int& sent) = 0;
 
     // States of CTS, DSR, RING and RLSD; a device without modem lines reports all off.

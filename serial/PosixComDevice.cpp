@@ -64,8 +64,9 @@ void makeRaw(termios2& t) {
     t.c_oflag &= ~OPOST;
     t.c_lflag &= ~(ISIG | ICANON | ECHO | ECHOE | ECHOK | ECHONL | ECHOCTL | ECHOKE | IEXTEN);
     t.c_cflag |= CLOCAL | CREAD;
-    // VMIN 1 makes an empty non-blocking read fail with EAGAIN, so that a read of
-    // 0 bytes can only mean the line hung up.
+    // VMIN 1 makes an empty non-blocking read fail with EAGAIN rather than return
+    // 0 bytes. It belongs to the tty, so another program may change it; read()
+    // does not rely on it.
     t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
 }
@@ -115,8 +116,9 @@ void setLine(termios2& t, const LineParameters& line) {
         t.c_cflag |= CRTSCTS;
     }
     // Checking with replacement: Linux reads a byte with a parity or framing error
-    // as 0x00. Checking alone lets the byte through and only counts the error.
-    if (line.parityCheck && line.errorReplace) {
+    // as 0x00. Checking alone lets the byte through and only counts the error;
+    // without parity there is nothing to check, and framing errors stay bytes too.
+    if (line.parity != prNone && line.parityCheck && line.errorReplace) {
         t.c_iflag |= INPCK;
     }
     if (line.xonXoffOut) {
@@ -138,6 +140,31 @@ void setLine(termios2& t, const LineParameters& line) {
 // 9600); more than 3 % away is not the speed asked for.
 bool speedTaken(speed_t actual, int wanted) {
     return std::llabs(static_cast<long long>(actual) - wanted) * 100 <= 3LL * wanted;
+}
+
+// Sets the tty's exclusive flag unless another holder already has; `ours` tells
+// whether closing should clear it. A kernel that cannot tell (before 3.8) is taken
+// to have it clear.
+int setExclusive(int fd, bool& ours) {
+    int held = 0;
+    ours = false;
+    if (control(fd, TIOCGEXCL, &held) == 0 && held != 0) {
+        return 0;
+    }
+    const int error = control(fd, TIOCEXCL, 0);
+    ours = error == 0;
+    return error;
+}
+
+// After a read of 0 bytes: EIO when the line hung up (an unplugged adapter, a
+// pseudo-terminal whose master closed), 0 when it is only idle under VMIN 0.
+int hangUpState(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        return EIO;
+    }
+    int queued = 0;
+    return control(fd, FIONREAD, &queued);
 }
 
 int setModemLine(int fd, int line, bool on) {
@@ -166,15 +193,19 @@ int PosixComDevice::open(const std::string& port) {
     // Not a tty gives ENOTTY; a /dev/ttyS node with no UART behind it gives EIO.
     termios2 t{};
     int error = control(fd, TCGETS2, &t);
-    // The lock keeps out other programs, root included; TIOCEXCL keeps out opens
-    // of the node by anyone but root.
+    // The lock keeps out other programs, root included, and goes with the
+    // descriptor, so a crash releases it.
     if (error == 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         error = errno == EWOULDBLOCK ? EBUSY : errno;
     }
-    bool exclusive = false;  // set by us, so ours to clear
-    if (error == 0) {
-        error = control(fd, TIOCEXCL, 0);
-        exclusive = error == 0;
+    // TIOCEXCL also keeps out opens of the node by anyone but root. It belongs to
+    // the tty, not to the descriptor: it outlives a crash while another process
+    // holds the line, such as the master of a pseudo-terminal. So pseudo-terminals
+    // get none (the lock is enough), and a device's is cleared only by whoever set it.
+    const bool pseudoTerminal = error == 0 && isPseudoTerminal(fd);
+    bool exclusive = false;
+    if (error == 0 && !pseudoTerminal) {
+        error = setExclusive(fd, exclusive);
     }
     if (error == 0) {
         makeRaw(t);
@@ -194,7 +225,8 @@ int PosixComDevice::open(const std::string& port) {
         control(fd, TIOCSSERIAL, &serial);
     }
     fd_ = fd;
-    pseudoTerminal_ = isPseudoTerminal(fd);
+    pseudoTerminal_ = pseudoTerminal;
+    exclusive_ = exclusive;
     baudRate_ = t.c_ospeed > 0 ? static_cast<int>(t.c_ospeed) : 9600;
     bitsPerByte_ = 10;
     parityCheck_ = false;
@@ -212,9 +244,9 @@ void PosixComDevice::close() {
     if (!pseudoTerminal_) {
         control(fd_, TCFLSH, TCOFLUSH);
     }
-    // The exclusive flag belongs to the tty, not to this descriptor: left set, it
-    // would keep everyone but root out for as long as anyone else holds the line.
-    control(fd_, TIOCNXCL, 0);
+    if (exclusive_) {
+        control(fd_, TIOCNXCL, 0);
+    }
     ::close(fd_);
     fd_ = -1;
 }
@@ -300,7 +332,7 @@ int PosixComDevice::read(char* buffer, int capacity, int& received) {
             return 0;
         }
         if (n == 0) {
-            return EIO;  // end of file: the line hung up
+            return hangUpState(fd_);
         }
         if (errno == EAGAIN) {
             return 0;
@@ -367,41 +399,37 @@ int PosixComDevice::write(const char* data, int size, int& sent) {
         }
     }
     int pending = 0;
-    if (int error = waitUntilSent(deadline, pending)) {
+    if (int error = waitUntilHandedOver(deadline, pending)) {
         return error;
     }
     if (pending > 0) {
-        control(fd_, TCFLSH, TCOFLUSH);  // what missed the deadline must not leave later
+        // What missed the deadline must not leave later (usb-serial and cdc-acm
+        // have no output flush: there it still leaves).
+        control(fd_, TCFLSH, TCOFLUSH);
     }
     sent = accepted - pending;
     return 0;
 }
 
-// Waits until the driver's output queue is empty and, where the driver tells, the
-// transmitter too, or until the deadline. tcdrain would wait without any limit, so
-// this sleeps for the wire time of what is still queued and looks again.
-int PosixComDevice::waitUntilSent(std::int64_t deadline, int& pending) {
+// Waits until the driver's output queue (TIOCOUTQ) is empty or the deadline has
+// passed, sleeping the wire time of what is queued between looks (tcdrain has no
+// limit). Empty means every byte is with the hardware, the last ones maybe still on
+// the wire: the 8250 does not count its FIFO, usb-serial and cdc-acm count only
+// unfinished URBs. Waiting for the transmitter to empty as well could end the write
+// after a quick sign's reply had begun, and the confirmation's clear would discard
+// its start. The frame is safe from that clear: the 8250's output flush spares the
+// FIFO, and usb-serial and cdc-acm have none.
+int PosixComDevice::waitUntilHandedOver(std::int64_t deadline, int& pending) {
     for (;;) {
         if (int error = control(fd_, TIOCOUTQ, &pending)) {
             return error;
         }
         const std::int64_t left = deadline - nowMicros();
         if (pending <= 0 || left <= 0) {
-            break;
-        }
-        sleepMicros(std::min(left, std::max<std::int64_t>(wireMicros(pending), 100)));
-    }
-    pending = std::max(pending, 0);
-    if (pending > 0) {
-        return 0;
-    }
-    for (;;) {
-        unsigned status = 0;
-        const std::int64_t left = deadline - nowMicros();
-        if (control(fd_, TIOCSERGETLSR, &status) != 0 || (status & TIOCSER_TEMT) || left <= 0) {
+            pending = std::max(pending, 0);
             return 0;
         }
-        sleepMicros(std::min(left, wireMicros(4)));
+        sleepMicros(std::min(left, std::max<std::int64_t>(wireMicros(pending), 100)));
     }
 }
 

@@ -50,13 +50,14 @@ private:
 
     std::int64_t wireMicros(std::int64_t bytes) const;
     std::int64_t writeBoundMicros(int size) const;
-    int waitUntilSent(std::int64_t deadline, int& pending);
+    int waitUntilHandedOver(std::int64_t deadline, int& pending);
 
     int fd_ = -1;
     int baudRate_ = 9600;
     int bitsPerByte_ = 10;
     bool parityCheck_ = false;
     bool pseudoTerminal_ = false;
+    bool exclusive_ = false;  // we set the tty's exclusive flag, so we clear it
     TimeoutValues timeouts_;
     ErrorCounts counts_;
 };

@@ -104,7 +104,9 @@ TEST_F(PriceWriteTest, ASilentSignGetsEveryFrameFourTimesAndTwelveSecondsOfPolli
 
 TEST_F(PriceWriteTest, AConfirmationSeenOnlyAtTheEighthPollIsMissingAndTheFrameRepeated) {
     SignModel& sign = connectSign();
-    // The reply to the first attempt's copy completes during the eighth poll.
+    // The step's own copy goes unanswered, and the reply to the first attempt's
+    // copy completes during the eighth poll.
+    sign.addFault(Fault::lostReply().onFrames(FrameKind::Write).times(1));
     sign.addFault(Fault::late(milliseconds(360)).onFrames(FrameKind::Write).after(1).times(1));
     pressWrite();
     // Also the lines of every confirmed step; steps 9 and 10 both log "Запишу 8 панель:".

@@ -80,13 +80,13 @@ TEST_F(ReplyReaderTest, PanelReplyCompletedJustBeforeTheSuccessTestIsRead) {
     const SimTime query = microseconds(10);
     sim.device->setReadCost(query);
     open();
-    // Timeline: pause 50 ms, 3-byte frame, three polls of (50 ms sleep, logged
-    // query, tested query), then the success test. The 14th byte lands between
-    // the third poll's test and the success test.
-    const SimTime frameSent = milliseconds(50) + wireTime(3);
-    const SimTime thirdTest = frameSent + 3 * milliseconds(50) + 5 * query;
+    // Timeline: pause 50 ms, the 3-byte frame handed to the UART at once, three
+    // polls of (50 ms sleep, logged query, tested query), then the success test.
+    // The 14th byte lands between the third poll's test and the success test.
+    const SimTime written = milliseconds(50);
+    const SimTime thirdTest = written + 3 * milliseconds(50) + 5 * query;
     const SimTime arrival = thirdTest + query / 2;
-    sign.setProcessingDelay(arrival - frameSent - wireTime(14));
+    sign.setProcessingDelay(arrival - (written + wireTime(3)) - wireTime(14));
 
     reader.run(panelReadExchange('1'), buffer);
     EXPECT_EQ(log.lines[3], "Принято символов:13");  // the third poll saw 13 of 14
@@ -105,6 +105,36 @@ TEST_F(ReplyReaderTest, WriteConfirmationSeenInFullAtTheFirstPoll) {
                                 "1 попыток чтения прошло. Задержка 50мс", "Принял:WOK"}));
     EXPECT_EQ(buffer, "WOK");
     EXPECT_EQ(sign.half(0).price, "4567");
+}
+
+// The write ends once the frame is with the UART, while it is still on the wire:
+// the clear that follows comes before a quick sign can answer, and does not cut
+// the frame the hardware holds.
+TEST_F(ReplyReaderTest, WriteConfirmationOfASignAnsweringHalfAMillisecondAfterTheFrame) {
+    struct : SignObserver {
+        SimTime at{};
+        void frameReceived(const FrameEvent& e) override { at = e.at; }
+    } frameComplete;
+    struct ClockedLog : test::LogLines {
+        explicit ClockedLog(test::VirtualClock& c) : clock(c) {}
+        void appendLog(const std::string& line) override {
+            at.push_back(clock.now());
+            LogLines::appendLog(line);
+        }
+        test::VirtualClock& clock;
+        std::vector<SimTime> at;
+    } clockedLog(sim.clock);
+    sign.setObserver(&frameComplete);
+    sign.setProcessingDelay(microseconds(500));
+    open();
+    ReplyReader(sim.port, sim.clock, clockedLog)
+        .run(writeConfirmationExchange("W0456731E20"), buffer);
+    EXPECT_EQ(clockedLog.lines,
+              (Lines{"--- Жду ответ после записи данных ---", "Принято символов:5",
+                     "1 попыток чтения прошло. Задержка 50мс", "Принял:WOK20"}));
+    // The header is logged right after the clear.
+    EXPECT_LT(clockedLog.at[0].count(), frameComplete.at.count());
+    sign.setObserver(nullptr);
 }
 
 TEST_F(ReplyReaderTest, WriteConfirmationWritesThenClearsSoAnEarlierReplyIsDiscarded) {

@@ -1,17 +1,21 @@
 // TComPort over PosixComDevice against real pseudo-terminals. The kernel's termios2
 // header is used to read line settings back, so this file must not include <termios.h>.
 #include <asm/termbits.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <fstream>
 #include <functional>
 
 #include "serial/ComPort.h"
 #include "serial/EComPort.h"
+#include "tests/serial/ModemLineRequests.h"
 #include "tests/serial/Raised.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedConfigHome.h"
@@ -101,7 +105,11 @@ TEST_F(PosixComPortTest, WriteReturnsTheCountThatLeftAndNeverWaitsPastItsTimeout
     port.Timeouts().SetWriteTotalMultiplier(0);
     port.Timeouts().SetWriteTotalConstant(200);
     const std::string big(1 << 20, 'x');
+    const auto start = std::chrono::steady_clock::now();
     const int sent = port.WriteText(big);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(200));
+    EXPECT_LT(took, std::chrono::milliseconds(350));
     EXPECT_GT(sent, 0);
     EXPECT_LT(sent, int(big.size()));
     EXPECT_EQ(pty.receive(big.size(), 1000).size(), std::size_t(sent));
@@ -115,7 +123,7 @@ int exclusive(int fd) {
 
 TEST_F(PosixComPortTest, HeldPortCannotBeOpenedTwice) {
     port.Open();
-    EXPECT_EQ(exclusive(pty.slaveFd()), 1);
+    EXPECT_EQ(exclusive(pty.slaveFd()), 0) << "the lock alone keeps a pseudo-terminal ours";
     TComPort second;
     second.SetPort("COM7");
     const EComPort e = raised([&] { second.Open(); });
@@ -124,9 +132,77 @@ TEST_F(PosixComPortTest, HeldPortCannotBeOpenedTwice) {
     EXPECT_FALSE(second.Connected());
 
     port.Close();
-    EXPECT_EQ(exclusive(pty.slaveFd()), 0) << "others may open the line again";
     second.Open();
     EXPECT_TRUE(second.Connected());
+}
+
+// The exclusive flag belongs to the tty and outlives the descriptor that set it.
+TEST_F(PosixComPortTest, APortLeftOpenByACrashLocksNobodyOut) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TComPort held;
+        held.SetPort("COM7");
+        try {
+            held.Open();
+        } catch (...) {
+            _exit(2);
+        }
+        _exit(0);  // no close: as a crash leaves it
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child could not open";
+
+    EXPECT_EQ(exclusive(pty.slaveFd()), 0);
+    const int again = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    EXPECT_GE(again, 0) << errno;
+    if (again >= 0) {
+        ::close(again);
+    }
+    port.Open();
+    EXPECT_TRUE(port.Connected());
+}
+
+TEST_F(PosixComPortTest, AnotherHoldersExclusiveFlagOutlivesOurPort) {
+    ASSERT_EQ(ioctl(pty.slaveFd(), TIOCEXCL), 0);
+    if (geteuid() == 0) {  // root opens despite the flag
+        port.Open();
+        port.Close();
+    } else {
+        EXPECT_EQ(raised([&] { port.Open(); }).SystemCode(), EBUSY);
+    }
+    EXPECT_EQ(exclusive(pty.slaveFd()), 1);
+}
+
+// VMIN belongs to the tty: another program may set it to 0, and then a read on an
+// idle line returns 0 bytes, which is no hang-up.
+TEST_F(PosixComPortTest, AnIdleLineIsNoHangUpWhateverVminAnotherProgramSet) {
+    port.Open();
+    const int other = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(other, 0) << errno;
+    termios2 t = lineOf(other);
+    t.c_cc[VMIN] = 0;
+    ASSERT_EQ(ioctl(other, TCSETS2, &t), 0);
+    ::close(other);
+
+    std::string text;
+    for (int poll = 0; poll < 3; ++poll) {
+        EXPECT_EQ(port.QueuedInputCount(), 0);
+    }
+    EXPECT_EQ(port.ReadText(text, 5), 0);
+    pty.send("WOK");
+    EXPECT_EQ(port.ReadText(text, 5), 3);
+
+    port.SetBaudRate(br9600);
+    EXPECT_EQ(lineOf(pty.slaveFd()).c_cc[VMIN], 1) << "each apply sets it again";
+    t.c_cc[VMIN] = 0;
+    ASSERT_EQ(ioctl(pty.slaveFd(), TCSETS2, &t), 0);
+
+    pty.closeMaster();
+    const EComPort e = raised([&] { port.QueuedInputCount(); });
+    EXPECT_EQ(e.Code(), 10);
+    EXPECT_EQ(e.SystemCode(), EIO);
 }
 
 TEST_F(PosixComPortTest, VanishedFarEndFailsEachOperationAndStillCloses) {
@@ -190,6 +266,48 @@ TEST_F(PosixComPortTest, LineParametersReachTheDevice) {
 
     port.FlowControl().SetFlowControl(fcHardware);
     EXPECT_NE(lineOf(pty.slaveFd()).c_cflag & CRTSCTS, 0u);
+}
+
+// What a pseudo-terminal shows of the line an open sets up. It has no modem lines
+// to read back, so for DTR and RTS the test looks at what the port asked for.
+TEST_F(PosixComPortTest, OpenSetsTheLineUpAsTheSettingsSay) {
+    const struct {
+        const char* what;
+        TParityBits parity;
+        bool check, replace;
+        TDTRFlowControl dtr;
+        TRTSFlowControl rts;
+        bool inputParityCheck, dtrOn, rtsOn;
+    } rows[] = {
+        {"the sign's settings", prNone, false, false, dtrDisable, rtsDisable, false, false, false},
+        {"DTR and RTS on", prNone, false, false, dtrEnable, rtsEnable, false, true, true},
+        {"parity checked and replaced", prEven, true, true, dtrDisable, rtsDisable, true, false,
+         false},
+        {"no parity to check", prNone, true, true, dtrDisable, rtsDisable, false, false, false},
+        {"parity checked, not replaced", prOdd, true, false, dtrDisable, rtsDisable, false, false,
+         false},
+        {"parity replaced, not checked", prOdd, false, true, dtrDisable, rtsDisable, false, false,
+         false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        port.Parity().SetBits(row.parity);
+        port.Parity().SetCheck(row.check);
+        port.Parity().SetReplace(row.replace);
+        port.FlowControl().SetControlDTR(row.dtr);
+        port.FlowControl().SetControlRTS(row.rts);
+        test::forgetModemLineRequests();
+        port.Open();
+        const test::ModemLineRequest dtr = test::lastModemLineRequest(TIOCM_DTR);
+        const test::ModemLineRequest rts = test::lastModemLineRequest(TIOCM_RTS);
+        ASSERT_GE(dtr.fd, 0) << "DTR asked for";
+        EXPECT_EQ(rts.fd, dtr.fd) << "RTS asked for";
+        EXPECT_EQ(dtr.on, row.dtrOn);
+        EXPECT_EQ(rts.on, row.rtsOn);
+        EXPECT_NE(fcntl(dtr.fd, F_GETFD) & FD_CLOEXEC, 0) << "a started program gets no port";
+        EXPECT_EQ((lineOf(pty.slaveFd()).c_iflag & INPCK) != 0, row.inputParityCheck);
+        port.Close();
+    }
 }
 
 TEST_F(PosixComPortTest, FeaturesLinuxLacksAreRefusedAndLeaveTheLineAsItWas) {

@@ -45,6 +45,7 @@ int SimComDevice::open(const std::string& port) {
     }
     openPort_ = port;
     input_.clear();
+    runBytes_ = 0;  // a fresh line is idle
     ++openCount_;
     return 0;
 }
@@ -76,6 +77,8 @@ void SimComDevice::collectArrived() {
     }
 }
 
+// Output needs nothing: every write returns with all its bytes in the FIFO,
+// where a purge cannot reach them.
 int SimComDevice::purge(bool input, bool /*output*/) {
     if (int error = failure(Op::Purge)) {
         return error;
@@ -107,14 +110,20 @@ int SimComDevice::write(const char* data, int size, int& sent) {
         return error;
     }
     written_.push_back({openPort_, std::string(data, std::size_t(size)), clock_.now_ms()});
-    const SimTime start = clock_.now();
-    if (SignModel* model = sign(openPort_)) {
-        for (int i = 0; i < size; ++i) {
-            model->receive(std::string_view(data + i, 1), start + wireTime(i + 1));
+    const SimTime now = clock_.now();
+    if (now >= runStart_ + wireTime(runBytes_)) {  // the line is idle
+        runStart_ = now;
+        runBytes_ = 0;
+    }
+    SignModel* model = sign(openPort_);
+    for (int i = 0; i < size; ++i, ++runBytes_) {
+        if (model != nullptr) {
+            model->receive(std::string_view(data + i, 1), runStart_ + wireTime(runBytes_ + 1));
         }
     }
-    // The write returns when the last byte has left.
-    clock_.advance(wireTime(size));
+    // The last byte goes into the FIFO once the byte a FIFO's length ahead has left.
+    const SimTime handedOver = runStart_ + wireTime(runBytes_ - kTransmitFifoBytes);
+    clock_.advance(std::max(handedOver - now, SimTime::zero()));
     sent = size;
     return 0;
 }

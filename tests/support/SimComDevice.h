@@ -13,16 +13,21 @@ namespace stela::test {
 
 // A ComDevice whose ports are simulated in virtual time: signs (SignModels)
 // and silent ports live under port names; every other name has no device.
-// Writes take their wire time on the clock and reach the sign byte by byte;
-// reads see the reply bytes whose arrival time has passed.
+// Written bytes leave on the wire one after another at 19200 bit/s 8N1, behind
+// any still leaving, and reach the sign byte by byte. A write returns, as the
+// driver's does, once its last byte is in the UART's transmit FIFO, which takes
+// bytes at once while it has room; so a purge finds no output left to discard.
+// Reads see the reply bytes whose arrival time has passed.
 class SimComDevice final : public ComDevice {
 public:
+    static constexpr int kTransmitFifoBytes = 16;
+
     enum class Op { Open, LineParameters, Purge, Read, Write };
 
     struct Written {
         std::string port;
         std::string bytes;
-        std::int64_t atMs;  // when the write started
+        std::int64_t atMs;  // when the write was called
     };
 
     explicit SimComDevice(VirtualClock& clock) : clock_(clock) {}
@@ -78,6 +83,10 @@ private:
     std::vector<Written> written_;
     int openCount_ = 0;
     SimTime readCost_{};
+    // The bytes on the wire since it was last idle: byte n (from 0) of this run
+    // has left at runStart_ + wireTime(n + 1).
+    SimTime runStart_{};
+    std::int64_t runBytes_ = 0;
 };
 
 }  // namespace stela::test
