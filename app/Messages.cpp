@@ -17,12 +17,12 @@ void showModal(QMessageBox::Icon icon, const QString& text) {
 
 }  // namespace
 
-std::string errorReportText(const std::string& message) {
+std::string errorReportText(const std::string& message, const std::string& hint) {
     std::string text = message.empty() ? "Неизвестная ошибка" : message;
     if (static_cast<unsigned char>(text.back()) > 0x2E) {
         text += '.';
     }
-    return text;
+    return hint.empty() ? text : text + "\n" + hint;
 }
 
 void MessageBoxPresenter::notice(const QString& text) {

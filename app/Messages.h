@@ -8,8 +8,9 @@ namespace stela {
 // The error report's text: the message with a full stop appended when its last
 // byte is above '.' (0x2E), so after a letter or digit (the last byte of a
 // UTF-8 Cyrillic letter included) but not after '.', '!' or ')'. A message
-// that says nothing is reported as an unknown error.
-std::string errorReportText(const std::string& message);
+// that says nothing is reported as an unknown error. A hint, when there is
+// one, follows on a line of its own.
+std::string errorReportText(const std::string& message, const std::string& hint = {});
 
 // How the window shows notices and error reports. The window owns one; tests
 // put in a recorder so that no modal box blocks them.

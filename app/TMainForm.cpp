@@ -15,6 +15,8 @@
 #include "app/AppTexts.h"
 #include "app/MaskedEdit.h"
 #include "app/PylonIcon.h"
+#include "console/PortTrouble.h"
+#include "serial/EComPort.h"
 
 namespace stela {
 namespace {
@@ -249,6 +251,8 @@ bool TMainForm::runWorkflow(void (Workflows::*workflow)()) {
         completed = true;
     } catch (const WorkflowStopped&) {
         // The window is closing: nothing to report.
+    } catch (const EComPort& error) {
+        reportError(error.what(), portTroubleHint(error, comPort_->Port()));
     } catch (const std::exception& error) {
         errorReport(error.what());
     } catch (...) {
@@ -401,7 +405,11 @@ void TMainForm::notice(const std::string& text) {
 }
 
 void TMainForm::errorReport(const std::string& text) {
-    presenter_->errorReport(QString::fromStdString(errorReportText(text)));
+    reportError(text, {});
+}
+
+void TMainForm::reportError(const std::string& message, const std::string& hint) {
+    presenter_->errorReport(QString::fromStdString(errorReportText(message, hint)));
 }
 
 }  // namespace stela

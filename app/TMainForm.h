@@ -101,6 +101,8 @@ private:
     void setKeyboardOrder();
     PriceRow& row(int number) { return rows_.at(static_cast<std::size_t>(number - 1)); }
     bool runWorkflow(void (Workflows::*workflow)());
+    // The error report: the message as described, then a line of help if any.
+    void reportError(const std::string& message, const std::string& hint);
     void holdNormalSize();
 
     // Declared before the workflows, which use it until they are gone.

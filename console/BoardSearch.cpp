@@ -1,4 +1,7 @@
+#include <cerrno>
+
 #include "console/Console.h"
+#include "console/PortTrouble.h"
 #include "serial/ComPort.h"
 #include "serial/EComPort.h"
 
@@ -10,16 +13,45 @@ constexpr int kLastCandidate = 255;
 
 }  // namespace
 
+// The first candidate that could not be opened for want of access, and the
+// first one held by another program: an operator can do something about those.
+struct Console::OpenTrouble {
+    std::string noAccess, busy;
+
+    void note(const std::string& candidate, int error) {
+        if ((error == EACCES || error == EPERM) && noAccess.empty()) {
+            noAccess = candidate;
+        } else if (error == EBUSY && busy.empty()) {
+            busy = candidate;
+        }
+    }
+    std::string lines() const {
+        std::string text;
+        if (!noAccess.empty()) {
+            text += "\n" + openTroubleHint(noAccess, EACCES);
+        }
+        if (!busy.empty()) {
+            text += "\n" + openTroubleHint(busy, EBUSY);
+        }
+        return text;
+    }
+};
+
 void Console::boardSearch() {
     std::string found;
+    OpenTrouble trouble;
     view_.appendLog("--- Поиск табло --- ");
     for (int n = 1; n <= kLastCandidate; ++n) {
         const std::string candidate = "COM" + std::to_string(n);
         try {
             port_.SetPort(candidate);
             port_.Open();
-        } catch (const EComPort&) {
-            continue;  // no such port, busy, or not a serial device
+        } catch (const EComPort& error) {
+            // No such port, or not a serial device; no access or busy are told below.
+            if (error.Code() == EComPort::kOpenFailed) {
+                trouble.note(candidate, error.SystemCode());
+            }
+            continue;
         }
         // From here on a serial error is not a missing candidate: it ends the search.
         port_.SetBaudRate(br19200);
@@ -29,7 +61,7 @@ void Console::boardSearch() {
         }
     }
     if (found.empty()) {
-        view_.notice("Табло не найдено. Проверьте кабель подключения табло");
+        view_.notice("Табло не найдено. Проверьте кабель подключения табло" + trouble.lines());
         return;
     }
     view_.notice("Стела подключена на порт : " + found);

@@ -37,6 +37,8 @@ public:
     const std::string& confirmationBuffer() const { return confirmation_; }
 
 private:
+    struct OpenTrouble;
+
     // Runs a write or read with the busy set disabled. A serial error still
     // ends it at once, but gives the buttons back before it escapes.
     void runWithBusySetLocked(void (Console::*workflow)());

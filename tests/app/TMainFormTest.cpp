@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
 #include <stdexcept>
 
 #include "app/Composition.h"
@@ -22,6 +23,7 @@
 #include "console/Console.h"
 #include "console/SignPort.h"
 #include "serial/ComPort.h"
+#include "serial/EComPort.h"
 #include "tests/support/SimComDevice.h"
 
 namespace stela {
@@ -59,6 +61,9 @@ private:
         ran_.push_back(name);
         if (name == failing_) {
             throw std::runtime_error("Unable to open com port");
+        }
+        if (failing_ == "no port") {
+            throw EComPort(EComPort::kPurgeFailed, EBADF);
         }
     }
     std::vector<std::string>& ran_;
@@ -348,6 +353,16 @@ TEST_F(TMainFormTest, AnEscapingErrorEndsTheHandlerInTheErrorReport) {
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].error);
     EXPECT_EQ(shown[0].text, QStringLiteral("Unable to open com port."));
+}
+
+TEST_F(TMainFormTest, ASerialErrorIsReportedAsDescribedWithAHelpLineBelow) {
+    failing = "no port";
+    child<QPushButton>("Button7")->click();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text.toStdString(),
+              std::string("PurgeComm function failed (win error code: 9)\n"
+                          "Порт не открыт: нажмите «Поиск табло» или "
+                          "«Настроить COM - порт.»."));
 }
 
 TEST_F(TMainFormTest, FormCreateSearchesThenClearsTheLog) {
