@@ -1,6 +1,7 @@
 #include "console/Console.h"
 #include "serial/ComPort.h"
 #include "serial/EComPort.h"
+#include "serial/Translate.h"
 
 namespace stela {
 
@@ -12,7 +13,7 @@ constexpr int kLastCandidate = 255;
 
 void Console::boardSearch() {
     std::string found;
-    view_.appendLog("--- Поиск табло --- ");
+    view_.appendLog(translateDefault("--- Поиск табло --- "));
     for (int n = 1; n <= kLastCandidate; ++n) {
         const std::string candidate = "COM" + std::to_string(n);
         try {
@@ -29,14 +30,14 @@ void Console::boardSearch() {
         }
     }
     if (found.empty()) {
-        view_.notice("Табло не найдено. Проверьте кабель подключения табло");
+        view_.notice(translateDefault("Табло не найдено. Проверьте кабель подключения табло"));
         return;
     }
-    view_.notice("Стела подключена на порт : " + found);
+    view_.notice(translateDefault("Стела подключена на порт : ") + found);
     port_.SetPort(found);
     port_.SetBaudRate(br19200);
     port_.Open();
-    view_.setStatusText("Работаем на " + found);
+    view_.setStatusText(translateDefault("Работаем на ") + found);
 }
 
 }  // namespace stela
