@@ -10,7 +10,8 @@ namespace {
 void showModal(QMessageBox::Icon icon, const QString& text) {
     // No parent: the box is centred on the screen, and it can come up before
     // the main window is shown (the start-up search's notices do).
-    QMessageBox box(icon, QString::fromUtf8(kApplicationTitle), text, QMessageBox::Ok);
+    QMessageBox box(icon, QString::fromStdString(translateDefault(kApplicationTitle)), text,
+                    QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);  // texts may carry bytes from the line
     box.exec();
 }
@@ -18,7 +19,7 @@ void showModal(QMessageBox::Icon icon, const QString& text) {
 }  // namespace
 
 std::string errorReportText(const std::string& message, const std::string& hint) {
-    std::string text = message.empty() ? "Неизвестная ошибка" : message;
+    std::string text = message.empty() ? translateDefault("Неизвестная ошибка") : message;
     if (static_cast<unsigned char>(text.back()) > 0x2E) {
         text += '.';
     }

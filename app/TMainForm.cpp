@@ -33,8 +33,9 @@ QFont pixelFont(const QStringList& families, int pixelSize) {
     return font;
 }
 
+// A text of the window, in the operator's language.
 QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
+    return QString::fromStdString(translateDefault(utf8));
 }
 
 template <class W>
@@ -116,10 +117,10 @@ constexpr const char* kKeyboardOrder[] = {
     "MaskEdit7", "Button5",   "effect",    "del_effect", "CheckBox1",
 };
 
-constexpr char kEffectHint[] =
+constexpr const char* kEffectHint = markDefault(
     "Для включения эффекта введите значение от 1 - 9  \r\n"
     "Число от 1 до 9 время в секундах между \"пробеганием\" эффекта\r\n"
-    "0 выключение ээфекта ";
+    "0 выключение ээфекта ");
 
 }  // namespace
 
@@ -149,58 +150,67 @@ void TMainForm::createControls() {
     // Siblings created later lie in front: the read button, the not-used boxes
     // and the read-back groups in front of "Ввод данных", the progress bar in
     // front of the status line.
-    auto* input = addGroup(this, "GroupBox5", {8, 0, 865, 249}, "Ввод данных");
-    auto* write =
-        addButton(input, "Button8", {24, 160, 81, 25}, "Записать", "Записать данные в стелу.");
-    auto* read = addButton(this, "Button7", {24, 48, 89, 25}, "Прочитать",
-                           "Прочитать данные из стелы. Прочитанные значения отображены в полях "
-                           "справа.");
-    auto* firstHalves = addGroup(this, "GroupBox6", {624, 16, 105, 217}, "Первая половина");
-    auto* secondHalves = addGroup(this, "GroupBox7", {744, 16, 105, 217}, "Вторая половина");
+    auto* input = addGroup(this, "GroupBox5", {8, 0, 865, 249}, markDefault("Ввод данных"));
+    auto* write = addButton(input, "Button8", {24, 160, 81, 25}, markDefault("Записать"),
+                            markDefault("Записать данные в стелу."));
+    auto* read =
+        addButton(this, "Button7", {24, 48, 89, 25}, markDefault("Прочитать"),
+                  markDefault("Прочитать данные из стелы. Прочитанные значения отображены в полях "
+                              "справа."));
+    auto* firstHalves =
+        addGroup(this, "GroupBox6", {624, 16, 105, 217}, markDefault("Первая половина"));
+    auto* secondHalves =
+        addGroup(this, "GroupBox7", {744, 16, 105, 217}, markDefault("Вторая половина"));
 
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const RowLayout& r = kRows[i];
         PriceRow& controls = rows_[i];
         controls.price = addMaskedEdit(input, r.price, {520, r.fieldTop, 57, 32}, "99.99", 19,
-                                       "Введите значение цен.");
-        controls.caption1 =
-            addCheckBox(input, r.caption1, {312, r.boxTop, i == 0 ? 81 : 73, 17}, "Надпись 1");
+                                       markDefault("Введите значение цен."));
+        controls.caption1 = addCheckBox(input, r.caption1, {312, r.boxTop, i == 0 ? 81 : 73, 17},
+                                        markDefault("Надпись 1"));
         // The grade and the second caption flag travel between reading and
         // writing; the operator never sees or changes them.
         controls.grade = place(new QComboBox(input), r.grade, {400, r.fieldTop + 5, 65, 21});
         for (const char* grade : kGradeNames) {
-            controls.grade->addItem(text(grade));
+            controls.grade->addItem(QString::fromUtf8(grade));  // never translated
         }
         controls.grade->setCurrentIndex(0);
-        controls.caption2 = addCheckBox(input, r.caption2, {232, r.boxTop, 73, 17}, "Надпись 2");
+        controls.caption2 =
+            addCheckBox(input, r.caption2, {232, r.boxTop, 73, 17}, markDefault("Надпись 2"));
         for (QWidget* hidden :
              {static_cast<QWidget*>(controls.grade), static_cast<QWidget*>(controls.caption2)}) {
             hidden->setEnabled(false);
             hidden->hide();
         }
-        controls.notUsed = addCheckBox(this, r.notUsed, {168, r.boxTop, 65, 17}, "Не исп.",
-                                       "Поставьте галочку для панелей без цены.");
+        controls.notUsed =
+            addCheckBox(this, r.notUsed, {168, r.boxTop, 65, 17}, markDefault("Не исп."),
+                        markDefault("Поставьте галочку для панелей без цены."));
         controls.firstHalf = addReadbackLabel(firstHalves, r.firstHalf, {16, r.firstTop, 73, 26});
         controls.secondHalf =
             addReadbackLabel(secondHalves, r.secondHalf, {16, r.secondTop, 73, 26});
     }
 
-    auto* port = addGroup(this, "GroupBox2", {496, 256, 377, 65}, "Настройки порта");
-    auto* search = addButton(port, "Button36", {32, 24, 97, 25}, "Поиск табло",
-                             "Автоматический поиск табло и открытие порта.");
-    auto* setup =
-        addButton(port, "Button2", {224, 24, 137, 25}, "Настроить COM - порт.", "Настройка порта");
+    auto* port = addGroup(this, "GroupBox2", {496, 256, 377, 65}, markDefault("Настройки порта"));
+    auto* search = addButton(port, "Button36", {32, 24, 97, 25}, markDefault("Поиск табло"),
+                             markDefault("Автоматический поиск табло и открытие порта."));
+    auto* setup = addButton(port, "Button2", {224, 24, 137, 25},
+                            markDefault("Настроить COM - порт."), markDefault("Настройка порта"));
     // Beyond the group's right edge and so out of sight; Tab still reaches it.
-    auto* exit = addButton(port, "Button1", {440, 24, 81, 25}, "Выход", "Выйти из программы");
+    auto* exit = addButton(port, "Button1", {440, 24, 81, 25}, markDefault("Выход"),
+                           markDefault("Выйти из программы"));
 
-    auto* brightness = addGroup(this, "GroupBox4", {8, 256, 481, 97}, "Яркость");
-    auto* automatic = addButton(brightness, "Button5", {48, 24, 153, 25}, "Яркость автоматическая",
-                                "Включение автоматической регулировки яркости.");
-    auto* manual = addButton(brightness, "Button6", {232, 24, 105, 25}, "Яркость ручная",
-                             "Включение ручной регулировкия яркости. Значения от 0 до 9 введите "
-                             "в поле справа.");
+    auto* brightness = addGroup(this, "GroupBox4", {8, 256, 481, 97}, markDefault("Яркость"));
+    auto* automatic =
+        addButton(brightness, "Button5", {48, 24, 153, 25}, markDefault("Яркость автоматическая"),
+                  markDefault("Включение автоматической регулировки яркости."));
+    auto* manual =
+        addButton(brightness, "Button6", {232, 24, 105, 25}, markDefault("Яркость ручная"),
+                  markDefault("Включение ручной регулировкия яркости. Значения от 0 до 9 введите "
+                              "в поле справа."));
     brightnessDigit_ = addMaskedEdit(brightness, "MaskEdit7", {384, 21, 25, 24}, "9", 13);
-    auto* effect = addButton(brightness, "effect", {232, 64, 105, 25}, "Эффект", kEffectHint);
+    auto* effect =
+        addButton(brightness, "effect", {232, 64, 105, 25}, markDefault("Эффект"), kEffectHint);
     effectDigit_ = addMaskedEdit(brightness, "del_effect", {384, 64, 25, 24}, "9", 13, kEffectHint);
 
     status_ = place(new QStatusBar(this), "StatusBar1", {8, 352, 865, 17});

@@ -11,7 +11,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     // The application name, not the display name: Qt appends a display name
     // to every window title, and the main window has a caption of its own.
-    QApplication::setApplicationName(QString::fromUtf8(stela::kApplicationTitle));
+    QApplication::setApplicationName(
+        QString::fromStdString(stela::translateDefault(stela::kApplicationTitle)));
     QApplication::setWindowIcon(stela::pylonIcon());
 
     stela::SteadyClock clock;

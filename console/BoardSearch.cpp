@@ -4,6 +4,7 @@
 #include "console/PortTrouble.h"
 #include "serial/ComPort.h"
 #include "serial/EComPort.h"
+#include "serial/Translate.h"
 
 namespace stela {
 
@@ -40,7 +41,7 @@ struct Console::OpenTrouble {
 void Console::boardSearch() {
     std::string found;
     OpenTrouble trouble;
-    view_.appendLog("--- Поиск табло --- ");
+    view_.appendLog(translateDefault("--- Поиск табло --- "));
     for (int n = 1; n <= kLastCandidate; ++n) {
         const std::string candidate = "COM" + std::to_string(n);
         try {
@@ -61,14 +62,15 @@ void Console::boardSearch() {
         }
     }
     if (found.empty()) {
-        view_.notice("Табло не найдено. Проверьте кабель подключения табло" + trouble.lines());
+        view_.notice(translateDefault("Табло не найдено. Проверьте кабель подключения табло") +
+                     trouble.lines());
         return;
     }
-    view_.notice("Стела подключена на порт : " + found);
+    view_.notice(translateDefault("Стела подключена на порт : ") + found);
     port_.SetPort(found);
     port_.SetBaudRate(br19200);
     port_.Open();
-    view_.setStatusText("Работаем на " + found);
+    view_.setStatusText(translateDefault("Работаем на ") + found);
 }
 
 }  // namespace stela

@@ -1,4 +1,5 @@
 #include "console/Console.h"
+#include "serial/Translate.h"
 
 namespace stela {
 
@@ -21,20 +22,23 @@ void Console::command(const SingleWaitExchange& exchange, const std::string& con
 }
 
 void Console::automaticBrightness() {
-    command(automaticBrightnessExchange(), "Установлена автоматическая яркость.",
-            "Яркость не установлена.");
+    command(automaticBrightnessExchange(), translateDefault("Установлена автоматическая яркость."),
+            translateDefault("Яркость не установлена."));
 }
 
 void Console::manualBrightness() {
     const int level = levelOf(view_.digitText(DigitField::Brightness));
-    command(manualBrightnessExchange(level), "Установлена ручная яркость: " + std::to_string(level),
-            "Яркость не установлена.");
+    command(manualBrightnessExchange(level),
+            translateDefault("Установлена ручная яркость: ") + std::to_string(level),
+            translateDefault("Яркость не установлена."));
 }
 
 void Console::effect() {
     const int level = levelOf(view_.digitText(DigitField::Effect));
-    command(effectExchange(level), level == 0 ? "Эффекты выключены" : "Эффекты включены",
-            "Эффекты не включены");
+    command(
+        effectExchange(level),
+        level == 0 ? translateDefault("Эффекты выключены") : translateDefault("Эффекты включены"),
+        translateDefault("Эффекты не включены"));
 }
 
 }  // namespace stela

@@ -3,6 +3,7 @@
 #include "console/Console.h"
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
+#include "serial/Translate.h"
 
 namespace stela {
 
@@ -57,7 +58,7 @@ void Console::priceRead() {
             }
             view_.refillRow(step.row, shown, marks);
         } else {
-            view_.appendLog("Принятые данные ошибочные:" + logText(reply_));
+            view_.appendLog(translateDefault("Принятые данные ошибочные:") + logText(reply_));
             view_.showReadback(step.row, step.half, "XX.XX", kReadbackRed);
         }
         view_.setProgressPosition(i + 1 < steps ? kReadSteps[i + 1].position : 0);
@@ -70,8 +71,10 @@ ReadReply Console::halfRead(char addressChar) {
     for (int pass = 1;; ++pass) {
         reader_.run(exchange, reply_);
         const ReadReply reply = parseReadReply(reply_);
-        view_.appendLog("Контрольная сумма принятая " + logText(reply.checksumReceived));
-        view_.appendLog("Контрольная сумма расчитанная " + reply.checksumComputed);
+        view_.appendLog(translateDefault("Контрольная сумма принятая ") +
+                        logText(reply.checksumReceived));
+        view_.appendLog(translateDefault("Контрольная сумма расчитанная ") +
+                        reply.checksumComputed);
         // A reply to another half (late, or out of order) or one whose price
         // bytes are no price fails its pass as a checksum mismatch does.
         if (reply.answers(addressChar)) {

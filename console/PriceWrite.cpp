@@ -2,6 +2,7 @@
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
 #include "serial/ComPort.h"
+#include "serial/Translate.h"
 
 namespace stela {
 
@@ -16,11 +17,16 @@ struct WriteStep {
 };
 
 constexpr WriteStep kWriteSteps[] = {
-    {5, Half::First, "Запишу 0 панель:", 1}, {5, Half::Second, "Запишу 1 панель:", 2},
-    {4, Half::First, "Запишу 2 панель:", 3}, {4, Half::Second, "Запишу 3 панель:", 4},
-    {3, Half::First, "Запишу 4 панель:", 5}, {3, Half::Second, "Запишу 5 панель:", 6},
-    {2, Half::First, "Запишу 6 панель:", 7}, {2, Half::Second, "Запишу 7 панель:", 8},
-    {1, Half::First, "Запишу 8 панель:", 8}, {1, Half::Second, "Запишу 8 панель:", 8},
+    {5, Half::First, markDefault("Запишу 0 панель:"), 1},
+    {5, Half::Second, markDefault("Запишу 1 панель:"), 2},
+    {4, Half::First, markDefault("Запишу 2 панель:"), 3},
+    {4, Half::Second, markDefault("Запишу 3 панель:"), 4},
+    {3, Half::First, markDefault("Запишу 4 панель:"), 5},
+    {3, Half::Second, markDefault("Запишу 5 панель:"), 6},
+    {2, Half::First, markDefault("Запишу 6 панель:"), 7},
+    {2, Half::Second, markDefault("Запишу 7 панель:"), 8},
+    {1, Half::First, markDefault("Запишу 8 панель:"), 8},
+    {1, Half::Second, markDefault("Запишу 8 панель:"), 8},
 };
 
 constexpr int kConfirmationAttempts = 3;
@@ -32,7 +38,7 @@ void Console::writePrices() {
 }
 
 void Console::stopWrite() {
-    view_.appendLog("--- Окно закрывается: запись остановлена ---");
+    view_.appendLog(translateDefault("--- Окно закрывается: запись остановлена ---"));
     throw WorkflowStopped{};
 }
 
@@ -58,7 +64,7 @@ void Console::priceWrite() {
         // The effect button may run its exchange in the reply buffer while
         // events are processed below, so the frame is sent from this copy.
         const std::string frame = reply_;
-        view_.appendLog(step.logText + logText(frame));
+        view_.appendLog(translateDefault(step.logText) + logText(frame));
         if (!firstStep) {
             view_.setProgressPosition(step.position);
             if (!view_.processPendingEvents()) {
@@ -79,7 +85,7 @@ void Console::writeConfirmation(const std::string& frame) {
     for (int attempt = 0; attempt < kConfirmationAttempts; ++attempt) {
         reader_.run(exchange, confirmation_);
         if (confirmsWrite(confirmation_)) {
-            view_.appendLog("Принятые данные верные:" + logText(confirmation_));
+            view_.appendLog(translateDefault("Принятые данные верные:") + logText(confirmation_));
             return;
         }
     }

@@ -3,20 +3,21 @@
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
 #include "serial/ComPort.h"
+#include "serial/Translate.h"
 
 namespace stela {
 
 PolledExchange boardSearchExchange() {
     PolledExchange e;
     e.frame = kIdentificationCommand;
-    e.header = "Отправлено:" + e.frame;
+    e.header = translateDefault("Отправлено:") + e.frame;
     e.filler = std::string(11, '=');
     e.pollLimit = 4;
     e.threshold = 12;
     e.pollOrder = PolledExchange::PollOrder::LogThenSleep;
     e.readSize = 10;
     e.success = PolledExchange::Success::PollCount;
-    e.failureLines = {"Ошибка чтения!!! "};
+    e.failureLines = {translateDefault("Ошибка чтения!!! ")};
     e.printedDelayMs = kSearchDelayMs;
     return e;
 }
@@ -25,13 +26,13 @@ PolledExchange writeConfirmationExchange(const std::string& frame) {
     PolledExchange e;
     e.frame = frame;
     e.clearing = PolledExchange::Clearing::WriteThenClear;
-    e.header = "--- Жду ответ после записи данных ---";
+    e.header = translateDefault("--- Жду ответ после записи данных ---");
     e.filler = std::string(14, ' ');
     e.pollLimit = 8;
     e.threshold = 3;
     e.readSize = 5;
     e.success = PolledExchange::Success::PollCount;
-    e.failureLines = {"Ошибка чтения!!! "};
+    e.failureLines = {translateDefault("Ошибка чтения!!! ")};
     e.printedDelayMs = kReadDelayMs;
     return e;
 }
@@ -40,14 +41,14 @@ PolledExchange panelReadExchange(char addressChar) {
     PolledExchange e;
     e.frame = composeReadFrame(addressChar);
     e.pauseBeforeSend = true;
-    e.header = "--- Читаю панель" + logText(std::string(1, addressChar)) + " ---";
+    e.header = translateDefault("--- Читаю панель") + logText(std::string(1, addressChar)) + " ---";
     e.headerBeforeWrite = true;
     e.filler = std::string(16, ' ');
     e.pollLimit = 3;
     e.threshold = 14;
     e.readSize = 14;
     e.success = PolledExchange::Success::InputCount;
-    e.failureLines = {"Мало принял данных ", "-----BigError Loop------ "};
+    e.failureLines = {translateDefault("Мало принял данных "), "-----BigError Loop------ "};
     e.printedDelayMs = kReadDelayMs;
     return e;
 }
@@ -64,7 +65,7 @@ SingleWaitExchange manualBrightnessExchange(int level) {
 
 SingleWaitExchange effectExchange(int level) {
     return {std::string("q") + char('0' + level),
-            "Отправлено:" + std::to_string(level),
+            translateDefault("Отправлено:") + std::to_string(level),
             200,
             3,
             3,
@@ -96,7 +97,8 @@ void ReplyReader::run(const PolledExchange& exchange, std::string& target) {
     target = exchange.filler;
 
     auto logCount = [this] {
-        log_.appendLog("Принято символов:" + std::to_string(port_.QueuedInputCount()));
+        log_.appendLog(translateDefault("Принято символов:") +
+                       std::to_string(port_.QueuedInputCount()));
     };
     int polls = 0;
     while (polls != exchange.pollLimit) {
@@ -112,8 +114,8 @@ void ReplyReader::run(const PolledExchange& exchange, std::string& target) {
             break;
         }
     }
-    log_.appendLog(std::to_string(polls) + " попыток чтения прошло. Задержка " +
-                   std::to_string(exchange.printedDelayMs) + "мс");
+    log_.appendLog(std::to_string(polls) + translateDefault(" попыток чтения прошло. Задержка ") +
+                   std::to_string(exchange.printedDelayMs) + translateDefault("мс"));
 
     const bool success = exchange.success == PolledExchange::Success::PollCount
                              ? polls < exchange.pollLimit
@@ -125,7 +127,7 @@ void ReplyReader::run(const PolledExchange& exchange, std::string& target) {
             log_.appendLog(line);
         }
     }
-    log_.appendLog("Принял:" + logText(target));
+    log_.appendLog(translateDefault("Принял:") + logText(target));
 }
 
 void ReplyReader::run(const SingleWaitExchange& exchange, std::string& target) {

@@ -6,11 +6,11 @@ namespace stela {
 namespace {
 
 std::string composeMessage(int code, int systemCode) {
-    std::string message = translate(EComPort::CodeText(code), "default");
+    std::string message = translateCport(EComPort::CodeText(code));
     if (systemCode != -1) {
         // The number replaces %d by plain substitution: a catalogue's text is
         // never used as a printf format.
-        std::string suffix = translate(" (win error code: %d)", "default");
+        std::string suffix = translateCport(" (win error code: %d)");
         const auto at = suffix.find("%d");
         if (at != std::string::npos) {
             suffix.replace(at, 2, std::to_string(systemCode));
@@ -27,29 +27,29 @@ EComPort::EComPort(int code, int systemCode)
 
 const char* EComPort::CodeText(int code) {
     static const char* const texts[] = {
-        "Unable to open com port",
-        "WriteFile function failed",
-        "ReadFile function failed",
-        "Invalid Async parameter",
-        "PurgeComm function failed",
-        "Unable to get async status",
-        "SetCommState function failed",
-        "SetCommTimeouts failed",
-        "SetupComm function failed",
-        "ClearCommError function failed",
-        "GetCommModemStatus function failed",
-        "EscapeCommFunction function failed",
-        "TransmitCommChar function failed",
-        "Cannot set property while connected",
-        "EnumPorts function failed",
-        "Failed to store settings",
-        "Failed to load settings",
-        "Link (un)registration failed",
-        "Cannot change led state if ComPort is selected",
-        "Cannot wait for event if event thread is created",
-        "WaitForEvent method failed",
-        "A component is linked to OnRxBuf event",
-        "Registry error",
+        markCport("Unable to open com port"),
+        markCport("WriteFile function failed"),
+        markCport("ReadFile function failed"),
+        markCport("Invalid Async parameter"),
+        markCport("PurgeComm function failed"),
+        markCport("Unable to get async status"),
+        markCport("SetCommState function failed"),
+        markCport("SetCommTimeouts failed"),
+        markCport("SetupComm function failed"),
+        markCport("ClearCommError function failed"),
+        markCport("GetCommModemStatus function failed"),
+        markCport("EscapeCommFunction function failed"),
+        markCport("TransmitCommChar function failed"),
+        markCport("Cannot set property while connected"),
+        markCport("EnumPorts function failed"),
+        markCport("Failed to store settings"),
+        markCport("Failed to load settings"),
+        markCport("Link (un)registration failed"),
+        markCport("Cannot change led state if ComPort is selected"),
+        markCport("Cannot wait for event if event thread is created"),
+        markCport("WaitForEvent method failed"),
+        markCport("A component is linked to OnRxBuf event"),
+        markCport("Registry error"),
     };
     constexpr int count = int(sizeof texts / sizeof texts[0]);
     return code >= 1 && code <= count ? texts[code - 1] : "";

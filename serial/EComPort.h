@@ -8,7 +8,8 @@ namespace stela {
 // The one exception of the serial layer: a code (1..23, see the constants), the
 // operating system's error number (-1 when the failure has none) and the message,
 // which is the code's text followed by " (win error code: N)" when there is a number.
-// Text and suffix pass through the translation lookup; N goes in afterwards.
+// Text and suffix pass through the translation lookup (domain "cport"); N goes in
+// afterwards.
 class EComPort : public std::runtime_error {
 public:
     enum : int {

@@ -4,9 +4,40 @@
 
 namespace stela {
 
-// Looks up the translation of a user-interface text in a text domain ("default"
-// for the program and the serial layer's errors, "cport" for the port setup
-// dialog). No catalogue is loaded yet, so every text comes back unchanged.
+// The two text domains. "default": the main window, its notices, status texts
+// and error report, and the fixed words of the operation log (written in
+// Russian). "cport": the port setup dialog, the serial layer's error texts and
+// their " (win error code: %d)" suffix (written in English).
+inline constexpr char kDefaultDomain[] = "default";
+inline constexpr char kCportDomain[] = "cport";
+
+// Looks up the translation of a user-interface text in a text domain, or gives
+// the text unchanged when no catalogue translates it. The catalogues are
+// locale/<language>/LC_MESSAGES/<domain>.mo beside the executable; the
+// languages come from the environment (see catalogueLanguages), read at the
+// first lookup. Safe from any thread.
 std::string translate(const std::string& text, const std::string& domain);
+
+// A literal looked up here is also extracted into its domain's template
+// (scripts/extract-texts), e.g. translateCport("Baud rate").
+inline std::string translateDefault(const std::string& text) {
+    return translate(text, kDefaultDomain);
+}
+inline std::string translateCport(const std::string& text) {
+    return translate(text, kCportDomain);
+}
+
+// Marks a literal for its domain's template where it is stored first (in a
+// table, a constant) and looked up later; gives the text itself.
+constexpr const char* markDefault(const char* text) {
+    return text;
+}
+constexpr const char* markCport(const char* text) {
+    return text;
+}
+
+// Reads the environment again and drops the catalogues read so far, for
+// tests that change the language.
+void reloadTranslations();
 
 }  // namespace stela

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "tests/support/TestLanguage.h"
+
 namespace stela {
 namespace {
 
@@ -18,6 +24,31 @@ TEST(ErrorReportText, FullStopAfterALetterOrDigitOnly) {
 
 TEST(ErrorReportText, EmptyMessageIsReportedAsUnknownError) {
     EXPECT_EQ(errorReportText(""), "Неизвестная ошибка.");
+}
+
+// The caption of a box the presenter shows; the box is closed as soon as it is up.
+QString captionOfShownBox(void (MessagePresenter::*show)(const QString&)) {
+    QString caption;
+    QTimer::singleShot(0, [&caption] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            caption = box->windowTitle();
+            box->close();
+        }
+    });
+    MessageBoxPresenter presenter;
+    (presenter.*show)(QStringLiteral("text"));
+    return caption;
+}
+
+TEST(MessageBoxes, CaptionAndUnknownErrorInTheOperatorsLanguage) {
+    const QString russian = QString::fromUtf8("ОРВЕНА - управление стелой с прошивкой D731");
+    EXPECT_EQ(captionOfShownBox(&MessagePresenter::notice), russian);
+
+    test::ScopedLanguage english("LANG", "en_US.UTF-8");
+    const QString title = QStringLiteral("ORVENA - price sign control, firmware D731");
+    EXPECT_EQ(captionOfShownBox(&MessagePresenter::notice), title);
+    EXPECT_EQ(captionOfShownBox(&MessagePresenter::errorReport), title);
+    EXPECT_EQ(errorReportText(""), "Unknown error.");
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "serial/ComPort.h"
 #include "serial/EComPort.h"
 #include "tests/support/SimComDevice.h"
+#include "tests/support/TestLanguage.h"
 
 namespace stela {
 namespace {
@@ -463,6 +464,54 @@ TEST_F(TMainFormTest, ACloseDuringAWriteFinishesTheRowThenClosesTheWindow) {
     const std::size_t frames = sim.written().size();
     window.Button7Click();  // nothing more runs once the window has closed
     EXPECT_EQ(sim.written().size(), frames);
+}
+
+// The window's texts are looked up as it is made, notices as they are shown:
+// English for an English-speaking technician, as written for a Russian one
+// (whose locale need not be generated). The grades are never translated.
+TEST_F(TMainFormTest, TheWindowSpeaksTheOperatorsLanguage) {
+    struct Case {
+        const char* lang;
+        const char* title;
+        const char* write;
+        const char* notUsed;
+        const char* entryGroup;
+        const char* notice;
+    };
+    const Case cases[] = {
+        {"ru_RU.UTF-8", "ОРВЕНА С520/640 - прошивка Д731  www.orvena.ru", "Записать", "Не исп.",
+         "Ввод данных", "Стела подключена на порт : COM3"},
+        {"en_US.UTF-8", "ORVENA C520/640 - firmware D731  www.orvena.ru", "Write", "Not used",
+         "Price entry", "Sign connected on port: COM3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lang);
+        test::ScopedLanguage language("LANG", c.lang);
+        test::VirtualClock clock;
+        auto device = std::make_unique<test::SimComDevice>(clock);
+        device->attachSign("COM3");
+        MainFormParts p;
+        p.port = std::make_unique<TComPort>(std::move(device));
+        loadSignPortSettings(*p.port);
+        p.workflows = [&clock](ConsoleView& view, TCustomComPort& port) {
+            return std::make_unique<Console>(view, port, clock);
+        };
+        std::vector<Shown> notices;
+        p.presenter = std::make_unique<RecordingPresenter>(notices);
+        TMainForm window(std::move(p));
+        auto text = [&](const char* name) {
+            return captionOf(window.findChild<QWidget*>(QLatin1String(name))).toStdString();
+        };
+
+        EXPECT_EQ(window.windowTitle().toStdString(), c.title);
+        EXPECT_EQ(text("Button8"), c.write);
+        EXPECT_EQ(text("CheckBox3"), c.notUsed);
+        EXPECT_EQ(text("GroupBox5"), c.entryGroup);
+        EXPECT_EQ(window.findChild<QComboBox*>("ComboBox1")->itemText(4).toStdString(), "ДТ");
+        window.Button36Click();
+        ASSERT_EQ(notices.size(), 1u);
+        EXPECT_EQ(notices[0].text.toStdString(), c.notice);
+    }
 }
 
 }  // namespace

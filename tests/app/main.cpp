@@ -5,9 +5,13 @@
 #include <QTemporaryDir>
 #include <vector>
 
+#include "tests/support/TestLanguage.h"
+
 // Every window test runs on Qt's offscreen platform, on one 1280 x 1024 screen
-// (the default one is smaller than a maximized main window must grow to).
+// (the default one is smaller than a maximized main window must grow to),
+// in the pinned untranslated language.
 int main(int argc, char* argv[]) {
+    stela::test::pinUntranslatedLanguage();
     ::testing::InitGoogleTest(&argc, argv);
 
     QTemporaryDir dir;

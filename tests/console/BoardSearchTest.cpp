@@ -3,6 +3,7 @@
 
 #include "tests/console/ConsoleFixture.h"
 #include "tests/support/Golden.h"
+#include "tests/support/TestLanguage.h"
 
 namespace stela {
 namespace {
@@ -24,6 +25,16 @@ TEST_F(BoardSearchTest, FindsTheSignOnItsOnlyPort) {
     EXPECT_EQ(sim.port.Port(), "COM3");
     EXPECT_EQ(sim.device->openPort(), "COM3");
     EXPECT_EQ(sim.port.BaudRate(), br19200);
+}
+
+TEST_F(BoardSearchTest, AnEnglishTechnicianGetsTheNoticeStatusAndLogInEnglish) {
+    test::ScopedLanguage english("LANG", "en_US.UTF-8");
+    sim.device->attachSign("COM3");
+    press(&Console::boardSearch);
+    EXPECT_EQ(view.log, (Lines{"Mem", "o1", "--- Sign search --- ", "Sent:R0E", "Bytes received:0",
+                               "1 read attempts made. Delay 200ms", "Received:T0----10A0"}));
+    EXPECT_EQ(view.notices(), Lines{"Sign connected on port: COM3"});
+    EXPECT_EQ(view.status, "Working on COM3");
 }
 
 TEST_F(BoardSearchTest, TheHigherOfTwoAnsweringPortsWins) {

@@ -4,6 +4,7 @@
 #include "protocol/Frames.h"
 #include "tests/console/ConsoleFixture.h"
 #include "tests/support/Golden.h"
+#include "tests/support/TestLanguage.h"
 
 namespace stela {
 namespace {
@@ -114,6 +115,17 @@ TEST_F(PriceWriteTest, AConfirmationSeenOnlyAtTheEighthPollIsMissingAndTheFrameR
     const Lines frames = writeFrames();
     EXPECT_EQ(std::count(frames.begin(), frames.end(), frames[0]), 3);
     EXPECT_EQ(frames[3][1], '8');
+}
+
+// For an English-speaking technician the log's words are English; the frames
+// and the bytes received stay as they are.
+TEST_F(PriceWriteTest, TheLogsWordsFollowTheOperatorsLanguageAndTheBytesDoNot) {
+    test::ScopedLanguage english("LANG", "en_US.UTF-8");
+    SignModel& sign = connectSign();
+    sign.addFault(Fault::lostReply().onFrames(FrameKind::Write).times(1));
+    sign.addFault(Fault::late(milliseconds(360)).onFrames(FrameKind::Write).after(1).times(1));
+    pressWrite();
+    test::expectGolden(view.logSince(2), "write-one-failed-attempt-en");
 }
 
 TEST_F(PriceWriteTest, AReplyOtherThanWokFailsTheAttempt) {

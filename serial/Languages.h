@@ -1,0 +1,25 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace stela {
+
+// Reads one environment variable; empty when it is unset.
+using EnvironmentReader = std::function<std::string(const char* name)>;
+
+// The catalogue languages to try, best first, from the environment: the
+// colon-separated list in LANGUAGE, else the locale named by LANG, else by
+// LC_ALL, else by LC_MESSAGES. Each locale name gives its variants from the
+// most specific down, without the codeset: "ru_RU.UTF-8" gives "ru_RU", "ru";
+// "sr_RS@latin" gives "sr_RS@latin", "sr@latin", "sr_RS", "sr" (the order
+// glibc tries them in). A name with a '/' is skipped. "C" and
+// "POSIX" (with or without a codeset) mean the texts as written, so the list
+// ends before them.
+std::vector<std::string> catalogueLanguages(const EnvironmentReader& environment);
+
+// The language part of a catalogue language ("ru" of "ru_RU").
+std::string languageOf(const std::string& catalogueLanguage);
+
+}  // namespace stela

@@ -1,0 +1,50 @@
+#include "serial/Translator.h"
+
+#include "serial/Languages.h"
+
+namespace stela {
+namespace {
+
+// The language each domain's texts are written in.
+std::string sourceLanguage(const std::string& domain) {
+    if (domain == "default") {
+        return "ru";
+    }
+    if (domain == "cport") {
+        return "en";
+    }
+    return {};
+}
+
+}  // namespace
+
+Translator::Translator(std::vector<std::string> languages, std::string root)
+    : languages_(std::move(languages)), root_(std::move(root)) {}
+
+std::string Translator::translate(const std::string& text, const std::string& domain) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const MoCatalogue* found = catalogue(domain);
+    const std::string* translation = found ? found->find(text) : nullptr;
+    return translation ? *translation : text;
+}
+
+const MoCatalogue* Translator::catalogue(const std::string& domain) {
+    auto it = domains_.find(domain);
+    if (it == domains_.end()) {
+        std::optional<MoCatalogue> loaded;
+        const std::string source = sourceLanguage(domain);
+        for (const std::string& language : languages_) {
+            if (root_.empty() || languageOf(language) == source) {
+                break;
+            }
+            loaded = loadMoCatalogue(root_ + "/" + language + "/LC_MESSAGES/" + domain + ".mo");
+            if (loaded) {
+                break;
+            }
+        }
+        it = domains_.emplace(domain, std::move(loaded)).first;
+    }
+    return it->second ? &*it->second : nullptr;
+}
+
+}  // namespace stela
