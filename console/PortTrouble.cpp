@@ -1,10 +1,12 @@
 #include "console/PortTrouble.h"
 
 #include <cerrno>
+#include <initializer_list>
 
 #include "serial/DeviceOwners.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
+#include "serial/Translate.h"
 
 namespace stela {
 namespace {
@@ -14,20 +16,43 @@ std::string deviceOf(const std::string& port) {
     return path.empty() ? port : path;
 }
 
+// The translated text (a literal marked for the template) with %1, %2 ...
+// replaced by the values, which are never looked up themselves (device paths,
+// group and program names).
+std::string filled(const char* text, std::initializer_list<std::string> values) {
+    std::string out = translateDefault(text);
+    int n = 1;
+    for (const std::string& value : values) {
+        const std::string mark = "%" + std::to_string(n++);
+        const auto at = out.find(mark);
+        if (at != std::string::npos) {
+            out.replace(at, mark.size(), value);
+        }
+    }
+    return out;
+}
+
 std::string noAccess(const std::string& device) {
     const std::string group = deviceGroup(device);
     const std::string joins = group.empty() || group == "root" ? "dialout" : group;
-    return "Нет доступа к " + device + (group.empty() ? "" : " (группа " + group + ")") +
-           ". Выполните: sudo usermod -aG " + joins +
-           " $USER, затем выйдите из системы и войдите снова.";
+    if (group.empty()) {
+        return filled(
+            markDefault("Нет доступа к %1. Выполните: sudo usermod -aG %2 $USER, затем выйдите из "
+                        "системы и войдите снова."),
+            {device, joins});
+    }
+    return filled(
+        markDefault("Нет доступа к %1 (группа %2). Выполните: sudo usermod -aG %3 $USER, затем "
+                    "выйдите из системы и войдите снова."),
+        {device, group, joins});
 }
 
 std::string inUse(const std::string& device) {
     if (const auto holder = deviceHolder(device)) {
-        return device + " занят программой " + holder->command + " (pid " +
-               std::to_string(holder->pid) + ").";
+        return filled(markDefault("%1 занят программой %2 (pid %3)."),
+                      {device, holder->command, std::to_string(holder->pid)});
     }
-    return device + " занят другой программой.";
+    return filled(markDefault("%1 занят другой программой."), {device});
 }
 
 }  // namespace
@@ -50,13 +75,15 @@ std::string portTroubleHint(const EComPort& error, const std::string& port) {
     }
     switch (error.SystemCode()) {
         case EBADF:
-            return "Порт не открыт: нажмите «Поиск табло» или «Настроить COM - порт.».";
+            return translateDefault(
+                "Порт не открыт: нажмите «Поиск табло» или «Настроить COM - порт.».");
         case EIO:
         case ENXIO:
         case ENODEV:
-            return "Связь с " + deviceOf(port) +
-                   " потеряна: адаптер отключён или устройство пропало. Подключите его и "
-                   "нажмите «Поиск табло».";
+            return filled(markDefault("Связь с %1 потеряна: адаптер отключён или устройство "
+                                      "пропало. Подключите его и "
+                                      "нажмите «Поиск табло»."),
+                          {deviceOf(port)});
         default:
             return {};
     }
