@@ -13,6 +13,8 @@ int main(int argc, char* argv[]) {
     // to every window title, and the main window has a caption of its own.
     QApplication::setApplicationName(QString::fromUtf8(stela::kApplicationTitle));
     QApplication::setWindowIcon(stela::pylonIcon());
+    // Desktops match the window to ru.orvena.stela.desktop (its icon, its name).
+    QGuiApplication::setDesktopFileName(QStringLiteral("ru.orvena.stela"));
 
     stela::SteadyClock clock;
     stela::TMainForm form(stela::programParts(clock));
