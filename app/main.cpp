@@ -14,6 +14,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(
         QString::fromStdString(stela::translateDefault(stela::kApplicationTitle)));
     QApplication::setWindowIcon(stela::pylonIcon());
+    // Desktops match the window to ru.orvena.stela.desktop (its icon, its name).
+    QGuiApplication::setDesktopFileName(QStringLiteral("ru.orvena.stela"));
 
     stela::SteadyClock clock;
     stela::TMainForm form(stela::programParts(clock));

@@ -89,6 +89,8 @@ SimOptions parseSimOptions(const std::vector<std::string>& args) {
         };
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--quiet" || arg == "-q") {
             options.quiet = true;
         } else if (arg == "--com") {
@@ -153,6 +155,7 @@ device path to open. Stops on Ctrl-C or SIGTERM.
                    e.g. --fault late=160,address=0,times=1
                         --fault bad-checksum,frames=read,after=2,times=3
   --quiet          show nothing but the device path
+  --version        show the version
   --help           show this help
 
 On a terminal it shows the pylon (five rows of two halves: price, grade,

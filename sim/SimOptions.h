@@ -17,6 +17,7 @@ struct SimOptions {
     std::vector<std::pair<int, HalfContent>> content;  // initial content per address
     bool quiet = false;
     bool help = false;
+    bool version = false;
 };
 
 // Throws std::invalid_argument with a message for the user.

@@ -15,6 +15,7 @@
 #include "sim/SignModel.h"
 #include "sim/SimOptions.h"
 #include "sim/SimServer.h"
+#include "stela/Version.h"
 
 namespace {
 
@@ -80,6 +81,10 @@ int main(int argc, char** argv) {
             stela::parseSimOptions(std::vector<std::string>(argv + 1, argv + argc));
         if (options.help) {
             std::fputs(stela::simUsage().c_str(), stdout);
+            return 0;
+        }
+        if (options.version) {
+            std::printf("stela-sim %s\n", stela::kVersion);
             return 0;
         }
         return run(options);

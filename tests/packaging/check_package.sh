@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Packages this build with CPack, unpacks the .deb into a temporary root as
+# dpkg would install it, and checks what a technician gets: the programs run
+# from there, their version is the project's, the desktop entry, metainfo and
+# man pages are valid, and lintian finds no error.
+#   check_package.sh BUILD_DIR VERSION
+set -euo pipefail
+build=$1
+version=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+(cd "$build" && cpack -G DEB -B "$work/out" >/dev/null)
+deb=$(ls "$work"/out/stela_"$version"_*.deb) || fail "no stela_${version}_<arch>.deb"
+dpkg-deb --field "$deb" Depends | grep -q 'libc6' || fail "no computed dependencies"
+[[ $(dpkg-deb --field "$deb" Section) == utils ]] || fail "section"
+
+root=$work/root
+dpkg -x "$deb" "$root"
+usage=$("$root/usr/bin/stela-sim" --help | head -n 1)
+[[ $usage == "Usage: stela-sim [OPTION]..." ]] || fail "stela-sim --help: $usage"
+[[ $("$root/usr/bin/stela-sim" --version) == "stela-sim $version" ]] || fail "stela-sim --version"
+
+share=$root/usr/share
+desktop-file-validate "$share/applications/ru.orvena.stela.desktop" || fail "desktop entry"
+appstreamcli validate --no-net --pedantic "$share/metainfo/ru.orvena.stela.metainfo.xml" >/dev/null ||
+    fail "metainfo"
+grep -q "release version=\"$version\"" "$share/metainfo/ru.orvena.stela.metainfo.xml" ||
+    fail "metainfo release"
+for size in 48 128 256; do
+    [[ -s $share/icons/hicolor/${size}x$size/apps/ru.orvena.stela.png ]] || fail "icon $size"
+done
+for page in stela stela-sim; do
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$share/man/man1/$page.1.gz" 2>&1 >/dev/null)
+    [[ -z $warnings ]] || fail "man page $page: $warnings"
+    zcat "$share/man/man1/$page.1.gz" | grep -q "stela $version" || fail "man page $page version"
+done
+
+lintian --fail-on error "$deb" >&2 || fail "lintian"
+echo "package ok: $(basename "$deb")"
