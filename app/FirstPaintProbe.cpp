@@ -34,6 +34,7 @@ public:
             // Runs after this paint has been flushed to the screen.
             QTimer::singleShot(0, this, [this] {
                 std::printf("first-paint-us %lld notices-us %lld\n", nowMicros(), noticesMicros_);
+                std::printf("window-title %s\n", window_.windowTitle().toUtf8().constData());
                 std::fflush(stdout);
                 QCoreApplication::quit();
             });

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "serial/Languages.h"
 #include "serial/Translator.h"
@@ -11,15 +12,18 @@
 namespace stela {
 namespace {
 
-// The catalogues live in locale/ beside the executable.
-std::string catalogueRoot() {
+// The catalogues live in locale/ beside the executable (a build) or, installed,
+// in share/stela/locale beside its bin/: the domains' names are stela's own,
+// so they stay out of the system's shared locale directory.
+std::vector<std::string> catalogueRoots() {
     char path[4096];
     const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
     if (length <= 0) {
         return {};
     }
     const std::string executable(path, static_cast<std::size_t>(length));
-    return executable.substr(0, executable.rfind('/')) + "/locale";
+    const std::string directory = executable.substr(0, executable.rfind('/'));
+    return {directory + "/locale", directory + "/../share/stela/locale"};
 }
 
 std::string environmentVariable(const char* name) {
@@ -34,7 +38,7 @@ std::shared_ptr<Translator> currentTranslator() {
     std::lock_guard<std::mutex> lock(processMutex);
     if (!processTranslator) {
         processTranslator =
-            std::make_shared<Translator>(catalogueLanguages(environmentVariable), catalogueRoot());
+            std::make_shared<Translator>(catalogueLanguages(environmentVariable), catalogueRoots());
     }
     return processTranslator;
 }

@@ -18,8 +18,8 @@ std::string sourceLanguage(const std::string& domain) {
 
 }  // namespace
 
-Translator::Translator(std::vector<std::string> languages, std::string root)
-    : languages_(std::move(languages)), root_(std::move(root)) {}
+Translator::Translator(std::vector<std::string> languages, std::vector<std::string> roots)
+    : languages_(std::move(languages)), roots_(std::move(roots)) {}
 
 std::string Translator::translate(const std::string& text, const std::string& domain) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -34,10 +34,15 @@ const MoCatalogue* Translator::catalogue(const std::string& domain) {
         std::optional<MoCatalogue> loaded;
         const std::string source = sourceLanguage(domain);
         for (const std::string& language : languages_) {
-            if (root_.empty() || languageOf(language) == source) {
+            if (languageOf(language) == source) {
                 break;
             }
-            loaded = loadMoCatalogue(root_ + "/" + language + "/LC_MESSAGES/" + domain + ".mo");
+            for (const std::string& root : roots_) {
+                loaded = loadMoCatalogue(root + "/" + language + "/LC_MESSAGES/" + domain + ".mo");
+                if (loaded) {
+                    break;
+                }
+            }
             if (loaded) {
                 break;
             }

@@ -37,5 +37,18 @@ for page in stela stela-sim; do
     zcat "$share/man/man1/$page.1.gz" | grep -q "stela $version" || fail "man page $page version"
 done
 
+# The installed window speaks English to an English-speaking technician: it found
+# its catalogues. Every COM name points at a missing device, so the start-up
+# search ends at once; its notice is confirmed and the program ends once painted.
+config=$work/config
+mkdir -p "$config/stela/dosdevices"
+for ((n = 1; n <= 255; n++)); do
+    ln -s /nonexistent "$config/stela/dosdevices/com$n"
+done
+title=$(XDG_CONFIG_HOME=$config LANGUAGE= LC_ALL= LANG=en_US.UTF-8 QT_QPA_PLATFORM=offscreen \
+    STELA_EXIT_AFTER_FIRST_PAINT=1 timeout 60 "$root/usr/bin/stela" 2>/dev/null |
+    sed -n 's/^window-title //p')
+[[ $title == "ORVENA C520/640 - firmware D731"* ]] || fail "installed catalogues not found: $title"
+
 lintian --fail-on error "$deb" >&2 || fail "lintian"
 echo "package ok: $(basename "$deb")"

@@ -29,7 +29,7 @@ protected:
     }
 
     Translator translator(std::vector<std::string> languages) {
-        return Translator(std::move(languages), root_.string());
+        return Translator(std::move(languages), {root_.string()});
     }
 
     fs::path root_;
