@@ -76,12 +76,8 @@ bool isSerialPort(const std::string& ttyDirectory, const std::string& devicePath
 
 bool lessIgnoringCase(const std::string& a, const std::string& b) {
     const auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
-    const auto less = [&](char x, char y) { return lower(x) < lower(y); };
-    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), less)) {
-        return true;
-    }
-    // Names equal but for case keep one order.
-    return !std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), less) && a < b;
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [&](char x, char y) { return lower(x) < lower(y); });
 }
 
 }  // namespace
@@ -129,8 +125,9 @@ std::vector<std::string> presentPorts(const PortListSources& sources) {
         }
     }
 
+    // Stable: names that differ only in case keep the set's order.
     std::vector<std::string> sorted(names.begin(), names.end());
-    std::sort(sorted.begin(), sorted.end(), lessIgnoringCase);
+    std::stable_sort(sorted.begin(), sorted.end(), lessIgnoringCase);
     return sorted;
 }
 

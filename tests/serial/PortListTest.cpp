@@ -30,10 +30,13 @@ TEST_F(PortListTest, TtysCountWhenADriverServesThemAndTheirNodeExists) {
     tree.addTty("ttyACM0", "cdc_acm");
     tree.addTty("ttyAMA0", "uart-pl011");  // a SoC UART, outside the fixed ranges
     tree.addTty("ttyUSB40", "ftdi_sio");   // beyond the USB range
+    tree.addTty("ttymxc0", "imx-uart");
     tree.addTty("tty0", "");
     tree.addTty("ptmx", "");
+    // Sorted as text ignoring case.
     EXPECT_EQ(presentPorts(tree.sources()),
-              (Names{tree.dev() + "/ttyAMA0", tree.dev() + "/ttyUSB40", "COM1", "COM33", "COM65"}));
+              (Names{tree.dev() + "/ttyAMA0", tree.dev() + "/ttymxc0", tree.dev() + "/ttyUSB40",
+                     "COM1", "COM33", "COM65"}));
 }
 
 TEST_F(PortListTest, LinksThatLeadToADeviceCountOnceAndDecideTheirNames) {
