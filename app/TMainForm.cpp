@@ -15,21 +15,13 @@
 #include "app/AppTexts.h"
 #include "app/MaskedEdit.h"
 #include "app/PylonIcon.h"
+#include "serial/ui/WindowsFonts.h"
 
 namespace stela {
 namespace {
 
-// The window's own fonts are "MS Sans Serif" and "Arial"; where they are
-// missing, Liberation Sans has Arial's metrics and DejaVu Sans is everywhere.
-const QStringList kDefaultFamilies{"MS Sans Serif", "Liberation Sans", "DejaVu Sans"};
-const QStringList kLabelFamilies{"Arial", "Liberation Sans", "DejaVu Sans"};
-
-QFont pixelFont(const QStringList& families, int pixelSize) {
-    QFont font;
-    font.setFamilies(families);
-    font.setPixelSize(pixelSize);
-    return font;
-}
+const QStringList& kDefaultFamilies = kMsSansSerifFamilies;
+const QStringList& kLabelFamilies = kArialFamilies;
 
 QString text(const char* utf8) {
     return QString::fromUtf8(utf8);
