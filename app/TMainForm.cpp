@@ -275,7 +275,7 @@ void TMainForm::Button1Click() {
     close();
 }
 void TMainForm::Button2Click() {
-    // The port setup dialog is not part of this build yet.
+    runWorkflow(&Workflows::portSetup);
 }
 void TMainForm::Button5Click() {
     runWorkflow(&Workflows::automaticBrightness);
