@@ -60,8 +60,10 @@ std::string lastComponent(const std::string& path) {
     return path.substr(path.find_last_of('/') + 1);
 }
 
-// A tty is a serial port when a driver stands behind its device; the 8250
-// driver only counts where a UART answers.
+// A tty is a serial port when a driver stands behind its device. The 8250
+// driver registers ports whether or not a UART is there, so its ports must show
+// one; since Linux 6.5 every serial-core tty's device is the core's own "port",
+// behind which such an 8250 may stand, and a real UART of any kind reports its type.
 bool isSerialPort(const std::string& ttyDirectory, const std::string& devicePath,
                   const PortListSources& sources) {
     char target[PATH_MAX];
@@ -71,7 +73,8 @@ bool isSerialPort(const std::string& ttyDirectory, const std::string& devicePath
         return false;
     }
     target[n] = '\0';
-    return lastComponent(target) != "serial8250" || sources.hasUart(devicePath);
+    const std::string driver = lastComponent(target);
+    return (driver != "serial8250" && driver != "port") || sources.hasUart(devicePath);
 }
 
 bool lessIgnoringCase(const std::string& a, const std::string& b) {

@@ -6,9 +6,9 @@
 
 namespace stela {
 
-// Whether the serial8250 port at `devicePath` has a UART behind it: the driver
-// registers every ttyS it might have, and reports the UART type "unknown" for
-// those with no hardware.
+// Whether the serial-core port at `devicePath` has a UART behind it: the 8250
+// driver registers every ttyS it might have, and reports the UART type "unknown"
+// for those with no hardware.
 bool uartPresent(const std::string& devicePath);
 
 // Where the port list looks; tests point it at a fake tree.
@@ -21,8 +21,9 @@ struct PortListSources {
 // The serial ports present, by the names the port object takes, sorted as text
 // ignoring case (COM1, COM10, COM2):
 // - every tty under <sysfs>/class/tty with a driver behind its device link and a
-//   node under <dev> (a serial8250 one only with a UART behind it), named COMn by
-//   the default map, or by its path when no COM name stands for it;
+//   node under <dev> (one of the 8250 or serial-core "port" driver only with a UART
+//   behind it), named COMn by the default map, or by its path when no COM name
+//   stands for it;
 // - every dosdevices link comN whose target exists, as COMn.
 // A directory that cannot be read is EComPort code 23 with its errno; a missing
 // dosdevices directory only means there are no links.

@@ -25,6 +25,8 @@ TEST_F(PortListTest, TtysCountWhenADriverServesThemAndTheirNodeExists) {
     tree.addUart("ttyS0");
     tree.addTty("ttyS1", "serial8250");  // registered, but no UART answers
     tree.addTty("ttyS2", "");            // no driver behind it
+    tree.addUart("ttyS3", "port");       // the serial core's port, as since Linux 6.5
+    tree.addTty("ttyS4", "port");
     tree.addTty("ttyUSB0", "ftdi_sio");
     tree.addTty("ttyUSB1", "pl2303", false);  // its node is gone
     tree.addTty("ttyACM0", "cdc_acm");
@@ -36,7 +38,7 @@ TEST_F(PortListTest, TtysCountWhenADriverServesThemAndTheirNodeExists) {
     // Sorted as text ignoring case.
     EXPECT_EQ(presentPorts(tree.sources()),
               (Names{tree.dev() + "/ttyAMA0", tree.dev() + "/ttymxc0", tree.dev() + "/ttyUSB40",
-                     "COM1", "COM33", "COM65"}));
+                     "COM1", "COM33", "COM4", "COM65"}));
 }
 
 TEST_F(PortListTest, LinksThatLeadToADeviceCountOnceAndDecideTheirNames) {

@@ -30,8 +30,8 @@ void FakeSerialTree::addTty(const std::string& name, const std::string& driver, 
     }
 }
 
-void FakeSerialTree::addUart(const std::string& name) {
-    addTty(name, "serial8250");
+void FakeSerialTree::addUart(const std::string& name, const std::string& driver) {
+    addTty(name, driver);
     uarts_.insert(dev() + "/" + name);
 }
 

@@ -16,8 +16,8 @@ public:
     // A tty whose device is served by `driver` ("" for no driver), with its node
     // under dev/ when `node` is set.
     void addTty(const std::string& name, const std::string& driver, bool node = true);
-    // A serial8250 tty with a UART behind it.
-    void addUart(const std::string& name);
+    // A tty of the 8250 (or the serial core's port) driver with a UART behind it.
+    void addUart(const std::string& name, const std::string& driver = "serial8250");
     // A plain file that stands for a device outside /dev; returns its path.
     std::string addFile(const std::string& name) const;
 
