@@ -96,10 +96,7 @@ void TComSelect::ShowCurrent() {
     if (port_ == nullptr || kind_ == cpNone) {
         return;
     }
-    const std::string current = currentText();
-    const int index = current.empty()
-                          ? -1
-                          : items_.findText(QString::fromStdString(current), Qt::MatchFixedString);
+    const int index = items_.findText(QString::fromStdString(currentText()), Qt::MatchFixedString);
     items_.setCurrentIndex(index);  // -1 selects nothing
     if (index >= 0) {
         setPending(items_.itemText(index).toStdString());
