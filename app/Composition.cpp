@@ -4,6 +4,7 @@
 #include "console/Console.h"
 #include "console/SignPort.h"
 #include "serial/PosixComDevice.h"
+#include "serial/ui/TComSetupFrm.h"
 
 namespace stela {
 
@@ -11,6 +12,7 @@ MainFormParts programParts(Clock& clock) {
     MainFormParts parts;
     parts.port = std::make_unique<TComPort>(std::make_unique<PosixComDevice>());
     loadSignPortSettings(*parts.port);
+    installSetupDialog(*parts.port);
     parts.workflows = [&clock](ConsoleView& view, TCustomComPort& port) {
         return std::make_unique<Console>(view, port, clock);
     };

@@ -17,21 +17,13 @@
 #include "app/PylonIcon.h"
 #include "console/PortTrouble.h"
 #include "serial/EComPort.h"
+#include "serial/ui/WindowsFonts.h"
 
 namespace stela {
 namespace {
 
-// The window's own fonts are "MS Sans Serif" and "Arial"; where they are
-// missing, Liberation Sans has Arial's metrics and DejaVu Sans is everywhere.
-const QStringList kDefaultFamilies{"MS Sans Serif", "Liberation Sans", "DejaVu Sans"};
-const QStringList kLabelFamilies{"Arial", "Liberation Sans", "DejaVu Sans"};
-
-QFont pixelFont(const QStringList& families, int pixelSize) {
-    QFont font;
-    font.setFamilies(families);
-    font.setPixelSize(pixelSize);
-    return font;
-}
+const QStringList& kDefaultFamilies = kMsSansSerifFamilies;
+const QStringList& kLabelFamilies = kArialFamilies;
 
 // A text of the window, in the operator's language.
 QString text(const char* utf8) {
@@ -297,7 +289,7 @@ void TMainForm::Button1Click() {
     close();
 }
 void TMainForm::Button2Click() {
-    // The port setup dialog is not part of this build yet.
+    runWorkflow(&Workflows::portSetup);
 }
 void TMainForm::Button5Click() {
     runWorkflow(&Workflows::automaticBrightness);

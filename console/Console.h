@@ -31,6 +31,9 @@ public:
     // read-back (readPrices) after it.
     void writePrices() override;
     void readPrices() override;
+    // Closes the port, runs its setup dialog, puts the speed back to 19200,
+    // stores the settings (after Cancel too) and opens the port again.
+    void portSetup() override;
 
     // The two reply buffers live as long as the console.
     const std::string& replyBuffer() const { return reply_; }

@@ -16,6 +16,7 @@ public:
     virtual void effect() = 0;               // "Эффект"
     virtual void writePrices() = 0;          // "Записать", before its read-back
     virtual void readPrices() = 0;  // "Прочитать", and the read-back after a write
+    virtual void portSetup() = 0;   // "Настроить COM - порт."
 };
 
 }  // namespace stela

@@ -91,6 +91,14 @@ public:
     // carries no system number.
     void SaveSettings(const std::string& Location);
 
+    // Runs the port setup dialog on this port: it shows the current settings and,
+    // on OK, applies the operator's choices. The dialog lives above this layer and
+    // is registered with SetSetupRunner; with none registered this throws
+    // std::logic_error.
+    void RunSetupDialog();
+    using TSetupRunner = std::function<void(TCustomComPort& Port)>;
+    void SetSetupRunner(TSetupRunner runner) { setupRunner_ = std::move(runner); }
+
     // The sub-records; the Set... forms copy a whole record and apply its group
     // without comparing.
     TComBuffer& Buffer() { return buffer_; }
@@ -184,6 +192,7 @@ private:
     TComFlowControl flowControl_{this};
     TSyncMethod syncMethod_ = smThreadSync;
     TSavedGroups savedGroups_{sgLine};
+    TSetupRunner setupRunner_;
     std::string input_;  // received, not yet read
 };
 

@@ -23,6 +23,10 @@ int comNumber(std::string_view port);
 // adapters come and go.
 std::string defaultDeviceForCom(int number);
 
+// The inverse of the default map for a device name below /dev: "ttyS3" -> 4,
+// "ttyUSB0" -> 33, "ttyACM0" -> 65; 0 for a device outside the fixed ranges.
+int comNumberForTty(std::string_view tty);
+
 // The device path a port name stands for, or "" when it stands for none.
 // An override link is taken even when its target is missing, so that opening
 // reports the missing device rather than silently using the default.

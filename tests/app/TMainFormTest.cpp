@@ -56,6 +56,7 @@ public:
     void effect() override { run("effect"); }
     void writePrices() override { run("write"); }
     void readPrices() override { run("read"); }
+    void portSetup() override { run("setup"); }
 
 private:
     void run(const std::string& name) {
@@ -342,8 +343,8 @@ TEST_F(TMainFormTest, ButtonsRunTheirWorkflows) {
          {"Button36", "Button2", "Button5", "Button6", "effect", "Button7", "Button8"}) {
         child<QPushButton>(name)->click();
     }
-    EXPECT_EQ(ran, (std::vector<std::string>{"search", "automatic", "manual", "effect", "read",
-                                             "write", "read"}));
+    EXPECT_EQ(ran, (std::vector<std::string>{"search", "setup", "automatic", "manual", "effect",
+                                             "read", "write", "read"}));
     EXPECT_TRUE(shown.empty());
 }
 

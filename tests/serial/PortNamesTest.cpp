@@ -28,6 +28,17 @@ TEST(PortNames, DefaultMapHasFixedRanges) {
     EXPECT_EQ(defaultDeviceForCom(0), "");
 }
 
+TEST(PortNames, TtyNamesMapBackToTheirComNumbers) {
+    for (int n = 1; n <= 96; ++n) {
+        const std::string device = defaultDeviceForCom(n);
+        EXPECT_EQ(comNumberForTty(device.substr(device.rfind('/') + 1)), n) << device;
+    }
+    for (const char* other :
+         {"ttyS32", "ttyS01", "ttyUSB", "ttyUSB1a", "ttyAMA0", "tty0", "ttyS-1"}) {
+        EXPECT_EQ(comNumberForTty(other), 0) << other;
+    }
+}
+
 TEST(PortNames, OverrideLinkComesFirstAndPathsStandAsTheyAre) {
     test::ScopedConfigHome home;
     EXPECT_EQ(dosdevicesDirectory(), home.path() + "/stela/dosdevices");

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace stela {
+
+// Whether the serial-core port at `devicePath` has a UART behind it: the 8250
+// driver registers every ttyS it might have, and reports the UART type "unknown"
+// for those with no hardware.
+bool uartPresent(const std::string& devicePath);
+
+// Where the port list looks; tests point it at a fake tree.
+struct PortListSources {
+    std::string sysfs = "/sys";
+    std::string dev = "/dev";
+    std::function<bool(const std::string& devicePath)> hasUart = uartPresent;
+};
+
+// The serial ports present, by the names the port object takes, sorted as text
+// ignoring case (COM1, COM10, COM2):
+// - every tty under <sysfs>/class/tty with a driver behind its device link and a
+//   node under <dev> (one of the 8250 or serial-core "port" driver only with a UART
+//   behind it), named COMn by the default map, or by its path when no COM name
+//   stands for it;
+// - every dosdevices link comN whose target exists, as COMn.
+// A directory that cannot be read is EComPort code 23 with its errno; a missing
+// dosdevices directory only means there are no links.
+std::vector<std::string> presentPorts(const PortListSources& sources = {});
+
+}  // namespace stela

@@ -1,0 +1,120 @@
+#include <cerrno>
+#include <filesystem>
+#include <functional>
+
+#include "serial/EComPort.h"
+#include "tests/console/ConsoleFixture.h"
+#include "tests/serial/RegistryFiles.h"
+#include "tests/support/ScopedConfigHome.h"
+
+namespace stela {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// The settings as the port setup stores them, for a port at 19200 8N1.
+std::string storedSettings(const std::string& port) {
+    return "Windows Registry Editor Version 5.00\n"
+           "\n"
+           "[HKEY_LOCAL_MACHINE\\Software\\ORVENA\\ComPort]\n"
+           "\"Port\"=\"" +
+           port +
+           "\"\n"
+           "\"BaudRate\"=\"19200\"\n"
+           "\"StopBits\"=\"1\"\n"
+           "\"DataBits\"=\"8\"\n"
+           "\"Parity\"=\"None\"\n"
+           "\"FlowControl\"=\"None\"\n"
+           "\n";
+}
+
+std::string storedFile() {
+    return test::readFile(test::registryFile(RegistryRoot::LocalMachine));
+}
+
+// The port setup with a stand-in for the dialog: `choose` acts as the
+// operator's OK would (nothing, for Cancel), on the port the dialog was given.
+class PortSetupTest : public test::ConsoleTest {
+protected:
+    PortSetupTest() {
+        sim.device->attachSign("COM3");
+        sim.device->addSilentPort("COM5");
+        sim.port.SetSetupRunner([this](TCustomComPort& port) {
+            openDuringDialog.push_back(port.Connected());
+            if (choose) {
+                choose(port);
+            }
+        });
+        press(&Console::boardSearch);  // finds COM3 and leaves it open
+        view.calls.clear();
+    }
+
+    // Presses "Настроить COM - порт." and returns what the window was asked to
+    // show or change meanwhile.
+    Lines pressSetup() {
+        press(&Console::portSetup);
+        return view.calls;
+    }
+
+    test::ScopedConfigHome home;
+    std::function<void(TCustomComPort&)> choose;
+    std::vector<bool> openDuringDialog;
+};
+
+TEST_F(PortSetupTest, CancelStillStoresTheSettingsAndReopensAt19200) {
+    const int opens = sim.device->openCount();
+    EXPECT_EQ(pressSetup(), Lines{});
+    EXPECT_EQ(openDuringDialog, std::vector<bool>{false});
+    EXPECT_EQ(sim.device->openPort(), "COM3");
+    EXPECT_EQ(sim.device->openCount(), opens + 1);
+    EXPECT_EQ(sim.device->lineParameters().baudRate, 19200);
+    EXPECT_EQ(storedFile(), storedSettings("COM3"));
+}
+
+TEST_F(PortSetupTest, AChosenSpeedGivesWayTo19200) {
+    choose = [](TCustomComPort& port) { port.SetBaudRate(br9600); };
+    EXPECT_EQ(pressSetup(), Lines{});
+    EXPECT_EQ(sim.port.BaudRate(), br19200);
+    EXPECT_EQ(sim.device->lineParameters().baudRate, 19200);
+    EXPECT_EQ(storedFile(), storedSettings("COM3"));
+}
+
+TEST_F(PortSetupTest, AnotherPortIsOpenedWhileTheStatusKeepsTheSearchedOne) {
+    choose = [](TCustomComPort& port) { port.SetPort("COM5"); };
+    EXPECT_EQ(pressSetup(), Lines{});
+    EXPECT_EQ(sim.device->openPort(), "COM5");
+    EXPECT_EQ(view.status, "Работаем на COM3");
+    EXPECT_EQ(storedFile(), storedSettings("COM5"));
+
+    // The workflows now talk to COM5, where nothing answers.
+    press(&Console::automaticBrightness);
+    EXPECT_EQ(sim.device->written().back().port, "COM5");
+}
+
+TEST_F(PortSetupTest, AnEmptyNameIsStoredAndCannotBeOpened) {
+    choose = [](TCustomComPort& port) { port.SetPort(""); };
+    EXPECT_EQ(pressSetup(), Lines{"error:Unable to open com port (win error code: 2)"});
+    EXPECT_FALSE(sim.port.Connected());
+    EXPECT_EQ(storedFile(), storedSettings(""));
+}
+
+TEST_F(PortSetupTest, AFailedStoreLeavesThePortClosed) {
+    std::filesystem::create_directories(registryDirectory());
+    const std::string unreadable = "not a registry export\n";
+    test::writeFile(test::registryFile(RegistryRoot::LocalMachine), unreadable);
+    const int opens = sim.device->openCount();
+    EXPECT_EQ(pressSetup(), Lines{"error:Failed to store settings"});
+    EXPECT_FALSE(sim.port.Connected());
+    EXPECT_EQ(sim.device->openCount(), opens);
+    EXPECT_EQ(storedFile(), unreadable);
+}
+
+TEST_F(PortSetupTest, APortListThatCannotBeReadStoresNothing) {
+    choose = [](TCustomComPort&) { throw EComPort(EComPort::kRegistryError, ENOENT); };
+    EXPECT_EQ(pressSetup(), Lines{"error:Registry error (win error code: 2)"});
+    EXPECT_FALSE(sim.port.Connected());
+    EXPECT_EQ(storedFile(), "");
+}
+
+}  // namespace
+}  // namespace stela
