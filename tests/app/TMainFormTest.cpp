@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <cerrno>
+#include <fstream>
 #include <stdexcept>
 
 #include "app/Composition.h"
@@ -24,6 +25,7 @@
 #include "console/SignPort.h"
 #include "serial/ComPort.h"
 #include "serial/EComPort.h"
+#include "tests/support/ScopedConfigHome.h"
 #include "tests/support/SimComDevice.h"
 #include "tests/support/TestLanguage.h"
 
@@ -66,6 +68,9 @@ private:
         }
         if (failing_ == "no port") {
             throw EComPort(EComPort::kPurgeFailed, EBADF);
+        }
+        if (failing_ == "no access") {
+            throw EComPort(EComPort::kOpenFailed, EACCES);
         }
     }
     std::vector<std::string>& ran_;
@@ -365,6 +370,22 @@ TEST_F(TMainFormTest, ASerialErrorIsReportedAsDescribedWithAHelpLineBelow) {
               std::string("PurgeComm function failed (win error code: 9)\n"
                           "Порт не открыт: нажмите «Поиск табло» или "
                           "«Настроить COM - порт.»."));
+}
+
+TEST_F(TMainFormTest, APortThatMayNotBeOpenedIsReportedWithTheWayToGetAccess) {
+    test::ScopedConfigHome home;
+    const std::string device = home.path() + "/ttyUSB0";
+    std::ofstream(device).put('x');
+    home.linkCom(1, device);  // the window's port is COM1
+    failing = "no access";
+    child<QPushButton>("Button2")->click();
+    ASSERT_EQ(shown.size(), 1u);
+    const QStringList lines = shown[0].text.split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("Unable to open com port (win error code: 13)"));
+    EXPECT_TRUE(
+        lines[1].startsWith(QString::fromStdString("Нет доступа к " + device + " (группа ")))
+        << lines[1].toStdString();
 }
 
 TEST_F(TMainFormTest, FormCreateSearchesThenClearsTheLog) {
