@@ -37,6 +37,7 @@ void Console::stopWrite() {
 }
 
 void Console::priceWrite() {
+    unconfirmed_.clear();
     // A close asked for while a row is being written waits for the row's
     // second half: a panel must never show two different prices.
     bool closing = !startProgress();
@@ -83,6 +84,7 @@ void Console::writeConfirmation(const std::string& frame) {
             return;
         }
     }
+    unconfirmed_.push_back(frame);
 }
 
 }  // namespace stela
