@@ -1,20 +1,20 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 #include <ostream>
 
 namespace stela {
 class Clock;
-class ComDevice;
+class TCustomComPort;
 }  // namespace stela
 
 namespace stela::cli {
 
-// What stela-cli runs on: the machine's serial devices and clock in the
-// program, a simulated sign in virtual time in the tests.
+// What stela-cli runs on: a port object on the machine's serial devices and
+// the steady clock in the program, a simulated sign in virtual time in the
+// tests. The port is given closed; the command sets it up for the sign.
 struct Environment {
-    std::function<std::unique_ptr<ComDevice>()> makeDevice;
+    TCustomComPort* port = nullptr;
     Clock* clock = nullptr;
     std::ostream* out = nullptr;
     std::ostream* err = nullptr;

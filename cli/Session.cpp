@@ -52,7 +52,7 @@ Session::Session(const Arguments& args, const Environment& env, std::ostream* lo
       out_(*env.out),
       err_(*env.err),
       stopSignal_(env.stopSignal),
-      port_(env.makeDevice()),
+      port_(*env.port),
       view_([this]() -> const std::string& { return console_.replyBuffer(); },
             [this] { return stopSignal_() != 0; }),
       console_(view_, port_, *env.clock),

@@ -49,7 +49,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     std::function<int()> stopSignal_;
-    TComPort port_;
+    TCustomComPort& port_;
     CliView view_;
     Console console_;
     ProgressBar bar_;

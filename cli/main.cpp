@@ -7,6 +7,7 @@
 
 #include "cli/Run.h"
 #include "protocol/Clock.h"
+#include "serial/ComPort.h"
 #include "serial/PosixComDevice.h"
 
 namespace {
@@ -32,7 +33,8 @@ int main(int argc, char** argv) {
 
     stela::SteadyClock clock;
     stela::cli::Environment env;
-    env.makeDevice = [] { return std::make_unique<stela::PosixComDevice>(); };
+    stela::TComPort port(std::make_unique<stela::PosixComDevice>());
+    env.port = &port;
     env.clock = &clock;
     env.out = &std::cout;
     env.err = &std::cerr;
