@@ -126,6 +126,9 @@ std::string csvField(std::string_view text) {
 }
 
 std::string csvLine(const CsvRecord& fields) {
+    if (fields.size() == 1 && fields[0].empty()) {
+        return "\"\"\n";  // an empty line would be no record at all
+    }
     std::string out;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         out += (i == 0 ? "" : ",") + csvField(fields[i]);

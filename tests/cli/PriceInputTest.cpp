@@ -131,6 +131,7 @@ TEST(PriceInput, CsvFieldsSurviveTheirWayOut) {
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(back[0], record);
     EXPECT_EQ(back[1], record);
+    EXPECT_EQ(parseCsv(csvLine({""})), std::vector<CsvRecord>{{""}});
 }
 
 }  // namespace
