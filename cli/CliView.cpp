@@ -20,10 +20,6 @@ const CliView::Readback& CliView::readback(int row, Half half) const {
     return readbacks_.at(row)[halfIndex(half)];
 }
 
-void CliView::forgetReadbacks() {
-    readbacks_ = {};
-}
-
 void CliView::setDigit(DigitField field, int level) {
     // The field shows nothing for 0, as the window's does.
     digits_[field == DigitField::Brightness ? 0 : 1] =
@@ -76,7 +72,6 @@ void CliView::refillRow(int number, const std::string& priceText,
 
 void CliView::showReadback(int number, Half half, const std::string& text, Rgb color) {
     Readback& label = readbacks_.at(number)[halfIndex(half)];
-    label.shown = true;
     label.text = text;
     label.valid = color == kReadbackGreen;
     label.reply = label.valid ? parseReadReply(replyBuffer_()) : ReadReply{};

@@ -30,7 +30,6 @@ public:
     };
     // A read-back label, with the reply a valid read showed in it.
     struct Readback {
-        bool shown = false;
         std::string text = "---";
         bool valid = false;
         ReadReply reply;  // taken apart when valid
@@ -48,8 +47,6 @@ public:
     Row& row(int number) { return rows_.at(number); }
     const Row& row(int number) const { return rows_.at(number); }
     const Readback& readback(int row, Half half) const;
-    // Labels back to their start, so that a following read shows only its own halves.
-    void forgetReadbacks();
     void setDigit(DigitField field, int level);
 
     const std::vector<std::string>& log() const { return log_; }

@@ -119,7 +119,7 @@ private:
     }
 
     JsonValue parseValue(int depth) {
-        if (depth > kMaxDepth) {
+        if (depth >= kMaxDepth) {
             fail("nested too deeply");
         }
         skipBlanks();

@@ -256,7 +256,6 @@ int Session::write() {
     bar_.setTitle("write");
     console_.writePrices();
     // "Записать" reads back what the sign now holds.
-    view_.forgetReadbacks();
     readWithProgress("check");
     out_ << formatReadout(view_, port_.Port(), args_.format);
     return writeConfirmed(frames) ? kDone : kNotConfirmed;

@@ -122,6 +122,16 @@ TEST_F(CliWriteTest, AHalfTheSignNeverConfirmedFailsTheWrite) {
                          frame + ")\n");
 }
 
+TEST_F(CliWriteTest, AConfirmationLostOnTheWayFailsTheWriteThoughTheHalfWasStored) {
+    SignModel& sign = filledSign();
+    sign.addFault(Fault::lostReply().onFrames(FrameKind::Write).forAddress(2));
+    const Result r = write({"--row", "3=45.67"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(sign.half(2).price, "4567");
+    EXPECT_EQ(r.err, "stela-cli: row 3, first half (address 2): the sign did not confirm " +
+                         writeFrames()[4] + "\n");
+}
+
 TEST_F(CliWriteTest, AReadBackThatDiffersFromTheFramesFailsTheWrite) {
     SignModel& sign = filledSign();
     // The sign confirms, but what it then reads out for half 0 is something else.

@@ -89,7 +89,7 @@ TEST(PriceInput, JsonErrorsSayWhere) {
         parseJson("{\n  \"rows\": [\n    {\"row\": 1,}\n  ]\n}");
         FAIL();
     } catch (const InputError& e) {
-        EXPECT_STREQ(e.what(), "JSON, line 3, column 16: expected a member name in double quotes");
+        EXPECT_STREQ(e.what(), "JSON, line 3, column 15: expected a member name in double quotes");
     }
 }
 
