@@ -16,7 +16,8 @@ volatile std::sig_atomic_t stopSignal = 0;
 
 // A stop asked by Ctrl-C, a closed remote shell or kill is taken at the
 // workflow's next progress step, as a closing window is: a read stops there,
-// a write at the end of the row it is writing.
+// a write at the end of the row it is writing. The board search has no such
+// step; a second Ctrl-C ends the program at once (the handler is reset).
 void askToStop(int signal) {
     stopSignal = signal;
 }
@@ -26,6 +27,7 @@ void askToStop(int signal) {
 int main(int argc, char** argv) {
     struct sigaction action {};
     action.sa_handler = askToStop;
+    action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         sigaction(signal, &action, nullptr);
