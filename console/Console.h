@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "console/ConsoleView.h"
 #include "console/Workflows.h"
@@ -38,6 +39,9 @@ public:
     // The two reply buffers live as long as the console.
     const std::string& replyBuffer() const { return reply_; }
     const std::string& confirmationBuffer() const { return confirmation_; }
+    // The frames of the last price write whose confirmation never came, in the
+    // order sent: the log's story for a caller that has no operator reading it.
+    const std::vector<std::string>& unconfirmedWrites() const { return unconfirmed_; }
 
 private:
     struct OpenTrouble;
@@ -67,6 +71,7 @@ private:
     ReplyReader reader_;
     std::string reply_;
     std::string confirmation_;
+    std::vector<std::string> unconfirmed_;
 };
 
 }  // namespace stela

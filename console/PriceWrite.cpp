@@ -43,6 +43,7 @@ void Console::stopWrite() {
 }
 
 void Console::priceWrite() {
+    unconfirmed_.clear();
     // A close asked for while a row is being written waits for the row's
     // second half: a panel must never show two different prices.
     bool closing = !startProgress();
@@ -89,6 +90,7 @@ void Console::writeConfirmation(const std::string& frame) {
             return;
         }
     }
+    unconfirmed_.push_back(frame);
 }
 
 }  // namespace stela

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "console/ConsoleView.h"
+#include "protocol/Frames.h"
+
+namespace stela::cli {
+
+class ProgressBar;
+
+// The main window as stela-cli holds it: the price grid, the read-back labels,
+// the digit fields, the operation log and the notices, kept as the window
+// would keep them, so the console's workflows run on it unchanged.
+class CliView final : public ConsoleView {
+public:
+    // A price row as the grid holds it; a new window starts with an empty
+    // price field, the grade "80" and clear boxes.
+    struct Row {
+        std::string price = "  .  ";
+        bool notUsed = false;
+        int gradeIndex = 0;  // -1: no selection
+        bool caption1 = false;
+        bool caption2 = false;
+    };
+    // A read-back label, with the reply a valid read showed in it.
+    struct Readback {
+        std::string text = "---";
+        bool valid = false;
+        ReadReply reply;  // taken apart when valid
+    };
+
+    // `replyBuffer` is the console's reply buffer: while a label is shown
+    // green, it holds the reply shown. `stopRequested` says when a signal asked
+    // the program to stop, as closing the window does.
+    CliView(std::function<const std::string&()> replyBuffer, std::function<bool()> stopRequested);
+
+    // Every log line also goes to each of these, as it is appended.
+    void addLogStream(std::ostream& out) { logStreams_.push_back(&out); }
+    void setProgressBar(ProgressBar* bar) { bar_ = bar; }
+
+    Row& row(int number) { return rows_.at(number); }
+    const Row& row(int number) const { return rows_.at(number); }
+    const Readback& readback(int row, Half half) const;
+    void setDigit(DigitField field, int level);
+
+    const std::vector<std::string>& log() const { return log_; }
+    const std::vector<std::string>& notices() const { return notices_; }
+    // Set by a board search that found the sign.
+    const std::string& status() const { return status_; }
+
+    void appendLog(const std::string& line) override;
+    void clearLog() override { log_.clear(); }
+    void setStatusText(const std::string& text) override { status_ = text; }
+    void setProgressRange(int minimum, int maximum) override;
+    void setProgressPosition(int value) override;
+    bool processPendingEvents() override { return !stopRequested_(); }
+    void setBusySetEnabled(bool) override {}
+    PriceRowInputs rowInputs(int row) override;
+    void refillRow(int row, const std::string& priceText,
+                   const std::optional<RowMarks>& marks) override;
+    void showReadback(int row, Half half, const std::string& text, Rgb color) override;
+    std::string digitText(DigitField field) override;
+    void notice(const std::string& text) override { notices_.push_back(text); }
+    void errorReport(const std::string& text) override { notices_.push_back(text); }
+
+private:
+    std::function<const std::string&()> replyBuffer_;
+    std::function<bool()> stopRequested_;
+    std::vector<std::ostream*> logStreams_;
+    ProgressBar* bar_ = nullptr;
+    std::array<Row, 6> rows_{};                           // [1..5]
+    std::array<std::array<Readback, 2>, 6> readbacks_{};  // [row][half]
+    std::array<std::string, 2> digits_{" ", " "};
+    std::vector<std::string> log_;
+    std::vector<std::string> notices_;
+    std::string status_;
+};
+
+}  // namespace stela::cli

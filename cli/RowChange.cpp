@@ -1,0 +1,168 @@
+#include "cli/RowChange.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "cli/InputError.h"
+
+namespace stela::cli {
+
+namespace {
+
+bool isDigits(std::string_view text, std::size_t minimum, std::size_t maximum) {
+    return text.size() >= minimum && text.size() <= maximum &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+// A value as quoted in a message: bytes from a file or argument are shown, not obeyed.
+std::string quoted(std::string_view text) {
+    std::string out = "\"";
+    for (char c : text.substr(0, 40)) {
+        const auto u = static_cast<unsigned char>(c);
+        out += u < 0x20 || u == 0x7F ? '?' : c;
+    }
+    return out + (text.size() > 40 ? "...\"" : "\"");
+}
+
+}  // namespace
+
+PriceRowInputs RowChange::appliedTo(PriceRowInputs row) const {
+    if (price) {
+        row.priceText = *price;
+        row.notUsed = *price == kNotUsedPrice;
+    }
+    if (gradeIndex) {
+        row.gradeIndex = *gradeIndex;
+    }
+    if (caption1) {
+        row.caption1 = *caption1;
+    }
+    if (caption2) {
+        row.caption2 = *caption2;
+    }
+    return row;
+}
+
+std::string parsePrice(std::string_view text, const std::string& what) {
+    if (text == kNotUsedPrice || text == "unused") {
+        return kNotUsedPrice;
+    }
+    const std::size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view cents =
+        point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    const bool fits =
+        isDigits(whole, 1, 2) && (point == std::string_view::npos || isDigits(cents, 1, 2));
+    if (!fits) {
+        throw InputError(what + ": " + quoted(text) +
+                         " does not fit 99.99 (give 0.00 to 99.99, or unused)");
+    }
+    std::string out = whole.size() == 1 ? "0" : "";
+    out += whole;
+    out += '.';
+    out += cents;
+    out.append(5 - out.size(), '0');
+    return out;
+}
+
+int parseGrade(std::string_view text, const std::string& what) {
+    if (text == "none") {
+        return -1;
+    }
+    if (lower(text) == "dt") {
+        return 4;
+    }
+    for (std::size_t i = 0; i < kGradeNames.size(); ++i) {
+        if (text == kGradeNames[i]) {
+            return static_cast<int>(i);
+        }
+    }
+    throw InputError(what + ": " + quoted(text) + " is no grade (80, 92, 95, 98, ДТ or none)");
+}
+
+bool parseFlag(std::string_view text, const std::string& what) {
+    const std::string word = lower(text);
+    for (const char* yes : {"1", "yes", "on", "true"}) {
+        if (word == yes) {
+            return true;
+        }
+    }
+    for (const char* no : {"0", "no", "off", "false"}) {
+        if (word == no) {
+            return false;
+        }
+    }
+    throw InputError(what + ": " + quoted(text) + " is neither yes nor no (1/0, on/off)");
+}
+
+int parseRowNumber(std::string_view text, const std::string& what) {
+    if (text.size() != 1 || text[0] < '1' || text[0] > '0' + kRows) {
+        throw InputError(what + ": " + quoted(text) + " is no row (1 to 5, from the top)");
+    }
+    return text[0] - '0';
+}
+
+void parseRowOption(std::string_view text, RowChanges& rows) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) {
+        throw InputError("--row " + quoted(text) + ": expected ROW=PRICE, e.g. --row 1=45.67");
+    }
+    const int row = parseRowNumber(text.substr(0, equals), "--row");
+    const std::string name = "--row " + std::to_string(row);
+    if (rows[row]) {
+        throw InputError(name + " is given twice");
+    }
+    RowChange change;
+    std::string_view rest = text.substr(equals + 1);
+    for (bool first = true;; first = false) {
+        const std::size_t comma = rest.find(',');
+        const std::string_view field = rest.substr(0, comma);
+        const std::size_t eq = field.find('=');
+        const std::string key(eq == std::string_view::npos ? std::string_view()
+                                                           : field.substr(0, eq));
+        const std::string_view value = eq == std::string_view::npos ? field : field.substr(eq + 1);
+        if (eq == std::string_view::npos
+                ? !first
+                : key != "price" && key != "grade" && key != "caption1" && key != "caption2") {
+            throw InputError(name + ": " + quoted(field) +
+                             " is not price=, grade=, caption1= or caption2=");
+        }
+        const bool seen = (key == "grade" && change.gradeIndex) ||
+                          (key == "caption1" && change.caption1) ||
+                          (key == "caption2" && change.caption2) ||
+                          ((key.empty() || key == "price") && change.price);
+        if (seen) {
+            throw InputError(name + ": " + (key.empty() ? "price" : key) + " is given twice");
+        }
+        if (key.empty() || key == "price") {
+            change.price = parsePrice(value, name + " price");
+        } else if (key == "grade") {
+            change.gradeIndex = parseGrade(value, name + " grade");
+        } else if (key == "caption1") {
+            change.caption1 = parseFlag(value, name + " caption1");
+        } else {
+            change.caption2 = parseFlag(value, name + " caption2");
+        }
+        if (comma == std::string_view::npos) {
+            break;
+        }
+        rest = rest.substr(comma + 1);
+    }
+    rows[row] = change;
+}
+
+std::string gradeName(int gradeIndex) {
+    return gradeIndex >= 0 && gradeIndex < static_cast<int>(kGradeNames.size())
+               ? kGradeNames[gradeIndex]
+               : "none";
+}
+
+}  // namespace stela::cli

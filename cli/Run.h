@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/Environment.h"
+
+namespace stela::cli {
+
+// stela-cli with its arguments (without the program name): checks them whole,
+// runs the command and returns the exit status (ExitStatus.h).
+int runCli(const std::vector<std::string>& args, const Environment& env);
+
+}  // namespace stela::cli

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "cli/Arguments.h"
+#include "cli/CliView.h"
+#include "cli/Environment.h"
+#include "cli/ProgressBar.h"
+#include "console/Console.h"
+#include "serial/ComPort.h"
+
+namespace stela::cli {
+
+// One run of a stela-cli command: the port object with the sign's line
+// settings, the console's workflows on a CliView, and the exit status decided
+// from what the workflows showed.
+class Session {
+public:
+    // `log` receives the operation log as it grows (nullptr: kept in memory only).
+    Session(const Arguments& args, const Environment& env, std::ostream* log);
+
+    // Serial errors and a stop asked by a signal end in their exit status here.
+    int run();
+
+private:
+    int dispatch();
+    // Opens the port given, or runs the board search; false when no sign was found.
+    bool connect();
+    int search();
+    int read();
+    int write();
+    int command();
+
+    // The rows whose frames need what the sign holds, and whose halves did not
+    // both read valid; reported on err.
+    bool rowsReadWhole();
+    void applyRowChanges();
+    void printDryRun();
+    // What the read-back and the console showed of the write, reported on err.
+    bool writeConfirmed(const std::array<std::string, 10>& frames);
+    bool halvesValid();
+    void readWithProgress(const char* title);
+    std::string noSignMessage() const;
+
+    const Arguments& args_;
+    std::ostream& out_;
+    std::ostream& err_;
+    std::function<int()> stopSignal_;
+    TCustomComPort& port_;
+    CliView view_;
+    Console console_;
+    ProgressBar bar_;
+};
+
+}  // namespace stela::cli

@@ -1,0 +1,204 @@
+#include <csignal>
+#include <fstream>
+
+#include "protocol/Frames.h"
+#include "tests/cli/CliFixture.h"
+
+namespace stela {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+constexpr int kAddresses[] = {0, 1, 2, 3, 4, 8, 9, 10, 11, 12};
+const std::vector<std::string> kAllRowsWhole = {
+    "--row", "1=11.11,grade=80,caption1=no,caption2=no",
+    "--row", "2=22.22,grade=92,caption1=yes,caption2=no",
+    "--row", "3=33.33,grade=95,caption1=no,caption2=yes",
+    "--row", "4=unused,grade=98,caption1=yes,caption2=yes",
+    "--row", "5=5.5,grade=ДТ,caption1=0,caption2=0"};
+
+class CliWriteTest : public test::CliTest {
+protected:
+    // Row r holds "r r r r", grade r, flags r % 4 in both halves.
+    SignModel& filledSign() {
+        SignModel& sign = sim.device->attachSign("COM3");
+        for (int row = 1; row <= 5; ++row) {
+            const char d = static_cast<char>('0' + row);
+            for (int a : {firstHalfAddress(row), secondHalfAddress(row)}) {
+                sign.setHalf(a, {std::string(4, d), d, static_cast<char>('0' + row % 4)});
+            }
+        }
+        return sign;
+    }
+    // The write frames sent since frame `from`, each once (not its confirmation copies).
+    std::vector<std::string> writeFrames(std::size_t from = 0) const {
+        const Lines all = framesWritten();
+        Lines out;
+        for (std::size_t i = from; i < all.size(); ++i) {
+            const std::string& f = all[i];
+            if (f[0] == 'W' && (out.empty() || out.back() != f)) {
+                out.push_back(f);
+            }
+        }
+        return out;
+    }
+    Result write(std::vector<std::string> rows) {
+        std::vector<std::string> args{"write", "--port", "COM3"};
+        args.insert(args.end(), rows.begin(), rows.end());
+        return run(args);
+    }
+};
+
+TEST_F(CliWriteTest, RowsNotGivenKeepWhatTheSignHolds) {
+    SignModel& sign = filledSign();
+    const Result r = write({"--row", "2=12.30", "--row", "4=grade=ДТ,caption1=on"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    // Read first, as the window's grid after "Прочитать"; then the ten frames.
+    EXPECT_EQ(framesWritten().front(), "R0E");
+    EXPECT_EQ(writeFrames().size(), 10u);
+    EXPECT_EQ(sign.half(firstHalfAddress(2)), (HalfContent{"1230", '2', '2'}));
+    EXPECT_EQ(sign.half(secondHalfAddress(2)), (HalfContent{"1230", '2', '2'}));
+    EXPECT_EQ(sign.half(firstHalfAddress(4)), (HalfContent{"4444", '5', '1'}));
+    for (int row : {1, 3, 5}) {
+        const char d = static_cast<char>('0' + row);
+        EXPECT_EQ(sign.half(secondHalfAddress(row)),
+                  (HalfContent{std::string(4, d), d, static_cast<char>('0' + row % 4)}));
+    }
+    EXPECT_NE(r.out.find("2    first   3        12.30  92     no        yes       yes"),
+              std::string::npos)
+        << r.out;
+}
+
+TEST_F(CliWriteTest, WholeRowsNeedNoReadFirst) {
+    SignModel& sign = filledSign();
+    const Result r = write(kAllRowsWhole);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(framesWritten().front()[0], 'W');
+    EXPECT_EQ(sign.half(0), (HalfContent{"0550", '5', '0'}));
+    EXPECT_EQ(sign.half(firstHalfAddress(4)), (HalfContent{"----", '4', '3'}));
+}
+
+TEST_F(CliWriteTest, ARowThatCouldNotBeReadIsNotWrittenBlind) {
+    struct Case {
+        std::vector<std::string> rows;
+        int status;
+    };
+    const Case cases[] = {
+        {{"--row", "1=45.67"}, 1},                                   // row 4 not given
+        {{"--row", "4=45.67"}, 1},                                   // given, but not whole
+        {{"--row", "4=45.67,grade=92,caption1=no,caption2=no"}, 0},  // whole: the sign's not needed
+    };
+    for (const Case& c : cases) {
+        SignModel& sign = filledSign();  // a fresh sign on COM3
+        sign.addFault(Fault::silence().onFrames(FrameKind::Read).forAddress(9).times(7));
+        const std::size_t before = framesWritten().size();
+        const Result r = write(c.rows);
+        EXPECT_EQ(r.status, c.status) << c.rows[1] << "\n" << r.err;
+        const std::size_t writes = writeFrames(before).size();
+        if (c.status == 1) {
+            EXPECT_EQ(writes, 0u) << c.rows[1];
+            EXPECT_EQ(r.err,
+                      "stela-cli: row 4, second half (address 9) could not be read, so row 4 "
+                      "cannot keep what the sign holds; give it whole (price, grade, caption1, "
+                      "caption2). Nothing was written.\n");
+        } else {
+            EXPECT_EQ(writes, 10u);
+        }
+    }
+}
+
+TEST_F(CliWriteTest, AHalfTheSignNeverConfirmedFailsTheWrite) {
+    SignModel& sign = filledSign();
+    sign.addFault(Fault::silence().onFrames(FrameKind::Write).forAddress(12));
+    const Result r = write({"--row", "1=45.67"});
+    EXPECT_EQ(r.status, 1);
+    const std::string frame = writeFrames()[9];
+    EXPECT_EQ(addressCharacterOf(frame), '<');
+    EXPECT_EQ(r.err, "stela-cli: row 1, second half (address 12): the sign did not confirm " +
+                         frame +
+                         "\nstela-cli: row 1, second half (address 12) holds 11.11, grade 80, "
+                         "caption1 yes, caption2 no, not what was written (" +
+                         frame + ")\n");
+}
+
+TEST_F(CliWriteTest, AConfirmationLostOnTheWayFailsTheWriteThoughTheHalfWasStored) {
+    SignModel& sign = filledSign();
+    sign.addFault(Fault::lostReply().onFrames(FrameKind::Write).forAddress(2));
+    const Result r = write({"--row", "3=45.67"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(sign.half(2).price, "4567");
+    EXPECT_EQ(r.err, "stela-cli: row 3, first half (address 2): the sign did not confirm " +
+                         writeFrames()[4] + "\n");
+}
+
+TEST_F(CliWriteTest, AReadBackThatDiffersFromTheFramesFailsTheWrite) {
+    SignModel& sign = filledSign();
+    // The sign confirms, but what it then reads out for half 0 is something else.
+    sign.addFault(Fault::replacedBy(composeReadReply('0', "9999", '1', '0', "A0"))
+                      .onFrames(FrameKind::Read)
+                      .forAddress(0));
+    const Result r = write(kAllRowsWhole);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("row 5, first half (address 0) holds 99.99, grade 80, caption1 no, "
+                         "caption2 no, not what was written (W0055050E"),
+              std::string::npos)
+        << r.err;
+}
+
+TEST_F(CliWriteTest, ADryRunPrintsTheFramesTheWriteThenSends) {
+    SignModel& sign = filledSign();
+    const std::vector<std::string> rows{"--row", "1=45.67", "--row", "5=unused"};
+    std::vector<std::string> dry{"--dry-run"};
+    dry.insert(dry.end(), rows.begin(), rows.end());
+    const Result r = write(dry);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(writeFrames(), Lines{});
+    EXPECT_EQ(sign.half(4), (HalfContent{"1111", '1', '1'}));
+
+    ASSERT_EQ(write(rows).status, 0);
+    std::string sent;
+    for (const std::string& frame : writeFrames()) {
+        sent += frame + "\n";
+    }
+    EXPECT_EQ(r.out, sent);
+    EXPECT_EQ(r.out.substr(0, 12), "W0----51E" + frameChecksum("W0----51E") + "\n");
+
+    // Whole rows need no sign at all.
+    const int opens = sim.device->openCount();
+    sim.port.Close();
+    std::vector<std::string> whole{"--dry-run"};
+    whole.insert(whole.end(), kAllRowsWhole.begin(), kAllRowsWhole.end());
+    EXPECT_EQ(write(whole).status, 0);
+    EXPECT_EQ(sim.device->openCount(), opens);
+}
+
+TEST_F(CliWriteTest, APricesFileWritesItsRows) {
+    SignModel& sign = filledSign();
+    const std::string json = home.path() + "/prices.json";
+    std::ofstream(json) << R"({"rows": [{"row": 3, "price": 47.5, "grade": "ДТ"}]})";
+    EXPECT_EQ(run({"write", "--port", "COM3", "--file", json}).status, 0);
+    EXPECT_EQ(sign.half(firstHalfAddress(3)), (HalfContent{"4750", '5', '3'}));
+
+    const std::string csv = home.path() + "/prices.csv";
+    std::ofstream(csv) << "row,price,caption2\r\n2,,no\r\n5,01.02,yes\r\n";
+    EXPECT_EQ(run({"write", "--port", "COM3", "--file", csv}).status, 0);
+    EXPECT_EQ(sign.half(secondHalfAddress(2)), (HalfContent{"2222", '2', '0'}));
+    EXPECT_EQ(sign.half(secondHalfAddress(5)), (HalfContent{"0102", '5', '3'}));
+}
+
+TEST_F(CliWriteTest, ASignalStopsTheWriteAtTheEndOfARow) {
+    SignModel& sign = filledSign();
+    int checks = 0;
+    // Asked while row 5's second half is being written.
+    stopSignal = [&checks] { return ++checks > 1 ? SIGINT : 0; };
+    const Result r = write(kAllRowsWhole);
+    EXPECT_EQ(r.status, 128 + SIGINT);
+    EXPECT_EQ(writeFrames().size(), 2u);
+    EXPECT_EQ(sign.half(0), sign.half(8));
+    EXPECT_EQ(sign.half(8), (HalfContent{"0550", '5', '0'}));
+    EXPECT_EQ(sign.half(1), (HalfContent{"4444", '4', '0'}));
+}
+
+}  // namespace
+}  // namespace stela
