@@ -21,6 +21,7 @@ dpkg -x "$deb" "$root"
 usage=$("$root/usr/bin/stela-sim" --help | head -n 1)
 [[ $usage == "Usage: stela-sim [OPTION]..." ]] || fail "stela-sim --help: $usage"
 [[ $("$root/usr/bin/stela-sim" --version) == "stela-sim $version" ]] || fail "stela-sim --version"
+"$root/usr/bin/stela-cli" --help | grep -q "^Usage: stela-cli" || fail "stela-cli --help"
 
 share=$root/usr/share
 desktop-file-validate "$share/applications/ru.orvena.stela.desktop" || fail "desktop entry"
@@ -31,7 +32,7 @@ grep -q "release version=\"$version\"" "$share/metainfo/ru.orvena.stela.metainfo
 for size in 48 128 256; do
     [[ -s $share/icons/hicolor/${size}x$size/apps/ru.orvena.stela.png ]] || fail "icon $size"
 done
-for page in stela stela-sim; do
+for page in stela stela-sim stela-cli; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$share/man/man1/$page.1.gz" 2>&1 >/dev/null)
     [[ -z $warnings ]] || fail "man page $page: $warnings"
     zcat "$share/man/man1/$page.1.gz" | grep -q "stela $version" || fail "man page $page version"
