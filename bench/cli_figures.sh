@@ -24,27 +24,9 @@ for program in stela-sim stela-cli bench_price_workflows; do
 done
 command -v strace >/dev/null || { echo "cli_figures: needs strace" >&2; exit 1; }
 
-export XDG_CONFIG_HOME
-XDG_CONFIG_HOME=$(mktemp -d)
+source "$(dirname "$0")/served_sim.sh"
+serve_sim cli_figures "$bin" "$com"
 work=$XDG_CONFIG_HOME
-sim_pid=
-cleanup() {
-    if [[ -n $sim_pid ]]; then
-        kill -TERM "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-"$bin/stela-sim" --delay 0 --com "$com" --quiet >"$work/sim.out" &
-sim_pid=$!
-for ((i = 0; i < 100; i++)); do
-    [[ -s $work/sim.out ]] && break
-    sleep 0.05
-done
-device=$(head -n 1 "$work/sim.out")
-[[ -n $device ]] || { echo "cli_figures: stela-sim printed no device path" >&2; exit 1; }
 
 median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
 

@@ -22,34 +22,8 @@ for program in stela-sim bench_panel_read bench_price_workflows protocol_tests c
 done
 
 # A private configuration directory: the COM9 link lives there, the user's is untouched.
-export XDG_CONFIG_HOME
-XDG_CONFIG_HOME=$(mktemp -d)
-sim_pid=
-cleanup() {
-    if [[ -n $sim_pid ]]; then
-        kill -TERM "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
-    rm -rf "$XDG_CONFIG_HOME"
-}
-trap cleanup EXIT
-
-"$bin/stela-sim" --delay 0 --com "$com" --quiet >"$XDG_CONFIG_HOME/sim.out" &
-sim_pid=$!
-# Its first line is the device path, printed once the COM link is in place.
-for ((i = 0; i < 100; i++)); do
-    [[ -s $XDG_CONFIG_HOME/sim.out ]] && break
-    if ! kill -0 "$sim_pid" 2>/dev/null; then
-        echo "run_figures: stela-sim did not start" >&2
-        exit 1
-    fi
-    sleep 0.05
-done
-device=$(head -n 1 "$XDG_CONFIG_HOME/sim.out")
-if [[ -z $device ]]; then
-    echo "run_figures: stela-sim printed no device path" >&2
-    exit 1
-fi
+source "$(dirname "$0")/served_sim.sh"
+serve_sim run_figures "$bin" "$com"
 
 echo "load: $(uptime)"
 echo "sign: stela-sim --delay 0 on $device as COM$com"
