@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <thread>
+#include <vector>
 
 #include "app/Composition.h"
 #include "app/MaskedEdit.h"
@@ -66,6 +67,7 @@ protected:
     test::ServedSign sign;
     SteadyClock clock;
     SilentPresenter* messages = nullptr;
+    std::vector<std::thread::id> deliveredOn;  // by a handler of the form's port
     TMainForm form{parts()};
 };
 
@@ -110,7 +112,6 @@ TEST_F(WindowEndToEndTest, TypedPricesAreWrittenReadBackAndShown) {
 // read runs, at its progress steps, and when the window is idle again.
 TEST_F(WindowEndToEndTest, TheEventMonitorDeliversOnTheWindowsThread) {
     form.show();
-    std::vector<std::thread::id> deliveredOn;
     form.ComPort().OnTxEmpty = [&](TCustomComPort&) {
         deliveredOn.push_back(std::this_thread::get_id());
     };

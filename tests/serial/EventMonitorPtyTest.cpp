@@ -1,9 +1,11 @@
 // The event monitor on real pseudo-terminals, in real time: the device's watch,
 // and the port's monitor over it.
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -14,6 +16,7 @@
 #include "serial/EventMask.h"
 #include "serial/PosixComDevice.h"
 #include "tests/console/RecordingView.h"
+#include "tests/serial/EmulatedLineCounters.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ProcessCounts.h"
 #include "tests/support/PtyPair.h"
@@ -140,14 +143,18 @@ TEST_F(EventMonitorPtyTest, AByteArrivingWhileIdleIsDispatchedOnceAndStaysQueued
     EXPECT_EQ(text, "T0");
 }
 
+// Stopping discards both queues; on a pseudo-terminal the output "queue" is
+// the far end's input, and a frame just written must still get there.
 TEST_F(EventMonitorPtyTest, CloseWithABatchHandedOverRunsItAndCompletesAtOnce) {
     port.Open();
     pty.send("x");
     ASSERT_TRUE(dispatcher->waitForPosts(1));
+    port.WriteText("W0000010E23");
     const auto start = std::chrono::steady_clock::now();
     port.Close();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 50ms);
     EXPECT_EQ(counts, std::vector<int>{1});
+    EXPECT_EQ(pty.receive(11), "W0000010E23");
 }
 
 TEST_F(EventMonitorPtyTest, AFarEndThatGoesAwayEndsTheMonitor) {
@@ -160,6 +167,52 @@ TEST_F(EventMonitorPtyTest, AFarEndThatGoesAwayEndsTheMonitor) {
     EXPECT_EQ(dispatcher->posted(), 0);
     port.Close();
     EXPECT_FALSE(port.Connected());
+}
+
+// A driver with interrupt counters (a UART, a USB adapter): a thread waits in
+// TIOCMIWAIT for the watched modem lines, and errors and breaks are found by
+// the wake-up for the byte that comes with them.
+TEST_F(EventMonitorPtyTest, ACountingDriverReportsModemLinesErrorsAndBreaks) {
+    test::EmulatedLineCounters uart(pty.slaveFd());
+    std::vector<std::string> seen;
+    port.OnCTSChange = [&](TCustomComPort&, bool) { seen.push_back("OnCTSChange"); };
+    port.OnRing = [&](TCustomComPort&) { seen.push_back("OnRing"); };
+    port.OnError = [&](TCustomComPort&, TComErrors errors) {
+        seen.push_back("OnError " + std::to_string(errors.bits()));
+    };
+    port.OnBreak = [&](TCustomComPort&) { seen.push_back("OnBreak"); };
+    port.OnRxChar = [&](TCustomComPort&, int count) {
+        seen.push_back("OnRxChar " + std::to_string(count));
+    };
+    const int threads = threadCount();
+    port.Open();
+    seen.clear();
+    EXPECT_EQ(threadCount(), threads + 2) << "the monitor and the modem-line waiter";
+    ASSERT_TRUE(eventually([&] { return uart.waits() == 1; }));
+
+    int posted = 0;
+    auto dispatched = [&](const std::function<void()>& happen) {
+        happen();
+        EXPECT_TRUE(dispatcher->waitForPosts(++posted));
+        dispatcher->runPending();
+    };
+    dispatched([&] { uart.changeLine(TIOCM_CTS); });
+    dispatched([&] { uart.changeLine(TIOCM_RNG); });
+    dispatched([&] {
+        uart.countFramingError();
+        pty.send("x");
+    });
+    dispatched([&] {
+        uart.countBreak();
+        pty.send(std::string(1, '\0'));  // a break reads as 0x00, which the port drops
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"OnCTSChange", "OnRing", "OnError 1", "OnRxChar 1",
+                                              "OnRxChar 1", "OnBreak"}));
+
+    const auto start = std::chrono::steady_clock::now();
+    port.Close();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 50ms) << "the waiter is woken at once";
+    EXPECT_EQ(threadCount(), threads);
 }
 
 TEST_F(EventMonitorPtyTest, OpenAndCloseWithBytesArrivingLeaveNoThreadOrDescriptor) {
