@@ -2,7 +2,8 @@
 # The protocol's real-time figures against the simulated sign, and the wall time
 # of the virtual-time suites. Builds nothing: give it a build directory.
 #   bench/run_figures.sh [BUILD_DIR]        (default: build)
-# PASSES (default 50) and RUNS (default 5) set the sample counts.
+# PASSES (default 50), RUNS (default 5) and CLOSES (default 200) set the sample
+# counts.
 #
 # stela-sim answers at once (--delay 0) on a pseudo-terminal registered as COM9
 # in a private configuration directory; the programs open COM9 as the window
@@ -14,42 +15,18 @@ passes=${PASSES:-50}
 runs=${RUNS:-5}
 com=9
 
-for program in stela-sim bench_panel_read bench_price_workflows protocol_tests console_tests; do
+for program in stela-sim bench_panel_read bench_price_workflows bench_event_monitor protocol_tests \
+    console_tests; do
     if [[ ! -x $bin/$program ]]; then
         echo "run_figures: $bin/$program is missing; build first" >&2
         exit 1
     fi
 done
 
-# A private configuration directory: the COM9 link lives there, the user's is untouched.
-export XDG_CONFIG_HOME
-XDG_CONFIG_HOME=$(mktemp -d)
-sim_pid=
-cleanup() {
-    if [[ -n $sim_pid ]]; then
-        kill -TERM "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
-    rm -rf "$XDG_CONFIG_HOME"
-}
-trap cleanup EXIT
-
-"$bin/stela-sim" --delay 0 --com "$com" --quiet >"$XDG_CONFIG_HOME/sim.out" &
-sim_pid=$!
-# Its first line is the device path, printed once the COM link is in place.
-for ((i = 0; i < 100; i++)); do
-    [[ -s $XDG_CONFIG_HOME/sim.out ]] && break
-    if ! kill -0 "$sim_pid" 2>/dev/null; then
-        echo "run_figures: stela-sim did not start" >&2
-        exit 1
-    fi
-    sleep 0.05
-done
-device=$(head -n 1 "$XDG_CONFIG_HOME/sim.out")
-if [[ -z $device ]]; then
-    echo "run_figures: stela-sim printed no device path" >&2
-    exit 1
-fi
+# shellcheck source=bench/served_sign.sh
+source "$(dirname "$0")/served_sign.sh"
+serve_sign "$bin" "$com" --delay 0 --quiet
+device=$sim_device
 
 echo "load: $(uptime)"
 echo "sign: stela-sim --delay 0 on $device as COM$com"
@@ -57,6 +34,8 @@ echo
 "$bin/bench_panel_read" "COM$com" "$passes"
 echo
 "$bin/bench_price_workflows" "COM$com" "$runs"
+echo
+"$bin/bench_event_monitor" "COM$com" "${CLOSES:-200}" "$runs"
 
 ticks=$(getconf CLK_TCK)
 read -r -a stat <"/proc/$sim_pid/stat"
