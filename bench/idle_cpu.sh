@@ -41,13 +41,27 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     sleep 0.5
     xdotool mousemove --window "$window" 68 60 click 1   # "Прочитать"
     sleep 3                                               # ten halves take ~1.1 s
-    cpu() { local s; read -r -a s <"/proc/$stela/stat"; echo $((s[13] + s[14])); }
-    threads=$(ls "/proc/$stela/task" | wc -l)
-    before=$(cpu)
+    # utime + stime of the process (the first line) and of each thread, and
+    # how often each went to sleep (its wake-ups), as "id name ticks sleeps"
+    # lines. The name in a stat line may hold spaces: the fields are counted
+    # after its closing parenthesis.
+    ticks() {
+        local path stat name s sleeps
+        for path in /proc/$stela /proc/$stela/task/*; do
+            stat=$(<"$path/stat") || continue
+            name=$(<"$path/comm")
+            read -r -a s <<<"${stat##*) }"
+            sleeps=$(awk "/^voluntary_ctxt_switches/ { print \$2 }" "$path/status")
+            echo "${path#/proc/} ${name// /_} $((s[11] + s[12])) $sleeps"
+        done
+    }
+    before=$(ticks)
     sleep "$SECONDS_IDLE"
-    after=$(cpu)
+    after=$(ticks)
     echo "stela idle for ${SECONDS_IDLE} s with the port open and 100 unread bytes queued:"
-    echo "  utime+stime: $((after - before)) ticks (of $(getconf CLK_TCK) per second); threads: $threads"
+    echo "  utime+stime in ticks of 1/$(getconf CLK_TCK) s, and wake-ups"
+    join <(sort <<<"$before") <(sort <<<"$after") |
+        awk "{ printf \"  %-24s %-16s %3d ticks %5d wake-ups\n\", \$1, \$2, \$6 - \$3, \$7 - \$4 }"
     kill -TERM $stela
     wait $stela 2>/dev/null || true
 '

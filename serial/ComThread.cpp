@@ -1,5 +1,7 @@
 #include "serial/ComThread.h"
 
+#include <pthread.h>
+
 #include <cerrno>
 #include <condition_variable>
 #include <mutex>
@@ -99,6 +101,7 @@ void TComThread::Stop() {
 }
 
 void TComThread::Execute() {
+    pthread_setname_np(pthread_self(), "com-monitor");
     for (;;) {
         std::uint32_t kinds = 0;
         // Ends when stopped, or when the line has gone away.

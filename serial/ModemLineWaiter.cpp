@@ -47,6 +47,7 @@ ModemLineWaiter::~ModemLineWaiter() {
 }
 
 void ModemLineWaiter::run() {
+    pthread_setname_np(pthread_self(), "com-modem-lines");
     // The thread inherits its creator's signal mask, which may block ours.
     sigset_t wake;
     sigemptyset(&wake);
