@@ -52,7 +52,8 @@ public:
 
     // Blocks until something happens on the line and reports, in event-mask
     // bits, which of the watched kinds did (0: none of them; wait again).
-    // ECANCELED once stop() has been called, EIO when the line hung up.
+    // ECANCELED once stop() has been called; EIO when the line hung up, after
+    // which there is nothing more to wait for.
     virtual int wait(std::uint32_t& kinds) = 0;
     // Makes the wait in progress, and every later one, return ECANCELED.
     virtual void stop() = 0;

@@ -25,7 +25,9 @@ using TComErrorEvent = std::function<void(TCustomComPort& Sender, TComErrors Err
 // operations the workflows use. All calls come from one thread; every failure is
 // an EComPort. Received bytes move from the device into the port's own input
 // queue (dropping 0x00 while DiscardNull is set), which QueuedInputCount and
-// ReadText see and ClearBuffers empties; reads never wait.
+// ReadText see and ClearBuffers empties; reads never wait. While the port is
+// open, an event monitor (TComThread) watches the line on a thread of its own
+// and hands what it sees back to the port's thread, where the hooks run.
 class TCustomComPort {
 public:
     explicit TCustomComPort(std::unique_ptr<ComDevice> device);
