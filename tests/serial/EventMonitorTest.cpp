@@ -207,19 +207,6 @@ TEST_F(EventMonitorTest, AFailingQueryEndsTheMonitorQuietlyAndThePortWorksOn) {
         << "the ended monitor discards no queue";
 }
 
-TEST_F(EventMonitorTest, ALineThatHungUpEndsTheMonitorWithoutADelivery) {
-    openQuietly();
-    const int threads = threadCount();
-    device->lineEvents->fail(EIO);
-    for (int i = 0; i < 200 && threadCount() == threads; ++i) {
-        std::this_thread::sleep_for(5ms);
-    }
-    EXPECT_EQ(threadCount(), threads - 1);
-    EXPECT_EQ(dispatcher->posted(), 0);
-    port.Close();
-    EXPECT_FALSE(port.Connected());
-}
-
 TEST_F(EventMonitorTest, AHandlerMayCloseThePort) {
     openQuietly();
     int closes = 0;
@@ -257,24 +244,6 @@ TEST_F(EventMonitorTest, APortWhoseCloseFailsStopsItsMonitorWhenDestroyed) {
     }
     EXPECT_EQ(otherLog, (Log{"abort", "unwatch", "purge in out", "close"}));
     EXPECT_EQ(threadCount(), threads);
-}
-
-TEST_F(EventMonitorTest, ADeviceThatCannotWatchLeavesAMonitorThatOnlyStops) {
-    device->failures = {{"watch", EMFILE}};
-    port.Open();
-    port.Close();
-    EXPECT_EQ(log.back(), "close");
-    EXPECT_EQ(log[log.size() - 2], "purge in out");
-    EXPECT_EQ(dispatcher->posted(), 0);
-}
-
-TEST(EventMaskTest, BitsOfNoKindAreIgnored) {
-    EXPECT_EQ(eventsOfMask(0xFFFFFFFF), allComEvents);
-    EXPECT_TRUE(eventsOfMask(0x0200 | 0x0800 | 0xF000).empty());
-    for (unsigned i = 0; i < 10; ++i) {
-        const TComEvents one{TComEvent(i)};
-        EXPECT_EQ(eventsOfMask(eventMask(one)), one) << i;
-    }
 }
 
 }  // namespace

@@ -17,12 +17,14 @@
 namespace stela::test {
 
 // Line events a test makes happen, for the watch the port's monitor waits on:
-// each report() or fail() ends one wait. Shared by the test's thread and the
-// monitor's.
+// each report() ends one wait. Shared by the test's thread and the monitor's.
 class ScriptedLineEvents {
 public:
-    void report(std::uint32_t kinds) { push({0, kinds}); }
-    void fail(int error) { push({error, 0}); }
+    void report(std::uint32_t kinds) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        reports_.push_back(kinds);
+        changed_.notify_all();
+    }
 
     // Waits until the monitor has begun its `count`-th wait; false after `timeout`.
     bool waitForWaits(int count,
@@ -37,20 +39,10 @@ public:
 
 private:
     friend class ScriptedWatch;
-    struct Outcome {
-        int error;
-        std::uint32_t kinds;
-    };
-
-    void push(Outcome outcome) {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        outcomes_.push_back(outcome);
-        changed_.notify_all();
-    }
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<Outcome> outcomes_;
+    std::deque<std::uint32_t> reports_;
     bool stopped_ = false;
     int waits_ = 0;
 };
@@ -69,14 +61,13 @@ public:
         std::unique_lock<std::mutex> lock(e.mutex_);
         ++e.waits_;
         e.changed_.notify_all();
-        e.changed_.wait(lock, [&] { return e.stopped_ || !e.outcomes_.empty(); });
+        e.changed_.wait(lock, [&] { return e.stopped_ || !e.reports_.empty(); });
         if (e.stopped_) {
             return ECANCELED;
         }
-        const ScriptedLineEvents::Outcome next = e.outcomes_.front();
-        e.outcomes_.pop_front();
-        kinds = next.kinds;
-        return next.error;
+        kinds = e.reports_.front();
+        e.reports_.pop_front();
+        return 0;
     }
     void stop() override {
         const std::lock_guard<std::mutex> lock(events_->mutex_);
