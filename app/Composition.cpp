@@ -1,6 +1,7 @@
 #include "app/Composition.h"
 
 #include "app/Messages.h"
+#include "app/QtEventDispatcher.h"
 #include "console/Console.h"
 #include "console/SignPort.h"
 #include "serial/PosixComDevice.h"
@@ -13,6 +14,7 @@ MainFormParts programParts(Clock& clock) {
     parts.port = std::make_unique<TComPort>(std::make_unique<PosixComDevice>());
     loadSignPortSettings(*parts.port);
     installSetupDialog(*parts.port);
+    parts.port->SetEventDispatcher(std::make_shared<QtEventDispatcher>());
     parts.workflows = [&clock](ConsoleView& view, TCustomComPort& port) {
         return std::make_unique<Console>(view, port, clock);
     };

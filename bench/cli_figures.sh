@@ -24,8 +24,10 @@ for program in stela-sim stela-cli bench_price_workflows; do
 done
 command -v strace >/dev/null || { echo "cli_figures: needs strace" >&2; exit 1; }
 
-source "$(dirname "$0")/served_sim.sh"
-serve_sim cli_figures "$bin" "$com"
+# shellcheck source=bench/served_sign.sh
+source "$(dirname "$0")/served_sign.sh"
+serve_sign "$bin" "$com" --delay 0 --quiet
+device=$sim_device
 work=$XDG_CONFIG_HOME
 
 median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }

@@ -2,7 +2,8 @@
 # The protocol's real-time figures against the simulated sign, and the wall time
 # of the virtual-time suites. Builds nothing: give it a build directory.
 #   bench/run_figures.sh [BUILD_DIR]        (default: build)
-# PASSES (default 50) and RUNS (default 5) set the sample counts.
+# PASSES (default 50), RUNS (default 5) and CLOSES (default 200) set the sample
+# counts.
 #
 # stela-sim answers at once (--delay 0) on a pseudo-terminal registered as COM9
 # in a private configuration directory; the programs open COM9 as the window
@@ -14,7 +15,8 @@ passes=${PASSES:-50}
 runs=${RUNS:-5}
 com=9
 
-for program in stela-sim bench_panel_read bench_price_workflows protocol_tests console_tests; do
+for program in stela-sim bench_panel_read bench_price_workflows bench_event_monitor protocol_tests \
+    console_tests; do
     if [[ ! -x $bin/$program ]]; then
         echo "run_figures: $bin/$program is missing; build first" >&2
         exit 1
@@ -22,8 +24,10 @@ for program in stela-sim bench_panel_read bench_price_workflows protocol_tests c
 done
 
 # A private configuration directory: the COM9 link lives there, the user's is untouched.
-source "$(dirname "$0")/served_sim.sh"
-serve_sim run_figures "$bin" "$com"
+# shellcheck source=bench/served_sign.sh
+source "$(dirname "$0")/served_sign.sh"
+serve_sign "$bin" "$com" --delay 0 --quiet
+device=$sim_device
 
 echo "load: $(uptime)"
 echo "sign: stela-sim --delay 0 on $device as COM$com"
@@ -31,6 +35,8 @@ echo
 "$bin/bench_panel_read" "COM$com" "$passes"
 echo
 "$bin/bench_price_workflows" "COM$com" "$runs"
+echo
+"$bin/bench_event_monitor" "COM$com" "${CLOSES:-200}" "$runs"
 
 ticks=$(getconf CLK_TCK)
 read -r -a stat <"/proc/$sim_pid/stat"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "serial/ComTypes.h"
@@ -39,6 +40,23 @@ struct TimeoutValues {
     std::uint32_t readTotalConstant = 0;
     std::uint32_t writeTotalMultiplier = 100;
     std::uint32_t writeTotalConstant = 1000;
+};
+
+// A watch for line events on an open device, from the moment it selects its
+// kinds until it is destroyed, which selects none again. wait() runs on the
+// event monitor's thread while the device serves the port's own calls; stop()
+// may come from any thread.
+class LineEventWatch {
+public:
+    virtual ~LineEventWatch() = default;
+
+    // Blocks until something happens on the line and reports, in event-mask
+    // bits, which of the watched kinds did (0: none of them; wait again).
+    // ECANCELED once stop() has been called; EIO when the line hung up, after
+    // which there is nothing more to wait for.
+    virtual int wait(std::uint32_t& kinds) = 0;
+    // Makes the wait in progress, and every later one, return ECANCELED.
+    virtual void stop() = 0;
 };
 
 // The platform under TComPort. Every operation returns 0 on success or an errno
@@ -86,6 +104,11 @@ public:
     // Line errors since the previous call (reading clears them); a device without
     // error counters reports none.
     virtual int lineErrors(TComErrors& errors) = 0;
+
+    // Starts watching the kinds in `mask` (event-mask bits, serial/EventMask.h)
+    // that this device can report; the others never come. `watch` stays empty
+    // on failure.
+    virtual int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) = 0;
 };
 
 }  // namespace stela

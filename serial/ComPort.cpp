@@ -5,6 +5,7 @@
 #include <climits>
 #include <stdexcept>
 
+#include "serial/ComThread.h"
 #include "serial/EComPort.h"
 #include "serial/PosixComDevice.h"
 
@@ -29,6 +30,7 @@ TCustomComPort::~TCustomComPort() {
     } catch (...) {
         // Destruction cannot report: release the device whatever Close met.
     }
+    stopMonitor();  // still running when Close failed
     device_->close();
 }
 
@@ -58,7 +60,7 @@ void TCustomComPort::Open() {
         connected_ = false;
         throw;
     }
-    // The line-event monitor is not part of this build: none runs, whatever Events holds.
+    startMonitor();
     DoAfterOpen();
     DoCTSChange(LineSignals().contains(csCTS));
     DoDSRChange(LineSignals().contains(csDSR));
@@ -76,6 +78,7 @@ void TCustomComPort::Close() {
     if (int error = device_->abortTransfers()) {
         throw EComPort(EComPort::kPurgeFailed, error);
     }
+    stopMonitor();
     DestroyDeviceHandle();
     connected_ = false;
     DoAfterClose();

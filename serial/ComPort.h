@@ -7,10 +7,12 @@
 #include "serial/ComDevice.h"
 #include "serial/ComSettings.h"
 #include "serial/ComTypes.h"
+#include "serial/EventDispatcher.h"
 
 namespace stela {
 
 class RegistryKey;
+class TComThread;
 class TCustomComPort;
 
 using TNotifyEvent = std::function<void(TCustomComPort& Sender)>;
@@ -23,7 +25,9 @@ using TComErrorEvent = std::function<void(TCustomComPort& Sender, TComErrors Err
 // operations the workflows use. All calls come from one thread; every failure is
 // an EComPort. Received bytes move from the device into the port's own input
 // queue (dropping 0x00 while DiscardNull is set), which QueuedInputCount and
-// ReadText see and ClearBuffers empties; reads never wait.
+// ReadText see and ClearBuffers empties; reads never wait. While the port is
+// open, an event monitor (TComThread) watches the line on a thread of its own
+// and hands what it sees back to the port's thread, where the hooks run.
 class TCustomComPort {
 public:
     explicit TCustomComPort(std::unique_ptr<ComDevice> device);
@@ -76,9 +80,13 @@ public:
     void SetDiscardNull(bool value);
     char EventChar() const { return eventChar_; }
     void SetEventChar(char value);
-    // Stored only; takes effect at the next Open.
+    // The line events the monitor watches while the port is open. Stored only;
+    // takes effect at the next Open.
     TComEvents Events() const { return events_; }
     void SetEvents(TComEvents value) { events_ = value; }
+    // How the monitor reaches this port's thread to dispatch what it saw. A port
+    // without one runs no monitor. Takes effect at the next Open.
+    void SetEventDispatcher(std::shared_ptr<EventDispatcher> dispatcher);
     TSyncMethod SyncMethod() const { return syncMethod_; }
     void SetSyncMethod(TSyncMethod value) { syncMethod_ = value; }
     // Which groups SaveSettings writes; sgLine alone when constructed.
@@ -172,6 +180,10 @@ private:
     void changeLineSetting(T& field, T value);
     void requireDevice(int code) const;
     void pullInput(int code);
+    void startMonitor();
+    void stopMonitor();
+    // One batch of the monitor, on this port's thread.
+    void dispatchEvents(TComEvents events);
 
     std::unique_ptr<ComDevice> device_;
     int batchDepth_ = 0;
@@ -194,6 +206,8 @@ private:
     TSavedGroups savedGroups_{sgLine};
     TSetupRunner setupRunner_;
     std::string input_;  // received, not yet read
+    std::shared_ptr<EventDispatcher> dispatcher_;
+    std::unique_ptr<TComThread> monitor_;  // while open, when one runs
 };
 
 // The port as the program uses it: on the machine's serial devices unless given

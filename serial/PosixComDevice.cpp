@@ -19,7 +19,10 @@
 #include <cstdlib>
 #include <thread>
 
+#include "serial/EventMask.h"
 #include "serial/PortNames.h"
+#include "serial/PosixEventWatch.h"
+#include "serial/PosixIoctl.h"
 
 namespace stela {
 namespace {
@@ -40,21 +43,6 @@ void sleepMicros(std::int64_t micros) {
     if (micros > 0) {
         std::this_thread::sleep_for(std::chrono::microseconds(micros));
     }
-}
-
-// ioctl, repeated when a signal interrupts it.
-template <typename Arg>
-int control(int fd, unsigned long request, Arg arg) {
-    int result;
-    do {
-        result = ::ioctl(fd, request, arg);
-    } while (result < 0 && errno == EINTR);
-    return result < 0 ? errno : 0;
-}
-
-// A request the driver does not know: the device simply lacks that feature.
-bool unsupported(int error) {
-    return error == ENOTTY || error == EINVAL;
 }
 
 void makeRaw(termios2& t) {
@@ -408,6 +396,9 @@ int PosixComDevice::write(const char* data, int size, int& sent) {
         control(fd_, TCFLSH, TCOFLUSH);
     }
     sent = accepted - pending;
+    if (watch_ != nullptr) {
+        watch_->raise(kEvTxEmpty);
+    }
     return 0;
 }
 
@@ -486,6 +477,13 @@ int PosixComDevice::lineErrors(TComErrors& errors) {
     }
     counts_ = current;
     return 0;
+}
+
+int PosixComDevice::watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) {
+    if (fd_ < 0) {
+        return EBADF;
+    }
+    return PosixEventWatch::create(fd_, mask, watch_, watch);
 }
 
 }  // namespace stela

@@ -17,6 +17,8 @@ namespace stela {
 // XON/XOFF limits, TxContinueOnXoff (Linux always keeps sending after its own
 // XOFF), the read timeouts (reads never wait), NUL discarding and the event
 // character (both handled above the device).
+class PosixEventWatch;
+
 class PosixComDevice final : public ComDevice {
 public:
     PosixComDevice() = default;
@@ -39,6 +41,9 @@ public:
 
     int modemLines(TComSignals& lines) override;
     int lineErrors(TComErrors& errors) override;
+    // See PosixEventWatch for what a tty reports; a write reports evTxEmpty as
+    // it returns.
+    int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override;
 
     // The open file descriptor, -1 when closed (for waiting on line events).
     int fileDescriptor() const { return fd_; }
@@ -60,6 +65,7 @@ private:
     bool exclusive_ = false;  // we set the tty's exclusive flag, so we clear it
     TimeoutValues timeouts_;
     ErrorCounts counts_;
+    PosixEventWatch* watch_ = nullptr;  // the watch alive on this device, if any
 };
 
 }  // namespace stela

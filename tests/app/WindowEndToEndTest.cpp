@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <thread>
+#include <vector>
 
 #include "app/Composition.h"
 #include "app/MaskedEdit.h"
@@ -65,6 +67,7 @@ protected:
     test::ServedSign sign;
     SteadyClock clock;
     SilentPresenter* messages = nullptr;
+    std::vector<std::thread::id> deliveredOn;  // by a handler of the form's port
     TMainForm form{parts()};
 };
 
@@ -103,6 +106,22 @@ TEST_F(WindowEndToEndTest, TypedPricesAreWrittenReadBackAndShown) {
          {"Button36", "Button2", "Button1", "Button5", "Button6", "Button7", "Button8"}) {
         EXPECT_TRUE(child<QPushButton>(name)->isEnabled()) << name;
     }
+}
+
+// The port's event monitor hands its batches to the window's thread: while a
+// read runs, at its progress steps, and when the window is idle again.
+TEST_F(WindowEndToEndTest, TheEventMonitorDeliversOnTheWindowsThread) {
+    form.show();
+    form.ComPort().OnTxEmpty = [&](TCustomComPort&) {
+        deliveredOn.push_back(std::this_thread::get_id());
+    };
+    QTest::mouseClick(child<QPushButton>("Button7"), Qt::LeftButton);
+    EXPECT_EQ(labelColor("Label2"), QColor(0, 255, 0));
+    QTRY_VERIFY(!deliveredOn.empty());
+    for (std::thread::id id : deliveredOn) {
+        EXPECT_EQ(id, std::this_thread::get_id());
+    }
+    EXPECT_TRUE(messages->shown.isEmpty()) << messages->shown.join(" | ").toStdString();
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <map>
 #include <mutex>
 
+#include "tests/serial/EmulatedLineCounters.h"
+
 namespace stela::test {
 namespace {
 
@@ -51,5 +53,9 @@ extern "C" int __wrap_ioctl(int fd, unsigned long request, ...) {
     void* const arg = va_arg(args, void*);
     va_end(args);
     stela::test::note(fd, request, static_cast<const int*>(arg));
+    int result = 0;
+    if (stela::test::emulatedLineRequest(fd, request, arg, result)) {
+        return result;
+    }
     return __real_ioctl(fd, request, arg);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <map>
 #include <memory>
 #include <string>
@@ -62,6 +63,9 @@ public:
     int write(const char* data, int size, int& sent) override;
     int modemLines(TComSignals& lines) override;
     int lineErrors(TComErrors& errors) override;
+    // The line lives in virtual time on the caller's thread: another thread has
+    // nothing to wait for, so it reports no line events.
+    int watchEvents(std::uint32_t, std::unique_ptr<LineEventWatch>&) override { return EOPNOTSUPP; }
 
     const LineParameters& lineParameters() const { return line_; }
 
