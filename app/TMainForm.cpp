@@ -1,5 +1,8 @@
 #include "app/TMainForm.h"
 
+#include <algorithm>
+
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -361,8 +364,19 @@ bool TMainForm::processPendingEvents() {
 }
 
 void TMainForm::setBusySetEnabled(bool enabled) {
+    // Disabling the focused button hands the focus on (to the log, after
+    // "Прочитать"); it comes back with the buttons, so that Space repeats the
+    // command and no caret blinks in the log for nothing.
+    QWidget* focused = QApplication::focusWidget();
+    if (!enabled && std::find(busySet_.begin(), busySet_.end(), focused) != busySet_.end()) {
+        focusBeforeBusy_ = focused;
+    }
     for (QPushButton* button : busySet_) {
         button->setEnabled(enabled);
+    }
+    if (enabled && focusBeforeBusy_) {
+        focusBeforeBusy_->setFocus(Qt::OtherFocusReason);
+        focusBeforeBusy_ = nullptr;
     }
 }
 

@@ -113,6 +113,7 @@ private:
     std::unique_ptr<MessagePresenter> presenter_;
     std::array<PriceRow, 5> rows_{};
     std::array<QPushButton*, 7> busySet_{};
+    QWidget* focusBeforeBusy_ = nullptr;  // a busy button that had the focus
     MaskedEdit* brightnessDigit_ = nullptr;
     MaskedEdit* effectDigit_ = nullptr;
     QProgressBar* progress_ = nullptr;

@@ -11,6 +11,8 @@
 set -euo pipefail
 build=$(realpath "${1:-build}")
 seconds=${2:-30}
+# The windows are found by their titles as written.
+export LANG=C LANGUAGE= LC_ALL=
 for program in stela stela-sim; do
     if [[ ! -x $build/bin/$program ]]; then
         echo "idle_cpu: $build/bin/$program is missing; build first" >&2
@@ -39,6 +41,9 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     xdotool key Return
     window=$(xdotool search --sync --onlyvisible --name "^ОРВЕНА С520" | head -1)
     sleep 0.5
+    # Xvfb has no window manager: give the window the input focus, as a click
+    # on a desktop would, so that the button keeps it.
+    xdotool windowfocus --sync "$window"
     xdotool mousemove --window "$window" 68 60 click 1   # "Прочитать"
     sleep 3                                               # ten halves take ~1.1 s
     # utime + stime of the process (the first line) and of each thread, and

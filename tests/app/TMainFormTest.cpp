@@ -310,6 +310,15 @@ TEST_F(TMainFormTest, BusySetIsTheSevenButtons) {
     EXPECT_TRUE(child("Button8")->isEnabled() && child("Button1")->isEnabled());
 }
 
+TEST_F(TMainFormTest, AButtonOfTheBusySetGetsTheFocusBackWithTheButtons) {
+    showActive();
+    child("Button7")->setFocus();
+    form.setBusySetEnabled(false);
+    EXPECT_EQ(QApplication::focusWidget(), child("Memo1"));  // handed on while disabled
+    form.setBusySetEnabled(true);
+    EXPECT_EQ(QApplication::focusWidget(), child("Button7"));
+}
+
 TEST_F(TMainFormTest, RowsRunFromTheTopAndReachTheirOwnControls) {
     form.refillRow(1, "12.50", std::nullopt);
     form.refillRow(5, "--.--", RowMarks{4, true, false});
