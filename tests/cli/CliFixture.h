@@ -37,13 +37,7 @@ protected:
     }
 
     // The frames written to the sign, in order.
-    std::vector<std::string> framesWritten() const {
-        std::vector<std::string> frames;
-        for (const auto& w : sim.device->written()) {
-            frames.push_back(w.bytes);
-        }
-        return frames;
-    }
+    std::vector<std::string> framesWritten() const { return sim.device->framesWritten(); }
 
     ScopedConfigHome home;
     SimPort sim;

@@ -48,6 +48,14 @@ public:
     void setReadCost(SimTime cost) { readCost_ = cost; }
 
     const std::vector<Written>& written() const { return written_; }
+    // The bytes of each write, in order.
+    std::vector<std::string> framesWritten() const {
+        std::vector<std::string> frames;
+        for (const Written& w : written_) {
+            frames.push_back(w.bytes);
+        }
+        return frames;
+    }
     const std::string& openPort() const { return openPort_; }
     int openCount() const { return openCount_; }
 
