@@ -1,5 +1,6 @@
 #include "serial/ModemLineWaiter.h"
 
+#include <linux/serial.h>
 #include <pthread.h>
 #include <sys/ioctl.h>
 
@@ -11,6 +12,23 @@ namespace stela {
 namespace {
 
 void ignoreWakeSignal(int) {}
+
+// How often each modem line has changed, as the driver counts; all 0 where it
+// cannot tell.
+struct LineCounts {
+    int cts = 0, dsr = 0, rng = 0, dcd = 0;
+
+    static LineCounts of(const serial_icounter_struct& c) { return {c.cts, c.dsr, c.rng, c.dcd}; }
+    bool moved(const LineCounts& was, int lines) const {
+        return ((lines & TIOCM_CTS) && cts != was.cts) || ((lines & TIOCM_DSR) && dsr != was.dsr) ||
+               ((lines & TIOCM_RNG) && rng != was.rng) || ((lines & TIOCM_CD) && dcd != was.dcd);
+    }
+};
+
+LineCounts countsOf(int fd) {
+    serial_icounter_struct counts{};
+    return ::ioctl(fd, TIOCGICOUNT, &counts) == 0 ? LineCounts::of(counts) : LineCounts{};
+}
 
 // Installed once, without SA_RESTART, so that the ioctl returns EINTR.
 void installWakeHandler() {
@@ -53,6 +71,10 @@ void ModemLineWaiter::run() {
     sigemptyset(&wake);
     sigaddset(&wake, wakeSignal());
     pthread_sigmask(SIG_UNBLOCK, &wake, nullptr);
+    // TIOCMIWAIT waits for a change after it starts: a line that moves while
+    // this thread is busy reporting the previous change would be missed. The
+    // driver's counters tell, so each wait starts only when they are as last seen.
+    LineCounts seen = countsOf(fd_);
     for (;;) {
         {
             const std::lock_guard<std::mutex> lock(mutex_);
@@ -60,9 +82,13 @@ void ModemLineWaiter::run() {
                 break;
             }
         }
-        if (::ioctl(fd_, TIOCMIWAIT, static_cast<unsigned long>(lines_)) == 0) {
+        const LineCounts now = countsOf(fd_);
+        if (now.moved(seen, lines_)) {
+            seen = now;
             changed_();
-        } else if (errno != EINTR) {
+            continue;
+        }
+        if (::ioctl(fd_, TIOCMIWAIT, static_cast<unsigned long>(lines_)) != 0 && errno != EINTR) {
             break;
         }
     }
