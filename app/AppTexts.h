@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/Translate.h"
+#include "i18n/Translate.h"
 
 namespace stela {
 

@@ -4,7 +4,7 @@
 #include "app/QtEventDispatcher.h"
 #include "console/Console.h"
 #include "console/SignPort.h"
-#include "serial/PosixComDevice.h"
+#include "serial/posix/PosixComDevice.h"
 #include "serial/ui/TComSetupFrm.h"
 
 namespace stela {

@@ -10,7 +10,7 @@
 #include "app/Messages.h"
 #include "console/ConsoleView.h"
 #include "console/Workflows.h"
-#include "serial/ComPort.h"
+#include "serial/TComPort.h"
 
 class QCheckBox;
 class QComboBox;

@@ -7,7 +7,7 @@
 
 #include "bench/Stats.h"
 #include "console/SignPort.h"
-#include "serial/ComPort.h"
+#include "serial/TComPort.h"
 
 // What the real-time programs share: the port as the window sets it up, the
 // line's byte time, and one table row per figure.

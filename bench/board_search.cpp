@@ -8,7 +8,7 @@
 #include "bench/Stats.h"
 #include "console/Console.h"
 #include "console/SignPort.h"
-#include "serial/ComPort.h"
+#include "serial/TComPort.h"
 #include "tests/console/RecordingView.h"
 #include "tests/support/ScopedConfigHome.h"
 

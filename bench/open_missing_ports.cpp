@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "bench/Stats.h"
-#include "serial/ComPort.h"
 #include "serial/EComPort.h"
+#include "serial/TComPort.h"
 #include "tests/support/ScopedConfigHome.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "bench/Stats.h"
-#include "serial/ComPort.h"
-#include "serial/PosixComDevice.h"
+#include "serial/TComPort.h"
+#include "serial/posix/PosixComDevice.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedConfigHome.h"
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "bench/Stats.h"
-#include "serial/AtomicFile.h"
-#include "serial/ComPort.h"
-#include "serial/RegFile.h"
-#include "serial/RegistryStore.h"
+#include "serial/TComPort.h"
+#include "store/AtomicFile.h"
+#include "store/RegFile.h"
+#include "store/RegistryStore.h"
 #include "tests/support/ScopedConfigHome.h"
 
 namespace {

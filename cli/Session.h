@@ -10,7 +10,7 @@
 #include "cli/Environment.h"
 #include "cli/ProgressBar.h"
 #include "console/Console.h"
-#include "serial/ComPort.h"
+#include "serial/TComPort.h"
 
 namespace stela::cli {
 

@@ -7,8 +7,8 @@
 
 #include "cli/Run.h"
 #include "protocol/Clock.h"
-#include "serial/ComPort.h"
-#include "serial/PosixComDevice.h"
+#include "serial/TComPort.h"
+#include "serial/posix/PosixComDevice.h"
 
 namespace {
 

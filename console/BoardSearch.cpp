@@ -2,9 +2,9 @@
 
 #include "console/Console.h"
 #include "console/PortTrouble.h"
-#include "serial/ComPort.h"
+#include "i18n/Translate.h"
 #include "serial/EComPort.h"
-#include "serial/Translate.h"
+#include "serial/TComPort.h"
 
 namespace stela {
 

@@ -1,5 +1,5 @@
 #include "console/Console.h"
-#include "serial/Translate.h"
+#include "i18n/Translate.h"
 
 namespace stela {
 

@@ -1,5 +1,5 @@
 #include "console/Console.h"
-#include "serial/ComPort.h"
+#include "serial/TComPort.h"
 
 namespace stela {
 

@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <initializer_list>
 
-#include "serial/DeviceOwners.h"
+#include "console/DeviceOwners.h"
+#include "i18n/Translate.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
-#include "serial/Translate.h"
 
 namespace stela {
 namespace {

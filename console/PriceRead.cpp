@@ -1,9 +1,9 @@
 #include <iterator>
 
 #include "console/Console.h"
+#include "i18n/Translate.h"
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
-#include "serial/Translate.h"
 
 namespace stela {
 

@@ -1,8 +1,8 @@
 #include "console/Console.h"
+#include "i18n/Translate.h"
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
-#include "serial/ComPort.h"
-#include "serial/Translate.h"
+#include "serial/TComPort.h"
 
 namespace stela {
 

@@ -1,6 +1,6 @@
 #include "console/SignPort.h"
 
-#include "serial/ComPort.h"
+#include "serial/TComPort.h"
 
 namespace stela {
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "serial/MoCatalogue.h"
+#include "i18n/MoCatalogue.h"
 
 // Any bytes as a catalogue: parsing never reads outside them, and whatever
 // parses can be looked up.

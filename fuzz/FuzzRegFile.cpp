@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "serial/RegFile.h"
+#include "store/RegFile.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "protocol/ReplyReader.h"
 
+#include "i18n/Translate.h"
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
-#include "serial/ComPort.h"
-#include "serial/Translate.h"
+#include "serial/TComPort.h"
 
 namespace stela {
 

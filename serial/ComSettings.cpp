@@ -1,6 +1,6 @@
 #include "serial/ComSettings.h"
 
-#include "serial/ComPort.h"
+#include "serial/TComPort.h"
 
 namespace stela {
 namespace {

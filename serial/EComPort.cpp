@@ -1,6 +1,6 @@
 #include "serial/EComPort.h"
 
-#include "serial/Translate.h"
+#include "i18n/Translate.h"
 
 namespace stela {
 namespace {

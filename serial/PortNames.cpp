@@ -3,21 +3,10 @@
 #include <unistd.h>
 
 #include <limits.h>
-#include <cstdlib>
+
+#include "store/ConfigDirectory.h"
 
 namespace stela {
-
-std::string configDirectory() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (xdg != nullptr && *xdg != '\0') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home != nullptr ? home : "") + "/.config";
-    }
-    return base + "/stela";
-}
 
 std::string dosdevicesDirectory() {
     return configDirectory() + "/dosdevices";

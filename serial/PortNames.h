@@ -9,9 +9,6 @@ namespace stela {
 // a device path: the override link "comN" in the dosdevices directory first,
 // then the fixed default map, and a name starting with '/' is a path already.
 
-// $XDG_CONFIG_HOME/stela, with ~/.config when XDG_CONFIG_HOME is unset or empty.
-std::string configDirectory();
-
 // configDirectory()/dosdevices
 std::string dosdevicesDirectory();
 

@@ -3,7 +3,7 @@
 #include <strings.h>
 #include <QComboBox>
 
-#include "serial/ComPort.h"
+#include "serial/TComPort.h"
 
 namespace stela {
 namespace {

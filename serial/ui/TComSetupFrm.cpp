@@ -6,8 +6,8 @@
 #include <QScreen>
 #include <vector>
 
-#include "serial/ComPort.h"
-#include "serial/ComSetupTexts.h"
+#include "serial/TComPort.h"
+#include "serial/ui/ComSetupTexts.h"
 #include "serial/ui/WindowsFonts.h"
 
 namespace stela {

@@ -14,7 +14,7 @@
 #include "app/Messages.h"
 #include "app/TMainForm.h"
 #include "protocol/Clock.h"
-#include "serial/ComPort.h"
+#include "serial/TComPort.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/ServedSign.h"
 

@@ -4,7 +4,7 @@
 
 #include "serial/EComPort.h"
 #include "tests/console/ConsoleFixture.h"
-#include "tests/serial/RegistryFiles.h"
+#include "tests/store/RegistryFiles.h"
 #include "tests/support/ScopedConfigHome.h"
 
 namespace stela {

@@ -11,8 +11,8 @@
 #include <cerrno>
 #include <fstream>
 
+#include "console/DeviceOwners.h"
 #include "console/SignPort.h"
-#include "serial/DeviceOwners.h"
 #include "serial/EComPort.h"
 #include "tests/console/ConsoleFixture.h"
 #include "tests/support/PtyPair.h"

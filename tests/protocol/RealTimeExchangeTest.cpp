@@ -11,7 +11,7 @@
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
 #include "protocol/ReplyReader.h"
-#include "serial/ComPort.h"
+#include "serial/TComPort.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/ServedSign.h"
 #include "tests/support/SimFixture.h"

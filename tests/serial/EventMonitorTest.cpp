@@ -5,9 +5,9 @@
 #include <chrono>
 #include <thread>
 
-#include "serial/ComPort.h"
 #include "serial/EComPort.h"
 #include "serial/EventMask.h"
+#include "serial/TComPort.h"
 #include "tests/serial/RecordingComDevice.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ProcessCounts.h"

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "serial/PortNames.h"
+#include "store/ConfigDirectory.h"
 #include "tests/serial/Raised.h"
 #include "tests/support/FakeSerialTree.h"
 #include "tests/support/PtyPair.h"

@@ -13,8 +13,8 @@
 #include <fstream>
 #include <functional>
 
-#include "serial/ComPort.h"
 #include "serial/EComPort.h"
+#include "serial/TComPort.h"
 #include "tests/serial/ModemLineRequests.h"
 #include "tests/serial/Raised.h"
 #include "tests/support/PtyPair.h"

@@ -4,11 +4,11 @@
 
 #include <stdexcept>
 
-#include "serial/ComPort.h"
 #include "serial/EComPort.h"
-#include "serial/RegFile.h"
+#include "serial/TComPort.h"
+#include "store/RegFile.h"
 #include "tests/serial/Raised.h"
-#include "tests/serial/RegistryFiles.h"
+#include "tests/store/RegistryFiles.h"
 #include "tests/support/ScopedConfigHome.h"
 
 namespace stela {

@@ -1,8 +1,8 @@
-#include "sim/SimOptions.h"
+#include "sim/tool/SimOptions.h"
 
 #include <gtest/gtest.h>
 
-#include "sim/FaultText.h"
+#include "sim/tool/FaultText.h"
 
 namespace stela {
 namespace {

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "serial/PortNames.h"
-#include "sim/ComLink.h"
+#include "sim/tool/ComLink.h"
 #include "tests/support/ScopedConfigHome.h"
 
 namespace stela {

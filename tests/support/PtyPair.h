@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "sim/PseudoTerminal.h"
+#include "sim/tool/PseudoTerminal.h"
 
 namespace stela::test {
 

@@ -7,8 +7,6 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "serial/PortNames.h"
-
 namespace stela::test {
 
 ScopedConfigHome::ScopedConfigHome() {
@@ -35,7 +33,9 @@ ScopedConfigHome::~ScopedConfigHome() {
 }
 
 void ScopedConfigHome::linkCom(int number, const std::string& target) const {
-    const std::filesystem::path dir = dosdevicesDirectory();
+    // Where the program looks for the links, written out here so that the
+    // suites also check that it looks there.
+    const std::filesystem::path dir = path_ + "/stela/dosdevices";
     std::filesystem::create_directories(dir);
     const auto link = dir / ("com" + std::to_string(number));
     std::error_code ignored;

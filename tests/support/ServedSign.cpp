@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "sim/SimServer.h"
+#include "sim/tool/SimServer.h"
 
 namespace stela::test {
 

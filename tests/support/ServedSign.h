@@ -4,9 +4,9 @@
 #include <string>
 #include <thread>
 
-#include "sim/PseudoTerminal.h"
-#include "sim/PylonDisplay.h"
 #include "sim/SignModel.h"
+#include "sim/tool/PseudoTerminal.h"
+#include "sim/tool/PylonDisplay.h"
 
 namespace stela::test {
 

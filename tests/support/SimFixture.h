@@ -6,7 +6,7 @@
 
 #include "console/SignPort.h"
 #include "protocol/LogSink.h"
-#include "serial/ComPort.h"
+#include "serial/TComPort.h"
 #include "tests/support/SimComDevice.h"
 #include "tests/support/VirtualClock.h"
 

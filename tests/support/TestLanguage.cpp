@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "serial/Translate.h"
+#include "i18n/Translate.h"
 
 namespace stela::test {
 

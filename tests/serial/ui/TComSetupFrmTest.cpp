@@ -14,9 +14,9 @@
 #include <functional>
 #include <tuple>
 
-#include "serial/ComPort.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
+#include "serial/TComPort.h"
 #include "tests/serial/RecordingComDevice.h"
 #include "tests/support/FakeSerialTree.h"
 #include "tests/support/ScopedConfigHome.h"

@@ -1,0 +1,57 @@
+#include "i18n/Translate.h"
+
+#include <unistd.h>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "i18n/Languages.h"
+#include "i18n/Translator.h"
+
+namespace stela {
+namespace {
+
+// The catalogues live in locale/ beside the executable (a build) or, installed,
+// in share/stela/locale beside its bin/: the domains' names are stela's own,
+// so they stay out of the system's shared locale directory.
+std::vector<std::string> catalogueRoots() {
+    char path[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) {
+        return {};
+    }
+    const std::string executable(path, static_cast<std::size_t>(length));
+    const std::string directory = executable.substr(0, executable.rfind('/'));
+    return {directory + "/locale", directory + "/../share/stela/locale"};
+}
+
+std::string environmentVariable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::mutex processMutex;
+std::shared_ptr<Translator> processTranslator;
+
+std::shared_ptr<Translator> currentTranslator() {
+    std::lock_guard<std::mutex> lock(processMutex);
+    if (!processTranslator) {
+        processTranslator =
+            std::make_shared<Translator>(catalogueLanguages(environmentVariable), catalogueRoots());
+    }
+    return processTranslator;
+}
+
+}  // namespace
+
+std::string translate(const std::string& text, const std::string& domain) {
+    return currentTranslator()->translate(text, domain);
+}
+
+void reloadTranslations() {
+    std::lock_guard<std::mutex> lock(processMutex);
+    processTranslator.reset();
+}
+
+}  // namespace stela

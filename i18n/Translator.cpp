@@ -1,0 +1,55 @@
+#include "i18n/Translator.h"
+
+#include "i18n/Languages.h"
+
+namespace stela {
+namespace {
+
+// The language each domain's texts are written in.
+std::string sourceLanguage(const std::string& domain) {
+    if (domain == "default") {
+        return "ru";
+    }
+    if (domain == "cport") {
+        return "en";
+    }
+    return {};
+}
+
+}  // namespace
+
+Translator::Translator(std::vector<std::string> languages, std::vector<std::string> roots)
+    : languages_(std::move(languages)), roots_(std::move(roots)) {}
+
+std::string Translator::translate(const std::string& text, const std::string& domain) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const MoCatalogue* found = catalogue(domain);
+    const std::string* translation = found ? found->find(text) : nullptr;
+    return translation ? *translation : text;
+}
+
+const MoCatalogue* Translator::catalogue(const std::string& domain) {
+    auto it = domains_.find(domain);
+    if (it == domains_.end()) {
+        std::optional<MoCatalogue> loaded;
+        const std::string source = sourceLanguage(domain);
+        for (const std::string& language : languages_) {
+            if (languageOf(language) == source) {
+                break;
+            }
+            for (const std::string& root : roots_) {
+                loaded = loadMoCatalogue(root + "/" + language + "/LC_MESSAGES/" + domain + ".mo");
+                if (loaded) {
+                    break;
+                }
+            }
+            if (loaded) {
+                break;
+            }
+        }
+        it = domains_.emplace(domain, std::move(loaded)).first;
+    }
+    return it->second ? &*it->second : nullptr;
+}
+
+}  // namespace stela

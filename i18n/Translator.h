@@ -1,0 +1,35 @@
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "i18n/MoCatalogue.h"
+
+namespace stela {
+
+// Looks texts up in the catalogues <root>/<language>/LC_MESSAGES/<domain>.mo,
+// trying the languages in order, and for each the roots in order. A domain's catalogue is read
+// once, on its first lookup; the first language with a valid catalogue wins. The search stops at
+// the language a domain's texts are written in (Russian for "default", English for "cport"): those
+// texts need no catalogue, and a later language must not replace them. Safe to call from any
+// thread.
+class Translator {
+public:
+    Translator(std::vector<std::string> languages, std::vector<std::string> roots);
+
+    // The translation, or `text` unchanged when no catalogue has one.
+    std::string translate(const std::string& text, const std::string& domain);
+
+private:
+    const MoCatalogue* catalogue(const std::string& domain);  // with mutex_ held
+
+    const std::vector<std::string> languages_;
+    const std::vector<std::string> roots_;
+    std::mutex mutex_;
+    std::map<std::string, std::optional<MoCatalogue>> domains_;
+};
+
+}  // namespace stela

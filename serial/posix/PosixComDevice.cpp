@@ -1,0 +1,489 @@
+// This unit talks to the tty driver through the kernel's termios2 structures
+// (TCGETS2/TCSETS2, BOTHER). <asm/termbits.h> clashes with glibc's <termios.h>,
+// so nothing here includes the latter and no other unit includes the former.
+#include "serial/posix/PosixComDevice.h"
+
+#include <asm/termbits.h>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "serial/EventMask.h"
+#include "serial/PortNames.h"
+#include "serial/posix/PosixEventWatch.h"
+#include "serial/posix/PosixIoctl.h"
+
+namespace stela {
+namespace {
+
+// Unix98 pseudo-terminal slaves (/dev/pts/N) have the majors 136 to 143.
+bool isPseudoTerminal(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= 136 &&
+           major(st.st_rdev) <= 143;
+}
+
+std::int64_t nowMicros() {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void sleepMicros(std::int64_t micros) {
+    if (micros > 0) {
+        std::this_thread::sleep_for(std::chrono::microseconds(micros));
+    }
+}
+
+void makeRaw(termios2& t) {
+    t.c_iflag &= ~(IGNBRK | BRKINT | IGNPAR | PARMRK | INPCK | ISTRIP | INLCR | IGNCR | ICRNL |
+                   IUCLC | IXON | IXANY | IXOFF | IMAXBEL | IUTF8);
+    t.c_iflag |= IGNBRK;  // a break is counted, not read as a 0x00 byte
+    t.c_oflag &= ~OPOST;
+    t.c_lflag &= ~(ISIG | ICANON | ECHO | ECHOE | ECHOK | ECHONL | ECHOCTL | ECHOKE | IEXTEN);
+    t.c_cflag |= CLOCAL | CREAD;
+    // VMIN 1 makes an empty non-blocking read fail with EAGAIN rather than return
+    // 0 bytes. It belongs to the tty, so another program may change it; read()
+    // does not rely on it.
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+}
+
+unsigned speedCode(int baud) {
+    static const struct {
+        int baud;
+        unsigned code;
+    } codes[] = {{50, B50},           {75, B75},           {110, B110},         {134, B134},
+                 {150, B150},         {200, B200},         {300, B300},         {600, B600},
+                 {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
+                 {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
+                 {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+                 {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
+                 {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
+                 {3500000, B3500000}, {4000000, B4000000}};
+    for (const auto& c : codes) {
+        if (c.baud == baud) {
+            return c.code;
+        }
+    }
+    return BOTHER;
+}
+
+bool supported(const LineParameters& line) {
+    const bool xonXoff = line.xonXoffIn || line.xonXoffOut;
+    return line.baudRate > 0 && line.dataBits >= 5 && line.dataBits <= 8 &&
+           line.parity <= prSpace && line.stopBits != sbOne5StopBits &&
+           line.stopBits <= sbTwoStopBits && !(line.errorReplace && line.errorChar != 0) &&
+           line.outCtsFlow == (line.rtsControl == rtsHandshake) && !line.outDsrFlow &&
+           !line.dsrSensitivity && line.dtrControl != dtrHandshake &&
+           line.dtrControl <= dtrEnable && line.rtsControl != rtsToggle &&
+           line.rtsControl <= rtsHandshake && !(xonXoff && line.xonChar == line.xoffChar);
+}
+
+void setLine(termios2& t, const LineParameters& line) {
+    makeRaw(t);
+    static const unsigned sizes[] = {CS5, CS6, CS7, CS8};
+    static const unsigned parities[] = {0, PARENB | PARODD, PARENB, PARENB | CMSPAR | PARODD,
+                                        PARENB | CMSPAR};
+    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+    t.c_cflag |= sizes[line.dataBits - 5] | parities[line.parity];
+    if (line.stopBits == sbTwoStopBits) {
+        t.c_cflag |= CSTOPB;
+    }
+    if (line.outCtsFlow) {
+        t.c_cflag |= CRTSCTS;
+    }
+    // Checking with replacement: Linux reads a byte with a parity or framing error
+    // as 0x00. Checking alone lets the byte through and only counts the error;
+    // without parity there is nothing to check, and framing errors stay bytes too.
+    if (line.parity != prNone && line.parityCheck && line.errorReplace) {
+        t.c_iflag |= INPCK;
+    }
+    if (line.xonXoffOut) {
+        t.c_iflag |= IXON;
+    }
+    if (line.xonXoffIn) {
+        t.c_iflag |= IXOFF;
+    }
+    t.c_cc[VSTART] = static_cast<cc_t>(line.xonChar);
+    t.c_cc[VSTOP] = static_cast<cc_t>(line.xoffChar);
+
+    // The input speed field stays 0: input runs at the output speed.
+    t.c_cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
+    t.c_cflag |= speedCode(line.baudRate);
+    t.c_ispeed = t.c_ospeed = static_cast<speed_t>(line.baudRate);
+}
+
+// Drivers that cannot run at a speed quietly pick another (the 8250 falls back to
+// 9600); more than 3 % away is not the speed asked for.
+bool speedTaken(speed_t actual, int wanted) {
+    return std::llabs(static_cast<long long>(actual) - wanted) * 100 <= 3LL * wanted;
+}
+
+// Sets the tty's exclusive flag unless another holder already has; `ours` tells
+// whether closing should clear it. A kernel that cannot tell (before 3.8) is taken
+// to have it clear.
+int setExclusive(int fd, bool& ours) {
+    int held = 0;
+    ours = false;
+    if (control(fd, TIOCGEXCL, &held) == 0 && held != 0) {
+        return 0;
+    }
+    const int error = control(fd, TIOCEXCL, 0);
+    ours = error == 0;
+    return error;
+}
+
+// After a read of 0 bytes: EIO when the line hung up (an unplugged adapter, a
+// pseudo-terminal whose master closed), 0 when it is only idle under VMIN 0.
+int hangUpState(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        return EIO;
+    }
+    int queued = 0;
+    return control(fd, FIONREAD, &queued);
+}
+
+int setModemLine(int fd, int line, bool on) {
+    const int error = control(fd, on ? TIOCMBIS : TIOCMBIC, &line);
+    return unsupported(error) ? 0 : error;
+}
+
+}  // namespace
+
+PosixComDevice::~PosixComDevice() {
+    close();
+}
+
+int PosixComDevice::open(const std::string& port) {
+    if (fd_ >= 0) {
+        return EBUSY;
+    }
+    const std::string path = devicePathForPort(port);
+    if (path.empty()) {
+        return ENOENT;
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    // Not a tty gives ENOTTY; a /dev/ttyS node with no UART behind it gives EIO.
+    termios2 t{};
+    int error = control(fd, TCGETS2, &t);
+    // The lock keeps out other programs, root included, and goes with the
+    // descriptor, so a crash releases it.
+    if (error == 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error = errno == EWOULDBLOCK ? EBUSY : errno;
+    }
+    // TIOCEXCL also keeps out opens of the node by anyone but root. It belongs to
+    // the tty, not to the descriptor: it outlives a crash while another process
+    // holds the line, such as the master of a pseudo-terminal. So pseudo-terminals
+    // get none (the lock is enough), and a device's is cleared only by whoever set it.
+    const bool pseudoTerminal = error == 0 && isPseudoTerminal(fd);
+    bool exclusive = false;
+    if (error == 0 && !pseudoTerminal) {
+        error = setExclusive(fd, exclusive);
+    }
+    if (error == 0) {
+        makeRaw(t);
+        error = control(fd, TCSETS2, &t);
+    }
+    if (error != 0) {
+        if (exclusive) {
+            control(fd, TIOCNXCL, 0);
+        }
+        ::close(fd);
+        return error;
+    }
+    // USB adapters hold received bytes back up to 16 ms unless told otherwise.
+    serial_struct serial{};
+    if (control(fd, TIOCGSERIAL, &serial) == 0 && !(serial.flags & ASYNC_LOW_LATENCY)) {
+        serial.flags |= ASYNC_LOW_LATENCY;
+        control(fd, TIOCSSERIAL, &serial);
+    }
+    fd_ = fd;
+    pseudoTerminal_ = pseudoTerminal;
+    exclusive_ = exclusive;
+    baudRate_ = t.c_ospeed > 0 ? static_cast<int>(t.c_ospeed) : 9600;
+    bitsPerByte_ = 10;
+    parityCheck_ = false;
+    TComErrors ignored;
+    lineErrors(ignored);  // counts from here on
+    return 0;
+}
+
+void PosixComDevice::close() {
+    if (fd_ < 0) {
+        return;
+    }
+    // Closing a tty waits (up to 30 s) for unsent output: a stalled line must not
+    // hold the program. A pseudo-terminal holds nothing unsent (see purge).
+    if (!pseudoTerminal_) {
+        control(fd_, TCFLSH, TCOFLUSH);
+    }
+    if (exclusive_) {
+        control(fd_, TIOCNXCL, 0);
+    }
+    ::close(fd_);
+    fd_ = -1;
+}
+
+int PosixComDevice::setQueueSizes(int inputSize, int outputSize) {
+    if (fd_ < 0) {
+        return EBADF;
+    }
+    // The tty layer sizes its own buffers; the request is advisory.
+    return inputSize < 0 || outputSize < 0 ? EINVAL : 0;
+}
+
+int PosixComDevice::setLineParameters(const LineParameters& line) {
+    if (fd_ < 0) {
+        return EBADF;
+    }
+    if (!supported(line)) {
+        return EINVAL;
+    }
+    termios2 previous{};
+    if (int error = control(fd_, TCGETS2, &previous)) {
+        return error;
+    }
+    termios2 t = previous;
+    setLine(t, line);
+    if (int error = control(fd_, TCSETS2, &t)) {
+        return error;
+    }
+    termios2 actual{};
+    if (int error = control(fd_, TCGETS2, &actual)) {
+        return error;
+    }
+    if (!speedTaken(actual.c_ospeed, line.baudRate)) {
+        control(fd_, TCSETS2, &previous);
+        return EINVAL;
+    }
+    int error = setModemLine(fd_, TIOCM_DTR, line.dtrControl == dtrEnable);
+    if (error == 0 && line.rtsControl != rtsHandshake) {
+        error = setModemLine(fd_, TIOCM_RTS, line.rtsControl == rtsEnable);
+    }
+    baudRate_ = line.baudRate;
+    bitsPerByte_ = 1 + line.dataBits + (line.parity != prNone ? 1 : 0) +
+                   (line.stopBits == sbTwoStopBits ? 2 : 1);
+    parityCheck_ = line.parityCheck;
+    return error;
+}
+
+int PosixComDevice::setTimeouts(const TimeoutValues& timeouts) {
+    if (fd_ < 0) {
+        return EBADF;
+    }
+    timeouts_ = timeouts;
+    return 0;
+}
+
+int PosixComDevice::purge(bool input, bool output) {
+    if (fd_ < 0) {
+        return EBADF;
+    }
+    // A pseudo-terminal has no transmit queue: what was written already sits in
+    // the far end's input, and an output flush would take it back from there.
+    output = output && !pseudoTerminal_;
+    if (!input && !output) {
+        return 0;
+    }
+    return control(fd_, TCFLSH, input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH);
+}
+
+int PosixComDevice::abortTransfers() {
+    // Reads and writes are complete when they return: nothing is ever in flight.
+    return fd_ < 0 ? EBADF : 0;
+}
+
+int PosixComDevice::read(char* buffer, int capacity, int& received) {
+    received = 0;
+    if (fd_ < 0) {
+        return EBADF;
+    }
+    while (capacity > 0) {
+        const ssize_t n = ::read(fd_, buffer, static_cast<size_t>(capacity));
+        if (n > 0) {
+            received = static_cast<int>(n);
+            return 0;
+        }
+        if (n == 0) {
+            return hangUpState(fd_);
+        }
+        if (errno == EAGAIN) {
+            return 0;
+        }
+        if (errno != EINTR) {
+            return errno;
+        }
+    }
+    return 0;
+}
+
+std::int64_t PosixComDevice::wireMicros(std::int64_t bytes) const {
+    return bytes * bitsPerByte_ * 1000000 / baudRate_;
+}
+
+std::int64_t PosixComDevice::writeBoundMicros(int size) const {
+    // Capped (at some 35 years) so that the arithmetic below cannot overflow.
+    const std::int64_t ms = std::min<std::int64_t>(
+        std::int64_t(timeouts_.writeTotalMultiplier) * size + timeouts_.writeTotalConstant,
+        std::int64_t(1) << 40);
+    // Without a write timeout the bytes still get a bound: their wire time and a second.
+    return ms > 0 ? ms * 1000 : wireMicros(size) + 1000000;
+}
+
+int PosixComDevice::write(const char* data, int size, int& sent) {
+    sent = 0;
+    if (fd_ < 0) {
+        return EBADF;
+    }
+    if (size <= 0) {
+        return 0;
+    }
+    const std::int64_t deadline = nowMicros() + writeBoundMicros(size);
+    int accepted = 0;
+    while (accepted < size) {
+        const ssize_t n = ::write(fd_, data + accepted, static_cast<size_t>(size - accepted));
+        if (n > 0) {
+            accepted += static_cast<int>(n);
+            continue;
+        }
+        if (n == 0) {
+            return EIO;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EAGAIN) {
+            return errno;
+        }
+        // The driver's queue is full: wait until it takes more or the time is up.
+        const std::int64_t left = deadline - nowMicros();
+        if (left <= 0) {
+            break;
+        }
+        pollfd p{fd_, POLLOUT, 0};
+        const int ready = ::poll(
+            &p, 1,
+            static_cast<int>(std::min<std::int64_t>((left + 999) / 1000, 24LL * 3600 * 1000)));
+        if (ready < 0 && errno != EINTR) {
+            return errno;
+        }
+        if (ready > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL))) {
+            return EIO;
+        }
+    }
+    int pending = 0;
+    if (int error = waitUntilHandedOver(deadline, pending)) {
+        return error;
+    }
+    if (pending > 0) {
+        // What missed the deadline must not leave later (usb-serial and cdc-acm
+        // have no output flush: there it still leaves).
+        control(fd_, TCFLSH, TCOFLUSH);
+    }
+    sent = accepted - pending;
+    if (watch_ != nullptr) {
+        watch_->raise(kEvTxEmpty);
+    }
+    return 0;
+}
+
+// Waits until the driver's output queue (TIOCOUTQ) is empty or the deadline has
+// passed, sleeping the wire time of what is queued between looks (tcdrain has no
+// limit). Empty means every byte is with the hardware, the last ones maybe still on
+// the wire: the 8250 does not count its FIFO, usb-serial and cdc-acm count only
+// unfinished URBs. Waiting for the transmitter to empty as well could end the write
+// after a quick sign's reply had begun, and the confirmation's clear would discard
+// its start. The frame is safe from that clear: the 8250's output flush spares the
+// FIFO, and usb-serial and cdc-acm have none.
+int PosixComDevice::waitUntilHandedOver(std::int64_t deadline, int& pending) {
+    for (;;) {
+        if (int error = control(fd_, TIOCOUTQ, &pending)) {
+            return error;
+        }
+        const std::int64_t left = deadline - nowMicros();
+        if (pending <= 0 || left <= 0) {
+            pending = std::max(pending, 0);
+            return 0;
+        }
+        sleepMicros(std::min(left, std::max<std::int64_t>(wireMicros(pending), 100)));
+    }
+}
+
+int PosixComDevice::modemLines(TComSignals& lines) {
+    lines = {};
+    if (fd_ < 0) {
+        return EBADF;
+    }
+    int bits = 0;
+    const int error = control(fd_, TIOCMGET, &bits);
+    if (error != 0) {
+        return unsupported(error) ? 0 : error;  // a pseudo-terminal has no modem lines
+    }
+    const struct {
+        int bit;
+        TComSignal signal;
+    } map[] = {{TIOCM_CTS, csCTS}, {TIOCM_DSR, csDSR}, {TIOCM_RNG, csRing}, {TIOCM_CD, csRLSD}};
+    for (const auto& m : map) {
+        if (bits & m.bit) {
+            lines.include(m.signal);
+        }
+    }
+    return 0;
+}
+
+int PosixComDevice::lineErrors(TComErrors& errors) {
+    errors = {};
+    if (fd_ < 0) {
+        return EBADF;
+    }
+    serial_icounter_struct now{};
+    const int error = control(fd_, TIOCGICOUNT, &now);
+    if (error != 0) {
+        return unsupported(error) ? 0 : error;  // no error counters (a pseudo-terminal)
+    }
+    // The driver keeps running totals; an error is one whose count moved.
+    const ErrorCounts current{std::uint32_t(now.frame), std::uint32_t(now.overrun),
+                              std::uint32_t(now.parity), std::uint32_t(now.brk),
+                              std::uint32_t(now.buf_overrun)};
+    if (current.frame != counts_.frame) {
+        errors.include(ceFrame);
+    }
+    if (parityCheck_ && current.parity != counts_.parity) {
+        errors.include(ceRxParity);
+    }
+    if (current.overrun != counts_.overrun) {
+        errors.include(ceOverrun);
+    }
+    if (current.brk != counts_.brk) {
+        errors.include(ceBreak);
+    }
+    if (current.bufOverrun != counts_.bufOverrun) {
+        errors.include(ceRxOver);
+    }
+    counts_ = current;
+    return 0;
+}
+
+int PosixComDevice::watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) {
+    if (fd_ < 0) {
+        return EBADF;
+    }
+    return PosixEventWatch::create(fd_, mask, watch_, watch);
+}
+
+}  // namespace stela

@@ -1,0 +1,98 @@
+#include "store/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace stela {
+namespace {
+
+int writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n < 0 ? errno : EIO;
+        }
+        data.remove_prefix(std::size_t(n));
+    }
+    return 0;
+}
+
+}  // namespace
+
+int makeDirectories(const std::string& path, mode_t mode) {
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string prefix = path.substr(0, slash);
+        if (::mkdir(prefix.c_str(), mode) != 0 && errno != EEXIST) {
+            return errno;
+        }
+        if (slash == std::string::npos) {
+            return 0;
+        }
+    }
+}
+
+int readFileAt(int dirFd, const std::string& name, std::string& contents, std::size_t maxSize) {
+    contents.clear();
+    const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    int error = 0;
+    char chunk[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            error = n < 0 ? errno : 0;
+            break;
+        }
+        if (contents.size() + std::size_t(n) > maxSize) {
+            error = EFBIG;
+            break;
+        }
+        contents.append(chunk, std::size_t(n));
+    }
+    ::close(fd);
+    return error;
+}
+
+int replaceFileAt(int dirFd, const std::string& name, std::string_view contents, mode_t mode,
+                  RenameAtFunction renameAt) {
+    const std::string temp = name + ".tmp";
+    ::unlinkat(dirFd, temp.c_str(), 0);
+    const int fd =
+        ::openat(dirFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0) {
+        return errno;
+    }
+    int error = writeAll(fd, contents);
+    if (error == 0 && ::fchmod(fd, mode) != 0) {
+        error = errno;  // the umask may have taken bits away
+    }
+    if (error == 0 && ::fsync(fd) != 0) {
+        error = errno;
+    }
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && renameAt(dirFd, temp.c_str(), dirFd, name.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlinkat(dirFd, temp.c_str(), 0);
+        return error;
+    }
+    // The new file is in place; without this its name may not survive a power cut.
+    return ::fsync(dirFd) == 0 ? 0 : errno;
+}
+
+}  // namespace stela
