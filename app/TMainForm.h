@@ -101,7 +101,7 @@ private:
     void setKeyboardOrder();
     PriceRow& row(int number) { return rows_.at(static_cast<std::size_t>(number - 1)); }
     bool runWorkflow(void (Workflows::*workflow)());
-    // The error report: the message as described, then a line of help if any.
+    // The error report: the error's message, then a line of help if any.
     void reportError(const std::string& message, const std::string& hint);
     void holdNormalSize();
 

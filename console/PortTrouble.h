@@ -6,8 +6,8 @@ namespace stela {
 
 class EComPort;
 
-// Lines below the described messages that name, in plain words, a reason Linux
-// can tell why a port could not be used. Each is "" when there is nothing to add.
+// Lines shown below a serial error's message that name, in plain words, a reason
+// Linux can tell why a port could not be used. Each is "" when there is nothing to add.
 
 // The device `port` ("COM3" or a path) cannot be opened: no access (with the
 // device's group and how to join it) or held by another program (named when

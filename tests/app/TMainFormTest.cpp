@@ -371,7 +371,7 @@ TEST_F(TMainFormTest, AnEscapingErrorEndsTheHandlerInTheErrorReport) {
     EXPECT_EQ(shown[0].text, QStringLiteral("Unable to open com port."));
 }
 
-TEST_F(TMainFormTest, ASerialErrorIsReportedAsDescribedWithAHelpLineBelow) {
+TEST_F(TMainFormTest, ASerialErrorIsReportedWithItsMessageAndAHelpLineBelow) {
     failing = "no port";
     child<QPushButton>("Button7")->click();
     ASSERT_EQ(shown.size(), 1u);
