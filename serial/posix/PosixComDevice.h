@@ -28,7 +28,9 @@ public:
 
     int open(const std::string& port) override;
     void close() override;
-    bool isOpen() const override { return fd_ >= 0; }
+    // A device whose line hung up is still open (its operations fail with EIO)
+    // until close(), although its descriptor is already let go.
+    bool isOpen() const override { return fd_ >= 0 || hungUp_; }
 
     int setQueueSizes(int inputSize, int outputSize) override;
     int setLineParameters(const LineParameters& line) override;
@@ -53,6 +55,13 @@ private:
         std::uint32_t frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0;
     };
 
+    // 0 when operations may go to the descriptor: else EBADF (closed) or EIO
+    // (hung up).
+    int usable() const { return hungUp_ ? EIO : fd_ < 0 ? EBADF : 0; }
+    // Passes an operation's error on; when the line has hung up, lets the
+    // descriptor go first.
+    int failed(int error);
+    void release();
     std::int64_t wireMicros(std::int64_t bytes) const;
     std::int64_t writeBoundMicros(int size) const;
     int waitUntilHandedOver(std::int64_t deadline, int& pending);
@@ -63,6 +72,7 @@ private:
     bool parityCheck_ = false;
     bool pseudoTerminal_ = false;
     bool exclusive_ = false;  // we set the tty's exclusive flag, so we clear it
+    bool hungUp_ = false;     // the line went away; the descriptor is let go
     TimeoutValues timeouts_;
     ErrorCounts counts_;
     PosixEventWatch* watch_ = nullptr;  // the watch alive on this device, if any
