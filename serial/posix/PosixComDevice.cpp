@@ -289,7 +289,12 @@ int PosixComDevice::setLineParameters(const LineParameters& line) {
     if (int error = control(fd_, TCGETS2, &actual)) {
         return failed(error);
     }
-    if (!speedTaken(actual.c_ospeed, line.baudRate)) {
+    // A driver that cannot frame bytes as asked quietly keeps what it had:
+    // ftdi_sio keeps its data bits when asked for 6. A pseudo-terminal has no framing
+    // (it keeps CS8 and clears PARENB whatever it is given).
+    constexpr unsigned kFraming = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
+    if (!speedTaken(actual.c_ospeed, line.baudRate) ||
+        (!pseudoTerminal_ && (actual.c_cflag & kFraming) != (t.c_cflag & kFraming))) {
         control(fd_, TCSETS2, &previous);
         return EINVAL;
     }

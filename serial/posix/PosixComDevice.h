@@ -13,7 +13,8 @@ namespace stela {
 // output DSR flow, DSR sensitivity, DTR handshake, RTS toggle, CTS output flow
 // without RTS handshake (and the reverse: Linux ties both to CRTSCTS), a parity
 // replacement character other than 0x00, equal XON and XOFF characters in use, and
-// a speed the driver does not take. Accepted without effect: the queue sizes, the
+// a speed or framing the driver does not take (ftdi_sio does not take 6 data
+// bits). Accepted without effect: the queue sizes, the
 // XON/XOFF limits, TxContinueOnXoff (Linux always keeps sending after its own
 // XOFF), the read timeouts (reads never wait), NUL discarding and the event
 // character (both handled above the device).
