@@ -18,6 +18,7 @@
 #include "serial/EComPort.h"
 #include "serial/PortList.h"
 #include "serial/TComPort.h"
+#include "tests/support/ManualDispatcher.h"
 
 namespace stela {
 namespace {
@@ -238,6 +239,45 @@ TEST(RealPortList, TheGuestsPortsAreThoseWithAUart) {
         GTEST_SKIP() << "needs the vm tests' guest";
     }
     EXPECT_EQ(presentPorts(), (std::vector<std::string>{"COM1", "COM2", "COM33"}));
+}
+
+// Pulled while the port is open, the adapter's node is let go at once: plugged in
+// again while the port object still stands, it comes back under its own name.
+TEST_F(RealPortTest, APulledAdapterComesBackUnderItsNameWhileThePortStands) {
+    if (!isUsb() || std::getenv("STELA_VM_HOST") == nullptr) {
+        GTEST_SKIP() << "needs the vm tests' guest and its USB adapter";
+    }
+    // As in the window: the line-event monitor runs (and its modem-line waiter
+    // on ftdi_sio), its deliveries run while the window is idle.
+    auto dispatcher = std::make_shared<test::ManualDispatcher>();
+    port.SetEventDispatcher(dispatcher);
+    port.SetEvents(allComEvents);
+    port.Open();
+    ASSERT_EQ(askHost("unplug . 0"), "pulled");
+    int error = 0;
+    for (int poll = 0; poll < 200 && error == 0; ++poll) {
+        try {
+            dispatcher->runPending();
+            port.QueuedInputCount();
+            usleep(10000);
+        } catch (const EComPort& e) {
+            error = e.SystemCode();
+        }
+    }
+    EXPECT_EQ(error, EIO);
+    ASSERT_EQ(askHost("replug"), "plugged");
+    bool back = false;
+    for (int poll = 0; poll < 500 && !back; ++poll) {
+        dispatcher->runPending();
+        back = access(realPort().c_str(), F_OK) == 0;
+        usleep(20000);
+    }
+    EXPECT_TRUE(back) << realPort() << " did not come back";
+    EXPECT_NE(access("/dev/ttyUSB1", F_OK), 0) << "it came back as ttyUSB1";
+    EXPECT_TRUE(port.Connected());
+    port.Close();
+    port.Open();
+    EXPECT_TRUE(port.Connected());
 }
 
 }  // namespace
