@@ -50,8 +50,11 @@ void Console::priceWrite() {
         writeSteps();
     } catch (const EComPort&) {
         // The port is gone mid-write: say what the sign was left holding.
-        view_.appendLog(translateDefault("--- Связь потеряна: запись прервана ---"));
-        for (const std::string& line : account_.lossLines()) {
+        const std::vector<std::string> lines = account_.lossLines();
+        if (!lines.empty()) {
+            view_.appendLog(translateDefault("--- Связь потеряна: запись прервана ---"));
+        }
+        for (const std::string& line : lines) {
             view_.appendLog(line);
         }
         throw;

@@ -43,7 +43,6 @@ std::string filled(const std::string& text, const std::vector<std::string>& valu
 }  // namespace
 
 void WriteAccount::start() {
-    started_ = true;
     for (auto& row : halves_) {
         row.fill(State::NotSent);
     }
@@ -53,13 +52,24 @@ WriteAccount::State& WriteAccount::at(int row, Half half) {
     return halves_.at(std::size_t(row - 1))[half == Half::First ? 0 : 1];
 }
 
+bool WriteAccount::anySent() const {
+    for (const auto& row : halves_) {
+        for (State state : row) {
+            if (state != State::NotSent) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 WriteAccount::State WriteAccount::state(int row, Half half) const {
     return halves_.at(std::size_t(row - 1))[half == Half::First ? 0 : 1];
 }
 
 std::vector<std::string> WriteAccount::lossLines() const {
-    if (!started_) {
-        return {};
+    if (!anySent()) {
+        return {};  // the sign holds what it held: the error says enough
     }
     // Bottom row first, as the write goes.
     std::vector<int> confirmed, untouched;

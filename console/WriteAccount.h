@@ -21,19 +21,18 @@ public:
     void sent(int row, Half half) { at(row, half) = State::Sent; }
     void confirmed(int row, Half half) { at(row, half) = State::Confirmed; }
 
-    bool started() const { return started_; }
     State state(int row, Half half) const;
 
     // What the sign holds after a write the port was lost in or after, in plain
     // words: the rows written and confirmed, the rows that may show two different
     // prices (one half may hold the new price and the other the old one), and the
-    // rows not written. Nothing when no write has started.
+    // rows not written. Nothing when no frame has been sent.
     std::vector<std::string> lossLines() const;
 
 private:
     State& at(int row, Half half);
+    bool anySent() const;
 
-    bool started_ = false;
     std::array<std::array<State, 2>, 5> halves_{};
 };
 
