@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "console/DeviceOwners.h"
+#include "console/StoreTrouble.h"
 #include "i18n/Translate.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
@@ -70,6 +71,9 @@ std::string openTroubleHint(const std::string& port, int error) {
 }
 
 std::string portTroubleHint(const EComPort& error, const std::string& port) {
+    if (const StoreFailure* failure = error.StoreTrouble()) {
+        return storeTroubleHint(*failure);
+    }
     if (error.Code() == EComPort::kOpenFailed) {
         return openTroubleHint(port, error.SystemCode());
     }
