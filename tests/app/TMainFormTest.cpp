@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -543,6 +545,50 @@ TEST_F(TMainFormTest, TheWindowSpeaksTheOperatorsLanguage) {
         ASSERT_EQ(notices.size(), 1u);
         EXPECT_EQ(notices[0].text.toStdString(), c.notice);
     }
+}
+
+}  // namespace
+}  // namespace stela
+
+namespace stela {
+namespace {
+
+// The log keeps the last lines (and gives back the memory of the others); the
+// journal keeps every operation's lines, and saying once that it cannot be
+// written is all a journal failure does.
+TEST_F(TMainFormTest, TheLogIsCappedAndTheJournalKeptBesideIt) {
+    for (int i = 0; i < TMainForm::kLogLines + 5; ++i) {
+        form.appendLog("line " + std::to_string(i));
+    }
+    EXPECT_EQ(logLines().size(), TMainForm::kLogLines);
+    EXPECT_EQ(logLines().front(), "line 5");
+
+    test::ScopedConfigHome home;
+    const std::string directory = home.path() + "/journal";
+    std::ofstream(directory) << "a file in the folder's place";
+    MainFormParts p = parts();
+    p.journal = std::make_unique<Journal>(directory, [] { return "COM3"; });
+    TMainForm window(std::move(p));
+    auto* log = window.findChild<QPlainTextEdit*>("Memo1");
+    for (int press = 0; press < 2; ++press) {
+        window.appendLog("Принял:WOK");
+        window.Button5Click();
+    }
+    const QString failure = QString::fromStdString(
+        "--- Журнал операций не записан: " + directory + "/" +
+        QDate::currentDate().toString(Qt::ISODate).toStdString() + ".log: Not a directory ---");
+    EXPECT_EQ(log->toPlainText().split('\n'),
+              (QStringList{"Mem", "o1", "Принял:WOK", failure, "Принял:WOK"}));
+    EXPECT_EQ(ran, (std::vector<std::string>{"automatic", "automatic"}));
+
+    std::filesystem::remove(directory);
+    window.appendLog("Принял:WOK");
+    window.Button5Click();
+    std::ifstream journal(directory + "/" +
+                          QDate::currentDate().toString(Qt::ISODate).toStdString() + ".log");
+    std::string line;
+    ASSERT_TRUE(std::getline(journal, line));
+    EXPECT_EQ(line.substr(23), " COM3 Принял:WOK");
 }
 
 }  // namespace
