@@ -27,6 +27,7 @@
 #include "console/SignPort.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
+#include "tests/app/SimulatedSignParts.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/SimComDevice.h"
 #include "tests/support/TestLanguage.h"
@@ -456,19 +457,11 @@ TEST(Composition, TheProgramsPortIsClosedWithTheSignsLineSettings) {
 // closes, staying up (and painting at the progress steps) until then.
 TEST_F(TMainFormTest, ACloseDuringAWriteFinishesTheRowThenClosesTheWindow) {
     test::VirtualClock clock;
-    auto device = std::make_unique<test::SimComDevice>(clock);
+    test::SimComDevice* device = nullptr;
+    TMainForm window(
+        test::simulatedSignParts(clock, device, std::make_unique<RecordingPresenter>(shown)));
     test::SimComDevice& sim = *device;
-    SignModel& sign = sim.attachSign("COM3");
-    MainFormParts parts;
-    parts.port = std::make_unique<TComPort>(std::move(device));
-    loadSignPortSettings(*parts.port);
-    parts.port->SetPort("COM3");
-    parts.port->Open();
-    parts.workflows = [&clock](ConsoleView& view, TCustomComPort& port) {
-        return std::make_unique<Console>(view, port, clock);
-    };
-    parts.presenter = std::make_unique<RecordingPresenter>(shown);
-    TMainForm window(std::move(parts));
+    SignModel& sign = *sim.sign("COM3");
     for (int row = 1; row <= 5; ++row) {
         window.refillRow(row, "12.34", std::nullopt);
     }

@@ -11,10 +11,7 @@
 #include <QTimer>
 #include <csignal>
 
-#include "app/TMainForm.h"
-#include "console/Console.h"
-#include "console/SignPort.h"
-#include "tests/support/SimComDevice.h"
+#include "tests/app/SimulatedSignParts.h"
 
 namespace stela {
 namespace {
@@ -40,19 +37,9 @@ TEST(TerminationSignals, ASignalAtAnyStepOfAWriteLeavesEveryPanelWhole) {
     for (int n = 1; n <= 10; ++n) {
         SCOPED_TRACE(n);
         test::VirtualClock clock;
-        auto device = std::make_unique<test::SimComDevice>(clock);
-        test::SimComDevice& sim = *device;
-        SignModel& sign = sim.attachSign("COM3");
-        MainFormParts parts;
-        parts.port = std::make_unique<TComPort>(std::move(device));
-        loadSignPortSettings(*parts.port);
-        parts.port->SetPort("COM3");
-        parts.port->Open();
-        parts.workflows = [&clock](ConsoleView& view, TCustomComPort& port) {
-            return std::make_unique<Console>(view, port, clock);
-        };
-        parts.presenter = std::make_unique<NoPresenter>();
-        TMainForm window(std::move(parts));
+        test::SimComDevice* sim = nullptr;
+        TMainForm window(test::simulatedSignParts(clock, sim, std::make_unique<NoPresenter>()));
+        SignModel& sign = *sim->sign("COM3");
         const int signal = kinds[n % 3];
         TerminationSignals terminations([&](int) { closeAsTheCloseBoxDoes(window); });
         for (int row = 1; row <= 5; ++row) {
@@ -82,7 +69,7 @@ TEST(TerminationSignals, ASignalAtAnyStepOfAWriteLeavesEveryPanelWhole) {
             newPanels += sign.half(panel).price == "1234";
         }
         EXPECT_EQ(newPanels, rowsWritten[n - 1]);
-        for (const auto& frame : sim.framesWritten()) {
+        for (const auto& frame : sim->framesWritten()) {
             EXPECT_EQ(frame[0], 'W') << "no read-back";
         }
         EXPECT_EQ(window.findChild<QPlainTextEdit*>("Memo1")->toPlainText().split('\n').last(),
