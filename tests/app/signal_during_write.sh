@@ -27,7 +27,7 @@ trap cleanup EXIT
 # The frames W0.., W8.., W1.., ... in the order the write sends them.
 order=(0 8 1 9 2 : 3 ';' 4 '<')
 failed=0
-for k in 1 2 3 4 5 6 7 8 9 10 11; do
+for k in ${STEPS:-1 2 3 4 5 6 7 8 9 10 11}; do
     mkdir -p "$XDG_CONFIG_HOME"
     "$bin/stela-sim" --com 3 "$@" >"$work/sim.out" 2>&1 &
     sim_pid=$!
@@ -80,7 +80,10 @@ print(" ".join(rows[r][0][0] for r in sorted(rows)) + (" SPLIT " + str(split) if
     printf 'signal at step %2d: exit %d, %2d write frames received, rows 1-5: %s\n' \
         "$k" "$status" "$frames" "$verdict"
     expected=$((128 + $(kill -l "$signal")))
-    if ((split)) || [[ $status != "$expected" ]]; then failed=1; fi
+    if ((split)) || [[ $status != "$expected" ]]; then
+        failed=1
+        tail -n 5 "$work/stela.out" >&2
+    fi
     rm -rf "$XDG_CONFIG_HOME"
 done
 exit "$failed"
