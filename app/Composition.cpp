@@ -19,6 +19,8 @@ MainFormParts programParts(Clock& clock) {
         return std::make_unique<Console>(view, port, clock);
     };
     parts.presenter = std::make_unique<MessageBoxPresenter>();
+    TCustomComPort* port = parts.port.get();
+    parts.journal = std::make_unique<Journal>(journalDirectory(), [port] { return port->Port(); });
     return parts;
 }
 

@@ -5,6 +5,7 @@
 #include "app/FirstPaintProbe.h"
 #include "app/PylonIcon.h"
 #include "app/TMainForm.h"
+#include "app/TerminationSignals.h"
 #include "protocol/Clock.h"
 
 int main(int argc, char* argv[]) {
@@ -19,12 +20,20 @@ int main(int argc, char* argv[]) {
 
     stela::SteadyClock clock;
     stela::TMainForm form(stela::programParts(clock));
+    stela::TerminationSignals terminations([&form](int) { stela::closeAsTheCloseBoxDoes(form); });
     // The board search runs before the window is first shown; its notice
     // appears on its own.
     if (qEnvironmentVariableIsSet("STELA_EXIT_AFTER_FIRST_PAINT")) {
         stela::quitAfterFirstPaint(form);
     }
     form.FormCreate();
-    form.show();
-    return QApplication::exec();
+    // A signal during the start-up search: the window is never shown.
+    int status = 0;
+    if (stela::TerminationSignals::received() == 0) {
+        form.show();
+        status = QApplication::exec();
+    }
+    // Stopped by a signal: 128 + its number, as stela-cli and shells say it.
+    const int signal = stela::TerminationSignals::received();
+    return signal == 0 ? status : 128 + signal;
 }

@@ -197,6 +197,7 @@ Arguments parseArguments(const std::vector<std::string>& args) {
         }
         if (!file.empty()) {
             a.rows = readPriceFile(file);
+            a.pricesPath = file;
         }
         if (std::none_of(a.rows.begin(), a.rows.end(),
                          [](const auto& r) { return r.has_value(); })) {

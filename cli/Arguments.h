@@ -18,6 +18,7 @@ struct Arguments {
     std::vector<std::string> ports;
     Format format = Format::Text;
     RowChanges rows;         // write: from --row or --file
+    std::string pricesPath;  // --file
     bool dryRun = false;     // write: print the frames, send none
     bool automatic = false;  // brightness auto
     int level = 0;           // brightness 0..9, effect 0..9

@@ -34,6 +34,9 @@ void CliView::appendLog(const std::string& line) {
     for (std::ostream* out : logStreams_) {
         *out << line << '\n' << std::flush;
     }
+    for (LogSink* sink : logSinks_) {
+        sink->appendLog(line);
+    }
     if (bar_ != nullptr) {
         bar_->show();
     }

@@ -42,6 +42,7 @@ public:
 
     // Every log line also goes to each of these, as it is appended.
     void addLogStream(std::ostream& out) { logStreams_.push_back(&out); }
+    void addLogSink(LogSink& sink) { logSinks_.push_back(&sink); }
     void setProgressBar(ProgressBar* bar) { bar_ = bar; }
 
     Row& row(int number) { return rows_.at(number); }
@@ -73,6 +74,7 @@ private:
     std::function<const std::string&()> replyBuffer_;
     std::function<bool()> stopRequested_;
     std::vector<std::ostream*> logStreams_;
+    std::vector<LogSink*> logSinks_;
     ProgressBar* bar_ = nullptr;
     std::array<Row, 6> rows_{};                           // [1..5]
     std::array<std::array<Readback, 2>, 6> readbacks_{};  // [row][half]

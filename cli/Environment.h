@@ -5,6 +5,7 @@
 
 namespace stela {
 class Clock;
+class Journal;
 class TCustomComPort;
 }  // namespace stela
 
@@ -21,6 +22,8 @@ struct Environment {
     bool errIsTerminal = false;  // draw the progress bar on err
     // The signal that asked the program to stop, 0 while none has.
     std::function<int()> stopSignal = [] { return 0; };
+    // Keeps the operation log as well; none in the tests.
+    Journal* journal = nullptr;
 };
 
 }  // namespace stela::cli

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cli/ExitStatus.h"
+#include "console/Journal.h"
 #include "console/PortTrouble.h"
 #include "console/SignPort.h"
 #include "protocol/Frames.h"
@@ -63,6 +64,9 @@ Session::Session(const Arguments& args, const Environment& env, std::ostream* lo
     }
     if (args.verbose) {
         view_.addLogStream(err_);
+    }
+    if (env.journal != nullptr) {
+        view_.addLogSink(*env.journal);
     }
     if (env.errIsTerminal) {
         view_.setProgressBar(&bar_);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "cli/Run.h"
+#include "console/Journal.h"
 #include "protocol/Clock.h"
 #include "serial/TComPort.h"
 #include "serial/posix/PosixComDevice.h"
@@ -42,6 +43,8 @@ int main(int argc, char** argv) {
     env.err = &std::cerr;
     env.errIsTerminal = isatty(STDERR_FILENO) == 1;
     env.stopSignal = [] { return static_cast<int>(stopSignal); };
+    stela::Journal journal(stela::journalDirectory(), [&port] { return port.Port(); });
+    env.journal = &journal;
     const int status = stela::cli::runCli({argv + 1, argv + argc}, env);
     std::cout.flush();
     return status;

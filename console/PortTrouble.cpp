@@ -4,6 +4,8 @@
 #include <initializer_list>
 
 #include "console/DeviceOwners.h"
+#include "console/FilledText.h"
+#include "console/StoreTrouble.h"
 #include "i18n/Translate.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
@@ -14,22 +16,6 @@ namespace {
 std::string deviceOf(const std::string& port) {
     const std::string path = devicePathForPort(port);
     return path.empty() ? port : path;
-}
-
-// The translated text (a literal marked for the template) with %1, %2 ...
-// replaced by the values, which are never looked up themselves (device paths,
-// group and program names).
-std::string filled(const char* text, std::initializer_list<std::string> values) {
-    std::string out = translateDefault(text);
-    int n = 1;
-    for (const std::string& value : values) {
-        const std::string mark = "%" + std::to_string(n++);
-        const auto at = out.find(mark);
-        if (at != std::string::npos) {
-            out.replace(at, mark.size(), value);
-        }
-    }
-    return out;
 }
 
 std::string noAccess(const std::string& device) {
@@ -70,6 +56,9 @@ std::string openTroubleHint(const std::string& port, int error) {
 }
 
 std::string portTroubleHint(const EComPort& error, const std::string& port) {
+    if (const StoreFailure* failure = error.StoreTrouble()) {
+        return storeTroubleHint(*failure);
+    }
     if (error.Code() == EComPort::kOpenFailed) {
         return openTroubleHint(port, error.SystemCode());
     }

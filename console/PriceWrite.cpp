@@ -63,20 +63,17 @@ void Console::priceWrite() {
 
 void Console::writeSteps() {
     // A close asked for while a row is being written waits for the row's
-    // second half: a panel must never show two different prices.
-    bool closing = !startProgress();
-    if (closing) {
+    // second half, and no more: a panel must never show two different prices.
+    if (!startProgress()) {
         stopWrite();
     }
     port_.ClearBuffers(true, true);
 
     PriceRowInputs inputs;
+    bool closing = false;
     bool firstStep = true;
     for (const WriteStep& step : kWriteSteps) {
         if (step.half == Half::First) {
-            if (closing) {
-                stopWrite();
-            }
             inputs = view_.rowInputs(step.row);
         }
         reply_ = composeWriteFrame(addressCharacter(halfAddress(step.row, step.half)), inputs);
@@ -86,11 +83,14 @@ void Console::writeSteps() {
         view_.appendLog(translateDefault(step.logText) + logText(frame));
         if (!firstStep) {
             view_.setProgressPosition(step.position);
-            if (!view_.processPendingEvents()) {
-                closing = true;
-            }
+            closing = !view_.processPendingEvents() || closing;
         }
         firstStep = false;
+        // Asked while the previous row's second half was being confirmed: that
+        // row is whole, so this one is not begun.
+        if (closing && step.half == Half::First) {
+            stopWrite();
+        }
         account_.sent(step.row, step.half);
         port_.WriteText(frame);
         if (writeConfirmation(frame)) {

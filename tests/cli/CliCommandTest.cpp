@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 
 #include "cli/Arguments.h"
@@ -150,6 +151,38 @@ TEST_F(CliCommandTest, HelpPrintsTheUsage) {
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out, cli::kUsage);
     }
+}
+
+}  // namespace
+}  // namespace stela
+
+namespace stela {
+namespace {
+
+// A log that would overwrite the prices file, under its own or another name,
+// is refused before anything is sent or emptied; a log that cannot be written
+// fails the run, which still ends.
+TEST_F(CliCommandTest, TheLogNeverEatsThePricesFileAndALostLogFailsTheRun) {
+    const std::string prices = home.path() + "/prices.csv";
+    const std::string text = "row,price\n1,45.67\n";
+    std::ofstream(prices) << text;
+    std::filesystem::create_symlink(prices, home.path() + "/link.csv");
+    std::filesystem::create_hard_link(prices, home.path() + "/hard.csv");
+    sim.device->attachSign("COM3");
+    for (const std::string& log : {prices, home.path() + "/link.csv", home.path() + "/hard.csv"}) {
+        const Result r = run({"write", "--port", "COM3", "--file", prices, "--log", log});
+        EXPECT_EQ(r.status, 2) << log;
+        EXPECT_EQ(r.err.rfind("stela-cli: --log " + log + " is the prices file", 0), 0u) << r.err;
+    }
+    EXPECT_EQ(sim.device->openCount(), 0);
+    std::ifstream in(prices);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
+
+    const Result r = run({"write", "--port", "COM3", "--file", prices, "--log", "/dev/full"});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(r.err.find("stela-cli: --log /dev/full: could not be written\n"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(sim.device->sign("COM3")->half(12).price, "4567");  // the write went on to its end
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <string>
 
@@ -97,6 +98,21 @@ TEST(StelaCliEndToEnd, WhatAJsonFileWritesReadsBackAsJson) {
     EXPECT_EQ(*back.member("rows"), *cli::parseJson(prices).member("rows")) << read.out;
     EXPECT_EQ(back.member("port")->text, "COM8");
     EXPECT_EQ(*back.member("rows"), *cli::parseJson(written.out).member("rows"));
+
+    // Both runs are in the day's journal, with the port on every line.
+    char today[16];
+    const std::time_t now = std::time(nullptr);
+    std::strftime(today, sizeof today, "%Y-%m-%d", std::localtime(&now));
+    std::ifstream journal(home.path() + "/state/stela/journal/" + today + ".log");
+    std::string line;
+    int lines = 0, confirmed = 0;
+    while (std::getline(journal, line)) {
+        ++lines;
+        EXPECT_EQ(line.substr(24, 5), "COM8 ") << line;
+        confirmed += line.find(" Принятые данные верные:WOK") != std::string::npos;
+    }
+    EXPECT_GT(lines, 100);
+    EXPECT_EQ(confirmed, 10);
 }
 
 }  // namespace

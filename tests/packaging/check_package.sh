@@ -46,7 +46,7 @@ mkdir -p "$config/stela/dosdevices"
 for ((n = 1; n <= 255; n++)); do
     ln -s /nonexistent "$config/stela/dosdevices/com$n"
 done
-title=$(XDG_CONFIG_HOME=$config LANGUAGE= LC_ALL= LANG=en_US.UTF-8 QT_QPA_PLATFORM=offscreen \
+title=$(XDG_CONFIG_HOME=$config XDG_STATE_HOME=$config/state LANGUAGE= LC_ALL= LANG=en_US.UTF-8 QT_QPA_PLATFORM=offscreen \
     STELA_EXIT_AFTER_FIRST_PAINT=1 timeout 60 "$root/usr/bin/stela" 2>/dev/null |
     sed -n 's/^window-title //p')
 [[ $title == "ORVENA C520/640 - firmware D731"* ]] || fail "installed catalogues not found: $title"
