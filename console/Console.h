@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ public:
     // The frames of the last price write whose confirmation never came, in the
     // order sent: the log's story for a caller that has no operator reading it.
     const std::vector<std::string>& unconfirmedWrites() const { return unconfirmed_; }
+    // How the last read of the half at `address` ended: Answers or NotFramed
+    // for the reply it kept, else the furthest any of its passes got.
+    ReplyVerdict lastReadVerdict(int address) const { return verdicts_.at(address); }
 
 private:
     struct OpenTrouble;
@@ -72,6 +76,7 @@ private:
     std::string reply_;
     std::string confirmation_;
     std::vector<std::string> unconfirmed_;
+    std::array<ReplyVerdict, 13> verdicts_{};  // by address
 };
 
 }  // namespace stela

@@ -75,6 +75,7 @@ void Console::priceWrite() {
         firstStep = false;
         port_.WriteText(frame);
         writeConfirmation(frame);
+        view_.halfWritten(step.row, step.half);
     }
     if (closing) {
         stopWrite();  // every row is written; the read-back does not run
