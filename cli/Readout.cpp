@@ -1,5 +1,6 @@
 #include "cli/Readout.h"
 
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <vector>
 
@@ -62,22 +63,37 @@ std::string table(const std::vector<std::vector<std::string>>& rows) {
     return out;
 }
 
-std::string stateText(HalfState state) {
-    switch (state) {
-        case HalfState::Ok:
-            return translateCli("ok");
-        case HalfState::Unused:
-            return translateCli("unused");
-        case HalfState::BadChecksum:
-            return translateCli("bad checksum");
-        case HalfState::WrongAddress:
-            return translateCli("wrong address");
-        case HalfState::NotAPrice:
-            return translateCli("not a price");
-        case HalfState::NoReply:
-            break;
+// Each state: its word in JSON and CSV, its text in the text output, and why a
+// half in it failed.
+struct StateNames {
+    HalfState state;
+    const char* word;
+    const char* text;
+    const char* failure;
+};
+constexpr StateNames kStates[] = {
+    {HalfState::Ok, "ok", markCli("ok"), ""},
+    {HalfState::Unused, "unused", markCli("unused"), ""},
+    {HalfState::BadChecksum, "bad-checksum", markCli("bad checksum"),
+     markCli("the reply's checksum did not match in 7 passes")},
+    {HalfState::WrongAddress, "wrong-address", markCli("wrong address"),
+     markCli("wrong address in the reply")},
+    {HalfState::NotAPrice, "not-a-price", markCli("not a price"),
+     markCli("the reply holds no price")},
+    {HalfState::NoReply, "no-reply", markCli("no reply"), markCli("no complete reply in 7 passes")},
+};
+
+const StateNames& namesOf(HalfState state) {
+    for (const StateNames& names : kStates) {
+        if (names.state == state) {
+            return names;
+        }
     }
-    return translateCli("no reply");
+    return kStates[std::size(kStates) - 1];
+}
+
+std::string stateText(HalfState state) {
+    return translateCli(namesOf(state).text);
 }
 
 std::string text(const CliView& view, const std::string& port) {
@@ -249,38 +265,12 @@ std::string halfName(int row, Half half) {
 }
 
 const char* stateWord(HalfState state) {
-    switch (state) {
-        case HalfState::Ok:
-            return "ok";
-        case HalfState::Unused:
-            return "unused";
-        case HalfState::BadChecksum:
-            return "bad-checksum";
-        case HalfState::WrongAddress:
-            return "wrong-address";
-        case HalfState::NotAPrice:
-            return "not-a-price";
-        case HalfState::NoReply:
-            break;
-    }
-    return "no-reply";
+    return namesOf(state).word;
 }
 
 std::string failureReason(HalfState state) {
-    switch (state) {
-        case HalfState::BadChecksum:
-            return translateCli("the reply's checksum did not match in 7 passes");
-        case HalfState::WrongAddress:
-            return translateCli("wrong address in the reply");
-        case HalfState::NotAPrice:
-            return translateCli("the reply holds no price");
-        case HalfState::NoReply:
-            return translateCli("no complete reply in 7 passes");
-        case HalfState::Ok:
-        case HalfState::Unused:
-            break;
-    }
-    return {};
+    const char* failure = namesOf(state).failure;
+    return *failure == '\0' ? std::string() : translateCli(failure);
 }
 
 }  // namespace stela::cli

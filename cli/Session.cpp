@@ -165,7 +165,7 @@ int Session::search() {
     if (!connect()) {
         return kNoSign;
     }
-    out_ << port_.Port() << "\n";
+    out_ << escapedText(port_.Port()) << "\n";
     return kDone;
 }
 
@@ -179,9 +179,9 @@ bool Session::readReport() {
     bool valid = true;
     for (int row = 1; row <= kRows; ++row) {
         for (Half half : {Half::First, Half::Second}) {
-            const HalfState state = view_.readback(row, half).state;
-            if (state != HalfState::Ok && state != HalfState::Unused) {
-                err_ << prefixed(halfName(row, half) + ": " + failureReason(state));
+            const auto& label = view_.readback(row, half);
+            if (!label.valid()) {
+                err_ << prefixed(halfName(row, half) + ": " + failureReason(label.state));
                 valid = false;
             }
         }
@@ -219,9 +219,9 @@ bool Session::rowsReadWhole() {
         }
         std::string why;
         for (Half half : {Half::First, Half::Second}) {
-            const HalfState state = view_.readback(row, half).state;
-            if (state != HalfState::Ok && state != HalfState::Unused && why.empty()) {
-                why = halfName(row, half) + ": " + failureReason(state);
+            const auto& label = view_.readback(row, half);
+            if (!label.valid() && why.empty()) {
+                why = halfName(row, half) + ": " + failureReason(label.state);
             }
         }
         if (why.empty()) {

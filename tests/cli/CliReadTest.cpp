@@ -58,6 +58,31 @@ TEST_F(CliReadTest, PrintsTheHalvesAndTheRowsInEachFormat) {
     }
 }
 
+// README.md shows a read's CSV; it must be what a read of that sign prints.
+TEST_F(CliReadTest, TheReadmesCsvExampleIsWhatAReadPrints) {
+    std::ifstream readme(STELA_README_PATH);
+    std::string line, example;
+    const std::string header = "kind,row,half,address,state,price,grade,caption1,caption2,valid";
+    while (std::getline(readme, line) && line.find(header) == std::string::npos) {
+    }
+    const std::size_t indent = line.find(header);
+    for (; !line.empty(); std::getline(readme, line)) {
+        example += line.substr(indent) + "\n";
+    }
+    SignModel& sign = sim.device->attachSign("COM3");
+    for (const auto& [row, content] : {std::pair{1, HalfContent{"4567", '3', '1'}},
+                                       {2, HalfContent{"4710", '5', '0'}},
+                                       {3, HalfContent{"----", '1', '0'}},
+                                       {4, HalfContent{"5230", '2', '0'}},
+                                       {5, HalfContent{"6105", '4', '2'}}}) {
+        sign.setHalf(firstHalfAddress(row), content);
+        sign.setHalf(secondHalfAddress(row), content);
+    }
+    sign.addFault(Fault::silence().forAddress(secondHalfAddress(4)));
+    const Result r = run({"read", "--port", "COM3", "--format", "csv"});
+    EXPECT_EQ(r.out, example);
+}
+
 TEST_F(CliReadTest, AFailedHalfSaysWhy) {
     const std::pair<Fault, std::string> cases[] = {
         {Fault::silence(), "no-reply"},
