@@ -129,8 +129,10 @@ CsvTable parseCsv(std::string_view text) {
 }
 
 std::string csvField(std::string_view text) {
+    // A leading byte-order mark is quoted, or a reader would skip it.
     const bool quote = text.find_first_of(",\"\r\n") != std::string_view::npos ||
-                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+                       (!text.empty() && (text.front() == ' ' || text.back() == ' ')) ||
+                       text.substr(0, kByteOrderMark.size()) == kByteOrderMark;
     if (!quote) {
         return std::string(text);
     }

@@ -28,7 +28,7 @@ struct CsvTable {
 CsvTable parseCsv(std::string_view text);
 
 // A field as written: quoted when it holds a comma, a quote, a line end or
-// surrounding blanks.
+// surrounding blanks, or starts with a byte-order mark.
 std::string csvField(std::string_view text);
 // The fields of one record, comma-separated, and its line end ("\n").
 std::string csvLine(const std::vector<std::string>& fields);

@@ -1,6 +1,5 @@
 #include <csignal>
 #include <fstream>
-#include <regex>
 
 #include "cli/InputError.h"
 #include "cli/PriceFile.h"
@@ -172,11 +171,14 @@ TEST_F(CliReadTest, TheProgressBarCountsHalvesAtMostTenTimesASecond) {
     EXPECT_EQ(run({"read", "--port", "COM3"}).err, "");
     errIsTerminal = true;
     // The counts drawn, in order.
-    const auto draws = [](const std::string& err, const char* title) {
+    const auto draws = [](const std::string& err, const std::string& title) {
         Lines counts;
-        const std::regex bar("\r" + std::string(title) + R"( \[[# ]*\] (\d+/\d+))");
-        for (std::sregex_iterator it(err.begin(), err.end(), bar), end; it != end; ++it) {
-            counts.push_back((*it)[1]);
+        const std::string start = "\r" + title + " [";
+        for (std::size_t at = err.find(start); at != std::string::npos;
+             at = err.find(start, at + 1)) {
+            const std::size_t count = err.find("] ", at) + 2;
+            counts.push_back(
+                err.substr(count, err.find_first_not_of("0123456789/", count) - count));
         }
         return counts;
     };

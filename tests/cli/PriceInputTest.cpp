@@ -207,7 +207,8 @@ TEST(PriceInput, ASpreadsheetsFileReadsAsItsPlainForm) {
 }
 
 TEST(PriceInput, CsvFieldsSurviveTheirWayOut) {
-    const std::vector<std::string> record{"plain", "a,b", "say \"hi\"", " pad ", "two\nlines", ""};
+    const std::vector<std::string> record{"\xEF\xBB\xBF", "a,b",        "say \"hi\"",
+                                          " pad ",        "two\nlines", ""};
     const CsvTable back = parseCsv(csvLine(record) + csvLine(record));
     ASSERT_EQ(back.records.size(), 2u);
     EXPECT_EQ(back.records[0].fields, record);
