@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/AppTexts.h"
+#include "app/CommandLine.h"
 #include "app/Composition.h"
 #include "app/FirstPaintProbe.h"
 #include "app/PylonIcon.h"
@@ -9,6 +10,10 @@
 #include "protocol/Clock.h"
 
 int main(int argc, char* argv[]) {
+    // --help, --version and a wrong option end here, before any window or port.
+    if (const auto status = stela::handleCommandLine(argc, argv)) {
+        return *status;
+    }
     QApplication app(argc, argv);
     // The application name, not the display name: Qt appends a display name
     // to every window title, and the main window has a caption of its own.

@@ -1,10 +1,13 @@
 // stela-cli: the sign's workflows from a script (see Arguments.cpp for the usage).
 #include <unistd.h>
 
+#include <clocale>
 #include <csignal>
 #include <iostream>
 #include <memory>
 
+#include "cli/Charset.h"
+#include "cli/CliLanguage.h"
 #include "cli/Run.h"
 #include "console/Journal.h"
 #include "protocol/Clock.h"
@@ -34,8 +37,16 @@ int main(int argc, char** argv) {
         sigaction(signal, &action, nullptr);
     }
 
-    stela::SteadyClock clock;
     stela::cli::Environment env;
+    // The terminal's charset; the C library's own messages (strerror) only
+    // where the run is not in English, in which C speaks.
+    std::setlocale(LC_CTYPE, "");
+    if (stela::languageOf(stela::cli::cliLanguage(env.variables)) != "en") {
+        std::setlocale(LC_MESSAGES, "");
+    }
+    env.charset = stela::cli::localeCharset(env.variables);
+
+    stela::SteadyClock clock;
     stela::TComPort port(std::make_unique<stela::PosixComDevice>());
     env.port = &port;
     env.clock = &clock;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,9 @@ public:
     // The frames of the last price write whose confirmation never came, in the
     // order sent: the log's story for a caller that has no operator reading it.
     const std::vector<std::string>& unconfirmedWrites() const { return unconfirmed_; }
+    // How the last read of the half at `address` ended: Answers or NotFramed
+    // for the reply it kept, else the furthest any of its passes got.
+    ReplyVerdict lastReadVerdict(int address) const { return verdicts_.at(address); }
     // What the last price write got done, half by half; its lossLines() are
     // what the operation log says when a lost port cut the write short.
     const WriteAccount& lastWrite() const { return account_; }
@@ -78,6 +82,7 @@ private:
     std::string reply_;
     std::string confirmation_;
     std::vector<std::string> unconfirmed_;
+    std::array<ReplyVerdict, 13> verdicts_{};  // by address
     WriteAccount account_;
 };
 

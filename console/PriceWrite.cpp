@@ -96,6 +96,7 @@ void Console::writeSteps() {
         if (writeConfirmation(frame)) {
             account_.confirmed(step.row, step.half);
         }
+        view_.halfWritten(step.row, step.half);
     }
     if (closing) {
         stopWrite();  // every row is written; the read-back does not run

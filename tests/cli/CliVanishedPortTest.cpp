@@ -99,14 +99,15 @@ TEST(CliVanishedPort, AWriteCutShortSaysWhatTheSignHolds) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << status;
     EXPECT_LT(took, std::chrono::seconds(1));
     const std::string said = readAll(cliErr);
-    const std::string tail = "Связь с " + device +
-                             " потеряна: адаптер отключён или устройство пропало. Подключите его "
-                             "и нажмите «Поиск табло».\n"
-                             "Записаны и подтверждены строки: 5, 4.\n"
-                             "Строка 3 может показывать две разные цены: первая половина "
-                             "подтверждена, вторая отправлена без подтверждения.\n"
-                             "Не записаны строки: 2, 1 (на табло прежние цены).\n"
-                             "Запишите цены снова, когда связь восстановится.\n";
+    // Under C a run is English, and it names stela-cli's command, not a button.
+    const std::string tail = "The connection to " + device +
+                             " is lost: the adapter was unplugged or the device went away. Plug "
+                             "it in again and run `stela-cli search`.\n"
+                             "Rows written and confirmed: 5, 4.\n"
+                             "Row 3 may show two different prices: its first half confirmed, its "
+                             "second sent but not confirmed.\n"
+                             "Rows not written: 2, 1 (the sign shows the old prices).\n"
+                             "Write the prices again once the connection is back.\n";
     EXPECT_EQ(said.substr(said.find('\n') + 1), tail) << said;
 }
 

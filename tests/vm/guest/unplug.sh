@@ -14,7 +14,7 @@ cat >/tmp/prices.json <<'JSON'
   {"row": 5, "price": "55.55", "grade": "92", "caption1": false, "caption2": false}
 ]}
 JSON
-lost="Связь с /dev/ttyUSB0 потеряна: адаптер отключён или устройство пропало."
+lost="The connection to /dev/ttyUSB0 is lost: the adapter was unplugged or the device went away."
 said_ok() { # CASE LINE...: each line is among stela-cli's words
     case=$1; shift
     for line in "$@"; do
@@ -49,12 +49,12 @@ pull() {
 pull idle 'R4E' 2 read
 pull read 'R2E' 1 read
 pull write-halves 'W:.*' 1 write --file /tmp/prices.json
-said_ok write-halves "Записаны и подтверждены строки: 5, 4." \
-    "Строка 3 может показывать две разные цены: первая половина подтверждена, вторая отправлена без подтверждения." \
-    "Не записаны строки: 2, 1 (на табло прежние цены)."
+said_ok write-halves "Rows written and confirmed: 5, 4." \
+    "Row 3 may show two different prices: its first half confirmed, its second sent but not confirmed." \
+    "Rows not written: 2, 1 (the sign shows the old prices)."
 pull write-rows 'W2.*' 1 write --file /tmp/prices.json
-said_ok write-rows "Записаны и подтверждены строки: 5, 4." \
-    "Строка 3 может показывать две разные цены: первая половина отправлена без подтверждения, вторая не отправлена." \
-    "Не записаны строки: 2, 1 (на табло прежние цены)."
+said_ok write-rows "Rows written and confirmed: 5, 4." \
+    "Row 3 may show two different prices: its first half sent but not confirmed, its second not sent." \
+    "Rows not written: 2, 1 (the sign shows the old prices)."
 
 expect "the search finds the sign on the re-plugged adapter" COM33 "$(stela-cli search 2>&1)"
