@@ -6,6 +6,7 @@
 #include "cli/InputError.h"
 #include "cli/PriceFile.h"
 #include "serial/PortNames.h"
+#include "serial/net/PortUrl.h"
 
 namespace stela::cli {
 
@@ -26,8 +27,10 @@ Commands:
   effect 0..9            the effect's interval in seconds (0: off)
 
 Options:
-  --port PORT            COM1..COM255 or a device path; without it the board
-                         search runs first. For search: a list of candidates,
+  --port PORT            COM1..COM255, a device path, or a sign behind a
+                         network serial server: tcp://HOST:PORT (raw) or
+                         rfc2217://HOST:PORT; without it the board search
+                         runs first. For search: a list of candidates,
                          comma-separated or repeated
   --format text|json|csv output of read and write (default text)
   --row N=PRICE[,grade=G][,caption1=F][,caption2=F]
@@ -68,8 +71,9 @@ void addPorts(const std::string& value, std::vector<std::string>& ports) {
     for (;;) {
         const std::size_t comma = value.find(',', start);
         const std::string port = value.substr(start, comma - start);
-        if (comNumber(port) == 0 && port.rfind('/', 0) != 0) {
-            throw InputError("--port: \"" + port + "\" is neither COM1..COM255 nor a device path");
+        if (comNumber(port) == 0 && port.rfind('/', 0) != 0 && !isPortUrl(port)) {
+            throw InputError("--port: \"" + port +
+                             "\" is neither COM1..COM255, a device path nor a network port");
         }
         ports.push_back(port);
         if (comNumber(port) != 0) {

@@ -7,8 +7,8 @@
 
 #include "cli/Run.h"
 #include "protocol/Clock.h"
+#include "serial/NamedComDevice.h"
 #include "serial/TComPort.h"
-#include "serial/posix/PosixComDevice.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
 
     stela::SteadyClock clock;
     stela::cli::Environment env;
-    stela::TComPort port(std::make_unique<stela::PosixComDevice>());
+    stela::TComPort port(std::make_unique<stela::NamedComDevice>());
     env.port = &port;
     env.clock = &clock;
     env.out = &std::cout;

@@ -4,9 +4,11 @@
 #include <initializer_list>
 
 #include "console/DeviceOwners.h"
+#include "console/NetPortTrouble.h"
 #include "i18n/Translate.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
+#include "serial/net/PortUrl.h"
 
 namespace stela {
 namespace {
@@ -58,6 +60,9 @@ std::string inUse(const std::string& device) {
 }  // namespace
 
 std::string openTroubleHint(const std::string& port, int error) {
+    if (isPortUrl(deviceOf(port))) {
+        return netOpenTroubleHint(deviceOf(port), error);
+    }
     switch (error) {
         case EACCES:
         case EPERM:

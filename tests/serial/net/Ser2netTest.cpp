@@ -1,0 +1,317 @@
+// The port object on a sign behind Debian's ser2net, through both schemes: the
+// real server in front of stela-sim's serving loop on a pseudo-terminal, the
+// console's own workflows in real time.
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "console/Console.h"
+#include "console/PortTrouble.h"
+#include "console/SignPort.h"
+#include "serial/EComPort.h"
+#include "serial/NamedComDevice.h"
+#include "serial/TComPort.h"
+#include "serial/net/PortUrl.h"
+#include "tests/console/RecordingView.h"
+#include "tests/support/ManualDispatcher.h"
+#include "tests/support/ScopedConfigHome.h"
+#include "tests/support/Ser2net.h"
+#include "tests/support/ServedSign.h"
+
+namespace stela {
+namespace {
+
+using namespace std::string_literals;
+
+// Everything the sign took off its line, in order: frames and stray bytes.
+// Filled on the serving thread; `kill` runs there when the frame numbered
+// `killAt` (from 1) of kind `killKind` arrives.
+struct SignLine : SignObserver {
+    std::mutex mutex;
+    std::vector<std::string> frames;
+    std::string bytes;
+    FrameKind killKind = FrameKind::Read;
+    int killAt = 0;
+    int seen = 0;
+    std::function<void()> kill;
+
+    void frameReceived(const FrameEvent& event) override {
+        const std::lock_guard<std::mutex> lock(mutex);
+        frames.push_back(event.bytes);
+        bytes += event.bytes;
+        if (event.kind == killKind && ++seen == killAt && kill) {
+            kill();
+        }
+    }
+    void bytesDiscarded(std::string_view discarded, SimTime) override {
+        const std::lock_guard<std::mutex> lock(mutex);
+        bytes += discarded;
+    }
+};
+
+// The port's device with every byte written noted, in order.
+class WriteTap final : public ComDevice {
+public:
+    std::vector<std::string> writes;
+
+    int open(const std::string& port) override { return device_.open(port); }
+    void close() override { device_.close(); }
+    bool isOpen() const override { return device_.isOpen(); }
+    int setQueueSizes(int in, int out) override { return device_.setQueueSizes(in, out); }
+    int setLineParameters(const LineParameters& l) override { return device_.setLineParameters(l); }
+    int setTimeouts(const TimeoutValues& t) override { return device_.setTimeouts(t); }
+    int purge(bool in, bool out) override { return device_.purge(in, out); }
+    int abortTransfers() override { return device_.abortTransfers(); }
+    int read(char* b, int c, int& r) override { return device_.read(b, c, r); }
+    int write(const char* data, int size, int& sent) override {
+        writes.emplace_back(data, static_cast<std::size_t>(size));
+        return device_.write(data, size, sent);
+    }
+    int modemLines(TComSignals& lines) override { return device_.modemLines(lines); }
+    int lineErrors(TComErrors& errors) override { return device_.lineErrors(errors); }
+    int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override {
+        return device_.watchEvents(mask, watch);
+    }
+
+private:
+    NamedComDevice device_;
+};
+
+enum class Scheme { Tcp, Rfc2217 };
+
+class Ser2netTest : public ::testing::TestWithParam<Scheme> {
+protected:
+    void SetUp() override {
+        if (!Ser2net::installed()) {
+            GTEST_SKIP() << "ser2net is not installed (scripts/deps installs it)";
+        }
+        sign.model().setObserver(&line);
+        sign.start();
+        server = std::make_unique<test::Ser2net>(sign.devicePath());
+        line.kill = [this] { server->kill(); };
+        // As the window reaches it: a COM name whose link points at the server.
+        home.linkCom(7, url());
+        loadSignPortSettings(port);
+        port.SetPort("COM7");
+    }
+    void TearDown() override {
+        port.Close();
+        sign.stop();  // the observer's records are ours from here
+    }
+
+    std::string url() const {
+        return GetParam() == Scheme::Tcp ? server->tcpUrl() : server->rfc2217Url();
+    }
+    std::string otherUrl() const {
+        return GetParam() == Scheme::Tcp ? server->rfc2217Url() : server->tcpUrl();
+    }
+
+    using Ser2net = test::Ser2net;
+    test::ScopedConfigHome home;
+    test::ServedSign sign;
+    SignLine line;
+    std::unique_ptr<Ser2net> server;
+    WriteTap* tap = new WriteTap;
+    TComPort port{std::unique_ptr<ComDevice>(tap)};
+    test::RecordingView view;
+    SteadyClock clock;
+    Console console{view, port, clock};
+};
+
+int countOf(const std::vector<std::string>& lines, const std::string& line) {
+    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+TEST_P(Ser2netTest, ReadWriteAndBrightnessReachTheSignFrameForFrame) {
+    sign.stop();
+    sign.model().setHalf(0, {"4567", '3', '1'});
+    sign.model().setHalf(8, {"4567", '3', '1'});
+    sign.start();
+    port.Open();
+
+    console.readPrices();
+    EXPECT_EQ(view.label(5, Half::First).text, "45.67");
+    EXPECT_EQ(view.rows[5].price, "45.67");
+    for (int row = 1; row <= 5; ++row) {
+        EXPECT_EQ(view.label(row, Half::First).color, kReadbackGreen) << row;
+        EXPECT_EQ(view.label(row, Half::Second).color, kReadbackGreen) << row;
+    }
+
+    view.rows[1] = {"12.34", false, true, 2, false};
+    view.rows[5] = {"  .  ", true, false, 4, true};
+    const std::size_t logBefore = view.log.size();
+    console.writePrices();
+    // Every half confirmed at the first poll: no quick reply was cleared away.
+    const auto written = view.logSince(logBefore);
+    EXPECT_EQ(countOf(written, "1 попыток чтения прошло. Задержка 50мс"), 10);
+    EXPECT_EQ(countOf(written, "Ошибка чтения!!! "), 0);
+
+    view.brightnessDigit = "5";
+    console.manualBrightness();
+    EXPECT_EQ(view.notices().back(), "Установлена ручная яркость: 5");
+
+    port.Close();
+    sign.stop();
+    EXPECT_EQ(sign.model().half(4).price, "1234");
+    EXPECT_EQ(sign.model().half(0).price, "----");
+    EXPECT_EQ(sign.model().brightnessLevel(), 5);
+    // Nothing of the link's own (Telnet) reached the line, nothing was lost or doubled.
+    EXPECT_EQ(line.frames, tap->writes);
+    std::string sent;
+    for (const std::string& w : tap->writes) {
+        sent += w;
+    }
+    EXPECT_EQ(line.bytes, sent);
+}
+
+TEST_P(Ser2netTest, A0xFFTravelsAsOneByteBothWays) {
+    sign.stop();
+    sign.model().addFault(Fault::surplus("\xFF\x01\xFF\xFF"s));
+    sign.start();
+    port.Open();
+    port.ClearBuffers(true, true);
+    port.WriteText(
+        "\xFF"
+        "R0E\xFF\xFF"s);
+    std::string reply;
+    for (int i = 0; i < 100 && port.QueuedInputCount() < 18; ++i) {
+        clock.sleep_ms(10);
+    }
+    port.ReadText(reply, 100);
+    EXPECT_EQ(reply.substr(14), "\xFF\x01\xFF\xFF"s);
+    EXPECT_TRUE(identifiesSign(reply));
+    port.Close();
+    sign.stop();
+    EXPECT_EQ(line.bytes,
+              "\xFF"
+              "R0E\xFF\xFF"s);
+}
+
+TEST_P(Ser2netTest, AServerThatDiesMidReadIsAnAdapterThatWentAway) {
+    port.Open();
+    line.killKind = FrameKind::Read;
+    line.killAt = 3;
+    try {
+        console.readPrices();
+        FAIL() << "the read went on without its server";
+    } catch (const EComPort& error) {
+        EXPECT_EQ(error.SystemCode(), EIO) << error.what();
+        EXPECT_NE(portTroubleHint(error, "COM7").find("Связь с " + url() + " потеряна"),
+                  std::string::npos);
+    }
+    port.Close();
+    EXPECT_FALSE(port.Connected());
+}
+
+TEST_P(Ser2netTest, AServerThatDiesMidWriteIsAnAdapterThatWentAway) {
+    port.Open();
+    line.killKind = FrameKind::Write;
+    line.killAt = 3;
+    view.rows[1] = {"12.34", false, true, 2, false};
+    try {
+        console.writePrices();
+        FAIL() << "the write went on without its server";
+    } catch (const EComPort& error) {
+        EXPECT_EQ(error.SystemCode(), EIO) << error.what();
+    }
+    port.Close();
+}
+
+TEST_P(Ser2netTest, AServerServingAnotherClientTurnsUsAwayAsBusy) {
+    // Another client on the other accepter holds the line.
+    PortUrl other;
+    ASSERT_EQ(parsePortUrl(otherUrl(), other), PortUrlProblem::None);
+    const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(other.port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    char banner[64];
+    ::recv(client, banner, sizeof banner, MSG_DONTWAIT);
+    clock.sleep_ms(50);  // ser2net has opened the line for it
+    try {
+        port.Open();
+        FAIL() << "opened a line another client holds";
+    } catch (const EComPort& error) {
+        EXPECT_EQ(error.Code(), EComPort::kOpenFailed);
+        EXPECT_EQ(error.SystemCode(), EBUSY);
+        EXPECT_EQ(portTroubleHint(error, "COM7"), url() + " занят другой программой.");
+    }
+    ::close(client);
+}
+
+TEST_P(Ser2netTest, TheMonitorSeesTheWriteLeaveAndTheReplyArrive) {
+    auto dispatcher = std::make_shared<test::ManualDispatcher>();
+    port.SetEventDispatcher(dispatcher);
+    port.SetEvents({evRxChar, evTxEmpty});
+    std::vector<std::string> seen;
+    port.OnTxEmpty = [&](TCustomComPort&) { seen.push_back("tx empty"); };
+    port.OnRxChar = [&](TCustomComPort&, int count) { seen.push_back(std::to_string(count)); };
+    port.Open();
+    port.WriteText("R0E");
+    // The reply's bytes come as the line brings them: one batch or several.
+    for (int posts = 1; posts < 100 && (seen.empty() || seen.back() != "14"); ++posts) {
+        dispatcher->waitForPosts(posts);
+        dispatcher->runPending();
+    }
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), "tx empty");
+    EXPECT_EQ(seen.back(), "14");
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSchemes, Ser2netTest, ::testing::Values(Scheme::Tcp, Scheme::Rfc2217),
+                         [](const ::testing::TestParamInfo<Scheme>& scheme) {
+                             return scheme.param == Scheme::Tcp ? "Tcp" : "Rfc2217";
+                         });
+
+// RFC 2217 alone carries the line settings.
+class Rfc2217SettingsTest : public Ser2netTest {};
+
+speed_t ptySpeed(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    termios t{};
+    tcgetattr(fd, &t);
+    ::close(fd);
+    return cfgetospeed(&t);
+}
+
+TEST_P(Rfc2217SettingsTest, TheLineSpeedReachesThePseudoTerminal) {
+    port.Open();
+    EXPECT_EQ(ptySpeed(sign.devicePath()), B19200);
+    port.SetBaudRate(br9600);
+    EXPECT_EQ(ptySpeed(sign.devicePath()), B9600);
+    port.SetBaudRate(br19200);
+    EXPECT_EQ(ptySpeed(sign.devicePath()), B19200);
+}
+
+TEST_P(Rfc2217SettingsTest, ASettingTheServerDoesNotTakeFailsAndTheLineWorksOn) {
+    port.Open();
+    // A pseudo-terminal has no 1.5 stop bits; ser2net says nothing to it.
+    try {
+        port.SetStopBits(sbOne5StopBits);
+        FAIL() << "1.5 stop bits taken";
+    } catch (const EComPort& error) {
+        EXPECT_EQ(error.Code(), EComPort::kLineSettingsFailed);
+        EXPECT_EQ(error.SystemCode(), EINVAL);
+    }
+    port.SetStopBits(sbOneStopBit);
+    console.readPrices();
+    EXPECT_EQ(view.label(1, Half::First).color, kReadbackGreen);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rfc2217, Rfc2217SettingsTest, ::testing::Values(Scheme::Rfc2217));
+
+}  // namespace
+}  // namespace stela
