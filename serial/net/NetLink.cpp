@@ -337,14 +337,6 @@ void NetLink::resetEvents() {
     arrivalsReported_ = arrivals_;
 }
 
-void NetLink::raise(std::uint32_t kinds) {
-    {
-        const Lock lock(mutex_);
-        raised_ |= kinds;
-    }
-    wake();
-}
-
 int NetLink::collect(std::uint32_t& kinds) {
     const Lock lock(mutex_);
     pump();
@@ -353,6 +345,9 @@ int NetLink::collect(std::uint32_t& kinds) {
     if (arrivals_ != arrivalsReported_) {
         kinds |= kEvRxChar;
         arrivalsReported_ = arrivals_;
+    }
+    if (down_ && kinds != 0) {
+        signal(wake_);  // the next wait finds the link down at once
     }
     return down_ && kinds == 0 ? EIO : 0;
 }

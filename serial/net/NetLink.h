@@ -66,11 +66,9 @@ public:
     void wake();
     // Forgets the event kinds gathered so far (a new watch starts).
     void resetEvents();
-    // Adds `kinds` to the next collect(), and wakes the watch.
-    void raise(std::uint32_t kinds);
     // Pumps, then reports the event kinds since the previous call: received data,
-    // what the server notified, what was raised. EIO when the link is down and
-    // there is nothing left to report.
+    // what the server notified, the end of a write (evTxEmpty). EIO when the link
+    // is down and there is nothing left to report.
     int collect(std::uint32_t& kinds);
 
 private:
@@ -86,8 +84,8 @@ private:
     mutable std::mutex mutex_;
     int fd_;
     const bool telnet_;
-    int progress_ = -1;  // eventfd: a pump took something from the socket
-    int wake_ = -1;      // eventfd: for the watch
+    const int progress_;  // eventfd: a pump took something from the socket
+    const int wake_;      // eventfd: for the watch
     Rfc2217Client client_;
     std::string in_;   // line data, not yet read
     std::string out_;  // encoded, not yet sent

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -198,6 +199,25 @@ TEST_P(Ser2netTest, A0xFFTravelsAsOneByteBothWays) {
               "R0E\xFF\xFF"s);
 }
 
+TEST_P(Ser2netTest, TheClearDiscardsWhatHasArrivedAndNothingAfter) {
+    port.Open();
+    port.WriteText("R0E");
+    clock.sleep_ms(100);  // the reply is in, unread
+    port.ClearBuffers(true, true);
+    EXPECT_EQ(port.QueuedInputCount(), 0);
+
+    // As the write confirmation does: write, then clear. The reply to the frame
+    // before goes, the reply to this one stays.
+    port.WriteText("R0E");
+    clock.sleep_ms(100);
+    port.WriteText("R1E");
+    port.ClearBuffers(true, true);
+    clock.sleep_ms(100);
+    std::string reply;
+    port.ReadText(reply, 100);
+    EXPECT_EQ(reply, composeReadReply('1', "----", '1', '0', "A0"));
+}
+
 TEST_P(Ser2netTest, AServerThatDiesMidReadIsAnAdapterThatWentAway) {
     port.Open();
     line.killKind = FrameKind::Read;
@@ -312,6 +332,43 @@ TEST_P(Rfc2217SettingsTest, ASettingTheServerDoesNotTakeFailsAndTheLineWorksOn) 
 }
 
 INSTANTIATE_TEST_SUITE_P(Rfc2217, Rfc2217SettingsTest, ::testing::Values(Scheme::Rfc2217));
+
+struct CliRun {
+    int status;
+    std::string out;  // stdout and stderr
+};
+
+CliRun stelaCli(const std::string& args) {
+    FILE* pipe = popen((std::string(STELA_CLI_PATH) + " " + args + " 2>&1").c_str(), "r");
+    std::string out;
+    char buffer[4096];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        out.append(buffer, n);
+    }
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+TEST(StelaCliOverTheNetwork, TakesAUrlAsItsPortAndSaysWhyOneFails) {
+    if (!test::Ser2net::installed()) {
+        GTEST_SKIP() << "ser2net is not installed";
+    }
+    test::ScopedConfigHome home;
+    test::ServedSign sign;
+    sign.start();
+    const test::Ser2net server(sign.devicePath());
+
+    const CliRun read = stelaCli("read --format csv --port " + server.rfc2217Url());
+    EXPECT_EQ(read.status, 0) << read.out;
+    EXPECT_NE(read.out.find("1,--.--,80,0,0"), std::string::npos) << read.out;
+
+    const CliRun bad = stelaCli("read --port rfc2217://127.0.0.1");
+    EXPECT_EQ(bad.status, 3);
+    EXPECT_EQ(bad.out,
+              "stela-cli: rfc2217://127.0.0.1: Unable to open com port (win error code: 22)\n"
+              "rfc2217://127.0.0.1: в адресе нет номера порта TCP. Пример: "
+              "rfc2217://10.1.2.3:4001.\n");
+}
 
 }  // namespace
 }  // namespace stela
