@@ -29,7 +29,7 @@ int NetEventWatch::start() {
         return socket_ < 0 && errno == 0 ? EBADF : errno;
     }
     epoll_event wakeEvent{};
-    wakeEvent.events = EPOLLIN;
+    wakeEvent.events = EPOLLIN | EPOLLET;
     wakeEvent.data.fd = link_->wakeDescriptor();
     epoll_event socketEvent{};
     socketEvent.events = EPOLLIN | EPOLLRDHUP | EPOLLET;
@@ -55,27 +55,15 @@ void NetEventWatch::stop() {
     link_->wake();
 }
 
+// The wake-up is edge-triggered too: nothing needs to empty it.
 int NetEventWatch::wait(std::uint32_t& kinds) {
     kinds = 0;
     epoll_event ready[2];
-    int count;
-    do {
-        if (stopped_) {
-            return ECANCELED;
-        }
-        count = ::epoll_wait(epoll_, ready, 2, -1);
-    } while (count < 0 && errno == EINTR);
-    if (count < 0) {
+    if (!stopped_ && ::epoll_wait(epoll_, ready, 2, -1) < 0 && errno != EINTR) {
         return errno;
     }
     if (stopped_) {
         return ECANCELED;
-    }
-    for (int i = 0; i < count; ++i) {
-        if (ready[i].data.fd == link_->wakeDescriptor()) {
-            std::uint64_t wakeUps;
-            (void)!::read(link_->wakeDescriptor(), &wakeUps, sizeof wakeUps);
-        }
     }
     std::uint32_t all = 0;
     const int error = link_->collect(all);

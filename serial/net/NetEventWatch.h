@@ -10,9 +10,9 @@ namespace stela {
 
 class NetLink;
 
-// Line events of a network port, waited for in one epoll set: the socket
-// (edge-triggered, so that data left unread never wakes the wait again) and the
-// link's wake-up, which a write (evTxEmpty) and stop() use. Each wake-up pumps
+// Line events of a network port, waited for in one epoll set, both
+// edge-triggered: the socket (data left unread never wakes the wait again) and
+// the link's wake-up, which a write (evTxEmpty) and stop() use. Each wake-up pumps
 // the link and reports what came: received data, and over RFC 2217 the modem
 // lines and line errors the server notified. The event character and the 80 %
 // mark are never reported.

@@ -361,14 +361,14 @@ struct CliRun {
 };
 
 CliRun stelaCli(const std::string& args) {
-    FILE* pipe = popen((std::string(STELA_CLI_PATH) + " " + args + " 2>&1").c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        out.append(buffer, n);
+    CliRun run{-1, {}};
+    FILE* out = popen((std::string(STELA_CLI_PATH) + " " + args + " 2>&1").c_str(), "r");
+    for (int c; (c = std::fgetc(out)) != EOF;) {
+        run.out += static_cast<char>(c);
     }
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+    const int status = pclose(out);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
 }
 
 TEST(StelaCliOverTheNetwork, TakesAUrlAsItsPortAndSaysWhyOneFails) {
