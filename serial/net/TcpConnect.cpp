@@ -69,7 +69,10 @@ int resolve(const PortUrl& url, Clock::time_point deadline, AddressList& address
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICSERV | AI_ADDRCONFIG;
+    // No AI_ADDRCONFIG: on a machine with loopback alone it would find nothing
+    // for "localhost". An address of a family the machine cannot reach fails its
+    // connect at once, and the next is tried.
+    hints.ai_flags = AI_NUMERICSERV;
     const std::string service = std::to_string(url.port);
 
     // Literal addresses need no resolver.
