@@ -87,6 +87,10 @@ int Session::run() {
         if (!hint.empty()) {
             err_ << hint << "\n";
         }
+        // A write the port was lost in, or during its read-back: what the sign holds.
+        for (const std::string& line : console_.lastWrite().lossLines()) {
+            err_ << line << "\n";
+        }
         return kNoSign;
     }
 }

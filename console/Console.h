@@ -5,6 +5,7 @@
 
 #include "console/ConsoleView.h"
 #include "console/Workflows.h"
+#include "console/WriteAccount.h"
 #include "protocol/Clock.h"
 #include "protocol/Frames.h"
 #include "protocol/ReplyReader.h"
@@ -42,6 +43,9 @@ public:
     // The frames of the last price write whose confirmation never came, in the
     // order sent: the log's story for a caller that has no operator reading it.
     const std::vector<std::string>& unconfirmedWrites() const { return unconfirmed_; }
+    // What the last price write got done, half by half; its lossLines() are
+    // what the operation log says when a lost port cut the write short.
+    const WriteAccount& lastWrite() const { return account_; }
 
 private:
     struct OpenTrouble;
@@ -57,7 +61,9 @@ private:
     void letEventsRunOrStop();
     [[noreturn]] void stopWrite();
     void priceWrite();
-    void writeConfirmation(const std::string& frame);
+    void writeSteps();
+    // True when the sign confirmed the frame.
+    bool writeConfirmation(const std::string& frame);
     void priceRead();
     // Up to seven passes until a reply answers the read; what the reply buffer
     // then holds (16 blanks when every pass failed), taken apart.
@@ -72,6 +78,7 @@ private:
     std::string reply_;
     std::string confirmation_;
     std::vector<std::string> unconfirmed_;
+    WriteAccount account_;
 };
 
 }  // namespace stela

@@ -274,12 +274,21 @@ TEST_F(PriceWriteTest, ASerialErrorEndsTheWriteButGivesTheButtonsBack) {
     EXPECT_TRUE(view.busyEnabled);
     EXPECT_EQ(view.calls.back(), "error:PurgeComm function failed (win error code: 9)");
 
+    // The first frame may have left: the log says what the sign may now hold.
     connectSign();
     sim.device->failOn(test::SimComDevice::Op::Write, EIO);
     pressWrite();
     EXPECT_EQ(view.errorReports().back(), "WriteFile function failed (win error code: 5)");
     EXPECT_TRUE(view.busyEnabled);
-    EXPECT_EQ(view.log.back().rfind("Запишу 0 панель:", 0), 0u);
+    const Lines said{"--- Связь потеряна: запись прервана ---",
+                     "Ни одна строка не записана с подтверждением.",
+                     "Строка 5 может показывать две разные цены: первая половина отправлена без "
+                     "подтверждения, вторая не отправлена.",
+                     "Не записаны строки: 4, 3, 2, 1 (на табло прежние цены).",
+                     "Запишите цены снова, когда связь восстановится."};
+    ASSERT_GE(view.log.size(), said.size() + 1);
+    EXPECT_EQ(Lines(view.log.end() - long(said.size()), view.log.end()), said);
+    EXPECT_EQ(view.log[view.log.size() - said.size() - 1].rfind("Запишу 0 панель:", 0), 0u);
 }
 
 }  // namespace
