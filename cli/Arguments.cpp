@@ -9,6 +9,7 @@
 #include "cli/InputError.h"
 #include "cli/Utf8.h"
 #include "serial/PortNames.h"
+#include "serial/net/PortUrl.h"
 
 namespace stela::cli {
 
@@ -104,9 +105,10 @@ void addPorts(const std::string& value, std::vector<std::string>& ports) {
     for (;;) {
         const std::size_t comma = value.find(',', start);
         const std::string port = value.substr(start, comma - start);
-        if (comNumber(port) == 0 && port.rfind('/', 0) != 0) {
-            throw InputError(translateCli("--port: %1 is neither COM1..COM255 nor a device path",
-                                          {quoted(port)}));
+        if (comNumber(port) == 0 && port.rfind('/', 0) != 0 && !isPortUrl(port)) {
+            throw InputError(
+                translateCli("--port: %1 is neither COM1..COM255, a device path nor a network port",
+                             {quoted(port)}));
         }
         ports.push_back(port);
         if (comNumber(port) != 0) {
@@ -269,8 +271,10 @@ Commands:
   effect 0..9            the effect's interval in seconds (0: off)
 
 Options:
-  -p, --port=PORT        COM1..COM255 or a device path; without it the board
-                         search runs first. For search: a list of candidates,
+  -p, --port=PORT        COM1..COM255, a device path, or a sign behind a
+                         network serial server: tcp://HOST:PORT (raw) or
+                         rfc2217://HOST:PORT; without it the board search
+                         runs first. For search: a list of candidates,
                          comma-separated or repeated
       --format=FORMAT    text, json or csv: the output of read and write
                          (default text; stela-cli(1) describes the fields)
@@ -290,8 +294,8 @@ Options:
 Exit status: 0 done and confirmed; 1 the sign did not confirm, a half failed,
 a row's halves differ, or the read-back differs from what was written (stderr
 says which); 2 bad arguments or a bad prices file (nothing is sent); 3 no sign
-found, or a port error; 128+N stopped by signal N (a write stops at the end of
-the row it is writing).
+found, or a port error; 4 done, but the --log file could not be written;
+128+N stopped by signal N (a write stops at the end of the row it is writing).
 )");
 }
 

@@ -35,11 +35,11 @@ std::array<HalfRef, 10> writeOrder() {
     return order;
 }
 
-// The board search walks COM1..COM255; a listed device path stands for the
-// COM names that resolve to it.
+// The board search walks COM1..COM255; a listed device path or network port
+// stands for the COM names that resolve to it.
 bool listed(const std::vector<std::string>& ports, const std::string& candidate) {
     return std::any_of(ports.begin(), ports.end(), [&](const std::string& port) {
-        return port == candidate || (port[0] == '/' && devicePathForPort(candidate) == port);
+        return port == candidate || (comNumber(port) == 0 && devicePathForPort(candidate) == port);
     });
 }
 
@@ -155,7 +155,7 @@ bool Session::connect() {
 std::string Session::noSignMessage() const {
     std::string message = view_.notices().empty() ? "" : view_.notices().back();
     for (const std::string& port : args_.ports) {
-        bool named = port[0] != '/';
+        bool named = comNumber(port) != 0;
         for (int n = 1; n <= 255 && !named; ++n) {
             named = devicePathForPort("COM" + std::to_string(n)) == port;
         }

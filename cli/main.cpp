@@ -11,8 +11,8 @@
 #include "cli/Run.h"
 #include "console/Journal.h"
 #include "protocol/Clock.h"
+#include "serial/NamedComDevice.h"
 #include "serial/TComPort.h"
-#include "serial/posix/PosixComDevice.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     env.charset = stela::cli::localeCharset(env.variables);
 
     stela::SteadyClock clock;
-    stela::TComPort port(std::make_unique<stela::PosixComDevice>());
+    stela::TComPort port(std::make_unique<stela::NamedComDevice>());
     env.port = &port;
     env.clock = &clock;
     env.out = &std::cout;

@@ -5,10 +5,12 @@
 
 #include "console/DeviceOwners.h"
 #include "console/FilledText.h"
+#include "console/NetPortTrouble.h"
 #include "console/StoreTrouble.h"
 #include "i18n/Translate.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
+#include "serial/net/PortUrl.h"
 
 namespace stela {
 namespace {
@@ -44,6 +46,9 @@ std::string inUse(const std::string& device) {
 }  // namespace
 
 std::string openTroubleHint(const std::string& port, int error) {
+    if (isPortUrl(deviceOf(port))) {
+        return netOpenTroubleHint(deviceOf(port), error);
+    }
     switch (error) {
         case EACCES:
         case EPERM:
