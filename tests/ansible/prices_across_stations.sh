@@ -114,6 +114,18 @@ writes() {
 all_writes() {
     cat "$work"/{a,b,c}.log | grep -c ' rx W'
 }
+# failure RUN STATION KEY...: those members of the station's failed task, strings
+# by their first line: "true | [1] | stela-cli write: ...".
+failure() {
+    local run=$1 station=$2
+    shift 2
+    sed -n "s/^fatal: \[$station\]: FAILED! => //p" "$work/$run.out" | python3 -c '
+import json, sys
+result = json.load(sys.stdin)
+values = (result.get(key) for key in sys.argv[1:])
+print(*(v.splitlines()[0] if isinstance(v, str) else json.dumps(v) for v in values), sep=" | ")
+' "$@"
+}
 # expect WHAT WANTED GOT RUN: a mismatch shows the run's output.
 expect() {
     if [[ $2 != "$3" ]]; then
@@ -159,16 +171,19 @@ expect "second run: write frames heard" "$written" "$(all_writes)" again
 playbook silent one-silent -e '{"station_prices": [{"row": 1, "price": "57.10"}]}'
 expect "a silent sign" "station-a 2 1 0 station-b 0 0 1 station-c 2 1 0" "$(recap silent)" silent
 expect "a silent sign: write frames heard" "a=12 b=10 c=12 " "$(writes)" silent
-expect "a silent sign: its message" 1 "$(grep -c '^fatal: \[station-b\].*the sign on [^ ]* does not answer' "$work/silent.out")" silent
-expect "a silent sign: the report" "station-a,1,1,57.10,92,1,0,|station-b,,,,,,,not read: see the run's failed tasks|station-c,1,1,57.10,92,1,0," \
+expect "a silent sign: its failure" "false | stela-cli read: the sign on ${ports[silent]} does not answer" \
+    "$(failure silent station-b changed msg)" silent
+expect "a silent sign: the report" \
+    "station-a,1,1,57.10,92,1,0,|station-b,,,,,,,not read: see the run's failed tasks|station-c,1,1,57.10,92,1,0," \
     "$(grep '^station-.,1,\|not read' "$work/silent.csv" | paste -sd '|')" silent
 
 # c's row 1 shows two prices: it is not taken as showing the region's; its write is
 # not confirmed, and the failed task says the sign changed and names the row.
 playbook split one-split --limit station-c
 expect "a row with two prices" "station-c 0 0 1" "$(recap split)" split
-expect "a row with two prices: the failure" 1 \
-    "$(grep -c '^fatal: \[station-c\]: FAILED! => {"changed": true, "may_show_two_prices": \[1\], "msg": "stela-cli write: ' "$work/split.out")" split
+expect "a row with two prices: the failure" \
+    "true | [1] | stela-cli write: the sign did not confirm, a half failed, or a row's halves differ" \
+    "$(failure split station-c changed may_show_two_prices msg)" split
 
 # c's sign goes away while row 4's first half waits for its confirmation: the task
 # says the sign changed and names row 4, whose second half still holds the old price.
@@ -181,15 +196,18 @@ done
 kill "${pids[cut]}"
 wait "$runner"
 expect "a sign gone mid-write" "station-c 0 0 1" "$(recap cut)" cut
-expect "a sign gone mid-write: the failure" 1 \
-    "$(grep -c '^fatal: \[station-c\]: FAILED! => {"changed": true, "may_show_two_prices": \[4\], "msg": "stela-cli write: no sign found, or a port error' "$work/cut.out")" cut
+expect "a sign gone mid-write: the failure" \
+    "true | [4] | null | stela-cli write: no sign found, or a port error" \
+    "$(failure cut station-c changed may_show_two_prices rows msg)" cut
 
 # A price that does not fit fails every station before a frame is sent.
 frames=$(wc -l "$work"/{a,b,c}.log)
 playbook bad stations -e '{"station_prices": [{"row": 1, "price": "123.45"}]}'
 expect "a bad price" "station-a 0 0 1 station-b 0 0 1 station-c 0 0 1" "$(recap bad)" bad
 expect "a bad price: frames heard" "$frames" "$(wc -l "$work"/{a,b,c}.log)" bad
-expect "a bad price: the message" 3 "$(grep -c 'row 1 price: \\"123.45\\" does not fit 99.99' "$work/bad.out")" bad
+expect "a bad price: the failure" \
+    'false | row 1 price: "123.45" does not fit 99.99 (give 0.00 to 99.99, or unused)' \
+    "$(failure bad station-a changed msg)" bad
 
 playbook=$collections/ansible_collections/stela/sign/playbooks/prices.yml
 python3 -c 'import sys; sys.exit(open(sys.argv[1]).read() not in open(sys.argv[2]).read())' \

@@ -48,7 +48,8 @@ def parsed_sign(out):
 class StelaCli:
     def __init__(self, module):
         self.module = module
-        self.executable = module.params['executable'] or module.get_bin_path('stela-cli', required=True)
+        self.executable = (module.params['executable'] or
+                           module.get_bin_path('stela-cli', required=True))
         self.port = module.params['port']
 
     def run(self, *args, data=None):

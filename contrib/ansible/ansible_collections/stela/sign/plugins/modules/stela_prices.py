@@ -113,7 +113,7 @@ import re
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.stela.sign.plugins.module_utils.stela_cli import COMMON_OPTIONS, StelaCli
 
-PRICE = re.compile(r'(\d{1,2})(?:\.(\d{1,2}))?')
+PRICE = re.compile(r'([0-9]{1,2})(?:\.([0-9]{1,2}))?')
 GRADES = ('80', '92', '95', '98', 'ДТ', 'none')
 LEVELS = ('auto',) + tuple('0123456789')
 ROW_OPTIONS = dict(
@@ -172,7 +172,8 @@ def predicted(rows, changes):
 
 def row_line(row):
     def shown(value):
-        return '?' if value is None else 'yes' if value is True else 'no' if value is False else value
+        words = {None: '?', True: 'yes', False: 'no'}
+        return words[value] if value is None or isinstance(value, bool) else value
     line = 'row {row}: {price}, grade {grade}, caption1 {caption1}, caption2 {caption2}'.format(
         **{key: shown(value) for key, value in row.items()})
     return line + ('' if row['valid'] else ' (not valid: a half failed, or the halves differ)')
