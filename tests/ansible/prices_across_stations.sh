@@ -31,6 +31,8 @@ fail() {
 # too, and must stay empty.
 export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
 export ANSIBLE_CONFIG=$work/ansible.cfg PYTHONDONTWRITEBYTECODE=1
+# ansible-core stops at a locale that is not generated (LANG=ru_RU.UTF-8 on a bare system).
+export LC_ALL=C.UTF-8
 mkdir -p "$HOME"
 cat >"$ANSIBLE_CONFIG" <<EOF
 [defaults]
