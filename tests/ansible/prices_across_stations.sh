@@ -5,14 +5,14 @@
 # which the README shows.
 #   prices_across_stations.sh STELA_CLI STELA_SIM COLLECTIONS_PATH README
 set -uo pipefail
-cli=$(realpath "$1")
-sim=$(realpath "$2")
-collections=$(realpath "$3")
-readme=$4
 if ! command -v ansible-playbook >/dev/null; then
     echo "skipped: ansible-playbook is missing (Debian: ansible-core)"
     exit 77
 fi
+cli=$(realpath "$1")
+sim=$(realpath "$2")
+collections=$(realpath "$3")
+readme=$4
 
 work=$(mktemp -d)
 declare -A ports pids
