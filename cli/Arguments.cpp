@@ -24,12 +24,16 @@ Commands:
                          the sign holds (read first)
   brightness auto|0..9   automatic brightness, or a manual level
   effect 0..9            the effect's interval in seconds (0: off)
+  ports                  lists the serial ports present: COM name, device,
+                         driver and, for USB adapters, vendor:product ids,
+                         maker, product, serial number and stable links
 
 Options:
   --port PORT            COM1..COM255 or a device path; without it the board
                          search runs first. For search: a list of candidates,
                          comma-separated or repeated
-  --format text|json|csv output of read and write (default text)
+  --format text|json|csv output of read and write (default text); ports
+                         prints text or json
   --row N=PRICE[,grade=G][,caption1=F][,caption2=F]
                          write: row N (1 top .. 5 bottom); PRICE fits 99.99 or
                          is "unused" ("--.--"); G one of 80 92 95 98 ДТ (DT)
@@ -54,6 +58,7 @@ namespace {
 const std::map<std::string, Action> kCommands = {
     {"search", Action::Search},         {"read", Action::Read},     {"write", Action::Write},
     {"brightness", Action::Brightness}, {"effect", Action::Effect}, {"help", Action::Help},
+    {"ports", Action::Ports},
 };
 
 int parseLevel(const std::string& text, const std::string& what) {
@@ -153,7 +158,7 @@ Arguments parseArguments(const std::vector<std::string>& args) {
         return Arguments{};
     }
     if (positional.empty()) {
-        throw InputError("no command given (search, read, write, brightness or effect)");
+        throw InputError("no command given (search, read, write, brightness, effect or ports)");
     }
     const auto command = kCommands.find(positional.front());
     if (command == kCommands.end()) {
@@ -172,7 +177,13 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     }
 
     const bool write = a.action == Action::Write;
-    requireFor(!format.empty(), a.action == Action::Read || write, "--format", "read and write");
+    const bool ports = a.action == Action::Ports;
+    requireFor(!format.empty(), a.action == Action::Read || write || ports, "--format",
+               "read, write and ports");
+    requireFor(!a.ports.empty(), !ports, "--port", "search, read, write, brightness and effect");
+    if (ports && format == "csv") {
+        throw InputError("--format: ports prints text or json");
+    }
     requireFor(!rowOptions.empty(), write, "--row", "write");
     requireFor(!file.empty(), write, "--file", "write");
     requireFor(a.dryRun, write, "--dry-run", "write");

@@ -3,6 +3,8 @@
 #include <functional>
 #include <ostream>
 
+#include "serial/PortList.h"
+
 namespace stela {
 class Clock;
 class TCustomComPort;
@@ -21,6 +23,8 @@ struct Environment {
     bool errIsTerminal = false;  // draw the progress bar on err
     // The signal that asked the program to stop, 0 while none has.
     std::function<int()> stopSignal = [] { return 0; };
+    // Where `ports` looks for the serial ports (the machine's sysfs and /dev).
+    PortListSources portSources;
 };
 
 }  // namespace stela::cli

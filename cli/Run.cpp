@@ -8,6 +8,7 @@
 #include "cli/Arguments.h"
 #include "cli/ExitStatus.h"
 #include "cli/InputError.h"
+#include "cli/PortsCommand.h"
 #include "cli/Session.h"
 
 namespace stela::cli {
@@ -30,6 +31,9 @@ int runCli(const std::vector<std::string>& args, const Environment& env) {
     if (arguments.action == Action::Help) {
         *env.out << kUsage;
         return kDone;
+    }
+    if (arguments.action == Action::Ports) {
+        return runPorts(arguments.format, env);
     }
     Session session(arguments, env, log.get());
     const int status = session.run();

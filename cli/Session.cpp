@@ -82,7 +82,7 @@ int Session::run() {
         if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
             message += '.';
         }
-        err_ << "stela-cli: " << port_.Port() << ": " << message << "\n";
+        err_ << "stela-cli: " << portLabel(port_.Port()) << ": " << message << "\n";
         const std::string hint = portTroubleHint(error, port_.Port());
         if (!hint.empty()) {
             err_ << hint << "\n";
@@ -103,6 +103,7 @@ int Session::dispatch() {
         case Action::Effect:
             return command();
         case Action::Help:
+        case Action::Ports:  // needs no sign (runPorts)
             break;
     }
     return kBadArguments;

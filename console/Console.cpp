@@ -1,11 +1,30 @@
 #include "console/Console.h"
 
+#include "i18n/Translate.h"
+#include "serial/TComPort.h"
+
 namespace stela {
 
 Console::Console(ConsoleView& view, TCustomComPort& port, Clock& clock)
     : view_(view), port_(port), reader_(port, clock, view) {}
 
+void Console::noteLockFolderTrouble() {
+    const std::string trouble = port_.Connected() ? port_.LockFolderTrouble() : std::string();
+    if (trouble.empty() || lockFolderTroubleNoted_) {
+        return;
+    }
+    lockFolderTroubleNoted_ = true;
+    std::string line = translateDefault(
+        "Файл блокировки порта не создан (%1): другие программы (minicom и т. п.) не увидят, "
+        "что порт занят.");
+    if (const auto at = line.find("%1"); at != std::string::npos) {
+        line.replace(at, 2, trouble);
+    }
+    view_.appendLog(line);
+}
+
 void Console::runWithBusySetLocked(void (Console::*workflow)()) {
+    noteLockFolderTrouble();
     view_.setBusySetEnabled(false);
     try {
         (this->*workflow)();

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "serial/ComDevice.h"
+#include "serial/posix/UucpLock.h"
 
 namespace stela {
 
@@ -44,6 +45,7 @@ public:
     // See PosixEventWatch for what a tty reports; a write reports evTxEmpty as
     // it returns.
     int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override;
+    std::string lockFolderTrouble() const override { return lock_.folderTrouble(); }
 
     // The open file descriptor, -1 when closed (for waiting on line events).
     int fileDescriptor() const { return fd_; }
@@ -66,6 +68,7 @@ private:
     TimeoutValues timeouts_;
     ErrorCounts counts_;
     PosixEventWatch* watch_ = nullptr;  // the watch alive on this device, if any
+    UucpLock lock_;                     // the lock file other serial programs look for
 };
 
 }  // namespace stela

@@ -77,7 +77,14 @@ TEST_F(CliCommandTest, NoSignFoundIsStatusThreeWithTheSearchsNotice) {
 TEST_F(CliCommandTest, PortErrorsAreStatusThreeWithTheSerialLayersMessageAndAHint) {
     Result r = run({"read", "--port", "COM4"});
     EXPECT_EQ(r.status, 3);
-    EXPECT_EQ(r.err, "stela-cli: COM4: Unable to open com port (win error code: 2)\n");
+    EXPECT_EQ(r.err,
+              "stela-cli: COM4 (/dev/ttyS3): Unable to open com port (win error code: 2)\n"
+              "Устройства COM4 (/dev/ttyS3) нет: адаптер не подключён или получил другое имя.\n");
+    r = run({"read", "--port", "COM200"});  // no device behind the name
+    EXPECT_EQ(r.err,
+              "stela-cli: COM200: Unable to open com port (win error code: 2)\n"
+              "За COM200 не стоит никакое устройство: свяжите его с устройством ссылкой " +
+                  home.path() + "/stela/dosdevices/com200.\n");
 
     sim.device->attachSign("COM3");
     sim.device->failOn(test::SimComDevice::Op::Open, EBUSY, "COM3");
