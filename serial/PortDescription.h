@@ -32,6 +32,11 @@ struct PortDescription {
 // The port named `port` ("COM33" or a path) as sysfs and /dev describe it.
 PortDescription describePort(const std::string& port, const PortListSources& sources = {});
 
+// The description on one line, for a person: "/dev/ttyUSB0, ftdi_sio, USB
+// 0403:6001 FTDI FT232R USB UART, serial A1234". The adapter's own texts stand
+// as it reported them.
+std::string portSummary(const PortDescription& port);
+
 // Every port of presentPorts(), described, in that order. Throws as presentPorts.
 std::vector<PortDescription> describePresentPorts(const PortListSources& sources = {});
 
