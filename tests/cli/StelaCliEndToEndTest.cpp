@@ -8,10 +8,13 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "cli/Json.h"
+#include "serial/posix/UucpLock.h"
+#include "tests/support/Minicom.h"
 #include "tests/support/ScopedConfigHome.h"
 
 namespace stela {
@@ -97,6 +100,34 @@ TEST(StelaCliEndToEnd, WhatAJsonFileWritesReadsBackAsJson) {
     EXPECT_EQ(*back.member("rows"), *cli::parseJson(prices).member("rows")) << read.out;
     EXPECT_EQ(back.member("port")->text, "COM8");
     EXPECT_EQ(*back.member("rows"), *cli::parseJson(written.out).member("rows"));
+}
+
+// With minicom on the sign's line, stela-cli is turned away and names it; once
+// minicom has gone the port is free, and stela-cli leaves no lock file behind.
+TEST(StelaCliEndToEnd, APortMinicomHoldsIsAPortErrorNamingMinicom) {
+    if (!test::Minicom::installed()) {
+        GTEST_SKIP() << "minicom is not installed (scripts/deps installs it)";
+    }
+    if (access(UucpLock::kFolder, W_OK) != 0) {
+        GTEST_SKIP() << UucpLock::kFolder << " is not writable here";
+    }
+    test::ScopedConfigHome home;
+    SimOnCom sim(3);
+    ASSERT_TRUE(sim.ready());
+    const std::string device =
+        std::filesystem::read_symlink(home.path() + "/stela/dosdevices/com3").string();
+    {
+        test::Minicom minicom(device, home.path());
+        ASSERT_TRUE(minicom.waitForItsLock(5000));
+        const CliRun busy = stelaCli("read --port COM3 2>&1");
+        EXPECT_EQ(busy.status, 3);
+        EXPECT_NE(busy.out.find(device + " занят программой minicom (pid " +
+                                std::to_string(minicom.pid()) + ")."),
+                  std::string::npos)
+            << busy.out;
+    }
+    EXPECT_EQ(stelaCli("read --port COM3").status, 0);
+    EXPECT_FALSE(std::filesystem::exists(UucpLock::lockPaths(device).front()));
 }
 
 }  // namespace
