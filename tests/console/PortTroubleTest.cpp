@@ -72,6 +72,18 @@ TEST(PortTrouble, EachReasonHasItsLineAndOthersNone) {
     EXPECT_EQ(portTroubleHint(EComPort(EComPort::kStoreFailed), "COM3"), "");
 }
 
+// What a port object that fails to open `device` tells.
+std::string openHint(const std::string& device) {
+    TComPort port;
+    port.SetPort(device);
+    try {
+        port.Open();
+    } catch (const EComPort& error) {
+        return portTroubleHint(error, port.Port());
+    }
+    return "opened";
+}
+
 // As nobody, against a pseudo-terminal given the group and mode of each case.
 TEST(PortTrouble, NoAccessSuggestsAGroupOnlyWhereJoiningItGivesAccess) {
     if (geteuid() != 0) {
@@ -110,14 +122,7 @@ TEST(PortTrouble, NoAccessSuggestsAGroupOnlyWhereJoiningItGivesAccess) {
             if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) {
                 return std::string("could not become nobody");
             }
-            TComPort port;
-            port.SetPort(device);
-            try {
-                port.Open();
-            } catch (const EComPort& error) {
-                return portTroubleHint(error, port.Port());
-            }
-            return std::string("opened");
+            return openHint(device);
         });
         EXPECT_EQ(told, c.told);
     }
@@ -155,17 +160,6 @@ public:
 private:
     pid_t pid_;
 };
-
-std::string openHint(const std::string& device) {
-    TComPort port;
-    port.SetPort(device);
-    try {
-        port.Open();
-    } catch (const EComPort& error) {
-        return portTroubleHint(error, port.Port());
-    }
-    return "opened";
-}
 
 // Who holds the port is named before who merely has it open (such as the far
 // end's server keeping the line up), even when that one comes first in /proc.
