@@ -4,14 +4,14 @@
 #include "app/QtEventDispatcher.h"
 #include "console/Console.h"
 #include "console/SignPort.h"
-#include "serial/posix/PosixComDevice.h"
+#include "serial/NamedComDevice.h"
 #include "serial/ui/TComSetupFrm.h"
 
 namespace stela {
 
 MainFormParts programParts(Clock& clock) {
     MainFormParts parts;
-    parts.port = std::make_unique<TComPort>(std::make_unique<PosixComDevice>());
+    parts.port = std::make_unique<TComPort>(std::make_unique<NamedComDevice>());
     loadSignPortSettings(*parts.port);
     installSetupDialog(*parts.port);
     parts.port->SetEventDispatcher(std::make_shared<QtEventDispatcher>());
@@ -19,6 +19,8 @@ MainFormParts programParts(Clock& clock) {
         return std::make_unique<Console>(view, port, clock);
     };
     parts.presenter = std::make_unique<MessageBoxPresenter>();
+    TCustomComPort* port = parts.port.get();
+    parts.journal = std::make_unique<Journal>(journalDirectory(), [port] { return port->Port(); });
     return parts;
 }
 

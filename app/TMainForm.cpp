@@ -120,7 +120,10 @@ constexpr const char* kEffectHint = markDefault(
 }  // namespace
 
 TMainForm::TMainForm(MainFormParts parts, QWidget* parent)
-    : QWidget(parent), comPort_(std::move(parts.port)), presenter_(std::move(parts.presenter)) {
+    : QWidget(parent),
+      comPort_(std::move(parts.port)),
+      presenter_(std::move(parts.presenter)),
+      journal_(std::move(parts.journal)) {
     setWindowTitle(text(kMainWindowCaption) + QStringLiteral("  ") + text(kMakerSite));
     setWindowIcon(pylonIcon());
     setFont(pixelFont(kDefaultFamilies, 11));
@@ -218,6 +221,8 @@ void TMainForm::createControls() {
     log_ = place(new QPlainTextEdit(this), "Memo1", {8, 376, 505, 217});
     log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     log_->setTabChangesFocus(true);
+    // The oldest lines go, and their memory with them; the journal keeps them.
+    log_->setMaximumBlockCount(kLogLines);
     log_->setPlainText(QStringLiteral("Mem\no1"));
 
     busySet_ = {automatic, read, write, manual, search, setup, exit};
@@ -264,6 +269,7 @@ bool TMainForm::runWorkflow(void (Workflows::*workflow)()) {
         errorReport(std::string());
     }
     --workflowsRunning_;
+    flushJournal();
     if (closeRequested_ && workflowsRunning_ == 0) {
         close();
     }
@@ -341,6 +347,21 @@ void TMainForm::holdNormalSize() {
 
 void TMainForm::appendLog(const std::string& line) {
     log_->appendPlainText(QString::fromStdString(line));
+    if (journal_) {
+        journal_->appendLog(line);
+    }
+}
+
+void TMainForm::flushJournal() {
+    if (!journal_ || workflowsRunning_ > 0) {
+        return;  // the effect run inside a write belongs to the write
+    }
+    const std::string failure = journal_->flush();
+    if (!failure.empty() && !journalFailing_) {
+        log_->appendPlainText(QString::fromStdString(
+            translateDefault("--- Журнал операций не записан: ") + failure + " ---"));
+    }
+    journalFailing_ = !failure.empty();
 }
 
 void TMainForm::clearLog() {

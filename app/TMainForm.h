@@ -9,6 +9,7 @@
 
 #include "app/Messages.h"
 #include "console/ConsoleView.h"
+#include "console/Journal.h"
 #include "console/Workflows.h"
 #include "serial/TComPort.h"
 
@@ -32,11 +33,14 @@ struct MainFormParts {
     // The workflows behind the buttons, made once the window (their view) exists.
     std::function<std::unique_ptr<Workflows>(ConsoleView& view, TCustomComPort& port)> workflows;
     std::unique_ptr<MessagePresenter> presenter;
+    // Where the operation log is kept as well (none in most tests).
+    std::unique_ptr<Journal> journal;
 };
 
 // The main window: every control the operator sees or a workflow reads or
 // writes, at fixed positions in a client area of 881 x 376. The operation log
-// lies below that area and is seen only when the window is maximized.
+// lies below that area and is seen only when the window is maximized; it keeps
+// the last kLogLines lines, the journal every one.
 //
 // The window owns the parts it is given: the port object and the workflows on
 // it. It runs them from its click handlers, shows what escapes them in the
@@ -45,6 +49,7 @@ class TMainForm : public QWidget, public ConsoleView {
     Q_OBJECT
 public:
     static constexpr QSize kClientSize{881, 376};
+    static constexpr int kLogLines = 10000;
 
     explicit TMainForm(MainFormParts parts, QWidget* parent = nullptr);
     ~TMainForm() override;
@@ -104,6 +109,9 @@ private:
     // The error report: the error's message, then a line of help if any.
     void reportError(const std::string& message, const std::string& hint);
     void holdNormalSize();
+    // An operation has ended: its lines go to the journal. A journal that
+    // cannot be written is said once in the log, until it can again.
+    void flushJournal();
 
     // Declared before the workflows, which use it until they are gone.
     std::unique_ptr<TCustomComPort> comPort_;
@@ -111,6 +119,8 @@ private:
     int workflowsRunning_ = 0;     // the effect can run inside a write or read
     bool closeRequested_ = false;  // while a workflow runs; it closes the window as it ends
     std::unique_ptr<MessagePresenter> presenter_;
+    std::unique_ptr<Journal> journal_;
+    bool journalFailing_ = false;
     std::array<PriceRow, 5> rows_{};
     std::array<QPushButton*, 7> busySet_{};
     QWidget* focusBeforeBusy_ = nullptr;  // a busy button that had the focus

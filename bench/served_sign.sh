@@ -1,14 +1,15 @@
 # Sourced by the figure scripts. serve_sign BIN COM [OPTION]... starts
 # BIN/stela-sim with the options given, registered as COM<COM> in a private
-# configuration directory (XDG_CONFIG_HOME, exported; the user's is untouched),
-# and sets sim_device to its pseudo-terminal. At exit the sign stops and the
-# directory goes. Its output (the first line is the device path) is in
+# configuration directory (XDG_CONFIG_HOME and XDG_STATE_HOME, exported; the
+# user's are untouched), and sets sim_device to its pseudo-terminal. At exit
+# the sign stops and the directory goes. Its output (the first line is the device path) is in
 # $XDG_CONFIG_HOME/sim.out.
 serve_sign() {
     local bin=$1 com=$2
     shift 2
-    export XDG_CONFIG_HOME
+    export XDG_CONFIG_HOME XDG_STATE_HOME
     XDG_CONFIG_HOME=$(mktemp -d)
+    XDG_STATE_HOME=$XDG_CONFIG_HOME/state
     sim_pid=
     trap stop_served_sign EXIT
     "$bin/stela-sim" --com "$com" "$@" >"$XDG_CONFIG_HOME/sim.out" 2>&1 &

@@ -29,7 +29,7 @@ fi
 times=()
 for ((i = 1; i <= runs; i++)); do
     start=${EPOCHREALTIME/./}
-    out=$(XDG_CONFIG_HOME=$config STELA_EXIT_AFTER_FIRST_PAINT=1 "$stela" 2>/dev/null)
+    out=$(XDG_CONFIG_HOME=$config XDG_STATE_HOME=$config/state STELA_EXIT_AFTER_FIRST_PAINT=1 "$stela" 2>/dev/null)
     read -r _ painted _ notices <<<"$out"
     ms=$(((painted - start - notices) / 100))
     times+=("$ms")

@@ -1,57 +1,17 @@
 #include "cli/Arguments.h"
 
+#include <getopt.h>
+
 #include <algorithm>
 #include <map>
 
+#include "cli/CliText.h"
 #include "cli/InputError.h"
-#include "cli/PriceFile.h"
+#include "cli/Utf8.h"
 #include "serial/PortNames.h"
+#include "serial/net/PortUrl.h"
 
 namespace stela::cli {
-
-const char kUsage[] =
-    R"(Usage: stela-cli COMMAND [OPTION]...
-Runs the price sign's workflows from a script, exactly as the window's buttons
-run them: every exchange, retry, checksum and log line is the same.
-
-Commands:
-  search                 the board search over COM1..COM255 (or the --port
-                         list); prints the port the sign answers on
-  read                   reads the ten halves; prints them and the five rows
-                         as the window's grid would hold them
-  write                  writes the five rows, each half confirmed, then reads
-                         them back (as "Записать"); rows not given keep what
-                         the sign holds (read first)
-  brightness auto|0..9   automatic brightness, or a manual level
-  effect 0..9            the effect's interval in seconds (0: off)
-  ports                  lists the serial ports present: COM name, device,
-                         driver and, for USB adapters, vendor:product ids,
-                         maker, product, serial number and stable links
-
-Options:
-  --port PORT            COM1..COM255 or a device path; without it the board
-                         search runs first. For search: a list of candidates,
-                         comma-separated or repeated
-  --format text|json|csv output of read and write (default text); ports
-                         prints text or json
-  --row N=PRICE[,grade=G][,caption1=F][,caption2=F]
-                         write: row N (1 top .. 5 bottom); PRICE fits 99.99 or
-                         is "unused" ("--.--"); G one of 80 92 95 98 ДТ (DT)
-                         none; F yes/no, 1/0 or on/off. Fields may be given
-                         alone: --row 3=grade=95. Repeat for more rows
-  --file FILE            write: the rows from a JSON or CSV file, checked whole
-                         before anything is sent (what read prints in that
-                         format reads back)
-  --dry-run              write: print the ten write frames, send none
-  --log FILE             write the operation log to FILE (UTF-8)
-  -v, --verbose          print the operation log on stderr as it happens
-  -h, --help             show this help
-
-Exit status: 0 done and confirmed; 1 the sign did not confirm, or a half
-failed its checksum (stderr says which); 2 bad arguments (nothing sent);
-3 no sign found, or a port error; 128+N stopped by signal N (a write stops at
-the end of the row it is writing).
-)";
 
 namespace {
 
@@ -61,9 +21,82 @@ const std::map<std::string, Action> kCommands = {
     {"ports", Action::Ports},
 };
 
+// The long options' codes stay apart from the short ones', so that an error's
+// code tells which form was typed.
+enum LongCode : int {
+    kPort = 256,
+    kFormat,
+    kRow,
+    kFile,
+    kDryRun,
+    kLog,
+    kVerbose,
+    kHelp,
+    kVersion,
+};
+
+const option kLongOptions[] = {
+    {"port", required_argument, nullptr, kPort}, {"format", required_argument, nullptr, kFormat},
+    {"row", required_argument, nullptr, kRow},   {"file", required_argument, nullptr, kFile},
+    {"dry-run", no_argument, nullptr, kDryRun},  {"log", required_argument, nullptr, kLog},
+    {"verbose", no_argument, nullptr, kVerbose}, {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion}, {nullptr, 0, nullptr, 0},
+};
+// '-': the command and other operands come back in order as code 1 (also under
+// POSIXLY_CORRECT); ':': a missing value is told apart from an unknown option.
+constexpr char kShortOptions[] = "-:p:r:f:nvh";
+
+int shortCode(int code) {
+    switch (code) {
+        case kPort:
+            return 'p';
+        case kRow:
+            return 'r';
+        case kFile:
+            return 'f';
+        case kDryRun:
+            return 'n';
+        case kVerbose:
+            return 'v';
+        case kHelp:
+            return 'h';
+        default:
+            return code;
+    }
+}
+
+// The message for getopt_long's '?' or ':' as the user typed the option.
+std::string optionError(int code, const char* typedElement) {
+    if (optopt != 0 && optopt < kPort) {  // a short option (a byte above 0x7F is below 0)
+        const std::string shown =
+            "'-" + escapedText(std::string(1, static_cast<char>(optopt))) + "'";
+        return code == ':' ? translateCli("option %1 needs a value", {shown})
+                           : translateCli("unknown option %1", {shown});
+    }
+    const std::string typed =
+        std::string(typedElement).substr(0, std::string(typedElement).find('='));
+    const std::string shown = "'" + escapedText(typed) + "'";
+    if (code == ':') {
+        return translateCli("option %1 needs a value", {shown});
+    }
+    if (optopt != 0) {
+        return translateCli("option %1 takes no value", {shown});
+    }
+    std::string candidates;
+    for (const option* o = kLongOptions; o->name != nullptr; ++o) {
+        if (typed.size() > 2 && std::string(o->name).rfind(typed.substr(2), 0) == 0) {
+            candidates += std::string(candidates.empty() ? "" : ", ") + "--" + o->name;
+        }
+    }
+    if (candidates.find(',') != std::string::npos) {
+        return translateCli("option %1 is ambiguous: %2", {shown, candidates});
+    }
+    return translateCli("unknown option %1", {shown});
+}
+
 int parseLevel(const std::string& text, const std::string& what) {
     if (text.size() != 1 || text[0] < '0' || text[0] > '9') {
-        throw InputError(what + ": \"" + text + "\" is no level (0 to 9)");
+        throw InputError(translateCli("%1: %2 is no level (0 to 9)", {what, quoted(text)}));
     }
     return text[0] - '0';
 }
@@ -73,8 +106,10 @@ void addPorts(const std::string& value, std::vector<std::string>& ports) {
     for (;;) {
         const std::size_t comma = value.find(',', start);
         const std::string port = value.substr(start, comma - start);
-        if (comNumber(port) == 0 && port.rfind('/', 0) != 0) {
-            throw InputError("--port: \"" + port + "\" is neither COM1..COM255 nor a device path");
+        if (comNumber(port) == 0 && port.rfind('/', 0) != 0 && !isPortUrl(port)) {
+            throw InputError(
+                translateCli("--port: %1 is neither COM1..COM255, a device path nor a network port",
+                             {quoted(port)}));
         }
         ports.push_back(port);
         if (comNumber(port) != 0) {
@@ -88,87 +123,99 @@ void addPorts(const std::string& value, std::vector<std::string>& ports) {
 }
 
 // Options that only some commands take.
-void requireFor(bool given, bool allowed, const char* option, const char* commands) {
+void requireFor(bool given, bool allowed, const char* option, const std::string& commands) {
     if (given && !allowed) {
-        throw InputError(std::string(option) + " is only for " + commands);
+        throw InputError(translateCli("%1 is only for %2", {option, commands}));
+    }
+}
+
+void once(std::string& target, const char* option) {
+    if (!target.empty()) {
+        throw InputError(translateCli("%1 is given twice", {option}));
+    }
+    target = optarg;
+    if (target.empty()) {
+        throw InputError(translateCli("%1 needs a value", {option}));
     }
 }
 
 }  // namespace
 
 Arguments parseArguments(const std::vector<std::string>& args) {
+    std::vector<std::string> storage{"stela-cli"};
+    storage.insert(storage.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : storage) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(storage.size());
+
     Arguments a;
     std::vector<std::string> positional;
     std::vector<std::string> rowOptions;
-    std::string file, format;
-    bool help = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        std::string value;
-        bool inlineValue = false;
-        if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
-            value = arg.substr(arg.find('=') + 1);
-            arg = arg.substr(0, arg.find('='));
-            inlineValue = true;
-        }
-        const auto takeValue = [&]() -> std::string {
-            if (inlineValue) {
-                return value;
-            }
-            if (i + 1 >= args.size()) {
-                throw InputError(arg + " needs a value");
-            }
-            return args[++i];
-        };
-        const auto once = [&](std::string& target) {
-            if (!target.empty()) {
-                throw InputError(arg + " is given twice");
-            }
-            target = takeValue();
-            if (target.empty()) {
-                throw InputError(arg + " needs a value");
-            }
-        };
-        if (arg == "--port") {
-            addPorts(takeValue(), a.ports);
-        } else if (arg == "--format") {
-            once(format);
-        } else if (arg == "--row") {
-            rowOptions.push_back(takeValue());
-        } else if (arg == "--file") {
-            once(file);
-        } else if (arg == "--log") {
-            once(a.logPath);
-        } else if ((arg == "--dry-run" || arg == "--verbose") && inlineValue) {
-            throw InputError(arg + " takes no value");
-        } else if (arg == "--dry-run") {
-            a.dryRun = true;
-        } else if (arg == "-v" || arg == "--verbose") {
-            a.verbose = true;
-        } else if (arg == "-h" || arg == "--help") {
-            help = true;
-        } else if (arg.size() > 1 && arg[0] == '-' &&
-                   !(arg.size() == 2 && arg[1] >= '0' && arg[1] <= '9')) {
-            throw InputError("unknown option " + arg);
-        } else {
-            positional.push_back(args[i]);
+    std::string format;
+    bool help = false, version = false;
+    optind = 0;  // a fresh scan, also after an earlier one
+    opterr = 0;
+    for (int code;
+         (code = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr)) != -1;) {
+        switch (shortCode(code)) {
+            case 1:
+                positional.emplace_back(optarg);
+                break;
+            case 'p':
+                addPorts(optarg, a.ports);
+                break;
+            case kFormat:
+                once(format, "--format");
+                break;
+            case 'r':
+                rowOptions.emplace_back(optarg);
+                break;
+            case 'f':
+                once(a.file, "--file");
+                break;
+            case kLog:
+                once(a.logPath, "--log");
+                break;
+            case 'n':
+                a.dryRun = true;
+                break;
+            case 'v':
+                a.verbose = true;
+                break;
+            case 'h':
+                help = true;
+                break;
+            case kVersion:
+                version = true;
+                break;
+            default:
+                throw InputError(optionError(code, argv[static_cast<std::size_t>(optind - 1)]));
         }
     }
-    if (help) {
-        return Arguments{};
+    for (; optind < argc; ++optind) {
+        positional.emplace_back(argv[static_cast<std::size_t>(optind)]);  // after "--"
+    }
+    if (help || version) {
+        Arguments shown;
+        shown.action = help ? Action::Help : Action::Version;
+        return shown;
     }
     if (positional.empty()) {
-        throw InputError("no command given (search, read, write, brightness, effect or ports)");
+        throw InputError(
+            translateCli("no command given (search, read, write, brightness, effect or ports)"));
     }
     const auto command = kCommands.find(positional.front());
     if (command == kCommands.end()) {
-        throw InputError("unknown command \"" + positional.front() + "\"");
+        throw InputError(translateCli("unknown command %1", {quoted(positional.front())}));
     }
     a.action = command->second;
     const bool takesLevel = a.action == Action::Brightness || a.action == Action::Effect;
     if (positional.size() != (takesLevel ? 2u : 1u)) {
-        throw InputError(takesLevel ? positional.front() + " needs one level"
-                                    : "unexpected \"" + positional.back() + "\"");
+        throw InputError(takesLevel ? translateCli("%1 needs one level", {positional.front()})
+                                    : translateCli("unexpected %1", {quoted(positional.back())}));
     }
     if (a.action == Action::Brightness && positional[1] == "auto") {
         a.automatic = true;
@@ -179,42 +226,88 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     const bool write = a.action == Action::Write;
     const bool ports = a.action == Action::Ports;
     requireFor(!format.empty(), a.action == Action::Read || write || ports, "--format",
-               "read, write and ports");
-    requireFor(!a.ports.empty(), !ports, "--port", "search, read, write, brightness and effect");
+               translateCli("read, write and ports"));
+    requireFor(!a.ports.empty(), !ports, "--port",
+               translateCli("search, read, write, brightness and effect"));
     if (ports && format == "csv") {
-        throw InputError("--format: ports prints text or json");
+        throw InputError(translateCli("--format: ports prints text or json"));
     }
     requireFor(!rowOptions.empty(), write, "--row", "write");
-    requireFor(!file.empty(), write, "--file", "write");
+    requireFor(!a.file.empty(), write, "--file", "write");
     requireFor(a.dryRun, write, "--dry-run", "write");
     if (a.ports.size() > 1 && a.action != Action::Search) {
-        throw InputError("--port: one port only (a list is for search)");
+        throw InputError(translateCli("--port: one port only (a list is for search)"));
     }
     if (!format.empty()) {
         const std::map<std::string, Format> formats = {
             {"text", Format::Text}, {"json", Format::Json}, {"csv", Format::Csv}};
         const auto found = formats.find(format);
         if (found == formats.end()) {
-            throw InputError("--format: \"" + format + "\" is not text, json or csv");
+            throw InputError(
+                translateCli("--format: %1 is not text, json or csv", {quoted(format)}));
         }
         a.format = found->second;
     }
     if (write) {
-        if (!file.empty() && !rowOptions.empty()) {
-            throw InputError("write takes --row or --file, not both");
+        if (!a.file.empty() && !rowOptions.empty()) {
+            throw InputError(translateCli("write takes --row or --file, not both"));
         }
         for (const std::string& row : rowOptions) {
             parseRowOption(row, a.rows);
         }
-        if (!file.empty()) {
-            a.rows = readPriceFile(file);
-        }
-        if (std::none_of(a.rows.begin(), a.rows.end(),
-                         [](const auto& r) { return r.has_value(); })) {
-            throw InputError("write: no rows given (--row N=PRICE or --file FILE)");
+        if (a.file.empty() && rowOptions.empty()) {
+            throw InputError(translateCli("write: no rows given (--row N=PRICE or --file FILE)"));
         }
     }
     return a;
+}
+
+std::string usageText() {
+    return translateCli(R"(Usage: stela-cli COMMAND [OPTION]...
+Runs the price sign's workflows from a script, exactly as the window runs
+them: every exchange, retry, checksum and log line is the same.
+
+Commands:
+  search                 the board search over COM1..COM255 (or the --port
+                         list); prints the port the sign answers on
+  read                   reads the ten halves; prints them and the five rows
+  write                  writes the five rows, each half confirmed, then reads
+                         them back; rows not given keep what the sign holds
+                         (it is read first)
+  brightness auto|0..9   automatic brightness, or a manual level
+  effect 0..9            the effect's interval in seconds (0: off)
+  ports                  lists the serial ports present: COM name, device,
+                         driver and, for USB adapters, vendor:product ids,
+                         maker, product, serial number and stable links
+
+Options:
+  -p, --port=PORT        COM1..COM255, a device path, or a sign behind a
+                         network serial server: tcp://HOST:PORT (raw) or
+                         rfc2217://HOST:PORT; without it the board search
+                         runs first. For search: a list of candidates,
+                         comma-separated or repeated
+      --format=FORMAT    text, json or csv: the output of read and write
+                         (default text; stela-cli(1) describes the fields);
+                         ports prints text or json
+  -r, --row=N=PRICE[,grade=G][,caption1=F][,caption2=F]
+                         write: row N (1 top .. 5 bottom); PRICE fits 99.99
+                         or is "unused"; G one of 80 92 95 98 ДТ (DT) none;
+                         F yes/no, 1/0 or on/off. Fields may be given alone:
+                         --row 3=grade=95. Repeat for more rows
+  -f, --file=FILE        write: the rows of a JSON or CSV file ("-": standard
+                         input), checked whole before anything is sent
+  -n, --dry-run          write: print the ten write frames, send none
+      --log=FILE         write the operation log to FILE (UTF-8)
+  -v, --verbose          print the operation log on stderr as it happens
+  -h, --help             show this help and exit
+      --version          show the version and exit
+
+Exit status: 0 done and confirmed; 1 the sign did not confirm, a half failed,
+a row's halves differ, or the read-back differs from what was written (stderr
+says which); 2 bad arguments or a bad prices file (nothing is sent); 3 no sign
+found, or a port error; 4 done, but the --log file could not be written;
+128+N stopped by signal N (a write stops at the end of the row it is writing).
+)");
 }
 
 }  // namespace stela::cli

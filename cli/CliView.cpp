@@ -1,6 +1,9 @@
 #include "cli/CliView.h"
 
+#include <algorithm>
+
 #include "cli/ProgressBar.h"
+#include "console/Console.h"
 
 namespace stela::cli {
 
@@ -13,8 +16,11 @@ std::size_t halfIndex(Half half) {
 }  // namespace
 
 CliView::CliView(std::function<const std::string&()> replyBuffer,
+                 std::function<ReplyVerdict(int address)> verdictOf,
                  std::function<bool()> stopRequested)
-    : replyBuffer_(std::move(replyBuffer)), stopRequested_(std::move(stopRequested)) {}
+    : replyBuffer_(std::move(replyBuffer)),
+      verdictOf_(std::move(verdictOf)),
+      stopRequested_(std::move(stopRequested)) {}
 
 const CliView::Readback& CliView::readback(int row, Half half) const {
     return readbacks_.at(row)[halfIndex(half)];
@@ -28,6 +34,12 @@ void CliView::setDigit(DigitField field, int level) {
 
 void CliView::appendLog(const std::string& line) {
     log_.push_back(line);
+    for (LogSink* sink : logSinks_) {
+        sink->appendLog(line);
+    }
+    if (logStreams_.empty()) {
+        return;
+    }
     if (bar_ != nullptr) {
         bar_->hide();
     }
@@ -35,19 +47,7 @@ void CliView::appendLog(const std::string& line) {
         *out << line << '\n' << std::flush;
     }
     if (bar_ != nullptr) {
-        bar_->show();
-    }
-}
-
-void CliView::setProgressRange(int minimum, int maximum) {
-    if (bar_ != nullptr) {
-        bar_->setRange(minimum, maximum);
-    }
-}
-
-void CliView::setProgressPosition(int value) {
-    if (bar_ != nullptr) {
-        bar_->setPosition(value);
+        bar_->redraw();
     }
 }
 
@@ -73,8 +73,43 @@ void CliView::refillRow(int number, const std::string& priceText,
 void CliView::showReadback(int number, Half half, const std::string& text, Rgb color) {
     Readback& label = readbacks_.at(number)[halfIndex(half)];
     label.text = text;
-    label.valid = color == kReadbackGreen;
-    label.reply = label.valid ? parseReadReply(replyBuffer_()) : ReadReply{};
+    label.reply = {};
+    if (color == kReadbackGreen) {
+        label.reply = parseReadReply(replyBuffer_());
+        const std::string& price = label.reply.price;
+        const bool digits =
+            std::all_of(price.begin(), price.end(), [](char c) { return c >= '0' && c <= '9'; });
+        // Price characters that mix digits and dashes make no price to pass on.
+        label.state = price == "----" ? HalfState::Unused
+                      : digits        ? HalfState::Ok
+                                      : HalfState::NotAPrice;
+    } else {
+        switch (verdictOf_(halfAddress(number, half))) {
+            case ReplyVerdict::Incomplete:
+                label.state = HalfState::NoReply;
+                break;
+            case ReplyVerdict::BadChecksum:
+                label.state = HalfState::BadChecksum;
+                break;
+            case ReplyVerdict::WrongAddress:
+                label.state = HalfState::WrongAddress;
+                break;
+            case ReplyVerdict::NotAPrice:
+            case ReplyVerdict::NotFramed:
+            case ReplyVerdict::Answers:
+                label.state = HalfState::NotAPrice;
+                break;
+        }
+    }
+    if (bar_ != nullptr) {
+        bar_->advance();
+    }
+}
+
+void CliView::halfWritten(int, Half) {
+    if (bar_ != nullptr) {
+        bar_->advance();
+    }
 }
 
 std::string CliView::digitText(DigitField field) {

@@ -14,6 +14,9 @@ namespace stela::cli {
 
 class ProgressBar;
 
+// What a read found in one half: a price, a panel without one, or why it failed.
+enum class HalfState { Ok, Unused, BadChecksum, WrongAddress, NotAPrice, NoReply };
+
 // The main window as stela-cli holds it: the price grid, the read-back labels,
 // the digit fields, the operation log and the notices, kept as the window
 // would keep them, so the console's workflows run on it unchanged.
@@ -28,20 +31,27 @@ public:
         bool caption1 = false;
         bool caption2 = false;
     };
-    // A read-back label, with the reply a valid read showed in it.
+    // A read-back label, with what the read found behind it.
     struct Readback {
         std::string text = "---";
-        bool valid = false;
+        HalfState state = HalfState::NoReply;
         ReadReply reply;  // taken apart when valid
+
+        // Green in the window, and a price or a panel without one.
+        bool valid() const { return state == HalfState::Ok || state == HalfState::Unused; }
     };
 
     // `replyBuffer` is the console's reply buffer: while a label is shown
-    // green, it holds the reply shown. `stopRequested` says when a signal asked
-    // the program to stop, as closing the window does.
-    CliView(std::function<const std::string&()> replyBuffer, std::function<bool()> stopRequested);
+    // green, it holds the reply shown. `verdictOf` tells how the console's
+    // last read of a half (by address) ended. `stopRequested` says when a
+    // signal asked the program to stop, as closing the window does.
+    CliView(std::function<const std::string&()> replyBuffer,
+            std::function<ReplyVerdict(int address)> verdictOf,
+            std::function<bool()> stopRequested);
 
     // Every log line also goes to each of these, as it is appended.
     void addLogStream(std::ostream& out) { logStreams_.push_back(&out); }
+    void addLogSink(LogSink& sink) { logSinks_.push_back(&sink); }
     void setProgressBar(ProgressBar* bar) { bar_ = bar; }
 
     Row& row(int number) { return rows_.at(number); }
@@ -57,22 +67,26 @@ public:
     void appendLog(const std::string& line) override;
     void clearLog() override { log_.clear(); }
     void setStatusText(const std::string& text) override { status_ = text; }
-    void setProgressRange(int minimum, int maximum) override;
-    void setProgressPosition(int value) override;
+    // The bar counts halves instead (showReadback, halfWritten).
+    void setProgressRange(int, int) override {}
+    void setProgressPosition(int) override {}
     bool processPendingEvents() override { return !stopRequested_(); }
     void setBusySetEnabled(bool) override {}
     PriceRowInputs rowInputs(int row) override;
     void refillRow(int row, const std::string& priceText,
                    const std::optional<RowMarks>& marks) override;
     void showReadback(int row, Half half, const std::string& text, Rgb color) override;
+    void halfWritten(int row, Half half) override;
     std::string digitText(DigitField field) override;
     void notice(const std::string& text) override { notices_.push_back(text); }
     void errorReport(const std::string& text) override { notices_.push_back(text); }
 
 private:
     std::function<const std::string&()> replyBuffer_;
+    std::function<ReplyVerdict(int)> verdictOf_;
     std::function<bool()> stopRequested_;
     std::vector<std::ostream*> logStreams_;
+    std::vector<LogSink*> logSinks_;
     ProgressBar* bar_ = nullptr;
     std::array<Row, 6> rows_{};                           // [1..5]
     std::array<std::array<Readback, 2>, 6> readbacks_{};  // [row][half]

@@ -1,5 +1,6 @@
 #include "cli/Csv.h"
 
+#include "cli/CliText.h"
 #include "cli/InputError.h"
 #include "cli/Utf8.h"
 
@@ -7,29 +8,45 @@ namespace stela::cli {
 
 namespace {
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+char separatorOf(std::string_view text) {
+    const std::string_view header = text.substr(0, text.find('\n'));
+    return header.find(';') != std::string_view::npos && header.find(',') == std::string_view::npos
+               ? ';'
+               : ',';
+}
+
 class Reader {
 public:
     explicit Reader(std::string_view text) : text_(text) {}
 
-    std::vector<CsvRecord> records() {
-        if (firstNonUtf8(text_) != std::string_view::npos) {
-            throw InputError("CSV: not UTF-8");
+    CsvTable table() {
+        if (text_.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+            text_.remove_prefix(kByteOrderMark.size());
         }
-        std::vector<CsvRecord> out;
+        if (firstNonUtf8(text_) != std::string_view::npos) {
+            throw InputError(translateCli("CSV: not UTF-8"));
+        }
+        CsvTable out;
+        out.separator = separator_ = separatorOf(text_);
         while (pos_ < text_.size()) {
             CsvRecord record = readRecord();
-            if (!out.empty() && record.size() != out.front().size()) {
-                fail("has " + std::to_string(record.size()) + " fields, the first line " +
-                     std::to_string(out.front().size()));
+            const auto& first = out.records.empty() ? record : out.records.front();
+            if (record.fields.size() != first.fields.size()) {
+                line_ = record.line;
+                fail(translateCli(
+                    "%1 fields where the header has %2",
+                    {std::to_string(record.fields.size()), std::to_string(first.fields.size())}));
             }
-            out.push_back(std::move(record));
+            out.records.push_back(std::move(record));
         }
         return out;
     }
 
 private:
     [[noreturn]] void fail(const std::string& what) const {
-        throw InputError("CSV, line " + std::to_string(line_) + ": " + what);
+        throw InputError(translateCli("CSV, line %1: %2", {std::to_string(line_), what}));
     }
 
     bool atLineEnd() const {
@@ -45,27 +62,28 @@ private:
 
     CsvRecord readRecord() {
         if (atLineEnd()) {
-            fail("a blank line");
+            fail(translateCli("a blank line"));
         }
         CsvRecord record;
+        record.line = line_;
         for (;;) {
-            record.push_back(pos_ < text_.size() && text_[pos_] == '"' ? quotedField()
-                                                                       : plainField());
+            record.fields.push_back(pos_ < text_.size() && text_[pos_] == '"' ? quotedField()
+                                                                              : plainField());
             if (atLineEnd()) {
                 endLine();
                 return record;
             }
-            ++pos_;  // the comma
+            ++pos_;  // the separator
         }
     }
 
     std::string plainField() {
         std::string field;
-        while (!atLineEnd() && text_[pos_] != ',') {
+        while (!atLineEnd() && text_[pos_] != separator_) {
             const char c = text_[pos_++];
             if (c == '"' || c == '\r') {
-                fail(c == '"' ? "a quote inside a field that is not quoted"
-                              : "a carriage return without its line feed");
+                fail(c == '"' ? translateCli("a quote inside a field that is not quoted")
+                              : translateCli("a carriage return without its line feed"));
             }
             field += c;
         }
@@ -79,7 +97,7 @@ private:
         for (;;) {
             if (pos_ >= text_.size()) {
                 line_ = startLine;
-                fail("a quoted field is not closed");
+                fail(translateCli("a quoted field is not closed"));
             }
             const char c = text_[pos_++];
             if (c == '"') {
@@ -88,8 +106,8 @@ private:
                     ++pos_;
                     continue;
                 }
-                if (!atLineEnd() && text_[pos_] != ',') {
-                    fail("text after a quoted field");
+                if (!atLineEnd() && text_[pos_] != separator_) {
+                    fail(translateCli("text after a quoted field"));
                 }
                 return field;
             }
@@ -101,17 +119,20 @@ private:
     std::string_view text_;
     std::size_t pos_ = 0;
     int line_ = 1;
+    char separator_ = ',';
 };
 
 }  // namespace
 
-std::vector<CsvRecord> parseCsv(std::string_view text) {
-    return Reader(text).records();
+CsvTable parseCsv(std::string_view text) {
+    return Reader(text).table();
 }
 
 std::string csvField(std::string_view text) {
+    // A leading byte-order mark is quoted, or a reader would skip it.
     const bool quote = text.find_first_of(",\"\r\n") != std::string_view::npos ||
-                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+                       (!text.empty() && (text.front() == ' ' || text.back() == ' ')) ||
+                       text.substr(0, kByteOrderMark.size()) == kByteOrderMark;
     if (!quote) {
         return std::string(text);
     }
@@ -125,7 +146,7 @@ std::string csvField(std::string_view text) {
     return out + '"';
 }
 
-std::string csvLine(const CsvRecord& fields) {
+std::string csvLine(const std::vector<std::string>& fields) {
     if (fields.size() == 1 && fields[0].empty()) {
         return "\"\"\n";  // an empty line would be no record at all
     }

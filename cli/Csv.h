@@ -6,19 +6,31 @@
 
 namespace stela::cli {
 
-using CsvRecord = std::vector<std::string>;
+struct CsvRecord {
+    std::vector<std::string> fields;
+    int line = 0;  // where the record starts (1: the first line)
+
+    friend bool operator==(const CsvRecord& a, const CsvRecord& b) { return a.fields == b.fields; }
+};
+
+struct CsvTable {
+    char separator = ',';
+    std::vector<CsvRecord> records;
+};
 
 // Strict RFC 4180 CSV: fields separated by commas, records by LF or CRLF, a
-// field in double quotes may hold commas, line ends and doubled quotes. Every
-// record has as many fields as the first; valid UTF-8 only; a line end after
-// the last record is optional and blank lines are refused. Throws InputError
-// naming the line.
-std::vector<CsvRecord> parseCsv(std::string_view text);
+// field in double quotes may hold separators, line ends and doubled quotes.
+// The separator is ';' where the first line has a ';' and no ',' (what a
+// spreadsheet in a Russian locale saves). Every record has as many fields as
+// the first; valid UTF-8 only, a UTF-8 byte-order mark ahead of it is
+// skipped; a line end after the last record is optional and blank lines are
+// refused. Throws InputError naming the line.
+CsvTable parseCsv(std::string_view text);
 
 // A field as written: quoted when it holds a comma, a quote, a line end or
-// surrounding blanks.
+// surrounding blanks, or starts with a byte-order mark.
 std::string csvField(std::string_view text);
-// The fields of one record and its line end ("\n").
-std::string csvLine(const CsvRecord& fields);
+// The fields of one record, comma-separated, and its line end ("\n").
+std::string csvLine(const std::vector<std::string>& fields);
 
 }  // namespace stela::cli

@@ -1,12 +1,17 @@
 #pragma once
 
+#include <cstdlib>
 #include <functional>
+#include <iostream>
 #include <ostream>
+#include <string>
 
+#include "i18n/Languages.h"
 #include "serial/PortList.h"
 
 namespace stela {
 class Clock;
+class Journal;
 class TCustomComPort;
 }  // namespace stela
 
@@ -20,11 +25,22 @@ struct Environment {
     Clock* clock = nullptr;
     std::ostream* out = nullptr;
     std::ostream* err = nullptr;
-    bool errIsTerminal = false;  // draw the progress bar on err
+    std::istream* in = &std::cin;  // --file -
+    bool errIsTerminal = false;    // draw the progress bar on err
+    // The terminal's character set: the command line comes in it, and the
+    // output goes out in it (JSON as ASCII with \u escapes where it is not UTF-8).
+    std::string charset = "UTF-8";
+    // The language variables (LANG, LANGUAGE, ...).
+    EnvironmentReader variables = [](const char* name) -> std::string {
+        const char* value = std::getenv(name);
+        return value ? value : "";
+    };
     // The signal that asked the program to stop, 0 while none has.
     std::function<int()> stopSignal = [] { return 0; };
     // Where `ports` looks for the serial ports (the machine's sysfs and /dev).
     PortListSources portSources;
+    // Keeps the operation log as well; none in the tests.
+    Journal* journal = nullptr;
 };
 
 }  // namespace stela::cli

@@ -6,9 +6,12 @@
 #include <fstream>
 #include <iterator>
 
+#include "cli/Charset.h"
+#include "cli/CliText.h"
 #include "cli/Csv.h"
 #include "cli/InputError.h"
 #include "cli/Json.h"
+#include "cli/Utf8.h"
 
 namespace stela::cli {
 
@@ -16,160 +19,229 @@ namespace {
 
 // Far more than five rows take, so a wrong file is refused before it is read whole.
 constexpr std::size_t kMaxFileBytes = 1 << 20;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 void setRow(RowChanges& rows, int row, const RowChange& change, const std::string& where) {
     if (rows[row]) {
-        throw InputError(where + ": row " + std::to_string(row) + " is given twice");
+        throw InputError(translateCli("%1: row %2 is given twice", {where, std::to_string(row)}));
     }
     rows[row] = change;
 }
 
-RowChange jsonRow(const JsonValue& item, int& row, const std::string& where) {
+[[noreturn]] void refuseInvalidRow(const std::string& name) {
+    throw InputError(translateCli(
+        "%1 is marked invalid: its halves were not both read, or differ. Give its values, "
+        "or leave it out to keep what the sign holds",
+        {name}));
+}
+
+RowChange jsonRow(const JsonValue& item, std::size_t index, int& row) {
     using Kind = JsonValue::Kind;
+    const std::string where = translateCli("JSON, rows item %1", {std::to_string(index + 1)});
     if (item.kind != Kind::Object) {
-        throw InputError(where + ": a row is not an object");
+        throw InputError(translateCli("%1 is not an object", {where}));
     }
     const JsonValue* number = item.member("row");
-    if (number == nullptr || number->kind != Kind::Number) {
-        throw InputError(where + ": \"row\" (a number 1 to 5) is missing");
+    if (number == nullptr) {
+        throw InputError(translateCli("%1: \"row\" (a number 1 to 5) is missing", {where}));
     }
-    row = parseRowNumber(number->text, where + " row");
-    const std::string name = where + " row " + std::to_string(row);
+    if (number->kind != Kind::Number) {
+        throw InputError(translateCli("%1: row must be a number", {where}));
+    }
+    row = parseRowNumber(number->text, where + ", row");
+    const std::string name = translateCli("JSON, row %1", {std::to_string(row)});
+    if (const JsonValue* valid = item.member("valid")) {
+        if (valid->kind != Kind::Bool) {
+            throw InputError(translateCli("%1: valid must be true or false", {name}));
+        }
+        if (!valid->boolean) {
+            refuseInvalidRow(name);
+        }
+    }
     RowChange change;
     for (const auto& [key, value] : item.members) {
-        if (key == "row") {
+        const bool field =
+            key == "price" || key == "grade" || key == "caption1" || key == "caption2";
+        if (key == "row" || key == "valid") {
             continue;
         }
-        if (key == "price" && (value.kind == Kind::String || value.kind == Kind::Number)) {
-            change.price = parsePrice(value.text, name + " price");
-        } else if (key == "grade" && (value.kind == Kind::String || value.kind == Kind::Null)) {
-            change.gradeIndex =
-                value.kind == Kind::Null ? -1 : parseGrade(value.text, name + " grade");
-        } else if ((key == "caption1" || key == "caption2") && value.kind == Kind::Bool) {
-            (key == "caption1" ? change.caption1 : change.caption2) = value.boolean;
-        } else if (key == "price" || key == "grade" || key == "caption1" || key == "caption2") {
-            throw InputError(name + ": \"" + key + "\" has the wrong type");
+        if (!field) {
+            throw InputError(translateCli("%1: unknown member %2", {name, quoted(key)}));
+        }
+        const std::string what = name + ", " + key;
+        if (value.kind == Kind::Null) {
+            throw InputError(translateCli(
+                "%1 is null: the read could not tell it. Give a value, or leave it out to keep "
+                "what the sign holds",
+                {what}));
+        }
+        if (key == "price") {
+            if (value.kind != Kind::String && value.kind != Kind::Number) {
+                throw InputError(translateCli("%1 must be a string or a number", {what}));
+            }
+            change.price = parsePrice(value.text, what);
+        } else if (key == "grade") {
+            if (value.kind != Kind::String) {
+                throw InputError(translateCli("%1 must be a string", {what}));
+            }
+            change.gradeIndex = parseGrade(value.text, what);
         } else {
-            throw InputError(name + ": unknown member \"" + key + "\"");
+            if (value.kind != Kind::Bool) {
+                throw InputError(translateCli("%1 must be true or false", {what}));
+            }
+            (key == "caption1" ? change.caption1 : change.caption2) = value.boolean;
         }
     }
     return change;
 }
 
 // The columns a prices CSV may have.
-enum Column { kRow, kPrice, kGrade, kCaption1, kCaption2, kKind, kHalf, kAddress, kValid };
+enum Column { kRow, kPrice, kGrade, kCaption1, kCaption2, kKind, kHalf, kAddress, kState, kValid };
 constexpr const char* kColumnNames[] = {"row",  "price", "grade",   "caption1", "caption2",
-                                        "kind", "half",  "address", "valid"};
+                                        "kind", "half",  "address", "state",    "valid"};
 
 }  // namespace
 
 RowChanges parsePriceJson(std::string_view text) {
     const JsonValue document = parseJson(text);
     if (document.kind != JsonValue::Kind::Object) {
-        throw InputError("JSON: expected an object with \"rows\"");
+        throw InputError(translateCli("JSON: expected an object with \"rows\""));
     }
     for (const auto& member : document.members) {
         if (member.first != "rows" && member.first != "port" && member.first != "halves") {
-            throw InputError("JSON: unknown member \"" + member.first + "\"");
+            throw InputError(translateCli("JSON: unknown member %1", {quoted(member.first)}));
         }
     }
     const JsonValue* list = document.member("rows");
-    if (list == nullptr || list->kind != JsonValue::Kind::Array) {
-        throw InputError("JSON: \"rows\" (a list of rows) is missing");
+    if (list == nullptr) {
+        throw InputError(translateCli("JSON: \"rows\" (a list of rows) is missing"));
+    }
+    if (list->kind != JsonValue::Kind::Array) {
+        throw InputError(translateCli("JSON: rows must be a list"));
     }
     RowChanges rows;
     for (std::size_t i = 0; i < list->items.size(); ++i) {
         int row = 0;
-        const RowChange change = jsonRow(list->items[i], row, "JSON");
+        const RowChange change = jsonRow(list->items[i], i, row);
         setRow(rows, row, change, "JSON");
     }
     return rows;
 }
 
 RowChanges parsePriceCsv(std::string_view text) {
-    const std::vector<CsvRecord> records = parseCsv(text);
+    const CsvTable table = parseCsv(text);
+    const std::vector<CsvRecord>& records = table.records;
     if (records.empty()) {
-        throw InputError("CSV: empty (expected a header line: row,price,grade,caption1,caption2)");
+        throw InputError(
+            translateCli("CSV: empty (expected a header line: row,price,grade,caption1,caption2)"));
     }
+    const std::string header = translateCli("CSV, line %1", {std::to_string(records[0].line)});
     std::vector<int> columns;
-    for (const std::string& name : records.front()) {
+    for (const std::string& name : records.front().fields) {
         const auto* known = std::find(std::begin(kColumnNames), std::end(kColumnNames), name);
         if (known == std::end(kColumnNames)) {
-            throw InputError("CSV, line 1: unknown column \"" + name + "\"");
+            throw InputError(translateCli("%1: unknown column %2", {header, quoted(name)}));
         }
         const int column = static_cast<int>(known - std::begin(kColumnNames));
         if (std::count(columns.begin(), columns.end(), column) > 0) {
-            throw InputError("CSV, line 1: the column \"" + name + "\" is given twice");
+            throw InputError(
+                translateCli("%1: the column %2 is given twice", {header, quoted(name)}));
         }
         columns.push_back(column);
     }
     if (std::count(columns.begin(), columns.end(), kRow) == 0) {
-        throw InputError("CSV, line 1: the column \"row\" is missing");
+        throw InputError(translateCli("%1: the column \"row\" is missing", {header}));
     }
 
     RowChanges rows;
-    for (std::size_t line = 1; line < records.size(); ++line) {
-        const std::string where = "CSV, line " + std::to_string(line + 1);
-        const CsvRecord& record = records[line];
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        const CsvRecord& record = records[i];
+        const std::string where = translateCli("CSV, line %1", {std::to_string(record.line)});
         const auto cell = [&](Column column) -> const std::string* {
             const auto at = std::find(columns.begin(), columns.end(), column);
-            return at == columns.end() ? nullptr : &record[at - columns.begin()];
+            return at == columns.end() ? nullptr : &record.fields[at - columns.begin()];
         };
         if (const std::string* kind = cell(kKind)) {
             if (*kind == "half") {
                 continue;
             }
             if (*kind != "row") {
-                throw InputError(where + ": kind \"" + *kind + "\" is neither row nor half");
+                throw InputError(
+                    translateCli("%1: kind %2 is neither row nor half", {where, quoted(*kind)}));
             }
         }
-        const int row = parseRowNumber(*cell(kRow), where + " row");
-        const std::string name = where + " row " + std::to_string(row);
+        const int row = parseRowNumber(*cell(kRow), where + ", row");
+        const std::string name = translateCli("CSV, line %1, row %2",
+                                              {std::to_string(record.line), std::to_string(row)});
+        if (const std::string* valid = cell(kValid); valid && !valid->empty()) {
+            if (!parseFlag(*valid, name + ", valid")) {
+                refuseInvalidRow(name);
+            }
+        }
         RowChange change;
         if (const std::string* price = cell(kPrice); price && !price->empty()) {
-            change.price = parsePrice(*price, name + " price");
+            std::string written = *price;
+            if (table.separator == ';') {
+                std::replace(written.begin(), written.end(), ',', '.');  // a decimal comma
+            }
+            change.price = parsePrice(written, name + ", price");
         }
         if (const std::string* grade = cell(kGrade); grade && !grade->empty()) {
-            change.gradeIndex = parseGrade(*grade, name + " grade");
+            change.gradeIndex = parseGrade(*grade, name + ", grade");
         }
         if (const std::string* flag = cell(kCaption1); flag && !flag->empty()) {
-            change.caption1 = parseFlag(*flag, name + " caption1");
+            change.caption1 = parseFlag(*flag, name + ", caption1");
         }
         if (const std::string* flag = cell(kCaption2); flag && !flag->empty()) {
-            change.caption2 = parseFlag(*flag, name + " caption2");
+            change.caption2 = parseFlag(*flag, name + ", caption2");
         }
         setRow(rows, row, change, where);
     }
     return rows;
 }
 
-RowChanges readPriceFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw InputError("--file " + path + ": " + std::strerror(errno));
+RowChanges readPriceFile(const std::string& path, std::istream& standardInput,
+                         const std::string& charset) {
+    const std::string shownPath = escapedText(path);
+    std::ifstream file;
+    std::istream* in = &standardInput;
+    if (path != "-") {
+        file.open(path, std::ios::binary);
+        if (!file) {
+            throw InputError(translateCli("--file %1: %2", {shownPath, std::strerror(errno)}));
+        }
+        in = &file;
     }
     std::string text;
     char chunk[4096];
-    while (file.read(chunk, sizeof chunk) || file.gcount() > 0) {
-        text.append(chunk, static_cast<std::size_t>(file.gcount()));
+    while (in->read(chunk, sizeof chunk) || in->gcount() > 0) {
+        text.append(chunk, static_cast<std::size_t>(in->gcount()));
         if (text.size() > kMaxFileBytes) {
-            throw InputError("--file " + path + ": larger than a prices file can be (1 MiB)");
+            throw InputError(
+                translateCli("--file %1: larger than a prices file can be (1 MiB)", {shownPath}));
         }
     }
-    if (file.bad()) {
-        throw InputError("--file " + path + ": cannot be read");
+    if (in->bad()) {
+        throw InputError(translateCli("--file %1: cannot be read", {shownPath}));
+    }
+    if (firstNonUtf8(text) != std::string::npos && charset != kUtf8) {
+        if (auto converted = toUtf8(text, charset)) {
+            text = std::move(*converted);
+        }
     }
     const auto endsWith = [&](const char* ending) {
         const std::size_t n = std::strlen(ending);
         return path.size() >= n && path.compare(path.size() - n, n, ending) == 0;
     };
-    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    const std::string_view body = std::string_view(text).substr(
+        text.rfind(kByteOrderMark, 0) == 0 ? kByteOrderMark.size() : 0);
+    const std::size_t first = body.find_first_not_of(" \t\r\n");
     const bool json = endsWith(".json") ||
-                      (!endsWith(".csv") && first != std::string::npos && text[first] == '{');
+                      (!endsWith(".csv") && first != std::string::npos && body[first] == '{');
     try {
         return json ? parsePriceJson(text) : parsePriceCsv(text);
     } catch (const InputError& error) {
-        throw InputError("--file " + path + ": " + error.what());
+        throw InputError(translateCli("--file %1: %2", {shownPath, error.what()}));
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <istream>
 #include <string>
 #include <string_view>
 
@@ -8,23 +9,30 @@
 namespace stela::cli {
 
 // Prices files for `stela-cli write --file`, read and checked whole before
-// anything is sent; every fault throws InputError. What `stela-cli read`
-// prints in the same format reads back as the rows it shows.
+// anything is sent; every fault throws InputError naming the row or line.
+// What `stela-cli read` prints in the same format reads back as the rows it
+// shows, unless it marks a row invalid: such a row is refused, as is a null in
+// a row, since the read could not tell what the sign holds there.
 //
 // JSON: {"rows": [{"row": 1, "price": "45.67", "grade": "95", "caption1": true,
 //                  "caption2": false}, ...]}
 //   "row" is required; the others may be left out (the sign's value is kept).
-//   A price may be a string or a number, "grade" null for none. The read's
+//   A price may be a string or a number; "valid" may be true. The read's
 //   "port" and "halves" are allowed beside "rows" and ignored.
 // CSV: a header line naming the columns, among row, price, grade, caption1 and
 //   caption2 ("row" required), then one line per row; an empty cell keeps the
-//   sign's value. The read's columns kind, half, address and valid are allowed;
-//   lines whose kind is "half" are skipped.
+//   sign's value. The read's columns kind, half, address, state and valid are
+//   allowed; lines whose kind is "half" are skipped. With ';' separators a
+//   price may have a decimal comma (45,67).
+// A UTF-8 byte-order mark at the start is skipped.
 RowChanges parsePriceJson(std::string_view text);
 RowChanges parsePriceCsv(std::string_view text);
 
-// By the name's ending (.json, .csv), else by the first character that is not
-// white space ('{' for JSON).
-RowChanges readPriceFile(const std::string& path);
+// The file at `path`, or standard input for "-". JSON by the name's ending
+// (.json), CSV by .csv, else by the first character that is not white space
+// ('{' for JSON). A file that is not UTF-8 is taken in `charset`, the
+// terminal's, where that is another.
+RowChanges readPriceFile(const std::string& path, std::istream& standardInput,
+                         const std::string& charset);
 
 }  // namespace stela::cli

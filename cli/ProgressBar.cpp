@@ -2,52 +2,62 @@
 
 #include <algorithm>
 
+#include "protocol/Clock.h"
+
 namespace stela::cli {
 
 namespace {
 
 constexpr int kBarWidth = 30;
+constexpr std::int64_t kRedrawMs = 100;
 
 }  // namespace
 
-void ProgressBar::setRange(int minimum, int maximum) {
-    minimum_ = minimum;
-    maximum_ = maximum;
+void ProgressBar::start(std::string title, int total) {
+    title_ = std::move(title);
+    total_ = std::max(total, 1);
+    done_ = 0;
+    running_ = onTerminal_;
+    drawIfDue();
 }
 
-void ProgressBar::setPosition(int value) {
-    value_ = value;
-    visible_ = value > minimum_ && maximum_ > minimum_;
-    if (visible_) {
-        draw();
-    } else {
-        hide();
+void ProgressBar::advance() {
+    if (running_) {
+        done_ = std::min(done_ + 1, total_);
+        drawIfDue();
     }
+}
+
+void ProgressBar::finish() {
+    running_ = false;
+    hide();
 }
 
 void ProgressBar::hide() {
-    if (drawnWidth_ > 0) {
-        out_ << '\r' << std::string(drawnWidth_, ' ') << '\r' << std::flush;
-        drawnWidth_ = 0;
+    if (!drawn_.empty()) {
+        out_ << '\r' << std::string(drawn_.size(), ' ') << '\r' << std::flush;
+        drawn_.clear();
     }
 }
 
-void ProgressBar::show() {
-    if (visible_ && drawnWidth_ == 0) {
-        draw();
+void ProgressBar::drawIfDue() {
+    if (!running_) {
+        return;
     }
-}
-
-void ProgressBar::draw() {
-    const int span = maximum_ - minimum_;
-    const int steps = std::min(std::max(value_ - minimum_, 0), span);
-    const int done = steps * kBarWidth / span;
-    std::string line = title_ + (title_.empty() ? "[" : " [");
-    line += std::string(static_cast<std::size_t>(done), '#');
-    line += std::string(static_cast<std::size_t>(kBarWidth - done), ' ');
-    line += "] " + std::to_string(steps) + "/" + std::to_string(span);
-    out_ << '\r' << line << std::flush;
-    drawnWidth_ = line.size();
+    const int filled = done_ * kBarWidth / total_;
+    std::string line = title_ + " [";
+    line += std::string(static_cast<std::size_t>(filled), '#');
+    line += std::string(static_cast<std::size_t>(kBarWidth - filled), ' ');
+    line += "] " + std::to_string(done_) + "/" + std::to_string(total_);
+    const std::int64_t now = clock_.now_ms();
+    if (line == drawn_ || (everDrawn_ && now - lastDrawMs_ < kRedrawMs)) {
+        return;
+    }
+    const std::size_t cover = drawn_.size() > line.size() ? drawn_.size() - line.size() : 0;
+    out_ << '\r' << line << std::string(cover, ' ') << std::flush;
+    drawn_ = line;
+    lastDrawMs_ = now;
+    everDrawn_ = true;
 }
 
 }  // namespace stela::cli

@@ -1,33 +1,47 @@
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 
+namespace stela {
+class Clock;
+}
+
 namespace stela::cli {
 
-// The window's progress bar on a terminal line: "read  [#######        ] 4/8",
-// redrawn in place with a carriage return. Only for a stream that is a terminal.
+// A workflow's progress on a terminal line, counted in panel halves:
+// "read  [#########            ] 3/10", redrawn in place with a carriage
+// return when it changes, at most ten times a second. It draws nothing unless
+// the stream is a terminal.
 class ProgressBar {
 public:
-    explicit ProgressBar(std::ostream& out) : out_(out) {}
+    ProgressBar(std::ostream& out, Clock& clock, bool onTerminal)
+        : out_(out), clock_(clock), onTerminal_(onTerminal) {}
 
-    void setTitle(std::string title) { title_ = std::move(title); }
-    void setRange(int minimum, int maximum);
-    // Draws the bar at `value`; the minimum (a finished workflow) removes it.
-    void setPosition(int value);
-    // Takes the bar off its line, so that other text can be printed there.
+    // A new bar at 0 of `total`.
+    void start(std::string title, int total);
+    // One more half done.
+    void advance();
+    // Takes the bar off its line for good.
+    void finish();
+    // Takes the bar off its line, so that other text can be printed there;
+    // redraw() puts it back.
     void hide();
-    // Puts it back after hide().
-    void show();
+    void redraw() { drawIfDue(); }
 
 private:
-    void draw();
+    void drawIfDue();
 
     std::ostream& out_;
+    Clock& clock_;
+    const bool onTerminal_;
     std::string title_;
-    int minimum_ = 0, maximum_ = 0, value_ = 0;
-    bool visible_ = false;
-    std::size_t drawnWidth_ = 0;
+    int done_ = 0, total_ = 0;
+    bool running_ = false;
+    std::string drawn_;  // the line on the terminal now, "" when none
+    std::int64_t lastDrawMs_ = 0;
+    bool everDrawn_ = false;
 };
 
 }  // namespace stela::cli

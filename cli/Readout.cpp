@@ -1,9 +1,11 @@
 #include "cli/Readout.h"
 
+#include <iterator>
+#include <nlohmann/json.hpp>
 #include <vector>
 
+#include "cli/CliText.h"
 #include "cli/Csv.h"
-#include "cli/Json.h"
 #include "cli/RowChange.h"
 #include "console/Console.h"
 
@@ -17,125 +19,235 @@ const char* halfWord(Half half) {
     return half == Half::First ? "first" : "second";
 }
 
+bool sameContent(const ReadReply& a, const ReadReply& b) {
+    return a.price == b.price && a.grade == b.grade && a.captions == b.captions;
+}
+
+std::string rowPrice(const ReadReply& reply) {
+    return reply.price == "----" ? "unused" : reply.priceText();
+}
+
+// Text output ---------------------------------------------------------------
+
 std::string yesNo(bool value) {
-    return value ? "yes" : "no";
+    return value ? translateCli("yes") : translateCli("no");
 }
 
-// Columns padded by characters, not bytes: "ДТ" takes two places.
-std::string columns(const std::vector<std::string>& cells, const std::vector<std::size_t>& widths) {
+// The cells of a table, each column as wide as its widest cell (in
+// characters: "ДТ" takes two places) and two blanks apart.
+std::string table(const std::vector<std::vector<std::string>>& rows) {
+    const auto width = [](const std::string& cell) {
+        std::size_t length = 0;
+        for (unsigned char c : cell) {
+            length += (c & 0xC0) != 0x80;
+        }
+        return length;
+    };
+    std::vector<std::size_t> widths;
+    for (const auto& cells : rows) {
+        widths.resize(std::max(widths.size(), cells.size()));
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            widths[i] = std::max(widths[i], width(cells[i]));
+        }
+    }
     std::string out;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        out += cells[i];
-        if (i + 1 < cells.size()) {
-            std::size_t length = 0;
-            for (unsigned char c : cells[i]) {
-                length += (c & 0xC0) != 0x80;
+    for (const auto& cells : rows) {
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            out += cells[i];
+            if (i + 1 < cells.size()) {
+                out.append(widths[i] - width(cells[i]) + 2, ' ');
             }
-            out.append(widths[i] > length ? widths[i] - length : 1, ' ');
         }
-    }
-    return out + "\n";
-}
-
-std::string text(const CliView& view, const std::string& port) {
-    const std::vector<std::size_t> halfWidths{5, 8, 9, 7, 7, 10, 10};
-    std::string out = "Port " + port + "\n\n";
-    out += columns({"Row", "Half", "Address", "Price", "Grade", "Caption1", "Caption2", "Valid"},
-                   halfWidths);
-    for (int row = 1; row <= kRows; ++row) {
-        for (Half half : kHalves) {
-            const auto& label = view.readback(row, half);
-            const ReadReply& r = label.reply;
-            out += columns(
-                {std::to_string(row), halfWord(half), std::to_string(halfAddress(row, half)),
-                 label.text, label.valid ? gradeName(r.gradeIndex()) : "-",
-                 label.valid ? yesNo(r.caption1()) : "-", label.valid ? yesNo(r.caption2()) : "-",
-                 yesNo(label.valid)},
-                halfWidths);
-        }
-    }
-    const std::vector<std::size_t> rowWidths{5, 7, 7, 10};
-    out += "\n" + columns({"Row", "Price", "Grade", "Caption1", "Caption2"}, rowWidths);
-    for (int row = 1; row <= kRows; ++row) {
-        const CliView::Row& r = view.row(row);
-        out += columns({std::to_string(row), r.price, gradeName(r.gradeIndex), yesNo(r.caption1),
-                        yesNo(r.caption2)},
-                       rowWidths);
+        out += '\n';
     }
     return out;
 }
 
-JsonValue jsonGrade(int index) {
-    return index >= 0 && index < int(kGradeNames.size()) ? JsonValue::string(kGradeNames[index])
-                                                         : JsonValue::null();
+// Each state: its word in JSON and CSV, its text in the text output, and why a
+// half in it failed.
+struct StateNames {
+    HalfState state;
+    const char* word;
+    const char* text;
+    const char* failure;
+};
+constexpr StateNames kStates[] = {
+    {HalfState::Ok, "ok", markCli("ok"), ""},
+    {HalfState::Unused, "unused", markCli("unused"), ""},
+    {HalfState::BadChecksum, "bad-checksum", markCli("bad checksum"),
+     markCli("the reply's checksum did not match in 7 passes")},
+    {HalfState::WrongAddress, "wrong-address", markCli("wrong address"),
+     markCli("wrong address in the reply")},
+    {HalfState::NotAPrice, "not-a-price", markCli("not a price"),
+     markCli("the reply holds no price")},
+    {HalfState::NoReply, "no-reply", markCli("no reply"), markCli("no complete reply in 7 passes")},
+};
+
+const StateNames& namesOf(HalfState state) {
+    for (const StateNames& names : kStates) {
+        if (names.state == state) {
+            return names;
+        }
+    }
+    return kStates[std::size(kStates) - 1];
 }
 
-std::string json(const CliView& view, const std::string& port) {
-    JsonValue document = JsonValue::object();
-    document.add("port", JsonValue::string(port));
-    JsonValue& halves = document.add("halves", JsonValue::array());
+std::string stateText(HalfState state) {
+    return translateCli(namesOf(state).text);
+}
+
+std::string text(const CliView& view, const std::string& port) {
+    const std::string none = "-";
+    std::vector<std::vector<std::string>> halves{{translateCli("Row"), translateCli("Half"),
+                                                  translateCli("Address"), translateCli("Price"),
+                                                  translateCli("Grade"), translateCli("Caption1"),
+                                                  translateCli("Caption2"), translateCli("State")}};
     for (int row = 1; row <= kRows; ++row) {
         for (Half half : kHalves) {
             const auto& label = view.readback(row, half);
             const ReadReply& r = label.reply;
-            JsonValue item = JsonValue::object();
-            item.add("row", JsonValue::number(std::to_string(row)));
-            item.add("half", JsonValue::string(halfWord(half)));
-            item.add("address", JsonValue::number(std::to_string(halfAddress(row, half))));
-            item.add("price", JsonValue::string(label.text));
-            item.add("grade", label.valid ? jsonGrade(r.gradeIndex()) : JsonValue::null());
-            item.add("caption1", label.valid ? JsonValue::from(r.caption1()) : JsonValue::null());
-            item.add("caption2", label.valid ? JsonValue::from(r.caption2()) : JsonValue::null());
-            item.add("valid", JsonValue::from(label.valid));
-            halves.items.push_back(std::move(item));
+            const bool read = label.valid();
+            halves.push_back({std::to_string(row),
+                              half == Half::First ? translateCli("first") : translateCli("second"),
+                              std::to_string(halfAddress(row, half)), label.text,
+                              read ? gradeName(r.gradeIndex()) : none,
+                              read ? yesNo(r.caption1()) : none, read ? yesNo(r.caption2()) : none,
+                              stateText(label.state)});
         }
     }
-    JsonValue& rows = document.add("rows", JsonValue::array());
+    std::vector<std::vector<std::string>> rows{{translateCli("Row"), translateCli("Price"),
+                                                translateCli("Grade"), translateCli("Caption1"),
+                                                translateCli("Caption2"), translateCli("Valid")}};
     for (int row = 1; row <= kRows; ++row) {
-        const CliView::Row& r = view.row(row);
-        JsonValue item = JsonValue::object();
-        item.add("row", JsonValue::number(std::to_string(row)));
-        item.add("price", JsonValue::string(r.price));
-        item.add("grade", jsonGrade(r.gradeIndex));
-        item.add("caption1", JsonValue::from(r.caption1));
-        item.add("caption2", JsonValue::from(r.caption2));
-        rows.items.push_back(std::move(item));
+        const RowReadout r = rowReadout(view, row);
+        rows.push_back({std::to_string(row),
+                        r.price ? (*r.price == "unused" ? kNotUsedPrice : *r.price) : none,
+                        r.gradeIndex ? gradeName(*r.gradeIndex) : none,
+                        r.caption1 ? yesNo(*r.caption1) : none,
+                        r.caption2 ? yesNo(*r.caption2) : none, yesNo(r.valid)});
     }
-    return toJson(document, 2) + "\n";
+    return translateCli("Port %1", {port}) + "\n\n" + table(halves) + "\n" + table(rows);
 }
+
+// JSON output ---------------------------------------------------------------
+
+using Json = nlohmann::ordered_json;
+
+template <typename T, typename F>
+Json orNull(const std::optional<T>& value, F&& convert) {
+    return value ? Json(convert(*value)) : Json(nullptr);
+}
+
+std::string json(const CliView& view, const std::string& port, bool ascii) {
+    Json halves = Json::array();
+    for (int row = 1; row <= kRows; ++row) {
+        for (Half half : kHalves) {
+            const auto& label = view.readback(row, half);
+            const ReadReply& r = label.reply;
+            const bool read = label.valid();
+            halves.push_back({
+                {"row", row},
+                {"half", halfWord(half)},
+                {"address", halfAddress(row, half)},
+                {"state", stateWord(label.state)},
+                {"price", label.state == HalfState::Ok ? Json(r.priceText()) : Json(nullptr)},
+                {"grade", read ? Json(gradeName(r.gradeIndex())) : Json(nullptr)},
+                {"caption1", read ? Json(r.caption1()) : Json(nullptr)},
+                {"caption2", read ? Json(r.caption2()) : Json(nullptr)},
+            });
+        }
+    }
+    Json rows = Json::array();
+    for (int row = 1; row <= kRows; ++row) {
+        const RowReadout r = rowReadout(view, row);
+        const auto same = [](auto value) { return value; };
+        rows.push_back({
+            {"row", row},
+            {"valid", r.valid},
+            {"price", orNull(r.price, same)},
+            {"grade", orNull(r.gradeIndex, gradeName)},
+            {"caption1", orNull(r.caption1, same)},
+            {"caption2", orNull(r.caption2, same)},
+        });
+    }
+    // One half or row a line, so that a row is edited on its line.
+    const auto dumped = [ascii](const Json& value) {
+        return value.dump(-1, ' ', ascii, Json::error_handler_t::replace);
+    };
+    const auto lines = [&dumped](const Json& items) {
+        std::string out;
+        for (const Json& item : items) {
+            out += (out.empty() ? "    " : ",\n    ") + dumped(item);
+        }
+        return out;
+    };
+    return "{\n  \"port\": " + dumped(port) + ",\n  \"halves\": [\n" + lines(halves) +
+           "\n  ],\n  \"rows\": [\n" + lines(rows) + "\n  ]\n}\n";
+}
+
+// CSV output ----------------------------------------------------------------
 
 std::string flag(bool value) {
     return value ? "1" : "0";
 }
 
 std::string csv(const CliView& view) {
-    std::string out = csvLine(
-        {"kind", "row", "half", "address", "price", "grade", "caption1", "caption2", "valid"});
+    std::string out = csvLine({"kind", "row", "half", "address", "state", "price", "grade",
+                               "caption1", "caption2", "valid"});
     for (int row = 1; row <= kRows; ++row) {
         for (Half half : kHalves) {
             const auto& label = view.readback(row, half);
             const ReadReply& r = label.reply;
+            const bool read = label.valid();
             out += csvLine({"half", std::to_string(row), halfWord(half),
-                            std::to_string(halfAddress(row, half)), label.text,
-                            label.valid ? gradeName(r.gradeIndex()) : "",
-                            label.valid ? flag(r.caption1()) : "",
-                            label.valid ? flag(r.caption2()) : "", flag(label.valid)});
+                            std::to_string(halfAddress(row, half)), stateWord(label.state),
+                            label.state == HalfState::Ok ? r.priceText() : "",
+                            read ? gradeName(r.gradeIndex()) : "", read ? flag(r.caption1()) : "",
+                            read ? flag(r.caption2()) : "", ""});
         }
     }
     for (int row = 1; row <= kRows; ++row) {
-        const CliView::Row& r = view.row(row);
-        out += csvLine({"row", std::to_string(row), "", "", r.price, gradeName(r.gradeIndex),
-                        flag(r.caption1), flag(r.caption2), ""});
+        const RowReadout r = rowReadout(view, row);
+        out += csvLine({"row", std::to_string(row), "", "", "", r.price.value_or(""),
+                        r.gradeIndex ? gradeName(*r.gradeIndex) : "",
+                        r.caption1 ? flag(*r.caption1) : "", r.caption2 ? flag(*r.caption2) : "",
+                        flag(r.valid)});
     }
     return out;
 }
 
 }  // namespace
 
-std::string formatReadout(const CliView& view, const std::string& port, Format format) {
+RowReadout rowReadout(const CliView& view, int row) {
+    const auto& first = view.readback(row, Half::First);
+    const auto& second = view.readback(row, Half::Second);
+    RowReadout out;
+    out.valid = first.valid() && second.valid() && sameContent(first.reply, second.reply);
+    // As the window's grid takes them from a read.
+    const auto* priceFrom = second.valid() ? &second : first.valid() ? &first : nullptr;
+    const auto* marksFrom = first.valid() ? &first : nullptr;
+    if (row == kRows && second.valid()) {
+        marksFrom = &second;
+    }
+    if (priceFrom != nullptr) {
+        out.price = rowPrice(priceFrom->reply);
+    }
+    if (marksFrom != nullptr) {
+        out.gradeIndex = marksFrom->reply.gradeIndex() >= 0 &&
+                                 marksFrom->reply.gradeIndex() < int(kGradeNames.size())
+                             ? marksFrom->reply.gradeIndex()
+                             : -1;
+        out.caption1 = marksFrom->reply.caption1();
+        out.caption2 = marksFrom->reply.caption2();
+    }
+    return out;
+}
+
+std::string formatReadout(const CliView& view, const std::string& port, Format format,
+                          bool asciiJson) {
     switch (format) {
         case Format::Json:
-            return json(view, port);
+            return json(view, port, asciiJson);
         case Format::Csv:
             return csv(view);
         case Format::Text:
@@ -145,8 +257,20 @@ std::string formatReadout(const CliView& view, const std::string& port, Format f
 }
 
 std::string halfName(int row, Half half) {
-    return "row " + std::to_string(row) + ", " + halfWord(half) + " half (address " +
-           std::to_string(halfAddress(row, half)) + ")";
+    const std::string number = std::to_string(row),
+                      address = std::to_string(halfAddress(row, half));
+    return half == Half::First
+               ? translateCli("row %1, first half (address %2)", {number, address})
+               : translateCli("row %1, second half (address %2)", {number, address});
+}
+
+const char* stateWord(HalfState state) {
+    return namesOf(state).word;
+}
+
+std::string failureReason(HalfState state) {
+    const char* failure = namesOf(state).failure;
+    return *failure == '\0' ? std::string() : translateCli(failure);
 }
 
 }  // namespace stela::cli

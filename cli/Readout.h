@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "cli/CliView.h"
@@ -8,13 +9,33 @@ namespace stela::cli {
 
 enum class Format { Text, Json, Csv };
 
-// What a read shows, in `format`: the ten halves (row, half, address, price
-// as shown, grade, caption flags, valid or not), top row first, then the five
-// rows as the grid holds them. The JSON and CSV forms read back as a prices
-// file (PriceFile.h).
-std::string formatReadout(const CliView& view, const std::string& port, Format format);
+// A row as the last read found it, from its two halves. A value is missing
+// where the read could not tell it: the half it comes from (as the window's
+// grid takes it: the price from the second half, else the first; grade and
+// captions from the first half, for row 5 from the second, else the first)
+// failed. Valid when both halves were read and agree.
+struct RowReadout {
+    bool valid = false;
+    std::optional<std::string> price;  // "45.67", or "unused" for a panel without a price
+    std::optional<int> gradeIndex;     // -1: none of the list
+    std::optional<bool> caption1;
+    std::optional<bool> caption2;
+};
+RowReadout rowReadout(const CliView& view, int row);
+
+// What a read shows, in `format`: the ten halves (row, half, address, state,
+// price, grade, caption flags), top row first, then the five rows. The JSON
+// and CSV forms read back as a prices file (PriceFile.h); stela-cli(1) and
+// stela-cli.schema.json describe them.
+std::string formatReadout(const CliView& view, const std::string& port, Format format,
+                          bool asciiJson);
 
 // "row 3, second half (address 10)"
 std::string halfName(int row, Half half);
+
+// The JSON and CSV word for a half's state: "ok", "no-reply", ...
+const char* stateWord(HalfState state);
+// Why a half failed, in words: "no complete reply in 7 passes".
+std::string failureReason(HalfState state);
 
 }  // namespace stela::cli

@@ -1,9 +1,10 @@
 #include "cli/RowChange.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "cli/CliText.h"
 #include "cli/InputError.h"
+#include "cli/Utf8.h"
 
 namespace stela::cli {
 
@@ -14,25 +15,25 @@ bool isDigits(std::string_view text, std::size_t minimum, std::size_t maximum) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// ASCII only: the words compared with are ASCII, and other bytes stay as they are.
 std::string lower(std::string_view text) {
     std::string out(text);
     for (char& c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     }
     return out;
 }
 
-// A value as quoted in a message: bytes from a file or argument are shown, not obeyed.
-std::string quoted(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text.substr(0, 40)) {
-        const auto u = static_cast<unsigned char>(c);
-        out += u < 0x20 || u == 0x7F ? '?' : c;
-    }
-    return out + (text.size() > 40 ? "...\"" : "\"");
-}
-
 }  // namespace
+
+std::string quoted(std::string_view text) {
+    constexpr std::size_t kShown = 40;
+    std::size_t cut = std::min(text.size(), kShown);
+    while (cut > 0 && cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;  // not inside a character
+    }
+    return "\"" + escapedText(text.substr(0, cut)) + (cut < text.size() ? "...\"" : "\"");
+}
 
 PriceRowInputs RowChange::appliedTo(PriceRowInputs row) const {
     if (price) {
@@ -62,8 +63,8 @@ std::string parsePrice(std::string_view text, const std::string& what) {
     const bool fits =
         isDigits(whole, 1, 2) && (point == std::string_view::npos || isDigits(cents, 1, 2));
     if (!fits) {
-        throw InputError(what + ": " + quoted(text) +
-                         " does not fit 99.99 (give 0.00 to 99.99, or unused)");
+        throw InputError(translateCli("%1: %2 does not fit 99.99 (give 0.00 to 99.99, or unused)",
+                                      {what, quoted(text)}));
     }
     std::string out = whole.size() == 1 ? "0" : "";
     out += whole;
@@ -85,7 +86,8 @@ int parseGrade(std::string_view text, const std::string& what) {
             return static_cast<int>(i);
         }
     }
-    throw InputError(what + ": " + quoted(text) + " is no grade (80, 92, 95, 98, ДТ or none)");
+    throw InputError(
+        translateCli("%1: %2 is no grade (80, 92, 95, 98, ДТ or none)", {what, quoted(text)}));
 }
 
 bool parseFlag(std::string_view text, const std::string& what) {
@@ -100,12 +102,14 @@ bool parseFlag(std::string_view text, const std::string& what) {
             return false;
         }
     }
-    throw InputError(what + ": " + quoted(text) + " is neither yes nor no (1/0, on/off)");
+    throw InputError(
+        translateCli("%1: %2 is neither yes nor no (1/0, on/off)", {what, quoted(text)}));
 }
 
 int parseRowNumber(std::string_view text, const std::string& what) {
     if (text.size() != 1 || text[0] < '1' || text[0] > '0' + kRows) {
-        throw InputError(what + ": " + quoted(text) + " is no row (1 to 5, from the top)");
+        throw InputError(
+            translateCli("%1: %2 is no row (1 to 5, from the top)", {what, quoted(text)}));
     }
     return text[0] - '0';
 }
@@ -113,12 +117,13 @@ int parseRowNumber(std::string_view text, const std::string& what) {
 void parseRowOption(std::string_view text, RowChanges& rows) {
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) {
-        throw InputError("--row " + quoted(text) + ": expected ROW=PRICE, e.g. --row 1=45.67");
+        throw InputError(
+            translateCli("--row %1: expected ROW=PRICE, e.g. --row 1=45.67", {quoted(text)}));
     }
     const int row = parseRowNumber(text.substr(0, equals), "--row");
     const std::string name = "--row " + std::to_string(row);
     if (rows[row]) {
-        throw InputError(name + " is given twice");
+        throw InputError(translateCli("%1 is given twice", {name}));
     }
     RowChange change;
     std::string_view rest = text.substr(equals + 1);
@@ -132,24 +137,25 @@ void parseRowOption(std::string_view text, RowChanges& rows) {
         if (eq == std::string_view::npos
                 ? !first
                 : key != "price" && key != "grade" && key != "caption1" && key != "caption2") {
-            throw InputError(name + ": " + quoted(field) +
-                             " is not price=, grade=, caption1= or caption2=");
+            throw InputError(translateCli("%1: %2 is not price=, grade=, caption1= or caption2=",
+                                          {name, quoted(field)}));
         }
-        const bool seen = (key == "grade" && change.gradeIndex) ||
-                          (key == "caption1" && change.caption1) ||
-                          (key == "caption2" && change.caption2) ||
-                          ((key.empty() || key == "price") && change.price);
+        const std::string fieldName = key.empty() ? "price" : key;
+        const bool seen =
+            (key == "grade" && change.gradeIndex) || (key == "caption1" && change.caption1) ||
+            (key == "caption2" && change.caption2) || (fieldName == "price" && change.price);
         if (seen) {
-            throw InputError(name + ": " + (key.empty() ? "price" : key) + " is given twice");
+            throw InputError(translateCli("%1 is given twice", {name + " " + fieldName}));
         }
-        if (key.empty() || key == "price") {
-            change.price = parsePrice(value, name + " price");
+        const std::string what = name + " " + fieldName;
+        if (fieldName == "price") {
+            change.price = parsePrice(value, what);
         } else if (key == "grade") {
-            change.gradeIndex = parseGrade(value, name + " grade");
+            change.gradeIndex = parseGrade(value, what);
         } else if (key == "caption1") {
-            change.caption1 = parseFlag(value, name + " caption1");
+            change.caption1 = parseFlag(value, what);
         } else {
-            change.caption2 = parseFlag(value, name + " caption2");
+            change.caption2 = parseFlag(value, what);
         }
         if (comma == std::string_view::npos) {
             break;

@@ -51,4 +51,8 @@ void parseRowOption(std::string_view text, RowChanges& rows);
 // A grade as printed: its name, "none" for no grade of the list.
 std::string gradeName(int gradeIndex);
 
+// A value from outside as a message quotes it: in double quotes, escaped
+// (escapedText), cut after 40 bytes.
+std::string quoted(std::string_view text);
+
 }  // namespace stela::cli

@@ -1,46 +1,145 @@
 #include "cli/Run.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <memory>
 
 #include "cli/Arguments.h"
+#include "cli/Charset.h"
+#include "cli/CliLanguage.h"
+#include "cli/CliText.h"
 #include "cli/ExitStatus.h"
 #include "cli/InputError.h"
 #include "cli/PortsCommand.h"
+#include "cli/PriceFile.h"
 #include "cli/Session.h"
+#include "cli/Utf8.h"
+#include "console/Journal.h"
+#include "stela/Version.h"
 
 namespace stela::cli {
 
-int runCli(const std::vector<std::string>& args, const Environment& env) {
+namespace {
+
+// The arguments as UTF-8: taken in the terminal's charset where that is
+// another and they are not UTF-8 already.
+std::vector<std::string> argumentsInUtf8(const std::vector<std::string>& args,
+                                         const std::string& charset) {
+    std::vector<std::string> out = args;
+    if (charset != kUtf8) {
+        for (std::string& arg : out) {
+            if (firstNonUtf8(arg) != std::string::npos) {
+                arg = toUtf8(arg, charset).value_or(arg);
+            }
+        }
+    }
+    return out;
+}
+
+// The operation log, emptied only once it is known not to be the prices file
+// under any name: the same path, or the same device and inode.
+std::unique_ptr<std::ofstream> openLog(const std::string& path, const std::string& pricesPath) {
+    const std::string refused =
+        translateCli("--log %1 is the prices file given to --file", {escapedText(path)});
+    if (path == pricesPath) {
+        throw InputError(refused);
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        throw InputError(translateCli("--log %1: %2", {escapedText(path), std::strerror(errno)}));
+    }
+    struct stat log {
+    }, prices{};
+    const bool same = ::fstat(fd, &log) == 0 && !pricesPath.empty() &&
+                      ::stat(pricesPath.c_str(), &prices) == 0 && log.st_dev == prices.st_dev &&
+                      log.st_ino == prices.st_ino;
+    const bool emptied = same || !S_ISREG(log.st_mode) || ::ftruncate(fd, 0) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (same) {
+        throw InputError(refused);
+    }
+    if (!emptied) {
+        throw InputError(translateCli("--log %1: %2", {escapedText(path), std::strerror(error)}));
+    }
+    auto out = std::make_unique<std::ofstream>(path, std::ios::app);
+    if (!*out) {
+        throw InputError(translateCli("--log %1: %2", {escapedText(path), std::strerror(errno)}));
+    }
+    return out;
+}
+
+int run(const std::vector<std::string>& rawArgs, const Environment& env) {
     Arguments arguments;
     std::unique_ptr<std::ofstream> log;
     try {
-        arguments = parseArguments(args);
-        if (!arguments.logPath.empty()) {
-            log = std::make_unique<std::ofstream>(arguments.logPath, std::ios::trunc);
-            if (!*log) {
-                throw InputError("--log " + arguments.logPath + ": " + std::strerror(errno));
+        arguments = parseArguments(argumentsInUtf8(rawArgs, env.charset));
+        if (!arguments.file.empty()) {
+            arguments.rows = readPriceFile(arguments.file, *env.in, env.charset);
+            if (std::none_of(arguments.rows.begin(), arguments.rows.end(),
+                             [](const auto& r) { return r.has_value(); })) {
+                throw InputError(
+                    translateCli("--file %1: no rows in it", {escapedText(arguments.file)}));
             }
         }
+        if (!arguments.logPath.empty()) {
+            // Standard input has no name the log could share.
+            log = openLog(arguments.logPath, arguments.file == "-" ? "" : arguments.file);
+        }
     } catch (const InputError& error) {
-        *env.err << "stela-cli: " << error.what() << "\nTry 'stela-cli --help'.\n";
+        *env.err << "stela-cli: " << error.what() << "\n"
+                 << translateCli("Try 'stela-cli --help'.") << "\n";
         return kBadArguments;
     }
     if (arguments.action == Action::Help) {
-        *env.out << kUsage;
+        *env.out << usageText();
+        return kDone;
+    }
+    if (arguments.action == Action::Version) {
+        *env.out << "stela-cli " << kVersion << "\n";
         return kDone;
     }
     if (arguments.action == Action::Ports) {
         return runPorts(arguments.format, env);
     }
     Session session(arguments, env, log.get());
-    const int status = session.run();
+    int status = session.run();
+    if (env.journal != nullptr) {
+        const std::string failure = env.journal->flush();
+        if (!failure.empty()) {
+            *env.err << "stela-cli: " << translateCli("journal not written: %1", {failure}) << "\n";
+        }
+    }
+    // A log asked for and lost fails the run; the sign's own status comes first.
     if (log && !log->flush()) {
-        *env.err << "stela-cli: --log " << arguments.logPath << ": could not be written\n";
+        *env.err << "stela-cli: "
+                 << translateCli("--log %1: could not be written", {escapedText(arguments.logPath)})
+                 << "\n";
+        status = status == kDone ? kLogFailed : status;
     }
     return status;
+}
+
+}  // namespace
+
+int runCli(const std::vector<std::string>& args, const Environment& env) {
+    speakCliLanguage(env.variables);
+    // Whatever is printed passes in the terminal's charset, and nothing that
+    // is not UTF-8 reaches it raw.
+    CharsetOutput out(*env.out, env.charset);
+    CharsetOutput err(*env.err, env.charset);
+    std::ostream outStream(&out);
+    std::ostream errStream(&err);
+    Environment local = env;
+    local.out = &outStream;
+    local.err = &errStream;
+    return run(args, local);
 }
 
 }  // namespace stela::cli

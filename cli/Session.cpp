@@ -2,7 +2,12 @@
 
 #include <algorithm>
 
+#include "cli/Charset.h"
+#include "cli/CliText.h"
 #include "cli/ExitStatus.h"
+#include "cli/PortHint.h"
+#include "cli/Utf8.h"
+#include "console/Journal.h"
 #include "console/PortTrouble.h"
 #include "console/SignPort.h"
 #include "protocol/Frames.h"
@@ -31,18 +36,24 @@ std::array<HalfRef, 10> writeOrder() {
     return order;
 }
 
-// The board search walks COM1..COM255; a listed device path stands for the
-// COM names that resolve to it.
+// The board search walks COM1..COM255; a listed device path or network port
+// stands for the COM names that resolve to it.
 bool listed(const std::vector<std::string>& ports, const std::string& candidate) {
     return std::any_of(ports.begin(), ports.end(), [&](const std::string& port) {
-        return port == candidate || (port[0] == '/' && devicePathForPort(candidate) == port);
+        return port == candidate || (comNumber(port) == 0 && devicePathForPort(candidate) == port);
     });
 }
 
 // A half's content as a read shows it: "45.67, grade 95, caption1 yes, caption2 no".
 std::string contentText(const ReadReply& reply) {
-    return reply.priceText() + ", grade " + gradeName(reply.gradeIndex()) + ", caption1 " +
-           (reply.caption1() ? "yes" : "no") + ", caption2 " + (reply.caption2() ? "yes" : "no");
+    return translateCli("%1, grade %2, caption1 %3, caption2 %4",
+                        {reply.priceText(), gradeName(reply.gradeIndex()),
+                         reply.caption1() ? translateCli("yes") : translateCli("no"),
+                         reply.caption2() ? translateCli("yes") : translateCli("no")});
+}
+
+std::string prefixed(const std::string& message) {
+    return "stela-cli: " + message + "\n";
 }
 
 }  // namespace
@@ -53,10 +64,12 @@ Session::Session(const Arguments& args, const Environment& env, std::ostream* lo
       err_(*env.err),
       stopSignal_(env.stopSignal),
       port_(*env.port),
+      asciiJson_(env.charset != kUtf8),
       view_([this]() -> const std::string& { return console_.replyBuffer(); },
+            [this](int address) { return console_.lastReadVerdict(address); },
             [this] { return stopSignal_() != 0; }),
       console_(view_, port_, *env.clock),
-      bar_(*env.err) {
+      bar_(*env.err, *env.clock, env.errIsTerminal) {
     loadSignPortSettings(port_);
     if (log != nullptr) {
         view_.addLogStream(*log);
@@ -64,28 +77,33 @@ Session::Session(const Arguments& args, const Environment& env, std::ostream* lo
     if (args.verbose) {
         view_.addLogStream(err_);
     }
-    if (env.errIsTerminal) {
-        view_.setProgressBar(&bar_);
+    if (env.journal != nullptr) {
+        view_.addLogSink(*env.journal);
     }
+    view_.setProgressBar(&bar_);
 }
 
 int Session::run() {
     try {
         return dispatch();
     } catch (const WorkflowStopped&) {
-        bar_.hide();
-        err_ << "stela-cli: stopped by signal " << stopSignal_() << "\n";
+        bar_.finish();
+        err_ << prefixed(translateCli("stopped by signal %1", {std::to_string(stopSignal_())}));
         return kSignalBase + stopSignal_();
     } catch (const EComPort& error) {
-        bar_.hide();
+        bar_.finish();
         std::string message = error.what();
         if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
             message += '.';
         }
-        err_ << "stela-cli: " << portLabel(port_.Port()) << ": " << message << "\n";
-        const std::string hint = portTroubleHint(error, port_.Port());
+        err_ << prefixed(escapedText(portLabel(port_.Port())) + ": " + message);
+        const std::string hint = portHint(error, port_.Port());
         if (!hint.empty()) {
             err_ << hint << "\n";
+        }
+        // A write the port was lost in, or during its read-back: what the sign holds.
+        for (const std::string& line : console_.lastWrite().lossLines()) {
+            err_ << line << "\n";
         }
         return kNoSign;
     }
@@ -103,6 +121,7 @@ int Session::dispatch() {
         case Action::Effect:
             return command();
         case Action::Help:
+        case Action::Version:
         case Action::Ports:  // needs no sign (runPorts)
             break;
     }
@@ -126,7 +145,7 @@ bool Session::connect() {
     console_.boardSearch();
     port_.OnBeforeOpen = nullptr;
     if (view_.status().empty()) {
-        err_ << "stela-cli: " << noSignMessage() << "\n";
+        err_ << prefixed(noSignMessage());
         return false;
     }
     if (args_.verbose && !view_.notices().empty()) {
@@ -138,13 +157,15 @@ bool Session::connect() {
 std::string Session::noSignMessage() const {
     std::string message = view_.notices().empty() ? "" : view_.notices().back();
     for (const std::string& port : args_.ports) {
-        bool named = port[0] != '/';
+        bool named = comNumber(port) != 0;
         for (int n = 1; n <= 255 && !named; ++n) {
             named = devicePathForPort("COM" + std::to_string(n)) == port;
         }
         if (!named) {
-            message +=
-                "\n" + port + ": no COM name stands for it, and the search walks COM1..COM255";
+            message += "\n" + translateCli(
+                                  "%1: no COM name stands for it, and the search walks "
+                                  "COM1..COM255",
+                                  {escapedText(port)});
         }
     }
     return message;
@@ -154,53 +175,73 @@ int Session::search() {
     if (!connect()) {
         return kNoSign;
     }
-    out_ << port_.Port() << "\n";
+    out_ << escapedText(port_.Port()) << "\n";
     return kDone;
 }
 
-void Session::readWithProgress(const char* title) {
-    bar_.setTitle(title);
+void Session::readWithProgress(const std::string& title) {
+    bar_.start(title, kHalfCount);
     console_.readPrices();
+    bar_.finish();
 }
 
-bool Session::halvesValid() {
+bool Session::readReport() {
     bool valid = true;
     for (int row = 1; row <= kRows; ++row) {
         for (Half half : {Half::First, Half::Second}) {
-            if (!view_.readback(row, half).valid) {
-                err_ << "stela-cli: " << halfName(row, half)
-                     << " shows XX.XX: no reply that passed its checksum\n";
+            const auto& label = view_.readback(row, half);
+            if (!label.valid()) {
+                err_ << prefixed(halfName(row, half) + ": " + failureReason(label.state));
                 valid = false;
             }
         }
+        const auto& first = view_.readback(row, Half::First);
+        const auto& second = view_.readback(row, Half::Second);
+        if (first.valid() && second.valid() && !rowReadout(view_, row).valid) {
+            err_ << prefixed(translateCli(
+                "row %1: its halves differ: %2, and %3",
+                {std::to_string(row), contentText(first.reply), contentText(second.reply)}));
+            valid = false;
+        }
     }
     return valid;
+}
+
+void Session::printReadout() {
+    out_ << formatReadout(view_, escapedText(port_.Port()), args_.format, asciiJson_);
 }
 
 int Session::read() {
     if (!connect()) {
         return kNoSign;
     }
-    readWithProgress("read ");
-    out_ << formatReadout(view_, port_.Port(), args_.format);
-    return halvesValid() ? kDone : kNotConfirmed;
+    readWithProgress(translateCli("read"));
+    printReadout();
+    return readReport() ? kDone : kNotConfirmed;
 }
 
 bool Session::rowsReadWhole() {
     bool whole = true;
     for (int row = 1; row <= kRows; ++row) {
         const auto& change = args_.rows[row];
-        if (change && change->whole()) {
+        if ((change && change->whole()) || rowReadout(view_, row).valid) {
             continue;
         }
+        std::string why;
         for (Half half : {Half::First, Half::Second}) {
-            if (!view_.readback(row, half).valid) {
-                err_ << "stela-cli: " << halfName(row, half) << " could not be read, so row " << row
-                     << " cannot keep what the sign holds; give it whole (price, grade, "
-                        "caption1, caption2). Nothing was written.\n";
-                whole = false;
+            const auto& label = view_.readback(row, half);
+            if (!label.valid() && why.empty()) {
+                why = halfName(row, half) + ": " + failureReason(label.state);
             }
         }
+        if (why.empty()) {
+            why = translateCli("row %1: its halves differ", {std::to_string(row)});
+        }
+        err_ << prefixed(translateCli(
+            "%1, so row %2 cannot keep what the sign holds; give it whole (price, grade, "
+            "caption1, caption2). Nothing was written.",
+            {why, std::to_string(row)}));
+        whole = false;
     }
     return whole;
 }
@@ -237,7 +278,7 @@ int Session::write() {
     }
     if (needsSign) {
         // As the window's grid after "Прочитать": what the sign holds.
-        readWithProgress("read ");
+        readWithProgress(translateCli("read"));
         if (!rowsReadWhole()) {
             return kNotConfirmed;
         }
@@ -254,11 +295,12 @@ int Session::write() {
         frames[i] = composeWriteFrame(addressCharacter(halfAddress(order[i].row, order[i].half)),
                                       view_.rowInputs(order[i].row));
     }
-    bar_.setTitle("write");
+    bar_.start(translateCli("write"), kHalfCount);
     console_.writePrices();
+    bar_.finish();
     // "Записать" reads back what the sign now holds.
-    readWithProgress("check");
-    out_ << formatReadout(view_, port_.Port(), args_.format);
+    readWithProgress(translateCli("check"));
+    printReadout();
     return writeConfirmed(frames) ? kDone : kNotConfirmed;
 }
 
@@ -268,20 +310,21 @@ bool Session::writeConfirmed(const std::array<std::string, 10>& frames) {
     bool confirmed = unconfirmed.empty();
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (std::count(unconfirmed.begin(), unconfirmed.end(), frames[i]) > 0) {
-            err_ << "stela-cli: " << halfName(order[i].row, order[i].half)
-                 << ": the sign did not confirm " << frames[i] << "\n";
+            err_ << prefixed(translateCli("%1: the sign did not confirm %2",
+                                          {halfName(order[i].row, order[i].half), frames[i]}));
         }
     }
-    confirmed = halvesValid() && confirmed;
+    confirmed = readReport() && confirmed;
     for (std::size_t i = 0; i < order.size(); ++i) {
         const auto& label = view_.readback(order[i].row, order[i].half);
         const auto sent = parseWriteFrame(frames[i]);
         const ReadReply& got = label.reply;
-        if (label.valid && sent &&
+        if (label.valid() && sent &&
             (got.price != sent->price || got.grade != sent->grade ||
              got.captions != sent->captions)) {
-            err_ << "stela-cli: " << halfName(order[i].row, order[i].half) << " holds "
-                 << contentText(got) << ", not what was written (" << frames[i] << ")\n";
+            err_ << prefixed(
+                translateCli("%1 holds %2, not what was written (%3)",
+                             {halfName(order[i].row, order[i].half), contentText(got), frames[i]}));
             confirmed = false;
         }
     }

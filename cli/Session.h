@@ -34,22 +34,27 @@ private:
     int write();
     int command();
 
-    // The rows whose frames need what the sign holds, and whose halves did not
-    // both read valid; reported on err.
+    // False when a row whose frames need what the sign holds did not read
+    // valid (a half failed, or the halves differ); reported on err.
     bool rowsReadWhole();
     void applyRowChanges();
     void printDryRun();
     // What the read-back and the console showed of the write, reported on err.
     bool writeConfirmed(const std::array<std::string, 10>& frames);
-    bool halvesValid();
-    void readWithProgress(const char* title);
+    // False when a half failed or a row's halves differ; each reported on err.
+    bool readReport();
+    void readWithProgress(const std::string& title);
+    void printReadout();
     std::string noSignMessage() const;
+
+    static constexpr int kHalfCount = 10;
 
     const Arguments& args_;
     std::ostream& out_;
     std::ostream& err_;
     std::function<int()> stopSignal_;
     TCustomComPort& port_;
+    bool asciiJson_;
     CliView view_;
     Console console_;
     ProgressBar bar_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace stela::cli {
@@ -8,5 +9,15 @@ namespace stela::cli {
 // Where `text` stops being well-formed UTF-8 (an overlong form, a surrogate,
 // a code above U+10FFFF, a broken sequence), or npos when it all is.
 std::size_t firstNonUtf8(std::string_view text);
+
+// Text from outside (the command line, a file, a device name) as stela-cli
+// shows it: every byte that is not part of well-formed UTF-8, and every
+// control character, as \xHH, so that nothing shown is raw or acts on the
+// terminal.
+std::string escapedText(std::string_view text);
+
+// The length of an incomplete UTF-8 sequence that ends `text` (0 to 3): the
+// bytes to hold back until the rest of the character comes.
+std::size_t incompleteTail(std::string_view text);
 
 }  // namespace stela::cli

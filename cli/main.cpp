@@ -1,14 +1,18 @@
 // stela-cli: the sign's workflows from a script (see Arguments.cpp for the usage).
 #include <unistd.h>
 
+#include <clocale>
 #include <csignal>
 #include <iostream>
 #include <memory>
 
+#include "cli/Charset.h"
+#include "cli/CliLanguage.h"
 #include "cli/Run.h"
+#include "console/Journal.h"
 #include "protocol/Clock.h"
+#include "serial/NamedComDevice.h"
 #include "serial/TComPort.h"
-#include "serial/posix/PosixComDevice.h"
 
 namespace {
 
@@ -33,15 +37,25 @@ int main(int argc, char** argv) {
         sigaction(signal, &action, nullptr);
     }
 
-    stela::SteadyClock clock;
     stela::cli::Environment env;
-    stela::TComPort port(std::make_unique<stela::PosixComDevice>());
+    // The terminal's charset; the C library's own messages (strerror) only
+    // where the run is not in English, in which C speaks.
+    std::setlocale(LC_CTYPE, "");
+    if (stela::languageOf(stela::cli::cliLanguage(env.variables)) != "en") {
+        std::setlocale(LC_MESSAGES, "");
+    }
+    env.charset = stela::cli::localeCharset(env.variables);
+
+    stela::SteadyClock clock;
+    stela::TComPort port(std::make_unique<stela::NamedComDevice>());
     env.port = &port;
     env.clock = &clock;
     env.out = &std::cout;
     env.err = &std::cerr;
     env.errIsTerminal = isatty(STDERR_FILENO) == 1;
     env.stopSignal = [] { return static_cast<int>(stopSignal); };
+    stela::Journal journal(stela::journalDirectory(), [&port] { return port.Port(); });
+    env.journal = &journal;
     const int status = stela::cli::runCli({argv + 1, argv + argc}, env);
     std::cout.flush();
     return status;

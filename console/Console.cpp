@@ -1,5 +1,6 @@
 #include "console/Console.h"
 
+#include "console/FilledText.h"
 #include "i18n/Translate.h"
 #include "serial/TComPort.h"
 
@@ -14,13 +15,10 @@ void Console::noteLockFolderTrouble() {
         return;
     }
     lockFolderTroubleNoted_ = true;
-    std::string line = translateDefault(
-        "Файл блокировки порта не создан (%1): другие программы (minicom и т. п.) не увидят, "
-        "что порт занят.");
-    if (const auto at = line.find("%1"); at != std::string::npos) {
-        line.replace(at, 2, trouble);
-    }
-    view_.appendLog(line);
+    view_.appendLog(filled(
+        markDefault("Файл блокировки порта не создан (%1): другие программы (minicom и т. п.) не "
+                    "увидят, что порт занят."),
+        {trouble}));
 }
 
 void Console::runWithBusySetLocked(void (Console::*workflow)()) {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "console/ConsoleView.h"
 #include "console/Workflows.h"
+#include "console/WriteAccount.h"
 #include "protocol/Clock.h"
 #include "protocol/Frames.h"
 #include "protocol/ReplyReader.h"
@@ -42,6 +44,12 @@ public:
     // The frames of the last price write whose confirmation never came, in the
     // order sent: the log's story for a caller that has no operator reading it.
     const std::vector<std::string>& unconfirmedWrites() const { return unconfirmed_; }
+    // How the last read of the half at `address` ended: Answers or NotFramed
+    // for the reply it kept, else the furthest any of its passes got.
+    ReplyVerdict lastReadVerdict(int address) const { return verdicts_.at(address); }
+    // What the last price write got done, half by half; its lossLines() are
+    // what the operation log says when a lost port cut the write short.
+    const WriteAccount& lastWrite() const { return account_; }
 
 private:
     struct OpenTrouble;
@@ -57,7 +65,9 @@ private:
     void letEventsRunOrStop();
     [[noreturn]] void stopWrite();
     void priceWrite();
-    void writeConfirmation(const std::string& frame);
+    void writeSteps();
+    // True when the sign confirmed the frame.
+    bool writeConfirmation(const std::string& frame);
     void priceRead();
     // Up to seven passes until a reply answers the read; what the reply buffer
     // then holds (16 blanks when every pass failed), taken apart.
@@ -76,6 +86,8 @@ private:
     std::string confirmation_;
     std::vector<std::string> unconfirmed_;
     bool lockFolderTroubleNoted_ = false;
+    std::array<ReplyVerdict, 13> verdicts_{};  // by address
+    WriteAccount account_;
 };
 
 }  // namespace stela

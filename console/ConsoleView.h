@@ -68,6 +68,9 @@ public:
                            const std::optional<RowMarks>& marks) = 0;
     // A read-back label's text and text colour.
     virtual void showReadback(int row, Half half, const std::string& text, Rgb color) = 0;
+    // A half's write has ended, confirmed or not. The window has no use for
+    // it (its progress bar shows the write); a view that counts halves has.
+    virtual void halfWritten(int /*row*/, Half /*half*/) {}
 
     // A one-digit field: " " when empty or 0, else its digit.
     virtual std::string digitText(DigitField field) = 0;

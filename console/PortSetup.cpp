@@ -1,4 +1,7 @@
+#include <optional>
+
 #include "console/Console.h"
+#include "serial/EComPort.h"
 #include "serial/TComPort.h"
 
 namespace stela {
@@ -11,14 +14,24 @@ constexpr char kSettingsLocation[] = "HKEY_LOCAL_MACHINE\\Software\\ORVENA";
 }  // namespace
 
 // Neither logs nor touches the status line, which keeps naming the port the
-// last search found. An error ends it with the port closed: from the dialog's
-// port list before anything is stored, from storing before the port is opened.
+// last search found. An error from the dialog's port list ends it before
+// anything is stored, with the port closed. The settings chosen are applied
+// even when storing them fails: the port is opened with them, and then the
+// store's error is reported (an error in opening comes first).
 void Console::portSetup() {
     port_.Close();
     port_.RunSetupDialog();
     port_.SetBaudRate(br19200);
-    port_.SaveSettings(kSettingsLocation);
+    std::optional<EComPort> notStored;
+    try {
+        port_.SaveSettings(kSettingsLocation);
+    } catch (const EComPort& error) {
+        notStored = error;
+    }
     port_.Open();
+    if (notStored) {
+        throw *notStored;
+    }
 }
 
 }  // namespace stela

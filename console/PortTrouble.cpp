@@ -4,9 +4,13 @@
 #include <initializer_list>
 
 #include "console/DeviceOwners.h"
+#include "console/FilledText.h"
+#include "console/NetPortTrouble.h"
+#include "console/StoreTrouble.h"
 #include "i18n/Translate.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
+#include "serial/net/PortUrl.h"
 
 namespace stela {
 namespace {
@@ -14,26 +18,6 @@ namespace {
 std::string deviceOf(const std::string& port) {
     const std::string path = devicePathForPort(port);
     return path.empty() ? port : path;
-}
-
-// The translated text (a literal marked for the template) with %1, %2 ...
-// replaced by the values, which are never looked up themselves (device paths,
-// group and program names). One pass: a value that holds "%2" (a program may
-// name itself so) stays as it is.
-std::string filled(const char* text, std::initializer_list<std::string> values) {
-    const std::string translated = translateDefault(text);
-    std::string out;
-    for (std::size_t i = 0; i < translated.size(); ++i) {
-        const char next = i + 1 < translated.size() ? translated[i + 1] : '\0';
-        const std::size_t n = next >= '1' && next <= '9' ? std::size_t(next - '0') : 0;
-        if (translated[i] == '%' && n >= 1 && n <= values.size()) {
-            out += values.begin()[n - 1];
-            ++i;
-        } else {
-            out += translated[i];
-        }
-    }
-    return out;
 }
 
 // Joining the device's group helps only where the group is there to give users
@@ -107,6 +91,9 @@ std::string portLabel(const std::string& port) {
 }
 
 std::string openTroubleHint(const std::string& port, int error) {
+    if (isPortUrl(deviceOf(port))) {
+        return netOpenTroubleHint(deviceOf(port), error);
+    }
     switch (error) {
         case ENOENT:
             return noDevice(port);
@@ -121,6 +108,9 @@ std::string openTroubleHint(const std::string& port, int error) {
 }
 
 std::string portTroubleHint(const EComPort& error, const std::string& port) {
+    if (const StoreFailure* failure = error.StoreTrouble()) {
+        return storeTroubleHint(*failure);
+    }
     if (error.Code() == EComPort::kOpenFailed) {
         return openTroubleHint(port, error.SystemCode());
     }

@@ -20,7 +20,8 @@ std::string portLabel(const std::string& port);
 std::string openTroubleHint(const std::string& port, int error);
 
 // A serial error met while using `port`: the reasons above when it could not be
-// opened, a device that went away (an unplugged adapter), or no port open.
+// opened, a device that went away (an unplugged adapter), or no port open; for
+// settings that could not be stored, the file and what is wrong with it.
 std::string portTroubleHint(const EComPort& error, const std::string& port);
 
 }  // namespace stela

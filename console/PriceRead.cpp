@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <iterator>
 
 #include "console/Console.h"
@@ -68,6 +69,8 @@ void Console::priceRead() {
 
 ReadReply Console::halfRead(char addressChar) {
     const PolledExchange exchange = panelReadExchange(addressChar);
+    ReplyVerdict& verdict = verdicts_.at(static_cast<std::size_t>(addressOf(addressChar)));
+    verdict = ReplyVerdict::Incomplete;
     for (int pass = 1;; ++pass) {
         reader_.run(exchange, reply_);
         const ReadReply reply = parseReadReply(reply_);
@@ -77,7 +80,9 @@ ReadReply Console::halfRead(char addressChar) {
                         reply.checksumComputed);
         // A reply to another half (late, or out of order) or one whose price
         // bytes are no price fails its pass as a checksum mismatch does.
+        verdict = std::max(verdict, reply.verdict(addressChar));
         if (reply.answers(addressChar)) {
+            verdict = reply.verdict(addressChar);
             return reply;
         }
         if (pass == kMaxPasses) {

@@ -2,6 +2,7 @@
 #include "i18n/Translate.h"
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
+#include "serial/EComPort.h"
 #include "serial/TComPort.h"
 
 namespace stela {
@@ -44,21 +45,35 @@ void Console::stopWrite() {
 
 void Console::priceWrite() {
     unconfirmed_.clear();
+    account_.start();
+    try {
+        writeSteps();
+    } catch (const EComPort&) {
+        // The port is gone mid-write: say what the sign was left holding.
+        const std::vector<std::string> lines = account_.lossLines();
+        if (!lines.empty()) {
+            view_.appendLog(translateDefault("--- Связь потеряна: запись прервана ---"));
+        }
+        for (const std::string& line : lines) {
+            view_.appendLog(line);
+        }
+        throw;
+    }
+}
+
+void Console::writeSteps() {
     // A close asked for while a row is being written waits for the row's
-    // second half: a panel must never show two different prices.
-    bool closing = !startProgress();
-    if (closing) {
+    // second half, and no more: a panel must never show two different prices.
+    if (!startProgress()) {
         stopWrite();
     }
     port_.ClearBuffers(true, true);
 
     PriceRowInputs inputs;
+    bool closing = false;
     bool firstStep = true;
     for (const WriteStep& step : kWriteSteps) {
         if (step.half == Half::First) {
-            if (closing) {
-                stopWrite();
-            }
             inputs = view_.rowInputs(step.row);
         }
         reply_ = composeWriteFrame(addressCharacter(halfAddress(step.row, step.half)), inputs);
@@ -68,29 +83,37 @@ void Console::priceWrite() {
         view_.appendLog(translateDefault(step.logText) + logText(frame));
         if (!firstStep) {
             view_.setProgressPosition(step.position);
-            if (!view_.processPendingEvents()) {
-                closing = true;
-            }
+            closing = !view_.processPendingEvents() || closing;
         }
         firstStep = false;
+        // Asked while the previous row's second half was being confirmed: that
+        // row is whole, so this one is not begun.
+        if (closing && step.half == Half::First) {
+            stopWrite();
+        }
+        account_.sent(step.row, step.half);
         port_.WriteText(frame);
-        writeConfirmation(frame);
+        if (writeConfirmation(frame)) {
+            account_.confirmed(step.row, step.half);
+        }
+        view_.halfWritten(step.row, step.half);
     }
     if (closing) {
         stopWrite();  // every row is written; the read-back does not run
     }
 }
 
-void Console::writeConfirmation(const std::string& frame) {
+bool Console::writeConfirmation(const std::string& frame) {
     const PolledExchange exchange = writeConfirmationExchange(frame);
     for (int attempt = 0; attempt < kConfirmationAttempts; ++attempt) {
         reader_.run(exchange, confirmation_);
         if (confirmsWrite(confirmation_)) {
             view_.appendLog(translateDefault("Принятые данные верные:") + logText(confirmation_));
-            return;
+            return true;
         }
     }
     unconfirmed_.push_back(frame);
+    return false;
 }
 
 }  // namespace stela

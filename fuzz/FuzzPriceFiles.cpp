@@ -1,6 +1,6 @@
 // Any bytes through stela-cli's prices-file readers: they never crash, refuse
-// only with InputError, and what they accept survives being written out and
-// read again (JSON compact and indented, CSV record by record).
+// only with InputError, and what the CSV reader accepts survives being written
+// out and read again record by record.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -21,32 +21,27 @@ void require(bool condition) {
 }
 
 void json(std::string_view text) {
-    stela::cli::JsonValue value;
     try {
-        value = stela::cli::parseJson(text);
-    } catch (const stela::cli::InputError&) {
-        return;
-    }
-    require(stela::cli::parseJson(stela::cli::toJson(value)) == value);
-    require(stela::cli::parseJson(stela::cli::toJson(value, 2)) == value);
-    try {
+        stela::cli::parseJson(text);
         stela::cli::parsePriceJson(text);
     } catch (const stela::cli::InputError&) {
     }
 }
 
 void csv(std::string_view text) {
-    std::vector<stela::cli::CsvRecord> records;
+    stela::cli::CsvTable table;
     try {
-        records = stela::cli::parseCsv(text);
+        table = stela::cli::parseCsv(text);
     } catch (const stela::cli::InputError&) {
         return;
     }
-    std::string written;
-    for (const auto& record : records) {
-        written += stela::cli::csvLine(record);
+    if (table.separator == ',') {
+        std::string written;
+        for (const auto& record : table.records) {
+            written += stela::cli::csvLine(record.fields);
+        }
+        require(stela::cli::parseCsv(written).records == table.records);
     }
-    require(stela::cli::parseCsv(written) == records);
     try {
         stela::cli::parsePriceCsv(text);
     } catch (const stela::cli::InputError&) {

@@ -44,24 +44,27 @@ std::string languageOf(const std::string& catalogueLanguage) {
 }
 
 std::vector<std::string> catalogueLanguages(const EnvironmentReader& environment) {
-    std::vector<std::string> locales = split(environment("LANGUAGE"), ':');
-    locales.erase(std::remove(locales.begin(), locales.end(), std::string()), locales.end());
-    if (locales.empty()) {
-        for (const char* name : {"LANG", "LC_ALL", "LC_MESSAGES"}) {
-            std::string value = environment(name);
-            if (!value.empty()) {
-                locales.push_back(std::move(value));
-                break;
-            }
-        }
-    }
-    std::vector<std::string> languages;
-    for (const std::string& locale : locales) {
-        if (isUntranslated(locale)) {
+    // The locale of messages, as setlocale() would take it: the first of these set.
+    std::string locale;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        locale = environment(name);
+        if (!locale.empty()) {
             break;
         }
-        addVariants(locale, languages);
     }
+    if (locale.empty() || isUntranslated(locale)) {
+        return {};
+    }
+    std::vector<std::string> languages;
+    for (const std::string& entry : split(environment("LANGUAGE"), ':')) {
+        if (isUntranslated(entry)) {
+            return languages;  // the texts as written from here on
+        }
+        if (!entry.empty()) {
+            addVariants(entry, languages);
+        }
+    }
+    addVariants(locale, languages);
     return languages;
 }
 

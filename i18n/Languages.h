@@ -9,14 +9,16 @@ namespace stela {
 // Reads one environment variable; empty when it is unset.
 using EnvironmentReader = std::function<std::string(const char* name)>;
 
-// The catalogue languages to try, best first, from the environment: the
-// colon-separated list in LANGUAGE, else the locale named by LANG, else by
-// LC_ALL, else by LC_MESSAGES. Each locale name gives its variants from the
-// most specific down, without the codeset: "ru_RU.UTF-8" gives "ru_RU", "ru";
-// "sr_RS@latin" gives "sr_RS@latin", "sr@latin", "sr_RS", "sr" (the order
-// glibc tries them in). A name with a '/' is skipped. "C" and
-// "POSIX" (with or without a codeset) mean the texts as written, so the list
-// ends before them.
+// The catalogue languages to try, best first, from the environment, as
+// gettext chooses them: the locale of messages is named by LC_ALL, else
+// LC_MESSAGES, else LANG. Unset, "C" or "POSIX" (with or without a codeset),
+// it means the texts as written. Otherwise the colon-separated list in
+// LANGUAGE comes first, then the locale itself; a C or POSIX in the list
+// ends it there.
+// Each locale name gives its variants from the most specific down, without
+// the codeset: "ru_RU.UTF-8" gives "ru_RU", "ru"; "sr_RS@latin" gives
+// "sr_RS@latin", "sr@latin", "sr_RS", "sr" (the order glibc tries them in).
+// A name with a '/' is skipped. The locale need not be generated.
 std::vector<std::string> catalogueLanguages(const EnvironmentReader& environment);
 
 // The language part of a catalogue language ("ru" of "ru_RU").

@@ -1,5 +1,7 @@
 #include "i18n/MoCatalogue.h"
 
+#include <iconv.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <algorithm>
 #include <cctype>
@@ -67,19 +69,64 @@ std::string_view firstForm(std::string_view s) {
     return s.substr(0, s.find('\0'));
 }
 
-// The header (the translation of "") names the charset; texts here are UTF-8.
-bool headerAllowsUtf8(std::string_view header) {
+// The charset the header (the translation of "") names; "" when it names none.
+std::string charsetOf(std::string_view header) {
     std::string lower(header);
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     const auto at = lower.find("charset=");
     if (at == std::string::npos) {
-        return true;
+        return {};
     }
-    const std::string_view charset = std::string_view(lower).substr(at + 8);
-    const std::string_view name = charset.substr(0, charset.find_first_of(" ;\r\n"));
-    return name == "utf-8" || name == "utf8";
+    const std::string_view charset = std::string_view(header).substr(at + 8);
+    return std::string(charset.substr(0, charset.find_first_of(" ;\r\n")));
 }
+
+bool isUtf8(const std::string& charset) {
+    return charset.empty() || ::strcasecmp(charset.c_str(), "utf-8") == 0 ||
+           ::strcasecmp(charset.c_str(), "utf8") == 0;
+}
+
+// Texts here are UTF-8: a catalogue written in another charset is converted
+// from it, as gettext converts to the locale's charset.
+class ToUtf8 {
+public:
+    explicit ToUtf8(const std::string& charset)
+        : cd_(isUtf8(charset) ? kIdentity : ::iconv_open("UTF-8", charset.c_str())) {}
+    ~ToUtf8() {
+        if (cd_ != kIdentity && cd_ != kFailed) {
+            ::iconv_close(cd_);
+        }
+    }
+    ToUtf8(const ToUtf8&) = delete;
+    ToUtf8& operator=(const ToUtf8&) = delete;
+
+    bool usable() const { return cd_ != kFailed; }
+
+    // Nothing when the text is not valid in the charset.
+    std::optional<std::string> operator()(std::string_view text) const {
+        if (cd_ == kIdentity) {
+            return std::string(text);
+        }
+        ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        std::string out(text.size() * 4 + 4, '\0');
+        char* in = const_cast<char*>(text.data());
+        std::size_t inLeft = text.size();
+        char* to = out.data();
+        std::size_t outLeft = out.size();
+        if (::iconv(cd_, &in, &inLeft, &to, &outLeft) == static_cast<std::size_t>(-1) ||
+            ::iconv(cd_, nullptr, nullptr, &to, &outLeft) == static_cast<std::size_t>(-1)) {
+            return std::nullopt;
+        }
+        out.resize(out.size() - outLeft);
+        return out;
+    }
+
+private:
+    static inline const iconv_t kIdentity = reinterpret_cast<iconv_t>(-2);
+    static inline const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
+    iconv_t cd_;
+};
 
 }  // namespace
 
@@ -99,25 +146,37 @@ std::optional<MoCatalogue> MoCatalogue::parse(std::string_view bytes) {
         return std::nullopt;
     }
 
-    MoCatalogue catalogue;
-    catalogue.translations_.reserve(count);
+    // The header comes first in a sorted catalogue, but is looked for anywhere.
+    std::string charset;
     for (std::uint64_t i = 0; i < count; ++i) {
         const auto original = words.string(originals + 8 * i);
         const auto translation = words.string(translations + 8 * i);
         if (!original || !translation) {
             return std::nullopt;
         }
-        const std::string_view key = firstForm(*original);
-        const std::string_view value = firstForm(*translation);
-        if (key.empty()) {
-            if (!headerAllowsUtf8(value)) {
-                return std::nullopt;
-            }
+        if (original->empty()) {
+            charset = charsetOf(firstForm(*translation));
+        }
+    }
+    const ToUtf8 toUtf8(charset);
+    if (!toUtf8.usable()) {
+        return std::nullopt;  // a charset iconv does not know
+    }
+
+    MoCatalogue catalogue;
+    catalogue.translations_.reserve(count);
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const std::string_view key = firstForm(*words.string(originals + 8 * i));
+        const std::string_view value = firstForm(*words.string(translations + 8 * i));
+        if (key.empty() || value.empty()) {
             continue;
         }
-        if (!value.empty()) {
-            catalogue.translations_.emplace(key, value);
+        auto original = toUtf8(key);
+        auto translation = toUtf8(value);
+        if (!original || !translation) {
+            return std::nullopt;
         }
+        catalogue.translations_.emplace(std::move(*original), std::move(*translation));
     }
     return catalogue;
 }

@@ -12,10 +12,12 @@ namespace stela {
 // for its singular form with its first translation.
 class MoCatalogue {
 public:
-    // Takes a catalogue's bytes apart. Anything that is not a whole, valid
-    // catalogue in UTF-8 (short, wrong magic or revision, a table or string
-    // past the end or unterminated, another charset) gives nothing: the caller keeps
-    // its texts unchanged.
+    // Takes a catalogue's bytes apart. A catalogue in another charset than
+    // UTF-8 (as its header names it) is converted to UTF-8 with iconv. Anything
+    // that is not a whole, valid catalogue (short, wrong magic or revision, a
+    // table or string past the end or unterminated, a charset iconv does not
+    // know, a text invalid in it) gives nothing: the caller keeps its texts
+    // unchanged.
     static std::optional<MoCatalogue> parse(std::string_view bytes);
 
     // The translation of `text`, or nullptr when the catalogue has none.

@@ -54,4 +54,20 @@ void reloadTranslations() {
     processTranslator.reset();
 }
 
+void useCatalogueLanguages(std::vector<std::string> languages) {
+    auto translator = std::make_shared<Translator>(std::move(languages), catalogueRoots());
+    std::lock_guard<std::mutex> lock(processMutex);
+    processTranslator = std::move(translator);
+}
+
+bool hasCatalogue(const std::string& language, const std::string& domain) {
+    for (const std::string& root : catalogueRoots()) {
+        if (::access((root + "/" + language + "/LC_MESSAGES/" + domain + ".mo").c_str(), R_OK) ==
+            0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace stela

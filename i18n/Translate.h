@@ -1,15 +1,18 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace stela {
 
 // The two text domains. "default": the main window, its notices, status texts
 // and error report, and the fixed words of the operation log (written in
 // Russian). "cport": the port setup dialog, the serial layer's error texts and
-// their " (win error code: %d)" suffix (written in English).
+// their " (win error code: %d)" suffix (written in English). "cli": stela-cli's
+// own texts (written in English).
 inline constexpr char kDefaultDomain[] = "default";
 inline constexpr char kCportDomain[] = "cport";
+inline constexpr char kCliDomain[] = "cli";
 
 // Looks up the translation of a user-interface text in a text domain, or gives
 // the text unchanged when no catalogue translates it. The catalogues are
@@ -39,5 +42,13 @@ constexpr const char* markCport(const char* text) {
 // Reads the environment again and drops the catalogues read so far, for
 // tests that change the language.
 void reloadTranslations();
+
+// Looks texts up in these catalogue languages (best first, as
+// catalogueLanguages gives them) instead of the environment's, until the
+// next reloadTranslations: for a program with a language rule of its own.
+void useCatalogueLanguages(std::vector<std::string> languages);
+
+// Whether a catalogue of `domain` for `language` ("ru", "ru_RU") is installed.
+bool hasCatalogue(const std::string& language, const std::string& domain);
 
 }  // namespace stela

@@ -10,7 +10,7 @@ std::string sourceLanguage(const std::string& domain) {
     if (domain == "default") {
         return "ru";
     }
-    if (domain == "cport") {
+    if (domain == "cport" || domain == "cli") {
         return "en";
     }
     return {};

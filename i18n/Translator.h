@@ -13,9 +13,9 @@ namespace stela {
 // Looks texts up in the catalogues <root>/<language>/LC_MESSAGES/<domain>.mo,
 // trying the languages in order, and for each the roots in order. A domain's catalogue is read
 // once, on its first lookup; the first language with a valid catalogue wins. The search stops at
-// the language a domain's texts are written in (Russian for "default", English for "cport"): those
-// texts need no catalogue, and a later language must not replace them. Safe to call from any
-// thread.
+// the language a domain's texts are written in (Russian for "default", English for "cport"
+// and "cli"): those texts need no catalogue, and a later language must not replace them. Safe to
+// call from any thread.
 class Translator {
 public:
     Translator(std::vector<std::string> languages, std::vector<std::string> roots);

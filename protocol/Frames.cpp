@@ -115,6 +115,22 @@ bool ReadReply::answers(char addressChar) const {
            std::all_of(price.begin(), price.end(), isPriceCharacter);
 }
 
+ReplyVerdict ReadReply::verdict(char addressChar) const {
+    if (size != ReadReplyLayout::kSize) {
+        return ReplyVerdict::Incomplete;
+    }
+    if (!checksumMatches()) {
+        return ReplyVerdict::BadChecksum;
+    }
+    if (address != addressChar) {
+        return ReplyVerdict::WrongAddress;
+    }
+    if (!std::all_of(price.begin(), price.end(), isPriceCharacter)) {
+        return ReplyVerdict::NotAPrice;
+    }
+    return framed ? ReplyVerdict::Answers : ReplyVerdict::NotFramed;
+}
+
 std::string ReadReply::priceText() const {
     return price.substr(0, 2) + "." + price.substr(2, 2);
 }

@@ -98,6 +98,13 @@ struct ReadReplyLayout {
 std::string composeReadReply(char addressChar, std::string_view price, char grade, char captions,
                              std::string_view extra);
 
+// How a read reply stands against the read it answers, by the first test it
+// fails in this order: not 14 bytes (nothing, or too little, came), a
+// checksum that does not match, another half's address, price bytes that are
+// no price characters, no "T" and "OK" around them. The later, the further
+// the reply got.
+enum class ReplyVerdict { Incomplete, BadChecksum, WrongAddress, NotAPrice, NotFramed, Answers };
+
 // A read reply taken apart. Any bytes parse; what is missing reads as blanks.
 struct ReadReply {
     std::size_t size = 0;  // of the bytes parsed
@@ -115,6 +122,7 @@ struct ReadReply {
     // that address and its price bytes are price characters. A late reply to
     // another half, or bytes that make no price, fail even with a right checksum.
     bool answers(char addressChar) const;
+    ReplyVerdict verdict(char addressChar) const;
     // As a read-back label shows it: "12.34", "--.--".
     std::string priceText() const;
     // Grade code - '1': 0..4 for a grade of the list, anything else for none.

@@ -25,6 +25,10 @@ std::string composeMessage(int code, int systemCode) {
 EComPort::EComPort(int code, int systemCode)
     : std::runtime_error(composeMessage(code, systemCode)), systemCode_(systemCode), code_(code) {}
 
+EComPort::EComPort(int code, const StoreFailure& failure) : EComPort(code) {
+    storeFailure_ = std::make_shared<const StoreFailure>(failure);
+}
+
 const char* EComPort::CodeText(int code) {
     static const char* const texts[] = {
         markCport("Unable to open com port"),

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <stdexcept>
 #include <string>
+
+#include "store/RegistryStore.h"
 
 namespace stela {
 
@@ -39,9 +42,14 @@ public:
     };
 
     explicit EComPort(int code, int systemCode = -1);
+    // Code 16 with what the settings store found wrong; the message stays the
+    // code's text alone.
+    EComPort(int code, const StoreFailure& failure);
 
     int Code() const { return code_; }
     int SystemCode() const { return systemCode_; }
+    // What the store said, for a code 16 that came from it; else nullptr.
+    const StoreFailure* StoreTrouble() const { return storeFailure_.get(); }
 
     // The untranslated text of a code; "" for a number outside 1..23.
     static const char* CodeText(int code);
@@ -49,6 +57,7 @@ public:
 private:
     int systemCode_;
     int code_;
+    std::shared_ptr<const StoreFailure> storeFailure_;  // shared: copying must not throw
 };
 
 }  // namespace stela

@@ -16,6 +16,7 @@
 
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
+#include "serial/net/PortUrl.h"
 
 namespace stela {
 namespace {
@@ -108,7 +109,7 @@ std::vector<std::string> presentPorts(const PortListSources& sources) {
         }
         overridden.insert(number);
         const std::string target = canonical(links + "/" + entry);
-        if (!target.empty()) {
+        if (!target.empty() || isPortUrl(devicePathForPort("COM" + std::to_string(number)))) {
             names.insert("COM" + std::to_string(number));
             linked.insert(target);
         }

@@ -24,7 +24,8 @@ struct PortListSources {
 //   node under <dev> (one of the 8250 or serial-core "port" driver only with a UART
 //   behind it), named COMn by the default map, or by its path when no COM name
 //   stands for it;
-// - every dosdevices link comN whose target exists, as COMn.
+// - every dosdevices link comN whose target exists or is a network port's URL
+//   (whether its server answers is known only by connecting), as COMn.
 // A directory that cannot be read is EComPort code 23 with its errno; a missing
 // dosdevices directory only means there are no links.
 std::vector<std::string> presentPorts(const PortListSources& sources = {});

@@ -4,6 +4,7 @@
 
 #include <limits.h>
 
+#include "serial/net/PortUrl.h"
 #include "store/ConfigDirectory.h"
 
 namespace stela {
@@ -74,7 +75,7 @@ int comNumberForTty(std::string_view tty) {
 }
 
 std::string devicePathForPort(const std::string& port) {
-    if (!port.empty() && port[0] == '/') {
+    if ((!port.empty() && port[0] == '/') || isPortUrl(port)) {
         return port;
     }
     const int number = comNumber(port);
@@ -87,7 +88,7 @@ std::string devicePathForPort(const std::string& port) {
     const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
     if (n > 0) {
         target[n] = '\0';
-        return target[0] == '/' ? std::string(target) : dir + "/" + target;
+        return target[0] == '/' || isPortUrl(target) ? std::string(target) : dir + "/" + target;
     }
     return defaultDeviceForCom(number);
 }

@@ -8,6 +8,8 @@ namespace stela {
 // Port names are Windows-style ("COM1".."COM255"). On Linux a name resolves to
 // a device path: the override link "comN" in the dosdevices directory first,
 // then the fixed default map, and a name starting with '/' is a path already.
+// A network port's URL (serial/net/PortUrl.h) stands for itself, and a link may
+// point at one.
 
 // configDirectory()/dosdevices
 std::string dosdevicesDirectory();

@@ -6,8 +6,8 @@
 #include <stdexcept>
 
 #include "serial/EComPort.h"
+#include "serial/NamedComDevice.h"
 #include "serial/TComThread.h"
-#include "serial/posix/PosixComDevice.h"
 
 namespace stela {
 namespace {
@@ -407,7 +407,7 @@ void TCustomComPort::DoRx80Full() {
 
 // --- TComPort --------------------------------------------------------------------------
 
-TComPort::TComPort() : TComPort(std::make_unique<PosixComDevice>()) {}
+TComPort::TComPort() : TComPort(std::make_unique<NamedComDevice>()) {}
 
 TComPort::TComPort(std::unique_ptr<ComDevice> device) : TCustomComPort(std::move(device)) {}
 

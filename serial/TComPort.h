@@ -213,8 +213,9 @@ private:
     std::unique_ptr<TComThread> monitor_;  // while open, when one runs
 };
 
-// The port as the program uses it: on the machine's serial devices unless given
-// another device (a simulated sign, a test's fake).
+// The port as the program uses it: on the machine's serial devices and network
+// serial servers, as the port name says (NamedComDevice), unless given another
+// device (a simulated sign, a test's fake).
 class TComPort : public TCustomComPort {
 public:
     TComPort();

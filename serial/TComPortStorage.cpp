@@ -65,7 +65,7 @@ void TCustomComPort::SaveSettings(const std::string& Location) {
         throw EComPort(EComPort::kStoreFailed);
     }
     if (key->commit() != 0) {
-        throw EComPort(EComPort::kStoreFailed);
+        throw EComPort(EComPort::kStoreFailed, key->failure());
     }
 }
 

@@ -38,11 +38,22 @@ int makeDirectories(const std::string& path, mode_t mode) {
     }
 }
 
-int readFileAt(int dirFd, const std::string& name, std::string& contents, std::size_t maxSize) {
+int readFileAt(int dirFd, const std::string& name, std::string& contents, std::size_t maxSize,
+               mode_t* mode) {
     contents.clear();
-    const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: opening a FIFO for reading would wait for a writer.
+    const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return errno;
+    }
+    struct stat info {};
+    const int statError = ::fstat(fd, &info) == 0 ? 0 : errno;
+    if (statError != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return statError != 0 ? statError : kNotARegularFile;
+    }
+    if (mode != nullptr) {
+        *mode = info.st_mode & 07777;
     }
     int error = 0;
     char chunk[16384];
@@ -63,6 +74,23 @@ int readFileAt(int dirFd, const std::string& name, std::string& contents, std::s
     }
     ::close(fd);
     return error;
+}
+
+int followLinks(const std::string& path, std::string& target) {
+    target = path;
+    for (int links = 0; links < 40; ++links) {
+        char buffer[4096];
+        const ssize_t n = ::readlink(target.c_str(), buffer, sizeof buffer);
+        if (n < 0) {
+            return errno == EINVAL || errno == ENOENT ? 0 : errno;
+        }
+        if (std::size_t(n) == sizeof buffer) {
+            return ENAMETOOLONG;
+        }
+        const std::string link(buffer, std::size_t(n));
+        target = link[0] == '/' ? link : target.substr(0, target.rfind('/') + 1) + link;
+    }
+    return ELOOP;
 }
 
 int replaceFileAt(int dirFd, const std::string& name, std::string_view contents, mode_t mode,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <errno.h>
 #include <stdio.h>
 #include <sys/types.h>
 
@@ -16,9 +17,21 @@ namespace stela {
 // Creates the directory and any missing parents with `mode`.
 int makeDirectories(const std::string& path, mode_t mode);
 
-// The whole of `name` in the directory; ENOENT when there is none, EFBIG when it is
-// larger than maxSize.
-int readFileAt(int dirFd, const std::string& name, std::string& contents, std::size_t maxSize);
+// What readFileAt says of a name that is no regular file (a FIFO, a folder, a
+// device): it is never read, so it cannot hang the reader.
+inline constexpr int kNotARegularFile = ENOTSUP;
+
+// The whole of `name` in the directory, and its permission bits when `mode` is
+// given; ENOENT when there is none, kNotARegularFile, EFBIG when it is larger
+// than maxSize.
+int readFileAt(int dirFd, const std::string& name, std::string& contents, std::size_t maxSize,
+               mode_t* mode = nullptr);
+
+// Where a chain of symbolic links starting at `path` ends, as git's lockfile
+// follows it to replace the file at its end: each relative target is taken
+// against its link's folder. A name that is no link, or does not exist yet,
+// ends the chain. 0 or the errno (ELOOP after 40 links).
+int followLinks(const std::string& path, std::string& target);
 
 using RenameAtFunction = int (*)(int, const char*, int, const char*);
 

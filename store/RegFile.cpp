@@ -1,12 +1,19 @@
 #include "store/RegFile.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include "store/Utf16.h"
 
 namespace stela {
 namespace {
 
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kRegedit4Header = "REGEDIT4";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+
+using Problem = RegFile::ParseFailure::Problem;
 
 bool isSpace(char c) {
     return c == ' ' || c == '\t';
@@ -42,14 +49,13 @@ bool startsWithIgnoringCase(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && equalIgnoringCase(s.substr(0, prefix.size()), prefix);
 }
 
-// Text the format can carry on one line. A lone CR would pass here but not
-// through every importer, so it counts as a line break.
+// Text the format can carry on one line: a CR alone ends a line too.
 bool fitsOnALine(std::string_view s) {
     return s.find_first_of(std::string_view("\n\r\0", 3)) == std::string_view::npos;
 }
 
-// The physical lines of a text: `content` without its line end (LF or CRLF),
-// `raw` with it.
+// The physical lines of a text: `content` without its line end (CR LF, LF or
+// a lone CR), `raw` with it; numbered from 1.
 class Lines {
 public:
     explicit Lines(std::string_view text) : text_(text) {}
@@ -58,24 +64,39 @@ public:
         if (pos_ >= text_.size()) {
             return false;
         }
-        const std::size_t lf = text_.find('\n', pos_);
-        const std::size_t end = lf == std::string_view::npos ? text_.size() : lf + 1;
+        const std::size_t lineEnd = std::min(text_.find_first_of("\r\n", pos_), text_.size());
+        std::size_t end = lineEnd;
+        if (end < text_.size()) {
+            end += text_.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+        }
+        content = text_.substr(pos_, lineEnd - pos_);
         raw = text_.substr(pos_, end - pos_);
         pos_ = end;
-        content = raw;
-        if (!content.empty() && content.back() == '\n') {
-            content.remove_suffix(1);
-            if (!content.empty() && content.back() == '\r') {
-                content.remove_suffix(1);
-            }
-        }
+        ++number_;
         return true;
     }
+
+    int number() const { return number_; }
 
 private:
     std::string_view text_;
     std::size_t pos_ = 0;
+    int number_ = 0;
 };
+
+bool hasNul(std::string_view s) {
+    return s.find('\0') != std::string_view::npos;
+}
+
+// Splits "data ; comment" at the comment; the data is trimmed.
+std::string_view cutComment(std::string_view s, std::string& comment) {
+    const std::size_t semicolon = s.find(';');
+    if (semicolon != std::string_view::npos) {
+        comment = std::string(s.substr(semicolon));
+        s = s.substr(0, semicolon);
+    }
+    return trimmed(s);
+}
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') {
@@ -218,39 +239,49 @@ bool operator==(const RegValue& a, const RegValue& b) {
 }
 
 RegFile::RegFile() {
-    items_.push_back(Item{Item::Kind::Other, std::string(kHeader) + eol_, {}, {}, {}});
+    items_.push_back(Item{Item::Kind::Other, std::string(kHeader) + eol_, {}, {}, {}, {}});
 }
 
 namespace {
 
-// `"name"=data` or `@=data`, spaces allowed around the parts; a hex list may go on
-// over further lines, each but the last ending in a backslash.
-bool readValueLine(std::string_view s, Lines& lines, std::string& raw, std::string& name,
-                   RegValue& value) {
+// `"name"=data` or `@=data`, spaces allowed around the parts and a comment
+// after the data; a hex list may go on over further lines, each but the last
+// ending in a backslash. Returns what is wrong, or nothing.
+std::optional<Problem> readValueLine(std::string_view s, Lines& lines, std::string& raw,
+                                     std::string& name, RegValue& value, std::string& comment) {
     if (!s.empty() && s[0] == '@') {
         s.remove_prefix(1);
     } else if (!readQuoted(s, name)) {
-        return false;
+        return Problem::Value;
     }
     s = trimmed(s);
     if (s.empty() || s[0] != '=') {
-        return false;
+        return Problem::Value;
     }
     s = trimmed(s.substr(1));
     if (!s.empty() && s[0] == '"') {
-        return readQuoted(s, value.text) && trimmed(s).empty();
+        if (!readQuoted(s, value.text)) {
+            return Problem::Value;
+        }
+        s = trimmed(s);
+        if (!s.empty() && s[0] != ';') {
+            return Problem::Value;
+        }
+        comment = std::string(s);
+        return std::nullopt;
     }
+    s = cutComment(s, comment);
     if (startsWithIgnoringCase(s, "dword:")) {
         const auto n = hexNumber(s.substr(6), 8);
         value = RegValue::dword(n.value_or(0));
-        return n.has_value();
+        return n ? std::nullopt : std::optional(Problem::Value);
     }
     if (s == "-") {
         value.type = RegValue::Type::Delete;
-        return true;
+        return std::nullopt;
     }
     if (!startsWithIgnoringCase(s, "hex")) {
-        return false;
+        return Problem::Value;
     }
     s.remove_prefix(3);
     value.type = RegValue::Type::Binary;
@@ -259,61 +290,109 @@ bool readValueLine(std::string_view s, Lines& lines, std::string& raw, std::stri
         const auto n =
             close == std::string_view::npos ? std::nullopt : hexNumber(s.substr(1, close - 1), 8);
         if (!n) {
-            return false;
+            return Problem::Value;
         }
         value.rawType = *n;
         s.remove_prefix(close + 1);
     }
     if (s.empty() || s[0] != ':') {
-        return false;
+        return Problem::Value;
     }
     std::string list(s.substr(1));
     while (!list.empty() && list.back() == '\\') {
         list.pop_back();
         std::string_view content, more;
-        if (!lines.next(content, more) || !fitsOnALine(content)) {
-            return false;
+        if (!lines.next(content, more)) {
+            return Problem::UnfinishedHex;
+        }
+        if (hasNul(content)) {
+            return Problem::Nul;
         }
         raw += more;
-        list += trimmed(content);
+        comment.clear();
+        list += cutComment(content, comment);
     }
-    return readHexList(list, value.bytes);
+    return readHexList(list, value.bytes) ? std::nullopt : std::optional(Problem::Value);
+}
+
+// A key line's name: "[name]", maybe with a comment after it; nothing when
+// the line is no key line.
+std::optional<std::string_view> keyName(std::string_view s) {
+    for (std::size_t close = s.find(']'); close != std::string_view::npos;
+         close = s.find(']', close + 1)) {
+        const std::string_view rest = trimmed(s.substr(close + 1));
+        if (rest.empty() || rest[0] == ';') {
+            if (close < 2) {
+                return std::nullopt;
+            }
+            return s.substr(1, close - 1);
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<RegFile> RegFile::parse(std::string_view text) {
+std::optional<RegFile> RegFile::parse(std::string_view bytes, ParseFailure* failure) {
+    const auto fail = [failure](int line, Problem problem) -> std::optional<RegFile> {
+        if (failure != nullptr) {
+            *failure = ParseFailure{line, problem};
+        }
+        return std::nullopt;
+    };
+    std::string decoded;
+    std::string_view text = bytes;
+    const bool utf16 = bytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom;
+    if (utf16) {
+        std::optional<std::string> utf8 = utf16leToUtf8(bytes.substr(kUtf16LeBom.size()));
+        if (!utf8) {
+            return fail(0, Problem::Encoding);
+        }
+        decoded = std::move(*utf8);
+        text = decoded;
+    }
     Lines lines(text);
     std::string_view content, raw;
     if (!lines.next(content, raw)) {
-        return std::nullopt;
+        return fail(1, Problem::Header);
     }
     std::string_view header = content;
     if (header.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
         header.remove_prefix(kUtf8Bom.size());
     }
-    if (trimmed(header) != kHeader || !fitsOnALine(content)) {
-        return std::nullopt;
+    header = trimmed(header);
+    if ((header != kHeader && header != kRegedit4Header) || hasNul(content)) {
+        return fail(1, Problem::Header);
     }
     RegFile file;
-    file.eol_ = raw.size() >= 2 && raw.substr(raw.size() - 2) == "\r\n" ? "\r\n" : "\n";
+    file.utf16_ = utf16;
+    file.eol_ = std::string(raw.substr(content.size()));
+    if (file.eol_.empty()) {
+        file.eol_ = "\n";
+    }
     file.items_.front().raw = raw;
     std::string key;  // of the section being read; "" before the first
     while (lines.next(content, raw)) {
-        if (!fitsOnALine(content)) {
-            return std::nullopt;
+        const int number = lines.number();
+        if (hasNul(content)) {
+            return fail(number, Problem::Nul);
         }
-        Item item{Item::Kind::Other, std::string(raw), key, {}, {}};
+        Item item{Item::Kind::Other, std::string(raw), key, {}, {}, {}};
         const std::string_view s = trimmed(content);
         if (!s.empty() && s[0] == '[') {
-            if (s.size() < 3 || s.back() != ']') {
-                return std::nullopt;
+            const auto name = keyName(s);
+            if (!name) {
+                return fail(number, Problem::Key);
             }
             item.kind = Item::Kind::Key;
-            item.key = key = s.substr(1, s.size() - 2);
+            item.key = key = *name;
         } else if (!s.empty() && s[0] != ';') {
-            if (key.empty() || !readValueLine(s, lines, item.raw, item.name, item.value)) {
-                return std::nullopt;
+            if (key.empty()) {
+                return fail(number, Problem::ValueOutsideKey);
+            }
+            if (const auto problem =
+                    readValueLine(s, lines, item.raw, item.name, item.value, item.comment)) {
+                return fail(lines.number(), *problem);
             }
             item.kind = Item::Kind::Value;
         }
@@ -326,6 +405,10 @@ std::string RegFile::text() const {
     std::string out;
     for (const Item& item : items_) {
         out += item.raw;
+    }
+    if (utf16_) {
+        // setValue lets in only texts that convert.
+        return std::string(kUtf16LeBom) + utf8ToUtf16le(out).value_or(std::string());
     }
     return out;
 }
@@ -352,13 +435,17 @@ const RegValue* RegFile::value(std::string_view key, std::string_view name) cons
 }
 
 bool RegFile::setValue(std::string_view key, std::string_view name, const RegValue& value) {
-    if (key.empty() || !fitsOnALine(key) || !fitsOnALine(name) ||
-        (value.type == RegValue::Type::String && !fitsOnALine(value.text))) {
+    const std::string_view text = value.type == RegValue::Type::String ? value.text : "";
+    if (key.empty() || !fitsOnALine(key) || !fitsOnALine(name) || !fitsOnALine(text)) {
         return false;
     }
-    const std::string data = "=" + formatData(value) + eol_;
-    const auto line = [&](std::string_view spelling) {
-        return (spelling.empty() ? "@" : quoted(spelling)) + data;
+    if (utf16_ && (!utf8ToUtf16le(key) || !utf8ToUtf16le(name) || !utf8ToUtf16le(text))) {
+        return false;
+    }
+    const std::string data = "=" + formatData(value);
+    const auto line = [&](std::string_view spelling, const std::string& comment = {}) {
+        return (spelling.empty() ? "@" : quoted(spelling)) + data +
+               (comment.empty() ? "" : " " + comment) + eol_;
     };
     bool rewritten = false;
     std::size_t endOfKey = 0;  // where a new value of the key goes; 0: no such key
@@ -369,7 +456,7 @@ bool RegFile::setValue(std::string_view key, std::string_view name, const RegVal
         }
         endOfKey = i + 1;
         if (item.kind == Item::Kind::Value && equalIgnoringCase(item.name, name)) {
-            item.raw = line(item.name);
+            item.raw = line(item.name, item.comment);
             item.value = value;
             rewritten = true;
         }
@@ -378,23 +465,29 @@ bool RegFile::setValue(std::string_view key, std::string_view name, const RegVal
         return true;
     }
     if (endOfKey != 0) {
-        insert(endOfKey, Item{Item::Kind::Value, line(name), items_[endOfKey - 1].key,
-                              std::string(name), value});
+        insert(endOfKey, Item{Item::Kind::Value,
+                              line(name),
+                              items_[endOfKey - 1].key,
+                              std::string(name),
+                              value,
+                              {}});
         return true;
     }
-    const Item blank{Item::Kind::Other, eol_, {}, {}, {}};
+    const Item blank{Item::Kind::Other, eol_, {}, {}, {}, {}};
     if (!isBlankLine(items_.back().raw)) {
         insert(items_.size(), blank);
     }
     const std::string keyName(key);
-    insert(items_.size(), Item{Item::Kind::Key, "[" + keyName + "]" + eol_, keyName, {}, {}});
-    insert(items_.size(), Item{Item::Kind::Value, line(name), keyName, std::string(name), value});
+    insert(items_.size(), Item{Item::Kind::Key, "[" + keyName + "]" + eol_, keyName, {}, {}, {}});
+    insert(items_.size(),
+           Item{Item::Kind::Value, line(name), keyName, std::string(name), value, {}});
     insert(items_.size(), blank);
     return true;
 }
 
 void RegFile::insert(std::size_t at, Item item) {
-    if (at > 0 && items_[at - 1].raw.back() != '\n') {
+    const char last = at > 0 ? items_[at - 1].raw.back() : '\n';
+    if (last != '\n' && last != '\r') {
         items_[at - 1].raw += eol_;  // the file ended without a line end
     }
     items_.insert(items_.begin() + std::ptrdiff_t(at), std::move(item));

@@ -26,13 +26,32 @@ struct RegValue {
 };
 
 // A file in the text format of registry exports ("Windows Registry Editor
-// Version 5.00", then [key] sections of "name"=value lines). Parsing keeps every
-// line as it was written, so text() of an unchanged file gives back its bytes,
-// comments, spacing and line ends included; a value that is set is written anew
-// in the canonical form. Key and value names compare ignoring (ASCII) case and keep
-// the spelling they were created with.
+// Version 5.00" or "REGEDIT4", then [key] sections of "name"=value lines, with
+// ";" comments on lines of their own or after a value). It is read as regedit
+// writes it: UTF-8 (with or without a byte-order mark) or UTF-16LE with a
+// byte-order mark (regedit's default export), lines ending in CR LF, LF or CR.
+// Parsing keeps every line as it was written, so text() of an unchanged file
+// gives back its bytes, encoding, comments, spacing and line ends included; a
+// value that is set is written anew in the canonical form, keeping a comment
+// after it. Key and value names compare ignoring (ASCII) case and keep the
+// spelling they were created with.
 class RegFile {
 public:
+    // Why a text is no file this reader can rewrite, and on which line.
+    struct ParseFailure {
+        enum class Problem {
+            Encoding,         // a UTF-16 file with an odd byte count or an unpaired surrogate
+            Header,           // the first line is neither header
+            Nul,              // a NUL byte in a line
+            Key,              // a [key] line without its "]" or with no name
+            ValueOutsideKey,  // a value before the first [key]
+            Value,            // a value line this reader does not understand
+            UnfinishedHex,    // a hex list continued past the end of the file
+        };
+        int line = 0;  // counted from 1
+        Problem problem = Problem::Header;
+    };
+
     struct Entry {
         std::string key;
         std::string name;  // "" for the default value (@)
@@ -42,9 +61,10 @@ public:
     // A new file: the header line alone.
     RegFile();
     // nullopt when the text is not such a file or has a line this reader does not
-    // understand (it is then no file to rewrite).
-    static std::optional<RegFile> parse(std::string_view text);
+    // understand (it is then no file to rewrite); `failure` then says why.
+    static std::optional<RegFile> parse(std::string_view text, ParseFailure* failure = nullptr);
 
+    // The whole file in the encoding it was read in.
     std::string text() const;
     // Every value in file order.
     std::vector<Entry> entries() const;
@@ -64,12 +84,14 @@ private:
         std::string key;  // Key: its name; Value: the key it belongs to
         std::string name;
         RegValue value;
+        std::string comment;  // Value: a "; ..." after it, kept when it is rewritten
     };
 
     void insert(std::size_t at, Item item);
 
     std::vector<Item> items_;
     std::string eol_ = "\n";
+    bool utf16_ = false;  // read from UTF-16LE with a byte-order mark; written so
 };
 
 }  // namespace stela

@@ -2,10 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <optional>
 #include <thread>
 
@@ -60,45 +63,89 @@ void RegistryKey::writeInteger(const std::string& name, std::int32_t value) {
     written_.emplace_back(name, RegValue::dword(std::uint32_t(value)));
 }
 
+int RegistryKey::fail(StoreFailure::Kind kind, int error, std::string path) {
+    failure_.kind = kind;
+    failure_.error = error;
+    failure_.path = std::move(path);
+    return error;
+}
+
 int RegistryKey::commit() {
-    if (!validPath(path_)) {
-        return EINVAL;
-    }
+    failure_ = StoreFailure{};
     const std::string dir = registryDirectory();
+    if (!validPath(path_)) {
+        return fail(StoreFailure::Kind::Unstorable, EINVAL, dir);
+    }
     if (int error = makeDirectories(dir, 0700)) {
-        return error;
+        return fail(StoreFailure::Kind::System, error, dir);
     }
     const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) {
-        return errno;
+        return fail(StoreFailure::Kind::System, errno, dir);
     }
     int error = lockDirectory(dirFd);
-    if (error == 0) {
-        error = update(dirFd);
+    if (error != 0) {
+        fail(StoreFailure::Kind::System, error, dir);
+    } else {
+        error = update(dir);
     }
     ::close(dirFd);  // and with it the lock
     return error;
 }
 
-int RegistryKey::update(int dirFd) const {
-    const std::string fileName = std::string(registryRootName(root_)) + ".reg";
+int RegistryKey::update(const std::string& dir) {
+    const std::string link = dir + "/" + registryRootName(root_) + ".reg";
+    std::string path;
+    if (int error = followLinks(link, path)) {
+        return fail(StoreFailure::Kind::System, error, link);
+    }
+    // The file's folder by its real name, so that messages name it plainly.
+    const std::size_t slash = path.rfind('/');
+    char* real = ::realpath(slash == 0 ? "/" : path.substr(0, slash).c_str(), nullptr);
+    if (real == nullptr) {
+        return fail(StoreFailure::Kind::System, errno, path);
+    }
+    const std::string fileDir = real;
+    std::free(real);
+    const std::string fileName = path.substr(slash + 1);
+    path = (fileDir == "/" ? "" : fileDir) + "/" + fileName;
+    const int fileDirFd = ::open(fileDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fileDirFd < 0) {
+        return fail(StoreFailure::Kind::System, errno, fileDir);
+    }
+    const int error = replaceValues(fileDirFd, path, fileName);
+    ::close(fileDirFd);
+    return error;
+}
+
+int RegistryKey::replaceValues(int dirFd, const std::string& path, const std::string& name) {
     std::string text;
-    const int error = readFileAt(dirFd, fileName, text, kMaxFileSize);
+    mode_t mode = 0600;  // a new file's
+    const int error = readFileAt(dirFd, name, text, kMaxFileSize, &mode);
+    if (error == kNotARegularFile) {
+        return fail(StoreFailure::Kind::NotRegularFile, error, path);
+    }
     if (error != 0 && error != ENOENT) {
-        return error;
+        return fail(StoreFailure::Kind::System, error, path);
+    }
+    if (error == 0 && (mode & S_IWUSR) == 0) {
+        return fail(StoreFailure::Kind::ReadOnlyFile, EACCES, path);
     }
     // An empty file holds nothing to keep.
-    std::optional<RegFile> file = text.empty() ? RegFile() : RegFile::parse(text);
+    std::optional<RegFile> file = text.empty() ? RegFile() : RegFile::parse(text, &failure_.parse);
     if (!file) {
-        return EBADMSG;
+        return fail(StoreFailure::Kind::Unreadable, EBADMSG, path);
     }
     const std::string key = std::string(registryRootName(root_)) + "\\" + path_;
-    for (const auto& [name, value] : written_) {
-        if (!file->setValue(key, name, value)) {
-            return EINVAL;
+    for (const auto& [valueName, value] : written_) {
+        if (!file->setValue(key, valueName, value)) {
+            return fail(StoreFailure::Kind::Unstorable, EINVAL, path);
         }
     }
-    return replaceFileAt(dirFd, fileName, file->text(), 0600);
+    if (int replaced = replaceFileAt(dirFd, name, file->text(), mode)) {
+        return fail(StoreFailure::Kind::System, replaced, path);
+    }
+    return 0;
 }
 
 }  // namespace stela

@@ -144,11 +144,17 @@ int setExclusive(int fd, bool& ours) {
     return error;
 }
 
-// After a read of 0 bytes: EIO when the line hung up (an unplugged adapter, a
-// pseudo-terminal whose master closed), 0 when it is only idle under VMIN 0.
-int hangUpState(int fd) {
+// Whether the line hung up: an unplugged adapter, a pseudo-terminal whose
+// master closed.
+bool hungUp(int fd) {
     pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
+
+// After a read of 0 bytes: EIO when the line hung up, 0 when it is only idle
+// under VMIN 0.
+int hangUpState(int fd) {
+    if (hungUp(fd)) {
         return EIO;
     }
     int queued = 0;
@@ -229,6 +235,7 @@ int PosixComDevice::open(const std::string& port) {
 }
 
 void PosixComDevice::close() {
+    hungUp_ = false;
     if (fd_ < 0) {
         return;
     }
@@ -245,35 +252,55 @@ void PosixComDevice::close() {
     lock_.release();
 }
 
+int PosixComDevice::failed(int error) {
+    if (error != 0 && fd_ >= 0 && hungUp(fd_)) {
+        release();
+    }
+    return error;
+}
+
+// The descriptor of a line that hung up goes at once: while anyone holds the
+// device node, a USB adapter plugged in again cannot get its name back and
+// comes back as the next one (ttyUSB1 for ttyUSB0).
+void PosixComDevice::release() {
+    close();
+    hungUp_ = true;
+}
+
 int PosixComDevice::setQueueSizes(int inputSize, int outputSize) {
-    if (fd_ < 0) {
-        return EBADF;
+    if (int error = usable()) {
+        return error;
     }
     // The tty layer sizes its own buffers; the request is advisory.
     return inputSize < 0 || outputSize < 0 ? EINVAL : 0;
 }
 
 int PosixComDevice::setLineParameters(const LineParameters& line) {
-    if (fd_ < 0) {
-        return EBADF;
+    if (int error = usable()) {
+        return error;
     }
     if (!supported(line)) {
         return EINVAL;
     }
     termios2 previous{};
     if (int error = control(fd_, TCGETS2, &previous)) {
-        return error;
+        return failed(error);
     }
     termios2 t = previous;
     setLine(t, line);
     if (int error = control(fd_, TCSETS2, &t)) {
-        return error;
+        return failed(error);
     }
     termios2 actual{};
     if (int error = control(fd_, TCGETS2, &actual)) {
-        return error;
+        return failed(error);
     }
-    if (!speedTaken(actual.c_ospeed, line.baudRate)) {
+    // A driver that cannot frame bytes as asked quietly keeps what it had:
+    // ftdi_sio keeps its data bits when asked for 6. A pseudo-terminal has no framing
+    // (it keeps CS8 and clears PARENB whatever it is given).
+    constexpr unsigned kFraming = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
+    if (!speedTaken(actual.c_ospeed, line.baudRate) ||
+        (!pseudoTerminal_ && (actual.c_cflag & kFraming) != (t.c_cflag & kFraming))) {
         control(fd_, TCSETS2, &previous);
         return EINVAL;
     }
@@ -285,20 +312,20 @@ int PosixComDevice::setLineParameters(const LineParameters& line) {
     bitsPerByte_ = 1 + line.dataBits + (line.parity != prNone ? 1 : 0) +
                    (line.stopBits == sbTwoStopBits ? 2 : 1);
     parityCheck_ = line.parityCheck;
-    return error;
+    return failed(error);
 }
 
 int PosixComDevice::setTimeouts(const TimeoutValues& timeouts) {
-    if (fd_ < 0) {
-        return EBADF;
+    if (int error = usable()) {
+        return error;
     }
     timeouts_ = timeouts;
     return 0;
 }
 
 int PosixComDevice::purge(bool input, bool output) {
-    if (fd_ < 0) {
-        return EBADF;
+    if (int error = usable()) {
+        return error;
     }
     // A pseudo-terminal has no transmit queue: what was written already sits in
     // the far end's input, and an output flush would take it back from there.
@@ -306,18 +333,18 @@ int PosixComDevice::purge(bool input, bool output) {
     if (!input && !output) {
         return 0;
     }
-    return control(fd_, TCFLSH, input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH);
+    return failed(control(fd_, TCFLSH, input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH));
 }
 
 int PosixComDevice::abortTransfers() {
     // Reads and writes are complete when they return: nothing is ever in flight.
-    return fd_ < 0 ? EBADF : 0;
+    return isOpen() ? 0 : EBADF;
 }
 
 int PosixComDevice::read(char* buffer, int capacity, int& received) {
     received = 0;
-    if (fd_ < 0) {
-        return EBADF;
+    if (int error = usable()) {
+        return error;
     }
     while (capacity > 0) {
         const ssize_t n = ::read(fd_, buffer, static_cast<size_t>(capacity));
@@ -326,13 +353,13 @@ int PosixComDevice::read(char* buffer, int capacity, int& received) {
             return 0;
         }
         if (n == 0) {
-            return hangUpState(fd_);
+            return failed(hangUpState(fd_));
         }
         if (errno == EAGAIN) {
             return 0;
         }
         if (errno != EINTR) {
-            return errno;
+            return failed(errno);
         }
     }
     return 0;
@@ -353,8 +380,8 @@ std::int64_t PosixComDevice::writeBoundMicros(int size) const {
 
 int PosixComDevice::write(const char* data, int size, int& sent) {
     sent = 0;
-    if (fd_ < 0) {
-        return EBADF;
+    if (int error = usable()) {
+        return error;
     }
     if (size <= 0) {
         return 0;
@@ -368,13 +395,13 @@ int PosixComDevice::write(const char* data, int size, int& sent) {
             continue;
         }
         if (n == 0) {
-            return EIO;
+            return failed(EIO);
         }
         if (errno == EINTR) {
             continue;
         }
         if (errno != EAGAIN) {
-            return errno;
+            return failed(errno);
         }
         // The driver's queue is full: wait until it takes more or the time is up.
         const std::int64_t left = deadline - nowMicros();
@@ -389,12 +416,12 @@ int PosixComDevice::write(const char* data, int size, int& sent) {
             return errno;
         }
         if (ready > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL))) {
-            return EIO;
+            return failed(EIO);
         }
     }
     int pending = 0;
     if (int error = waitUntilHandedOver(deadline, pending)) {
-        return error;
+        return failed(error);
     }
     if (pending > 0) {
         // What missed the deadline must not leave later (usb-serial and cdc-acm
@@ -432,13 +459,13 @@ int PosixComDevice::waitUntilHandedOver(std::int64_t deadline, int& pending) {
 
 int PosixComDevice::modemLines(TComSignals& lines) {
     lines = {};
-    if (fd_ < 0) {
-        return EBADF;
+    if (int error = usable()) {
+        return error;
     }
     int bits = 0;
     const int error = control(fd_, TIOCMGET, &bits);
     if (error != 0) {
-        return unsupported(error) ? 0 : error;  // a pseudo-terminal has no modem lines
+        return unsupported(error) ? 0 : failed(error);  // a pseudo-terminal has no modem lines
     }
     const struct {
         int bit;
@@ -454,13 +481,13 @@ int PosixComDevice::modemLines(TComSignals& lines) {
 
 int PosixComDevice::lineErrors(TComErrors& errors) {
     errors = {};
-    if (fd_ < 0) {
-        return EBADF;
+    if (int error = usable()) {
+        return error;
     }
     serial_icounter_struct now{};
     const int error = control(fd_, TIOCGICOUNT, &now);
     if (error != 0) {
-        return unsupported(error) ? 0 : error;  // no error counters (a pseudo-terminal)
+        return unsupported(error) ? 0 : failed(error);  // no error counters (a pseudo-terminal)
     }
     // The driver keeps running totals; an error is one whose count moved.
     const ErrorCounts current{std::uint32_t(now.frame), std::uint32_t(now.overrun),
@@ -486,8 +513,8 @@ int PosixComDevice::lineErrors(TComErrors& errors) {
 }
 
 int PosixComDevice::watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) {
-    if (fd_ < 0) {
-        return EBADF;
+    if (int error = usable()) {
+        return error;
     }
     return PosixEventWatch::create(fd_, mask, watch_, watch);
 }

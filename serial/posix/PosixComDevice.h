@@ -16,7 +16,8 @@ namespace stela {
 // output DSR flow, DSR sensitivity, DTR handshake, RTS toggle, CTS output flow
 // without RTS handshake (and the reverse: Linux ties both to CRTSCTS), a parity
 // replacement character other than 0x00, equal XON and XOFF characters in use, and
-// a speed the driver does not take. Accepted without effect: the queue sizes, the
+// a speed or framing the driver does not take (ftdi_sio does not take 6 data
+// bits). Accepted without effect: the queue sizes, the
 // XON/XOFF limits, TxContinueOnXoff (Linux always keeps sending after its own
 // XOFF), the read timeouts (reads never wait), NUL discarding and the event
 // character (both handled above the device).
@@ -31,7 +32,9 @@ public:
 
     int open(const std::string& port) override;
     void close() override;
-    bool isOpen() const override { return fd_ >= 0; }
+    // A device whose line hung up is still open (its operations fail with EIO)
+    // until close(), although its descriptor is already let go.
+    bool isOpen() const override { return fd_ >= 0 || hungUp_; }
 
     int setQueueSizes(int inputSize, int outputSize) override;
     int setLineParameters(const LineParameters& line) override;
@@ -57,6 +60,13 @@ private:
         std::uint32_t frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0;
     };
 
+    // 0 when operations may go to the descriptor: else EBADF (closed) or EIO
+    // (hung up).
+    int usable() const { return hungUp_ ? EIO : fd_ < 0 ? EBADF : 0; }
+    // Passes an operation's error on; when the line has hung up, lets the
+    // descriptor go first.
+    int failed(int error);
+    void release();
     std::int64_t wireMicros(std::int64_t bytes) const;
     std::int64_t writeBoundMicros(int size) const;
     int waitUntilHandedOver(std::int64_t deadline, int& pending);
@@ -67,6 +77,7 @@ private:
     bool parityCheck_ = false;
     bool pseudoTerminal_ = false;
     bool exclusive_ = false;  // we set the tty's exclusive flag, so we clear it
+    bool hungUp_ = false;     // the line went away; the descriptor is let go
     TimeoutValues timeouts_;
     ErrorCounts counts_;
     PosixEventWatch* watch_ = nullptr;  // the watch alive on this device, if any

@@ -118,7 +118,12 @@ int PosixEventWatch::wait(std::uint32_t& kinds) {
             std::uint64_t wakeUps;
             (void)!::read(wake_, &wakeUps, sizeof wakeUps);  // empties it
         } else if (ready[i].events & (EPOLLHUP | EPOLLERR)) {
-            return EIO;  // the adapter went away, or the far end of a pseudo-terminal
+            // The adapter went away, or the far end of a pseudo-terminal: the
+            // device node is let go at once (see PosixComDevice::release).
+            modemLines_.reset();
+            ::close(fd_);
+            fd_ = -1;
+            return EIO;
         } else if (ready[i].events & EPOLLIN) {
             kinds |= kEvRxChar;
         }

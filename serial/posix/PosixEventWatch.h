@@ -19,6 +19,8 @@ class ModemLineWaiter;
 //   without counters (a pseudo-terminal) reports neither;
 // - the output drained: raise()d by the device's write;
 // - stop() and raise() through an eventfd.
+// A line that hangs up ends the wait with EIO, and the watch lets go of its
+// descriptor of the tty then.
 // The event character and the input queue's 80 % mark are never reported:
 // finding them would mean reading the bytes.
 class PosixEventWatch final : public LineEventWatch {

@@ -1,5 +1,7 @@
 #include "sim/tool/SimOptions.h"
 
+#include <getopt.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
@@ -78,37 +80,81 @@ void parseContent(const std::string& text, SimOptions& options) {
 }  // namespace
 
 SimOptions parseSimOptions(const std::vector<std::string>& args) {
+    // The long forms' codes stay apart from the short ones', so that an error tells which was
+    // typed.
+    enum : int { kCom = 256, kDelay, kGap, kFault, kSet, kVersion, kHelp, kQuiet };
+    static const option kLongOptions[] = {
+        {"help", no_argument, nullptr, kHelp},
+        {"quiet", no_argument, nullptr, kQuiet},
+        {"version", no_argument, nullptr, kVersion},
+        {"com", required_argument, nullptr, kCom},
+        {"delay", required_argument, nullptr, kDelay},
+        {"gap", required_argument, nullptr, kGap},
+        {"fault", required_argument, nullptr, kFault},
+        {"set", required_argument, nullptr, kSet},
+        {nullptr, 0, nullptr, 0},
+    };
+    std::vector<std::string> storage{"stela-sim"};
+    storage.insert(storage.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : storage) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(storage.size());
+
     SimOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) {
-                fail(arg + " needs a value");
-            }
-            return args[++i];
-        };
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
-        } else if (arg == "--quiet" || arg == "-q") {
-            options.quiet = true;
-        } else if (arg == "--com") {
-            options.com = parseCom(value());
-        } else if (arg == "--delay") {
-            options.processingDelay = parseMilliseconds(value(), "--delay");
-        } else if (arg == "--gap") {
-            options.idleGap = parseMilliseconds(value(), "--gap");
-            if (options.idleGap <= SimTime::zero()) {
-                fail("--gap must be above 0");
-            }
-        } else if (arg == "--fault") {
-            options.faults.push_back(parseFault(value()));
-        } else if (arg == "--set") {
-            parseContent(value(), options);
-        } else {
-            fail("unknown option \"" + arg + "\" (see --help)");
+    optind = 0;  // a fresh scan, also after an earlier one
+    opterr = 0;
+    // "+": the options end at the first operand; ":": a missing value is told apart.
+    for (int code; (code = getopt_long(argc, argv.data(), "+:hq", kLongOptions, nullptr)) != -1;) {
+        const std::string typed = argv[static_cast<std::size_t>(optind - 1)];
+        switch (code) {
+            case 'h':
+            case kHelp:
+                options.help = true;
+                break;
+            case 'q':
+            case kQuiet:
+                options.quiet = true;
+                break;
+            case kVersion:
+                options.version = true;
+                break;
+            case kCom:
+                options.com = parseCom(optarg);
+                break;
+            case kDelay:
+                options.processingDelay = parseMilliseconds(optarg, "--delay");
+                break;
+            case kGap:
+                options.idleGap = parseMilliseconds(optarg, "--gap");
+                if (options.idleGap <= SimTime::zero()) {
+                    fail("--gap must be above 0");
+                }
+                break;
+            case kFault:
+                options.faults.push_back(parseFault(optarg));
+                break;
+            case kSet:
+                parseContent(optarg, options);
+                break;
+            case ':':
+                fail((optopt < kCom ? "-" + std::string(1, static_cast<char>(optopt))
+                                    : typed.substr(0, typed.find('='))) +
+                     " needs a value");
+            default:
+                if (optopt >= kCom) {
+                    fail(typed.substr(0, typed.find('=')) + " takes no value");
+                }
+                fail("unknown option \"" +
+                     (optopt == 0 ? typed.substr(0, typed.find('='))
+                                  : "-" + std::string(1, static_cast<char>(optopt))) +
+                     "\" (see --help)");
         }
+    }
+    if (optind < argc) {
+        fail("unexpected \"" + storage[static_cast<std::size_t>(optind)] + "\" (see --help)");
     }
     return options;
 }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -25,6 +27,7 @@
 #include "console/SignPort.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
+#include "tests/app/SimulatedSignParts.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/SimComDevice.h"
 #include "tests/support/TestLanguage.h"
@@ -458,19 +461,11 @@ TEST(Composition, TheProgramsPortIsClosedWithTheSignsLineSettings) {
 // closes, staying up (and painting at the progress steps) until then.
 TEST_F(TMainFormTest, ACloseDuringAWriteFinishesTheRowThenClosesTheWindow) {
     test::VirtualClock clock;
-    auto device = std::make_unique<test::SimComDevice>(clock);
+    test::SimComDevice* device = nullptr;
+    TMainForm window(
+        test::simulatedSignParts(clock, device, std::make_unique<RecordingPresenter>(shown)));
     test::SimComDevice& sim = *device;
-    SignModel& sign = sim.attachSign("COM3");
-    MainFormParts parts;
-    parts.port = std::make_unique<TComPort>(std::move(device));
-    loadSignPortSettings(*parts.port);
-    parts.port->SetPort("COM3");
-    parts.port->Open();
-    parts.workflows = [&clock](ConsoleView& view, TCustomComPort& port) {
-        return std::make_unique<Console>(view, port, clock);
-    };
-    parts.presenter = std::make_unique<RecordingPresenter>(shown);
-    TMainForm window(std::move(parts));
+    SignModel& sign = *sim.sign("COM3");
     for (int row = 1; row <= 5; ++row) {
         window.refillRow(row, "12.34", std::nullopt);
     }
@@ -547,6 +542,50 @@ TEST_F(TMainFormTest, TheWindowSpeaksTheOperatorsLanguage) {
         ASSERT_EQ(notices.size(), 1u);
         EXPECT_EQ(notices[0].text.toStdString(), c.notice);
     }
+}
+
+}  // namespace
+}  // namespace stela
+
+namespace stela {
+namespace {
+
+// The log keeps the last lines (and gives back the memory of the others); the
+// journal keeps every operation's lines, and saying once that it cannot be
+// written is all a journal failure does.
+TEST_F(TMainFormTest, TheLogIsCappedAndTheJournalKeptBesideIt) {
+    for (int i = 0; i < TMainForm::kLogLines + 5; ++i) {
+        form.appendLog("line " + std::to_string(i));
+    }
+    EXPECT_EQ(logLines().size(), TMainForm::kLogLines);
+    EXPECT_EQ(logLines().front(), "line 5");
+
+    test::ScopedConfigHome home;
+    const std::string directory = home.path() + "/journal";
+    std::ofstream(directory) << "a file in the folder's place";
+    MainFormParts p = parts();
+    p.journal = std::make_unique<Journal>(directory, [] { return "COM3"; });
+    TMainForm window(std::move(p));
+    auto* log = window.findChild<QPlainTextEdit*>("Memo1");
+    for (int press = 0; press < 2; ++press) {
+        window.appendLog("Принял:WOK");
+        window.Button5Click();
+    }
+    const QString failure = QString::fromStdString(
+        "--- Журнал операций не записан: " + directory + "/" +
+        QDate::currentDate().toString(Qt::ISODate).toStdString() + ".log: Not a directory ---");
+    EXPECT_EQ(log->toPlainText().split('\n'),
+              (QStringList{"Mem", "o1", "Принял:WOK", failure, "Принял:WOK"}));
+    EXPECT_EQ(ran, (std::vector<std::string>{"automatic", "automatic"}));
+
+    std::filesystem::remove(directory);
+    window.appendLog("Принял:WOK");
+    window.Button5Click();
+    std::ifstream journal(directory + "/" +
+                          QDate::currentDate().toString(Qt::ISODate).toStdString() + ".log");
+    std::string line;
+    ASSERT_TRUE(std::getline(journal, line));
+    EXPECT_EQ(line.substr(23), " COM3 Принял:WOK");
 }
 
 }  // namespace

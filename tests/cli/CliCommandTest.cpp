@@ -1,8 +1,13 @@
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "cli/Arguments.h"
+#include "protocol/Frames.h"
+#include "stela/Version.h"
 #include "tests/cli/CliFixture.h"
+#include "tests/support/TestLanguage.h"
 
 namespace stela {
 namespace {
@@ -19,14 +24,14 @@ TEST_F(CliCommandTest, BrightnessAndEffectPrintTheConsolesNoticeAndExitByIt) {
         int status;
     };
     const Case cases[] = {
-        {{"brightness", "auto"}, false, "LA", "Установлена автоматическая яркость.\n", 0},
-        {{"brightness", "7"}, false, "LM7", "Установлена ручная яркость: 7\n", 0},
-        {{"brightness", "0"}, false, "LM0", "Установлена ручная яркость: 0\n", 0},
-        {{"effect", "3"}, false, "q3", "Эффекты включены\n", 0},
-        {{"effect", "0"}, false, "q0", "Эффекты выключены\n", 0},
-        {{"brightness", "auto"}, true, "LA", "Яркость не установлена.\n", 1},
-        {{"brightness", "9"}, true, "LM9", "Яркость не установлена.\n", 1},
-        {{"effect", "5"}, true, "q5", "Эффекты не включены\n", 1},
+        {{"brightness", "auto"}, false, "LA", "Automatic brightness set.\n", 0},
+        {{"brightness", "7"}, false, "LM7", "Manual brightness set: 7\n", 0},
+        {{"brightness", "0"}, false, "LM0", "Manual brightness set: 0\n", 0},
+        {{"effect", "3"}, false, "q3", "Effects on\n", 0},
+        {{"effect", "0"}, false, "q0", "Effects off\n", 0},
+        {{"brightness", "auto"}, true, "LA", "Brightness not set.\n", 1},
+        {{"brightness", "9"}, true, "LM9", "Brightness not set.\n", 1},
+        {{"effect", "5"}, true, "q5", "Effects not switched on\n", 1},
     };
     for (const Case& c : cases) {
         SignModel& sign = sim.device->attachSign("COM3");
@@ -56,7 +61,7 @@ TEST_F(CliCommandTest, SearchPrintsThePortTheSignAnswersOn) {
     r = run({"search", "--port", "com3,/dev/pts/55", "-v"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "COM5\n");
-    EXPECT_NE(r.err.find("Стела подключена на порт : COM5\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Sign connected on port: COM5\n"), std::string::npos) << r.err;
     EXPECT_EQ(sim.port.Port(), "COM5");
     EXPECT_TRUE(sim.port.Connected());
 }
@@ -66,7 +71,7 @@ TEST_F(CliCommandTest, NoSignFoundIsStatusThreeWithTheSearchsNotice) {
     Result r = run({"read"});
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "stela-cli: Табло не найдено. Проверьте кабель подключения табло\n");
+    EXPECT_EQ(r.err, "stela-cli: Sign not found. Check the sign's cable\n");
     EXPECT_EQ(framesWritten(), Lines{"R0E"});
 
     r = run({"search", "--port", "/dev/ttyNOWHERE"});
@@ -79,65 +84,91 @@ TEST_F(CliCommandTest, PortErrorsAreStatusThreeWithTheSerialLayersMessageAndAHin
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.err,
               "stela-cli: COM4 (/dev/ttyS3): Unable to open com port (win error code: 2)\n"
-              "Устройства COM4 (/dev/ttyS3) нет: адаптер не подключён или получил другое имя.\n");
+              "There is no device COM4 (/dev/ttyS3): the adapter is not plugged in, or it got "
+              "another name.\n");
     r = run({"read", "--port", "COM200"});  // no device behind the name
     EXPECT_EQ(r.err,
               "stela-cli: COM200: Unable to open com port (win error code: 2)\n"
-              "За COM200 не стоит никакое устройство: свяжите его с устройством ссылкой " +
+              "No device stands behind COM200: link it to one with " +
                   home.path() + "/stela/dosdevices/com200.\n");
 
     sim.device->attachSign("COM3");
     sim.device->failOn(test::SimComDevice::Op::Open, EBUSY, "COM3");
     r = run({"brightness", "auto", "--port", "COM3"});
     EXPECT_EQ(r.status, 3);
-    EXPECT_NE(r.err.find("занят"), std::string::npos) << r.err;  // held by another program
+    EXPECT_NE(r.err.find("is in use by"), std::string::npos) << r.err;  // held by another program
     sim.device->failOn(test::SimComDevice::Op::Open, 0, "COM3");
 
     // The adapter goes away in the middle of a write.
     sim.device->failOn(test::SimComDevice::Op::Write, EIO);
     r = run({"write", "--port", "COM3", "--row", "1=1.00"});
     EXPECT_EQ(r.status, 3);
-    EXPECT_NE(r.err.find("потеряна"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("\nThe connection to /dev/ttyS2 is lost: the adapter was unplugged or the "
+                         "device went away. Plug it in again and run `stela-cli search`.\n"),
+              std::string::npos)
+        << r.err;
 }
 
 TEST_F(CliCommandTest, BadArgumentsAreStatusTwoAndReachNoPort) {
     const std::string file = home.path() + "/bad.json";
     std::ofstream(file)
         << R"({"rows": [{"row": 1, "price": "45.67"}, {"row": 2, "price": "100"}]})";
-    const std::vector<std::vector<std::string>> cases = {
-        {},
-        {"reed"},
-        {"read", "--colour"},
-        {"read", "extra"},
-        {"read", "--port"},
-        {"read", "--port", "LPT1"},
-        {"read", "--port", "COM256"},
-        {"read", "--port", "COM1,COM2"},
-        {"read", "--format", "xml"},
-        {"read", "--row", "1=45.67"},
-        {"brightness"},
-        {"brightness", "10"},
-        {"brightness", "-1"},
-        {"effect", "auto"},
-        {"effect", "3", "--dry-run"},
-        {"write"},
-        {"write", "--row", "6=45.67"},
-        {"write", "--row", "1=145.67"},
-        {"write", "--row", "1=45.678"},
-        {"write", "--row", "1=4a.67"},
-        {"write", "--row", "1=45,67"},
-        {"write", "--row", "1=45.67", "--row", "1=12.00"},
-        {"write", "--row", "1=45.67,grade=93"},
-        {"write", "--row", "1=45.67,caption1=maybe"},
-        {"write", "--row", "1=45.67,colour=red"},
-        {"write", "--row", "1=45.67", "--file", file},
-        {"write", "--file", file},
-        {"write", "--file", home.path() + "/missing.json"},
-        {"write", "--row", "1=45.67", "--log", home.path() + "/no/such/dir/log"},
-        {"write", "--dry-run=yes", "--row", "1=45.67"},
+    const std::string empty = home.path() + "/empty.json";
+    std::ofstream(empty) << R"({"rows": []})";
+    // What each says, where getopt_long's reasons and ours are told apart.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, "no command given (search, read, write, brightness, effect or ports)"},
+        {{"reed"}, "unknown command \"reed\""},
+        {{"read", "--colour"}, "unknown option '--colour'"},
+        {{"read", "-x"}, "unknown option '-x'"},
+        {{"read", "--ver"}, "option '--ver' is ambiguous: --verbose, --version"},
+        {{"read", "--port"}, "option '--port' needs a value"},
+        {{"read", "-p"}, "option '-p' needs a value"},
+        {{"write", "--dry-run=yes", "--row", "1=45.67"}, "option '--dry-run' takes no value"},
+        {{"read", "extra"}, "unexpected \"extra\""},
+        {{"read", "--port", "LPT1"},
+         "--port: \"LPT1\" is neither COM1..COM255, a device path nor a network port"},
+        {{"read", "--port", "COM256"}, ""},
+        {{"read", "--port", "COM1,COM2"}, "--port: one port only (a list is for search)"},
+        {{"read", "--format", "xml"}, "--format: \"xml\" is not text, json or csv"},
+        {{"read", "--format", "json", "--format", "csv"}, "--format is given twice"},
+        {{"read", "--row", "1=45.67"}, "--row is only for write"},
+        {{"search", "--format", "json"}, "--format is only for read, write and ports"},
+        {{"ports", "--format", "csv"}, "--format: ports prints text or json"},
+        {{"ports", "--port", "COM3"},
+         "--port is only for search, read, write, brightness and effect"},
+        {{"brightness"}, "brightness needs one level"},
+        {{"brightness", "10"}, "brightness: \"10\" is no level (0 to 9)"},
+        {{"brightness", "-1"}, "unknown option '-1'"},
+        {{"brightness", "--", "-1"}, "brightness: \"-1\" is no level (0 to 9)"},
+        {{"effect", "auto"}, ""},
+        {{"effect", "3", "--dry-run"}, "--dry-run is only for write"},
+        {{"write"}, "write: no rows given (--row N=PRICE or --file FILE)"},
+        {{"write", "--row", "6=45.67"}, ""},
+        {{"write", "--row", "1=145.67"}, ""},
+        {{"write", "--row", "1=45.678"}, ""},
+        {{"write", "--row", "1=4a.67"}, ""},
+        {{"write", "--row", "1=45,67"}, ""},
+        {{"write", "--row", "1=45.67", "--row", "1=12.00"}, "--row 1 is given twice"},
+        {{"write", "--row", "1=45.67,grade=93"}, ""},
+        {{"write", "--row", "1=45.67,caption1=maybe"}, ""},
+        {{"write", "--row", "1=45.67,colour=red"}, ""},
+        {{"write", "--row", "1=45.67", "--file", file}, "write takes --row or --file, not both"},
+        {{"write", "--file", file},
+         "--file " + file +
+             ": JSON, row 2, price: \"100\" does not fit 99.99 (give 0.00 to "
+             "99.99, or unused)"},
+        {{"write", "--file", empty}, "--file " + empty + ": no rows in it"},
+        {{"write", "--file", home.path() + "/missing.json"},
+         "--file " + home.path() + "/missing.json: No such file or directory"},
+        {{"write", "--row", "1=45.67", "--log", home.path() + "/no/such/dir/log"}, ""},
+        // Bytes that are no UTF-8 are shown escaped, never raw.
+        {{"write", "--row", "1=4\xFF"},
+         "--row 1 price: \"4\\xFF\" does not fit 99.99 (give 0.00 to 99.99, or unused)"},
+        {{"\xC3\x28"}, "unknown command \"\\xC3(\""},
     };
     sim.device->attachSign("COM3");
-    for (const auto& args : cases) {
+    for (const auto& [args, message] : cases) {
         std::string line;
         for (const auto& a : args) {
             line += a + " ";
@@ -145,18 +176,99 @@ TEST_F(CliCommandTest, BadArgumentsAreStatusTwoAndReachNoPort) {
         const Result r = run(args);
         EXPECT_EQ(r.status, 2) << line;
         EXPECT_EQ(r.out, "") << line;
-        EXPECT_EQ(r.err.rfind("stela-cli: ", 0), 0u) << line;
+        EXPECT_EQ(r.err.rfind("stela-cli: " + message, 0), 0u) << line << r.err;
         EXPECT_NE(r.err.find("\nTry 'stela-cli --help'.\n"), std::string::npos) << line;
     }
     EXPECT_EQ(sim.device->openCount(), 0);
 }
 
-TEST_F(CliCommandTest, HelpPrintsTheUsage) {
-    for (const char* help : {"--help", "-h", "help"}) {
+TEST_F(CliCommandTest, HelpAndVersionPrintAndEndTheRun) {
+    for (const char* help : {"--help", "-h", "help", "--he"}) {
         const Result r = run({help});
         EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.out, cli::kUsage);
+        EXPECT_EQ(r.out, cli::usageText());
+        EXPECT_EQ(r.out.rfind("Usage: stela-cli COMMAND [OPTION]...\n", 0), 0u);
     }
+    const Result r = run({"read", "--version", "--port", "COM3"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "stela-cli " + std::string(kVersion) + "\n");
+    EXPECT_EQ(sim.device->openCount(), 0);
+}
+
+TEST_F(CliCommandTest, OptionsAreTakenTheUsualWay) {
+    sim.device->attachSign("COM3");
+    // Grouped short options, an option after the command, a value glued on.
+    Result r = run({"-nv", "write", "-pCOM3", "--row=1=12.34,grade=95,caption1=no,caption2=no"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("W4123430E" + frameChecksum("W4123430E") + "\n"), std::string::npos);
+    EXPECT_NE(r.err.find("--- "), std::string::npos);  // -v: the operation log of the read
+    // Abbreviated long options, and "--" before the operands.
+    r = run({"brightness", "--po", "COM3", "--verb", "--", "5"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(framesWritten().back(), "LM5");
+}
+
+TEST_F(CliCommandTest, ARunSpeaksOneLanguage) {
+    sim.device->attachSign("COM3");
+    struct Case {
+        std::vector<std::pair<const char*, const char*>> variables;
+        std::string notice, help, tryHelp;
+    };
+    const std::string english = "Automatic brightness set.\n";
+    const std::string russian = "Установлена автоматическая яркость.\n";
+    const Case cases[] = {
+        {{{"LANG", "C.UTF-8"}}, english, "Usage: stela-cli", "Try 'stela-cli"},
+        {{{"LANG", "en_GB.UTF-8"}}, english, "Usage: stela-cli", "Try 'stela-cli"},
+        {{{"LANG", "ru_RU.UTF-8"}}, russian, "Использование: stela-cli", "Справка: stela-cli"},
+        // The first language with stela-cli's texts; German has none.
+        {{{"LANG", "de_DE.UTF-8"}, {"LANGUAGE", "de:ru"}},
+         russian,
+         "Использование: stela-cli",
+         "Справка: stela-cli"},
+        {{{"LANG", "de_DE.UTF-8"}}, english, "Usage: stela-cli", "Try 'stela-cli"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::unique_ptr<test::ScopedLanguage>> set;
+        for (const auto& [variable, value] : c.variables) {
+            set.push_back(std::make_unique<test::ScopedLanguage>(variable, value));
+        }
+        const char* name = c.variables.back().second;
+        EXPECT_EQ(run({"brightness", "auto", "--port", "COM3"}).out, c.notice) << name;
+        EXPECT_EQ(run({"--help"}).out.rfind(c.help, 0), 0u) << name;
+        EXPECT_NE(run({"reed"}).err.find(c.tryHelp), std::string::npos) << name;
+    }
+}
+
+}  // namespace
+}  // namespace stela
+
+namespace stela {
+namespace {
+
+// A log that would overwrite the prices file, under its own or another name,
+// is refused before anything is sent or emptied; a log that cannot be written
+// fails the run, which still ends.
+TEST_F(CliCommandTest, TheLogNeverEatsThePricesFileAndALostLogFailsTheRun) {
+    const std::string prices = home.path() + "/prices.csv";
+    const std::string text = "row,price\n1,45.67\n";
+    std::ofstream(prices) << text;
+    std::filesystem::create_symlink(prices, home.path() + "/link.csv");
+    std::filesystem::create_hard_link(prices, home.path() + "/hard.csv");
+    sim.device->attachSign("COM3");
+    for (const std::string& log : {prices, home.path() + "/link.csv", home.path() + "/hard.csv"}) {
+        const Result r = run({"write", "--port", "COM3", "--file", prices, "--log", log});
+        EXPECT_EQ(r.status, 2) << log;
+        EXPECT_EQ(r.err.rfind("stela-cli: --log " + log + " is the prices file", 0), 0u) << r.err;
+    }
+    EXPECT_EQ(sim.device->openCount(), 0);
+    std::ifstream in(prices);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
+
+    const Result r = run({"write", "--port", "COM3", "--file", prices, "--log", "/dev/full"});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(r.err.find("stela-cli: --log /dev/full: could not be written\n"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(sim.device->sign("COM3")->half(12).price, "4567");  // the write went on to its end
 }
 
 }  // namespace

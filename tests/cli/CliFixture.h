@@ -25,7 +25,10 @@ protected:
     Result run(const std::vector<std::string>& args) {
         sim.port.Close();
         std::ostringstream out, err;
+        std::istringstream in(stdinText);
         cli::Environment env;
+        env.in = &in;
+        env.charset = charset;
         env.port = &sim.port;
         env.clock = &sim.clock;
         env.out = &out;
@@ -43,6 +46,8 @@ protected:
     ScopedConfigHome home;
     SimPort sim;
     bool errIsTerminal = false;
+    std::string stdinText;          // what --file - reads
+    std::string charset = "UTF-8";  // the terminal's
     // The signal a run is asked to stop by, 0 while none; asked at each progress step.
     std::function<int()> stopSignal = [] { return 0; };
     // Where `ports` looks (the machine's own sysfs and /dev unless a test says).

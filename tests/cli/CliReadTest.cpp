@@ -1,9 +1,12 @@
 #include <csignal>
 #include <fstream>
 
+#include "cli/InputError.h"
 #include "cli/PriceFile.h"
+#include "protocol/Frames.h"
 #include "tests/cli/CliFixture.h"
 #include "tests/support/Golden.h"
+#include "tests/support/TestLanguage.h"
 
 namespace stela {
 namespace {
@@ -41,47 +44,117 @@ protected:
     }
 };
 
-TEST_F(CliReadTest, PrintsTheHalvesAndTheGridInEachFormat) {
+TEST_F(CliReadTest, PrintsTheHalvesAndTheRowsInEachFormat) {
     fillSign();
     for (const char* format : {"text", "json", "csv"}) {
         const Result r = run({"read", "--port", "COM3", "--format", format});
         EXPECT_EQ(r.status, 1) << format;
         test::expectGolden(linesOf(r.out), std::string("cli-read-") + format);
         EXPECT_EQ(r.err,
-                  "stela-cli: row 4, second half (address 9) shows XX.XX: no reply that passed its "
-                  "checksum\n");
+                  "stela-cli: row 2: its halves differ: 09.99, grade 80, caption1 no, caption2 no, "
+                  "and 09.98, grade 92, caption1 no, caption2 yes\n"
+                  "stela-cli: row 4, second half (address 9): no complete reply in 7 passes\n");
     }
 }
 
-TEST_F(CliReadTest, WhatAReadPrintsReadsBackAsTheGridsRows) {
-    fillSign();
+// README.md shows a read's CSV; it must be what a read of that sign prints.
+TEST_F(CliReadTest, TheReadmesCsvExampleIsWhatAReadPrints) {
+    std::ifstream readme(STELA_README_PATH);
+    std::string line, example;
+    const std::string header = "kind,row,half,address,state,price,grade,caption1,caption2,valid";
+    while (std::getline(readme, line) && line.find(header) == std::string::npos) {
+    }
+    const std::size_t indent = line.find(header);
+    for (; !line.empty(); std::getline(readme, line)) {
+        example += line.substr(indent) + "\n";
+    }
+    SignModel& sign = sim.device->attachSign("COM3");
+    for (const auto& [row, content] : {std::pair{1, HalfContent{"4567", '3', '1'}},
+                                       {2, HalfContent{"4710", '5', '0'}},
+                                       {3, HalfContent{"----", '1', '0'}},
+                                       {4, HalfContent{"5230", '2', '0'}},
+                                       {5, HalfContent{"6105", '4', '2'}}}) {
+        sign.setHalf(firstHalfAddress(row), content);
+        sign.setHalf(secondHalfAddress(row), content);
+    }
+    sign.addFault(Fault::silence().forAddress(secondHalfAddress(4)));
+    const Result r = run({"read", "--port", "COM3", "--format", "csv"});
+    EXPECT_EQ(r.out, example);
+}
+
+TEST_F(CliReadTest, AFailedHalfSaysWhy) {
+    const std::pair<Fault, std::string> cases[] = {
+        {Fault::silence(), "no-reply"},
+        {Fault::truncated(13), "no-reply"},
+        {Fault::wrongChecksum(), "bad-checksum"},
+        {Fault::replacedBy(composeReadReply('1', "1234", '1', '0', "00")), "wrong-address"},
+        {Fault::replacedBy(composeReadReply('0', "12a4", '1', '0', "00")), "not-a-price"},
+        {Fault::replacedBy(composeReadReply('0', "1-34", '1', '0', "00")), "not-a-price"},
+        {Fault::missingOk(), "not-a-price"},
+    };
+    for (const auto& [fault, state] : cases) {
+        SignModel& sign = sim.device->attachSign("COM3");
+        sign.addFault(Fault(fault).onFrames(FrameKind::Read).forAddress(0));
+        const Result r = run({"read", "--port", "COM3", "--format", "csv"});
+        EXPECT_EQ(r.status, 1) << state;
+        EXPECT_NE(r.out.find("\nhalf,5,first,0," + state + ",,,,,\n"), std::string::npos)
+            << state << "\n"
+            << r.out;
+        EXPECT_NE(r.out.find("\nrow,5,,,,unused,80,0,0,0\n"), std::string::npos) << r.out;
+    }
+}
+
+TEST_F(CliReadTest, WhatAReadPrintsReadsBackAsItsRows) {
+    SignModel& sign = sim.device->attachSign("COM3");
+    sign.setHalf(4, {"4567", '3', '1'});
+    sign.setHalf(12, {"4567", '3', '1'});
+    sign.setHalf(0, {"0560", '0', '0'});
+    sign.setHalf(8, {"0560", '0', '0'});
     for (const char* format : {"json", "csv"}) {
         const Result r = run({"read", "--port", "COM3", "--format", format});
+        ASSERT_EQ(r.status, 0) << r.err;
         const cli::RowChanges rows =
             std::string(format) == "json" ? cli::parsePriceJson(r.out) : cli::parsePriceCsv(r.out);
-        ASSERT_TRUE(rows[1] && rows[5]) << format;
         EXPECT_EQ(*rows[1]->price, "45.67");
         EXPECT_EQ(*rows[1]->gradeIndex, 2);
         EXPECT_EQ(*rows[1]->caption1, true);
-        EXPECT_EQ(*rows[2]->price, "09.98");  // the second half's price wins
-        EXPECT_EQ(*rows[2]->gradeIndex, 0);   // the first half's grade
+        EXPECT_EQ(*rows[1]->caption2, false);
         EXPECT_EQ(*rows[3]->price, "--.--");
-        EXPECT_EQ(*rows[4]->price, "12.34");  // the failed second half left it
         EXPECT_EQ(*rows[5]->gradeIndex, -1);
         EXPECT_EQ(*rows[5]->price, "05.60");
     }
 }
 
+TEST_F(CliReadTest, ARowTheReadCouldNotTellDoesNotReadBack) {
+    fillSign();  // row 2's halves differ, row 4's second half is silent
+    const Result json = run({"read", "--port", "COM3", "--format", "json"});
+    const Result csv = run({"read", "--port", "COM3", "--format", "csv"});
+    EXPECT_THROW(cli::parsePriceJson(json.out), cli::InputError);
+    EXPECT_THROW(cli::parsePriceCsv(csv.out), cli::InputError);
+    // A row left out of the file is kept; the others read back.
+    std::string rest = csv.out;
+    for (const char* line : {"row,2,,,,09.98,80,0,0,0\n", "row,4,,,,12.34,92,0,1,0\n"}) {
+        rest.erase(rest.find(line), std::string(line).size());
+    }
+    const cli::RowChanges rows = cli::parsePriceCsv(rest);
+    EXPECT_TRUE(rows[1] && rows[3] && rows[5] && !rows[2] && !rows[4]);
+}
+
 TEST_F(CliReadTest, TheOperationLogIsTheWindowsLineForLine) {
     sim.device->attachSign("COM3");
-    const std::string logPath = home.path() + "/read.log";
-    const Result r = run({"read", "--port", "COM3", "--log", logPath, "-v"});
-    EXPECT_EQ(r.status, 0);
-    std::ifstream file(logPath);
-    const std::string written((std::istreambuf_iterator<char>(file)),
-                              std::istreambuf_iterator<char>());
-    test::expectGolden(linesOf(written), "read-clean");  // the console tests' transcript
-    EXPECT_EQ(r.err, written);                           // -v: the same lines on stderr
+    // In Russian, the window's own words; in English, the window's English ones.
+    for (const auto& [language, golden] :
+         {std::pair{"ru_RU.UTF-8", "read-clean"}, std::pair{"C", "read-clean-en"}}) {
+        test::ScopedLanguage speaking("LANG", language);
+        const std::string logPath = home.path() + "/read.log";
+        const Result r = run({"read", "--port", "COM3", "--log", logPath, "-v"});
+        EXPECT_EQ(r.status, 0);
+        std::ifstream file(logPath);
+        const std::string written((std::istreambuf_iterator<char>(file)),
+                                  std::istreambuf_iterator<char>());
+        test::expectGolden(linesOf(written), golden);  // the console tests' transcript
+        EXPECT_EQ(r.err, written);                     // -v: the same lines on stderr
+    }
 }
 
 TEST_F(CliReadTest, WithoutAPortTheBoardSearchFindsTheSign) {
@@ -93,15 +166,41 @@ TEST_F(CliReadTest, WithoutAPortTheBoardSearchFindsTheSign) {
     EXPECT_EQ(sim.port.Port(), "COM5");
 }
 
-TEST_F(CliReadTest, TheProgressBarIsDrawnOnlyOnATerminalAndClearedAtTheEnd) {
+TEST_F(CliReadTest, TheProgressBarCountsHalvesAtMostTenTimesASecond) {
     sim.device->attachSign("COM3");
     EXPECT_EQ(run({"read", "--port", "COM3"}).err, "");
     errIsTerminal = true;
-    const Result r = run({"read", "--port", "COM3"});
-    EXPECT_NE(r.err.find("\rread  [###"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("] 8/8"), std::string::npos);
-    const std::size_t lastReturn = r.err.rfind('\r');
-    EXPECT_EQ(r.err.substr(lastReturn - 1), " \r");  // the line blanked, the cursor at its start
+    // The counts drawn, in order.
+    const auto draws = [](const std::string& err, const std::string& title) {
+        Lines counts;
+        const std::string start = "\r" + title + " [";
+        for (std::size_t at = err.find(start); at != std::string::npos;
+             at = err.find(start, at + 1)) {
+            const std::size_t count = err.find("] ", at) + 2;
+            counts.push_back(
+                err.substr(count, err.find_first_not_of("0123456789/", count) - count));
+        }
+        return counts;
+    };
+    // A read that answers at once takes about 100 ms a half: every half is drawn.
+    Result r = run({"read", "--port", "COM3"});
+    EXPECT_EQ(draws(r.err, "read"), (Lines{"0/10", "1/10", "2/10", "3/10", "4/10", "5/10", "6/10",
+                                           "7/10", "8/10", "9/10", "10/10"}));
+    EXPECT_EQ(r.err.substr(r.err.rfind('\r') - 1), " \r");  // blanked, the cursor at its start
+
+    // A write confirms a half about every 50 ms: two halves a draw.
+    r = run({"write", "--port", "COM3", "--row", "1=1.00,grade=80,caption1=no,caption2=no", "--row",
+             "2=2.00,grade=80,caption1=no,caption2=no", "--row",
+             "3=3.00,grade=80,caption1=no,caption2=no", "--row",
+             "4=4.00,grade=80,caption1=no,caption2=no", "--row",
+             "5=5.00,grade=80,caption1=no,caption2=no"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(draws(r.err, "write"), (Lines{"0/10", "2/10", "4/10", "6/10", "8/10", "10/10"}));
+
+    // With -v the log lines take the bar's line and it comes back below them.
+    r = run({"read", "--port", "COM3", "-v"});
+    const std::string blanked = "\r" + std::string(42, ' ') + "\r";  // "read [...] 0/10"
+    EXPECT_NE(r.err.find(blanked + "--- Reading panel 0 ---\n"), std::string::npos) << r.err;
 }
 
 TEST_F(CliReadTest, ASignalStopsTheReadAtItsNextStep) {

@@ -65,7 +65,7 @@ TEST_F(CliWriteTest, RowsNotGivenKeepWhatTheSignHolds) {
         EXPECT_EQ(sign.half(secondHalfAddress(row)),
                   (HalfContent{std::string(4, d), d, static_cast<char>('0' + row % 4)}));
     }
-    EXPECT_NE(r.out.find("2    first   3        12.30  92     no        yes       yes"),
+    EXPECT_NE(r.out.find("2    first   3        12.30  92     no        yes       ok"),
               std::string::npos)
         << r.out;
 }
@@ -99,9 +99,9 @@ TEST_F(CliWriteTest, ARowThatCouldNotBeReadIsNotWrittenBlind) {
         if (c.status == 1) {
             EXPECT_EQ(writes, 0u) << c.rows[1];
             EXPECT_EQ(r.err,
-                      "stela-cli: row 4, second half (address 9) could not be read, so row 4 "
-                      "cannot keep what the sign holds; give it whole (price, grade, caption1, "
-                      "caption2). Nothing was written.\n");
+                      "stela-cli: row 4, second half (address 9): no complete reply in 7 passes, "
+                      "so row 4 cannot keep what the sign holds; give it whole (price, grade, "
+                      "caption1, caption2). Nothing was written.\n");
         } else {
             EXPECT_EQ(writes, 10u);
         }
@@ -117,6 +117,8 @@ TEST_F(CliWriteTest, AHalfTheSignNeverConfirmedFailsTheWrite) {
     EXPECT_EQ(addressCharacterOf(frame), '<');
     EXPECT_EQ(r.err, "stela-cli: row 1, second half (address 12): the sign did not confirm " +
                          frame +
+                         "\nstela-cli: row 1: its halves differ: 45.67, grade 80, caption1 yes, "
+                         "caption2 no, and 11.11, grade 80, caption1 yes, caption2 no"
                          "\nstela-cli: row 1, second half (address 12) holds 11.11, grade 80, "
                          "caption1 yes, caption2 no, not what was written (" +
                          frame + ")\n");
@@ -185,6 +187,96 @@ TEST_F(CliWriteTest, APricesFileWritesItsRows) {
     EXPECT_EQ(run({"write", "--port", "COM3", "--file", csv}).status, 0);
     EXPECT_EQ(sign.half(secondHalfAddress(2)), (HalfContent{"2222", '2', '0'}));
     EXPECT_EQ(sign.half(secondHalfAddress(5)), (HalfContent{"0102", '5', '3'}));
+}
+
+TEST_F(CliWriteTest, RowsWhoseHalvesDifferAreNotWrittenBlind) {
+    SignModel& sign = filledSign();
+    sign.setHalf(secondHalfAddress(3), {"3334", '3', '3'});
+    const Result r = write({"--row", "1=45.67"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(writeFrames(), Lines{});
+    EXPECT_EQ(r.err,
+              "stela-cli: row 3: its halves differ, so row 3 cannot keep what the sign holds; give "
+              "it whole (price, grade, caption1, caption2). Nothing was written.\n");
+}
+
+// What a read prints, given back: a row the read could not tell is refused
+// by name, and nothing reaches the sign.
+TEST_F(CliWriteTest, ARoundTripNeverWritesWhatTheReadCouldNotTell) {
+    SignModel& sign = filledSign();
+    sign.addFault(Fault::silence().onFrames(FrameKind::Read).forAddress(firstHalfAddress(2)));
+    for (const char* format : {"json", "csv"}) {
+        const Result read = run({"read", "--port", "COM3", "--format", format});
+        ASSERT_EQ(read.status, 1);
+        const std::string file = home.path() + "/prices." + format;
+        std::ofstream(file) << read.out;
+        const std::size_t before = framesWritten().size();
+        const Result r = run({"write", "--port", "COM3", "--file", file});
+        EXPECT_EQ(r.status, 2) << format;
+        EXPECT_EQ(framesWritten().size(), before);
+        EXPECT_NE(
+            r.err.find(std::string(format) == "json" ? "JSON, row 2 is marked invalid"
+                                                     : "CSV, line 13, row 2 is marked invalid"),
+            std::string::npos)
+            << r.err;
+    }
+    EXPECT_EQ(sign.half(secondHalfAddress(2)), (HalfContent{"2222", '2', '2'}));
+}
+
+// A spreadsheet's files (a byte-order mark, ';' with decimal commas, standard
+// input) send the frames of their plain form.
+TEST_F(CliWriteTest, EveryFormOfAPricesFileSendsTheSameFrames) {
+    filledSign();
+    const std::string plain = "row,price,grade,caption1\n1,45.67,ДТ,1\n3,5.5,none,0\n";
+    const std::string forms[] = {
+        plain,
+        "\xEF\xBB\xBF" + plain,
+        "\xEF\xBB\xBFrow;price;grade;caption1\r\n1;45,67;ДТ;1\r\n3;5,5;none;0\r\n",
+        R"({"rows": [{"row": 1, "price": 45.67, "grade": "ДТ", "caption1": true},)"
+        R"( {"row": 3, "price": "5.5", "grade": "none", "caption1": false}]})",
+        "\xEF\xBB\xBF{\"rows\": [{\"row\": 1, \"price\": \"45.67\", \"grade\": \"ДТ\", "
+        "\"caption1\": true}, {\"row\": 3, \"price\": 5.50, \"grade\": \"none\", \"caption1\": "
+        "false}]}",
+    };
+    std::string expected;
+    for (const std::string& form : forms) {
+        const std::string file = home.path() + "/prices";
+        std::ofstream(file, std::ios::trunc) << form;
+        Result r = run({"write", "--dry-run", "--port", "COM3", "--file", file});
+        EXPECT_EQ(r.status, 0) << form << r.err;
+        stdinText = form;
+        const Result piped = run({"write", "--dry-run", "--port", "COM3", "--file", "-"});
+        EXPECT_EQ(piped.out, r.out) << form;
+        if (expected.empty()) {
+            expected = r.out;
+            EXPECT_NE(expected.find("W4456751E"), std::string::npos) << expected;
+        }
+        EXPECT_EQ(r.out, expected) << form;
+    }
+}
+
+// A terminal in KOI8-R: the command line comes in it, the output goes out in
+// it (JSON as ASCII), and a prices file saved in it reads.
+TEST_F(CliWriteTest, TheTerminalsCharsetIsTakenAndSpoken) {
+    SignModel& sign = filledSign();
+    charset = "KOI8-R";
+    const std::string dt = "\xE4\xF4";  // ДТ
+    Result r = write({"--row", "3=grade=" + dt, "--format", "csv"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(sign.half(firstHalfAddress(3)).grade, '5');
+    EXPECT_NE(r.out.find("row,3,,,,33.33," + dt + ",1,1,1\n"), std::string::npos) << r.out;
+
+    r = run({"read", "--port", "COM3", "--format", "json"});
+    EXPECT_NE(r.out.find(R"("grade":"\u0414\u0422")"), std::string::npos) << r.out;
+
+    const std::string file = home.path() + "/koi8.csv";
+    std::ofstream(file) << "row,grade\n4," << dt << "\n";
+    EXPECT_EQ(run({"write", "--port", "COM3", "--file", file}).status, 0);
+    EXPECT_EQ(sign.half(secondHalfAddress(4)).grade, '5');
+
+    r = run({"write", "--row", "3=grade=\xFF\xFE"});  // "ЪЧ", shown as typed
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("\"\xFF\xFE\" is no grade"), std::string::npos) << r.err;
 }
 
 TEST_F(CliWriteTest, ASignalStopsTheWriteAtTheEndOfARow) {

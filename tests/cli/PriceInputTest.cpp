@@ -55,6 +55,7 @@ TEST(PriceInput, JsonIsReadStrictly) {
                                 "{\"rows\": [+1]}",
                                 "{\"rows\": [tru]}",
                                 "{\"rows\": [NaN]}",
+                                "{\"rows\": [] /* note */}",
                                 "{\"a\": 1, \"a\": 2}",
                                 "[\"\\x41\"]",
                                 "[\"\\ud800\"]",
@@ -65,16 +66,18 @@ TEST(PriceInput, JsonIsReadStrictly) {
                                 "[\"\xED\xA0\x80\"]",
                                 "[\"\xF4\x90\x80\x80\"]",
                                 "[1] [2]",
-                                "\xEF\xBB\xBF{}"}) {
+                                "\xEF\xBB\xBF\xEF\xBB\xBF{}"}) {
         EXPECT_THROW(parseJson(refused), InputError) << refused;
     }
-    const JsonValue v =
-        parseJson(" {\"a\": [1, -0.5e+3, true, null, \"\\u0414\\uD83D\\uDE00\\n\"]}\r\n");
-    ASSERT_EQ(v.member("a")->items.size(), 5u);
-    EXPECT_EQ(v.member("a")->items[1].text, "-0.5e+3");
-    EXPECT_EQ(v.member("a")->items[4].text, "Д\xF0\x9F\x98\x80\n");
-    EXPECT_EQ(parseJson(toJson(v)), v);
-    EXPECT_EQ(parseJson(toJson(v, 2)), v);
+    const JsonValue v = parseJson(
+        "\xEF\xBB\xBF {\"a\": [1, -0.5e+3, true, null, \"\\u0414\\uD83D\\uDE00\\n\", {}]}\r\n");
+    const std::vector<JsonValue>& items = v.member("a")->items;
+    ASSERT_EQ(items.size(), 6u);
+    EXPECT_EQ(items[0].text, "1");
+    EXPECT_EQ(items[1].text, "-0.5e+3");  // a number as written
+    EXPECT_EQ(items[3].kind, JsonValue::Kind::Null);
+    EXPECT_EQ(items[4].text, "Д\xF0\x9F\x98\x80\n");
+    EXPECT_EQ(items[5].kind, JsonValue::Kind::Object);
 
     std::string deep(65, '[');
     deep += std::string(65, ']');
@@ -85,53 +88,133 @@ TEST(PriceInput, JsonIsReadStrictly) {
 }
 
 TEST(PriceInput, JsonErrorsSayWhere) {
-    try {
-        parseJson("{\n  \"rows\": [\n    {\"row\": 1,}\n  ]\n}");
-        FAIL();
-    } catch (const InputError& e) {
-        EXPECT_STREQ(e.what(), "JSON, line 3, column 15: expected a member name in double quotes");
+    const std::pair<const char*, const char*> cases[] = {
+        {"{\n  \"rows\": [\n    {\"row\": 1,}\n  ]\n}",
+         "JSON, line 3, column 15: syntax error while parsing object key - unexpected '}'; "
+         "expected string literal"},
+        {"{\"rows\": [],\n \"rows\": []}",
+         "JSON, line 2, column 7: the member \"rows\" is given twice"},
+        {"[\"\xC3\"]",
+         "JSON, line 1, column 4: syntax error while parsing value - invalid string: "
+         "ill-formed UTF-8 byte; last read: '\"\\xC3\"'"},
+    };
+    for (const auto& [text, message] : cases) {
+        try {
+            parseJson(text);
+            ADD_FAILURE() << text;
+        } catch (const InputError& e) {
+            EXPECT_STREQ(e.what(), message);
+        }
     }
 }
 
-TEST(PriceInput, PricesFilesAreCheckedWhole) {
+// Each refused file with the message that names what is wrong and where.
+void expectRefused(RowChanges (*parse)(std::string_view),
+                   const std::vector<std::pair<std::string, std::string>>& cases) {
+    for (const auto& [text, message] : cases) {
+        try {
+            parse(text);
+            ADD_FAILURE() << text;
+        } catch (const InputError& e) {
+            EXPECT_EQ(e.what(), message) << text;
+        }
+    }
+}
+
+TEST(PriceInput, JsonPricesFilesAreCheckedWhole) {
     const RowChanges rows = parsePriceJson(
-        R"({"port": "COM1", "halves": [], "rows": [{"row": 5, "price": 1.5, "grade": null},)"
-        R"( {"row": 1, "caption1": false}]})");
+        R"({"port": "COM1", "halves": [{"price": null}], "rows": [{"row": 5, "price": 1.5,)"
+        R"( "grade": "none", "valid": true}, {"row": 1, "caption1": false}]})");
     EXPECT_EQ(rows[5]->price, "01.50");
     EXPECT_EQ(rows[5]->gradeIndex, -1);
     EXPECT_EQ(rows[1]->caption1, false);
     EXPECT_FALSE(rows[1]->price);
 
-    for (const char* refused :
-         {R"([])", R"({})", R"({"rows": {}})", R"({"rows": [], "colour": 1})",
-          R"({"rows": [{"price": "1.00"}]})", R"({"rows": [{"row": "1"}]})",
-          R"({"rows": [{"row": 1.0}]})", R"({"rows": [{"row": 1, "price": true}]})",
-          R"({"rows": [{"row": 1, "caption1": "yes"}]})", R"({"rows": [{"row": 1, "x": 1}]})",
-          R"({"rows": [{"row": 1}, {"row": 1}]})",
-          R"({"rows": [{"row": 1}, {"row": 2, "price": "123"}]})"}) {
-        EXPECT_THROW(parsePriceJson(refused), InputError) << refused;
-    }
+    expectRefused(
+        parsePriceJson,
+        {{R"([])", "JSON: expected an object with \"rows\""},
+         {R"({})", "JSON: \"rows\" (a list of rows) is missing"},
+         {R"({"rows": {}})", "JSON: rows must be a list"},
+         {R"({"rows": [], "colour": 1})", "JSON: unknown member \"colour\""},
+         {R"({"rows": [1]})", "JSON, rows item 1 is not an object"},
+         {R"({"rows": [{"price": "1.00"}]})",
+          "JSON, rows item 1: \"row\" (a number 1 to 5) is missing"},
+         {R"({"rows": [{"row": "1"}]})", "JSON, rows item 1: row must be a number"},
+         {R"({"rows": [{"row": 1.0}]})",
+          "JSON, rows item 1, row: \"1.0\" is no row (1 to 5, from the top)"},
+         {R"({"rows": [{"row": 1, "price": true}]})",
+          "JSON, row 1, price must be a string or a number"},
+         {R"({"rows": [{"row": 1, "grade": 95}]})", "JSON, row 1, grade must be a string"},
+         {R"({"rows": [{"row": 1, "caption1": "yes"}]})",
+          "JSON, row 1, caption1 must be true or false"},
+         {R"({"rows": [{"row": 1, "valid": 1}]})", "JSON, row 1: valid must be true or false"},
+         {R"({"rows": [{"row": 1, "x": 1}]})", "JSON, row 1: unknown member \"x\""},
+         {R"({"rows": [{"row": 1}, {"row": 1}]})", "JSON: row 1 is given twice"},
+         {R"({"rows": [{"row": 2, "price": "123"}]})",
+          "JSON, row 2, price: \"123\" does not fit 99.99 (give 0.00 to 99.99, or unused)"},
+         // What a read could not tell is not written.
+         {R"({"rows": [{"row": 4, "valid": false, "price": "12.34"}]})",
+          "JSON, row 4 is marked invalid: its halves were not both read, or differ. Give its "
+          "values, or leave it out to keep what the sign holds"},
+         {R"({"rows": [{"row": 3, "grade": null}]})",
+          "JSON, row 3, grade is null: the read could not tell it. Give a value, or leave it out "
+          "to keep what the sign holds"}});
+}
 
-    const RowChanges fromCsv = parsePriceCsv("price,row,grade\n\"45.67\",1,95\n,2,\n--.--,3,none");
-    EXPECT_EQ(fromCsv[1]->gradeIndex, 2);
-    EXPECT_FALSE(fromCsv[2]->price || fromCsv[2]->gradeIndex);
-    EXPECT_EQ(fromCsv[3]->price, "--.--");
-    for (const char* refused :
-         {"", "price\n1.00\n", "row,row\n1,2\n", "row,colour\n1,red\n", "row,price\n1,1.00,\n",
-          "row,price\n1,1.00\n\n2,2.00\n", "row,price\n1,\"1.00\n", "row,price\n1,1\"0\n",
-          "row,price\n1,\"1.00\"x\n", "row,price\r1,1.00\r", "kind,row\nboth,1\n",
-          "row,price\n1,1.00\n1,2.00\n"}) {
-        EXPECT_THROW(parsePriceCsv(refused), InputError) << refused;
+TEST(PriceInput, CsvPricesFilesAreCheckedWhole) {
+    const RowChanges rows = parsePriceCsv("price,row,grade\n\"45.67\",1,95\n,2,\nunused,3,none");
+    EXPECT_EQ(rows[1]->gradeIndex, 2);
+    EXPECT_FALSE(rows[2]->price || rows[2]->gradeIndex);
+    EXPECT_EQ(rows[3]->price, "--.--");
+
+    expectRefused(
+        parsePriceCsv,
+        {{"", "CSV: empty (expected a header line: row,price,grade,caption1,caption2)"},
+         {"price\n1.00\n", "CSV, line 1: the column \"row\" is missing"},
+         {"row,row\n1,2\n", "CSV, line 1: the column \"row\" is given twice"},
+         {"row,colour\n1,red\n", "CSV, line 1: unknown column \"colour\""},
+         {"row,price\n1,1.00,\n", "CSV, line 2: 3 fields where the header has 2"},
+         {"row,price\n\"1\n\",1.00\n2,1.00,\n", "CSV, line 4: 3 fields where the header has 2"},
+         {"row,price\n1,1.00\n\n2,2.00\n", "CSV, line 3: a blank line"},
+         {"row,price\n1,\"1.00\n", "CSV, line 2: a quoted field is not closed"},
+         {"row,price\n1,1\"0\n", "CSV, line 2: a quote inside a field that is not quoted"},
+         {"row,price\n1,\"1.00\"x\n", "CSV, line 2: text after a quoted field"},
+         {"row,price\r1,1.00\r", "CSV, line 1: a carriage return without its line feed"},
+         {"kind,row\nboth,1\n", "CSV, line 2: kind \"both\" is neither row nor half"},
+         {"row,price\n1,1.00\n1,2.00\n", "CSV, line 3: row 1 is given twice"},
+         {"row,price\n1,45,67\n", "CSV, line 2: 3 fields where the header has 2"},
+         {"row,valid,price\n4,0,12.34\n",
+          "CSV, line 2, row 4 is marked invalid: its halves were not both read, or differ. Give "
+          "its values, or leave it out to keep what the sign holds"}});
+}
+
+TEST(PriceInput, ASpreadsheetsFileReadsAsItsPlainForm) {
+    const std::string plain = "row,price,grade,caption1\n1,45.67,95,1\n2,5.5,ДТ,0\n";
+    const std::string forms[] = {
+        "\xEF\xBB\xBF" + plain,
+        "row;price;grade;caption1\r\n1;45,67;95;1\r\n2;5,5;ДТ;0\r\n",
+        "\xEF\xBB\xBFrow;price;grade;caption1\n1;\"45,67\";95;1\n2;5.5;ДТ;0\n",
+    };
+    const RowChanges expected = parsePriceCsv(plain);
+    for (const std::string& form : forms) {
+        const RowChanges rows = parsePriceCsv(form);
+        for (int row : {1, 2}) {
+            EXPECT_EQ(rows[row]->price, expected[row]->price) << form;
+            EXPECT_EQ(rows[row]->gradeIndex, expected[row]->gradeIndex) << form;
+            EXPECT_EQ(rows[row]->caption1, expected[row]->caption1) << form;
+        }
     }
 }
 
 TEST(PriceInput, CsvFieldsSurviveTheirWayOut) {
-    const CsvRecord record{"plain", "a,b", "say \"hi\"", " pad ", "two\nlines", ""};
-    const auto back = parseCsv(csvLine(record) + csvLine(record));
-    ASSERT_EQ(back.size(), 2u);
-    EXPECT_EQ(back[0], record);
-    EXPECT_EQ(back[1], record);
-    EXPECT_EQ(parseCsv(csvLine({""})), std::vector<CsvRecord>{{""}});
+    const std::vector<std::string> record{"\xEF\xBB\xBF", "a,b",        "say \"hi\"",
+                                          " pad ",        "two\nlines", ""};
+    const CsvTable back = parseCsv(csvLine(record) + csvLine(record));
+    ASSERT_EQ(back.records.size(), 2u);
+    EXPECT_EQ(back.records[0].fields, record);
+    EXPECT_EQ(back.records[1].fields, record);
+    EXPECT_EQ(back.records[1].line, 3);  // the first record took two lines
+    EXPECT_EQ(parseCsv(csvLine({""})).records[0].fields, std::vector<std::string>{""});
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -23,7 +25,7 @@ namespace {
 // stela-sim registered as COM<n> in the current config home, until destroyed.
 class SimOnCom {
 public:
-    explicit SimOnCom(int n) {
+    explicit SimOnCom(int n, const char* fault = nullptr) {
         int out[2];
         if (pipe(out) != 0) {
             throw std::runtime_error("pipe");
@@ -34,7 +36,12 @@ public:
             close(out[0]);
             close(out[1]);
             const std::string com = std::to_string(n);
-            execl(STELA_SIM_PATH, STELA_SIM_PATH, "--com", com.c_str(), "--quiet", nullptr);
+            if (fault != nullptr) {
+                execl(STELA_SIM_PATH, STELA_SIM_PATH, "--com", com.c_str(), "--quiet", "--fault",
+                      fault, nullptr);
+            } else {
+                execl(STELA_SIM_PATH, STELA_SIM_PATH, "--com", com.c_str(), "--quiet", nullptr);
+            }
             _exit(127);
         }
         close(out[1]);
@@ -73,19 +80,31 @@ CliRun stelaCli(const std::string& args) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
+// Whether `json` passes the schema the package ships, by Python's jsonschema.
+bool matchesSchema(const std::string& json, const std::string& file) {
+    std::ofstream(file) << json;
+    const std::string command =
+        "python3 -c 'import json, sys, jsonschema; "
+        "jsonschema.validate(json.load(open(sys.argv[1])), json.load(open(sys.argv[2])))' " +
+        file + " " STELA_SCHEMA_PATH " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
 TEST(StelaCliEndToEnd, WhatAJsonFileWritesReadsBackAsJson) {
     test::ScopedConfigHome home;
     SimOnCom sim(8);
     ASSERT_TRUE(sim.ready());
-    const std::string prices = R"({"rows": [
-        {"row": 1, "price": "45.67", "grade": "95", "caption1": true, "caption2": false},
-        {"row": 2, "price": "05.10", "grade": "ДТ", "caption1": false, "caption2": true},
-        {"row": 3, "price": "--.--", "grade": "80", "caption1": false, "caption2": false},
-        {"row": 4, "price": "99.99", "grade": null, "caption1": true, "caption2": true},
-        {"row": 5, "price": "00.01", "grade": "98", "caption1": false, "caption2": false}
-    ]})";
+    const std::string rows = R"({"rows": [
+    {"row":1,"valid":true,"price":"45.67","grade":"95","caption1":true,"caption2":false},
+    {"row":2,"valid":true,"price":"05.10","grade":"ДТ","caption1":false,"caption2":true},
+    {"row":3,"valid":true,"price":"unused","grade":"80","caption1":false,"caption2":false},
+    {"row":4,"valid":true,"price":"99.99","grade":"none","caption1":true,"caption2":true},
+    {"row":5,"valid":true,"price":"00.01","grade":"98","caption1":false,"caption2":false}
+  ]
+}
+)";
     const std::string file = home.path() + "/prices.json";
-    std::ofstream(file) << prices;
+    std::ofstream(file) << rows;
 
     const auto start = std::chrono::steady_clock::now();
     const CliRun written = stelaCli("write --port COM8 --file " + file + " --format json");
@@ -93,13 +112,49 @@ TEST(StelaCliEndToEnd, WhatAJsonFileWritesReadsBackAsJson) {
     EXPECT_EQ(written.status, 0);
     // Ten halves confirmed at the first poll, then the read-back: about 1.6 s on a line.
     EXPECT_LT(took, std::chrono::seconds(4));
+    EXPECT_TRUE(matchesSchema(written.out, home.path() + "/written.json")) << written.out;
 
     const CliRun read = stelaCli("read --port COM8 --format json");
     EXPECT_EQ(read.status, 0);
-    const cli::JsonValue back = cli::parseJson(read.out);
-    EXPECT_EQ(*back.member("rows"), *cli::parseJson(prices).member("rows")) << read.out;
-    EXPECT_EQ(back.member("port")->text, "COM8");
-    EXPECT_EQ(*back.member("rows"), *cli::parseJson(written.out).member("rows"));
+    EXPECT_EQ(read.out.substr(read.out.find("\"rows\"")), rows.substr(1)) << read.out;
+    EXPECT_EQ(read.out.rfind("{\n  \"port\": \"COM8\",\n", 0), 0u);
+    EXPECT_EQ(written.out, read.out);
+
+    // Both runs are in the day's journal, with the port on every line.
+    char today[16];
+    const std::time_t now = std::time(nullptr);
+    std::strftime(today, sizeof today, "%Y-%m-%d", std::localtime(&now));
+    std::ifstream journal(home.path() + "/state/stela/journal/" + today + ".log");
+    std::string line;
+    int lines = 0, confirmed = 0;
+    while (std::getline(journal, line)) {
+        ++lines;
+        EXPECT_EQ(line.substr(24, 5), "COM8 ") << line;
+        // Under the pinned C locale stela-cli speaks English.
+        confirmed += line.find(" Received data are correct:WOK") != std::string::npos;
+    }
+    EXPECT_GT(lines, 100);
+    EXPECT_EQ(confirmed, 10);
+}
+
+TEST(StelaCliEndToEnd, ASilentHalfIsNullAndNoReplyInTheShippedSchema) {
+    test::ScopedConfigHome home;
+    SimOnCom sim(8, "silence,address=9");
+    ASSERT_TRUE(sim.ready());
+    const CliRun read = stelaCli("read --port COM8 --format json");
+    EXPECT_EQ(read.status, 1);
+    EXPECT_NE(read.out.find(R"({"row":4,"half":"second","address":9,"state":"no-reply",)"
+                            R"("price":null,"grade":null,"caption1":null,"caption2":null})"),
+              std::string::npos)
+        << read.out;
+    EXPECT_NE(read.out.find(R"({"row":4,"valid":false,"price":"unused",)"), std::string::npos);
+    EXPECT_TRUE(matchesSchema(read.out, home.path() + "/read.json")) << read.out;
+
+    // Broken on purpose, the same output fails the schema.
+    std::string broken = read.out;
+    const std::string silent = R"("state":"no-reply","price":null)";
+    broken.replace(broken.find(silent), silent.size(), R"("state":"no-reply","price":"XX.XX")");
+    EXPECT_FALSE(matchesSchema(broken, home.path() + "/broken.json"));
 }
 
 // With minicom on the sign's line, stela-cli is turned away and names it; once
@@ -121,7 +176,7 @@ TEST(StelaCliEndToEnd, APortMinicomHoldsIsAPortErrorNamingMinicom) {
         ASSERT_TRUE(minicom.waitForItsLock(5000));
         const CliRun busy = stelaCli("read --port COM3 2>&1");
         EXPECT_EQ(busy.status, 3);
-        EXPECT_NE(busy.out.find(device + " занят программой minicom (pid " +
+        EXPECT_NE(busy.out.find(device + " is in use by minicom (pid " +
                                 std::to_string(minicom.pid()) + ")."),
                   std::string::npos)
             << busy.out;

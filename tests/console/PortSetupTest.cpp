@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "console/PortTrouble.h"
 #include "serial/EComPort.h"
 #include "tests/console/ConsoleFixture.h"
 #include "tests/store/RegistryFiles.h"
@@ -98,14 +99,27 @@ TEST_F(PortSetupTest, AnEmptyNameIsStoredAndCannotBeOpened) {
     EXPECT_EQ(storedFile(), storedSettings(""));
 }
 
-TEST_F(PortSetupTest, AFailedStoreLeavesThePortClosed) {
+// Storing failed, not the settings: the port is opened with them, and the
+// report's hint names the file and what is wrong with it.
+TEST_F(PortSetupTest, AFailedStoreStillOpensThePortWithTheChosenSettings) {
     std::filesystem::create_directories(registryDirectory());
-    const std::string unreadable = "not a registry export\n";
-    test::writeFile(test::registryFile(RegistryRoot::LocalMachine), unreadable);
-    const int opens = sim.device->openCount();
-    EXPECT_EQ(pressSetup(), Lines{"error:Failed to store settings"});
-    EXPECT_FALSE(sim.port.Connected());
-    EXPECT_EQ(sim.device->openCount(), opens);
+    const std::string file = test::registryFile(RegistryRoot::LocalMachine);
+    const std::string unreadable = "Windows Registry Editor Version 5.00\n[A]\nPort=COM1\n";
+    test::writeFile(file, unreadable);
+    choose = [](TCustomComPort& port) { port.SetPort("COM5"); };
+    std::string hint;
+    try {
+        console.portSetup();
+    } catch (const EComPort& error) {
+        EXPECT_STREQ(error.what(), "Failed to store settings");
+        hint = portTroubleHint(error, sim.port.Port());
+    }
+    EXPECT_EQ(hint, "Файл настроек " + file +
+                        ", строка 3: непонятная строка значения; файл не перезаписан, исправьте "
+                        "или удалите его. Выбранные настройки порта применены, но не сохранены.");
+    EXPECT_TRUE(sim.port.Connected());
+    EXPECT_EQ(sim.device->openPort(), "COM5");
+    EXPECT_EQ(sim.device->lineParameters().baudRate, 19200);
     EXPECT_EQ(storedFile(), unreadable);
 }
 

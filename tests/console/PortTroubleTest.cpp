@@ -16,8 +16,11 @@
 
 #include "console/SignPort.h"
 #include "serial/EComPort.h"
+#include "serial/posix/PosixComDevice.h"
 #include "serial/posix/UucpLock.h"
 #include "tests/console/ConsoleFixture.h"
+#include "tests/support/ManualDispatcher.h"
+#include "tests/support/ProcessCounts.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/ServedSign.h"
@@ -253,6 +256,124 @@ TEST(PortTroubleRealTime, AVanishedAdapterIsToldAndFoundAgainAfterReplugging) {
     console.boardSearch();
     EXPECT_EQ(view.notices().back(), "Стела подключена на порт : COM3");
     EXPECT_TRUE(port.Connected());
+}
+
+// Descriptors of this process open on `path` (a vanished one reads "... (deleted)").
+int descriptorsOn(const std::string& path) {
+    int count = 0;
+    for (int fd = 0; fd < 1024; ++fd) {
+        char target[256];
+        const std::string link = "/proc/self/fd/" + std::to_string(fd);
+        const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+        count += n > 0 && std::string(target, std::size_t(n)).rfind(path, 0) == 0;
+    }
+    return count;
+}
+
+// The Linux device whose far end (the served sign's pseudo-terminal) goes away
+// just before the port's write number `pullAt` (from 1), as an adapter pulled at
+// that moment would.
+class PulledDevice final : public ComDevice {
+public:
+    PulledDevice(std::unique_ptr<test::ServedSign>& sign, int pullAt)
+        : sign_(sign), pullAt_(pullAt) {}
+
+    int open(const std::string& port) override { return real_.open(port); }
+    void close() override { real_.close(); }
+    bool isOpen() const override { return real_.isOpen(); }
+    int setQueueSizes(int in, int out) override { return real_.setQueueSizes(in, out); }
+    int setLineParameters(const LineParameters& l) override { return real_.setLineParameters(l); }
+    int setTimeouts(const TimeoutValues& t) override { return real_.setTimeouts(t); }
+    int purge(bool in, bool out) override { return real_.purge(in, out); }
+    int abortTransfers() override { return real_.abortTransfers(); }
+    int read(char* b, int n, int& got) override { return real_.read(b, n, got); }
+    int write(const char* data, int size, int& sent) override {
+        if (++writes_ == pullAt_) {
+            sign_.reset();
+        }
+        return real_.write(data, size, sent);
+    }
+    int modemLines(TComSignals& lines) override { return real_.modemLines(lines); }
+    int lineErrors(TComErrors& errors) override { return real_.lineErrors(errors); }
+    int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override {
+        return real_.watchEvents(mask, watch);
+    }
+
+private:
+    PosixComDevice real_;
+    std::unique_ptr<test::ServedSign>& sign_;
+    int pullAt_;
+    int writes_ = 0;
+};
+
+// A write the port is lost in ends with the serial error and, in the log, what
+// the sign now holds; the monitor's thread and the device's descriptors are
+// gone with the line. Each confirmed half takes two writes (the frame, then its
+// copy in the confirmation).
+TEST(PortTroubleRealTime, AWriteCutShortByALostPortTellsWhatTheSignHolds) {
+    const std::string told =
+        "Связь с %1 потеряна: адаптер отключён или устройство пропало. "
+        "Подключите его и нажмите «Поиск табло».";
+    const struct {
+        const char* moment;
+        int pullAt;
+        Lines said;
+    } cases[] = {
+        {"between rows",
+         9,
+         {"--- Связь потеряна: запись прервана ---", "Записаны и подтверждены строки: 5, 4.",
+          "Строка 3 может показывать две разные цены: первая половина отправлена без "
+          "подтверждения, вторая не отправлена.",
+          "Не записаны строки: 2, 1 (на табло прежние цены).",
+          "Запишите цены снова, когда связь восстановится."}},
+        {"between the halves of a row",
+         11,
+         {"--- Связь потеряна: запись прервана ---", "Записаны и подтверждены строки: 5, 4.",
+          "Строка 3 может показывать две разные цены: первая половина подтверждена, вторая "
+          "отправлена без подтверждения.",
+          "Не записаны строки: 2, 1 (на табло прежние цены).",
+          "Запишите цены снова, когда связь восстановится."}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.moment);
+        const int threads = test::threadCount();
+        auto sign = std::make_unique<test::ServedSign>();
+        sign->start();
+        const std::string device = sign->devicePath();
+        test::RecordingView view;
+        SteadyClock clock;
+        TComPort port(std::make_unique<PulledDevice>(sign, c.pullAt));
+        loadSignPortSettings(port);
+        // As in the window: the line-event monitor runs, and its deliveries run
+        // at the workflow's progress steps and while the window is idle.
+        auto dispatcher = std::make_shared<test::ManualDispatcher>();
+        port.SetEventDispatcher(dispatcher);
+        view.onProcessEvents = [&] { dispatcher->runPending(); };
+        port.SetPort(device);
+        port.Open();
+        Console console(view, port, clock);
+        const std::size_t logged = view.log.size();
+        std::string hint;
+        try {
+            console.writePrices();
+        } catch (const EComPort& error) {
+            EXPECT_EQ(error.SystemCode(), EIO);
+            hint = portTroubleHint(error, port.Port());
+        }
+        std::string expected = told;
+        expected.replace(expected.find("%1"), 2, device);
+        EXPECT_EQ(hint, expected);
+        const Lines log = view.logSince(logged);
+        EXPECT_EQ(Lines(log.end() - long(c.said.size()), log.end()), c.said);
+        EXPECT_EQ(console.lastWrite().lossLines(), Lines(c.said.begin() + 1, c.said.end()));
+        for (int idle = 0; idle < 100 && test::threadCount() > threads; ++idle) {
+            dispatcher->runPending();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_EQ(test::threadCount(), threads) << "the monitor ends with the line";
+        EXPECT_EQ(descriptorsOn(device), 0) << "a re-plugged adapter gets its name back";
+        EXPECT_TRUE(port.Connected()) << "the port stays open until it is closed";
+    }
 }
 
 }  // namespace

@@ -204,11 +204,13 @@ TEST_F(PriceWriteTest, ASecondHalfIsSentWithTheInputsReadForItsFirstHalf) {
     EXPECT_EQ(sign.half(8), sign.half(0));
 }
 
-// Whenever the window is closed, the write stops only at the end of a row:
-// every panel keeps one price, old or new, and no read-back follows.
-TEST_F(PriceWriteTest, AClosingWindowStopsTheWriteOnlyBetweenRows) {
-    // Rows written when the close comes with the n-th progress step's events.
-    const int rowsWritten[] = {0, 1, 2, 2, 3, 3, 4, 4, 5, 5};
+// Whenever the window is closed, the write stops at the end of the row in
+// progress, whichever half that is: every panel keeps one price, old or new,
+// and no read-back follows.
+TEST_F(PriceWriteTest, AClosingWindowStopsTheWriteAtTheEndOfTheRowInProgress) {
+    // Rows written when the close comes with the n-th progress step's events:
+    // the events before a first half follow the confirmation of the row before.
+    const int rowsWritten[] = {0, 1, 1, 2, 2, 3, 3, 4, 4, 5};
     for (int n = 1; n <= 10; ++n) {
         SignModel& sign = connectSign();
         view = test::RecordingView{};
@@ -274,12 +276,21 @@ TEST_F(PriceWriteTest, ASerialErrorEndsTheWriteButGivesTheButtonsBack) {
     EXPECT_TRUE(view.busyEnabled);
     EXPECT_EQ(view.calls.back(), "error:PurgeComm function failed (win error code: 9)");
 
+    // The first frame may have left: the log says what the sign may now hold.
     connectSign();
     sim.device->failOn(test::SimComDevice::Op::Write, EIO);
     pressWrite();
     EXPECT_EQ(view.errorReports().back(), "WriteFile function failed (win error code: 5)");
     EXPECT_TRUE(view.busyEnabled);
-    EXPECT_EQ(view.log.back().rfind("Запишу 0 панель:", 0), 0u);
+    const Lines said{"--- Связь потеряна: запись прервана ---",
+                     "Ни одна строка не записана с подтверждением.",
+                     "Строка 5 может показывать две разные цены: первая половина отправлена без "
+                     "подтверждения, вторая не отправлена.",
+                     "Не записаны строки: 4, 3, 2, 1 (на табло прежние цены).",
+                     "Запишите цены снова, когда связь восстановится."};
+    ASSERT_GE(view.log.size(), said.size() + 1);
+    EXPECT_EQ(Lines(view.log.end() - long(said.size()), view.log.end()), said);
+    EXPECT_EQ(view.log[view.log.size() - said.size() - 1].rfind("Запишу 0 панель:", 0), 0u);
 }
 
 }  // namespace

@@ -26,23 +26,24 @@ TEST(CatalogueLanguages, FromTheEnvironment) {
         {{}, {}},
         {{{"LANG", "ru_RU.UTF-8"}}, {"ru_RU", "ru"}},
         {{{"LANG", "ru"}}, {"ru"}},
-        // LANGUAGE's list comes first, and its empty entries are skipped.
-        {{{"LANGUAGE", "de:ru"}, {"LANG", "en_US.UTF-8"}}, {"de", "ru"}},
-        {{{"LANGUAGE", ":de_AT::ru_RU:"}}, {"de_AT", "de", "ru_RU", "ru"}},
-        {{{"LANGUAGE", ""}, {"LANG", "en_GB.UTF-8"}}, {"en_GB", "en"}},
-        // Without LANG, the locale of LC_ALL, then of LC_MESSAGES.
+        // The locale: LC_ALL, then LC_MESSAGES, then LANG.
+        {{{"LANG", "en_US"}, {"LC_ALL", "ru_RU"}}, {"ru_RU", "ru"}},
+        {{{"LANG", "en_US"}, {"LC_MESSAGES", "de_DE"}}, {"de_DE", "de"}},
         {{{"LC_ALL", "uk_UA.UTF-8"}, {"LC_MESSAGES", "de_DE"}}, {"uk_UA", "uk"}},
-        {{{"LC_MESSAGES", "de_DE"}}, {"de_DE", "de"}},
-        {{{"LANG", "ru_RU.UTF-8"}, {"LC_ALL", "de_DE"}}, {"ru_RU", "ru"}},
-        // The texts as written: C and POSIX end the list.
+        // LANGUAGE's list first (its empty entries skipped), then the locale.
+        {{{"LANGUAGE", "de:ru"}, {"LANG", "en_US.UTF-8"}}, {"de", "ru", "en_US", "en"}},
+        {{{"LANGUAGE", ":de_AT::ru_RU:"}, {"LANG", "ru_RU"}}, {"de_AT", "de", "ru_RU", "ru"}},
+        {{{"LANGUAGE", ""}, {"LANG", "en_GB.UTF-8"}}, {"en_GB", "en"}},
+        // The texts as written under C or POSIX, whatever LANGUAGE says.
         {{{"LANG", "C"}}, {}},
-        {{{"LANG", "C.UTF-8"}}, {}},
-        {{{"LANG", "POSIX"}}, {}},
-        {{{"LANGUAGE", "ru:C:en"}}, {"ru"}},
+        {{{"LANG", "C.UTF-8"}, {"LANGUAGE", "ru"}}, {}},
+        {{{"LC_ALL", "POSIX"}, {"LANG", "ru_RU.UTF-8"}}, {}},
+        {{{"LANGUAGE", "ru"}}, {}},
+        {{{"LANGUAGE", "ru:C:en"}, {"LANG", "de_DE"}}, {"ru"}},
         // A modifier ranks above the territory, as glibc tries them.
         {{{"LANG", "sr_RS.UTF-8@latin"}}, {"sr_RS@latin", "sr@latin", "sr_RS", "sr"}},
         // A path is no language.
-        {{{"LANGUAGE", "../../etc:x/y:ru"}}, {"ru"}},
+        {{{"LANGUAGE", "../../etc:x/y:ru"}, {"LANG", "ru"}}, {"ru"}},
     };
     for (const Case& c : cases) {
         std::string described;

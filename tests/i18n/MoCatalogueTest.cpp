@@ -44,12 +44,22 @@ TEST(MoCatalogue, ReadsEitherByteOrder) {
     }
 }
 
-TEST(MoCatalogue, ACatalogueInAnotherCharsetIsNotUsed) {
-    EXPECT_TRUE(MoCatalogue::parse(
-        moBytes({{"", "Content-Type: text/plain; charset=utf8\n"}, {"Port", "Порт"}})));
+TEST(MoCatalogue, ACatalogueInAnotherCharsetIsConvertedToUtf8) {
+    const auto koi8r = MoCatalogue::parse(moBytes(
+        {{"", "Content-Type: text/plain; charset=KOI8-R\n"}, {"Port", "\xf0\xcf\xd2\xd4"}}));
+    ASSERT_TRUE(koi8r);
+    EXPECT_EQ(find(*koi8r, "Port"), "Порт");
+    // The originals are in the catalogue's charset too.
+    const auto cp1251 = MoCatalogue::parse(moBytes(
+        {{"", "Content-Type: text/plain; charset=CP1251\n"}, {"\xc2\xfb\xf5\xee\xe4", "Exit"}}));
+    ASSERT_TRUE(cp1251);
+    EXPECT_EQ(find(*cp1251, "Выход"), "Exit");
     EXPECT_TRUE(MoCatalogue::parse(moBytes({{"Port", "Порт"}})));  // no header at all
-    EXPECT_FALSE(MoCatalogue::parse(moBytes(
-        {{"", "Content-Type: text/plain; charset=KOI8-R\n"}, {"Port", "\xf0\xcf\xd2\xd4"}})));
+    // A charset iconv does not know, or a text invalid in it, gives nothing.
+    EXPECT_FALSE(MoCatalogue::parse(
+        moBytes({{"", "Content-Type: text/plain; charset=NO-SUCH\n"}, {"Port", "P"}})));
+    EXPECT_FALSE(MoCatalogue::parse(
+        moBytes({{"", "Content-Type: text/plain; charset=UTF-16\n"}, {"Port", "P"}})));
 }
 
 // Offsets of the header words and of the first original's table entry.

@@ -19,6 +19,7 @@ TEST(Translate, WithoutALanguageEveryTextStaysAsWritten) {
 }
 
 TEST(Translate, ALanguageListPassesOverALanguageWithoutCatalogues) {
+    ScopedLanguage german("LANG", "de_DE.UTF-8");
     ScopedLanguage germanThenRussian("LANGUAGE", "de:ru");
     EXPECT_EQ(translateCport("Setup"), "Настройка");
     EXPECT_EQ(translateCport("Unable to open com port"), "Не удалось открыть COM-порт");

@@ -105,8 +105,8 @@ TEST_F(RegistryStoreTest, SavesChangeOnlyTheirValuesAndAddNoneTwice) {
 
 TEST_F(RegistryStoreTest, FileItCannotReadIsNeverOverwritten) {
     const char* unreadable[] = {
-        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n",
-        "\xFF\xFEW",  // the start of a UTF-16 export
+        "REGEDIT5\n\n[HKEY_LOCAL_MACHINE\\Software]\n",
+        "\xFF\xFEW",                                                  // a UTF-16 export cut short
         "Windows Registry Editor Version 5.00\n\"Port\"=\"COM1\"\n",  // value outside a key
         "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A]\n\"Port\"=\"COM1\n",
         "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A]\n\"P\"=\"a\\qb\"\n",
@@ -125,6 +125,58 @@ TEST_F(RegistryStoreTest, FileItCannotReadIsNeverOverwritten) {
         EXPECT_EQ(save(kPortSetup), EBADMSG) << text;
         EXPECT_EQ(readFile(path), text);
     }
+    RegistryKey key(RegistryRoot::LocalMachine, "Software\\ORVENA\\ComPort");
+    key.writeString("Port", "COM3");
+    writeFile(path, "Windows Registry Editor Version 5.00\n[A]\n\n\"Port\"=COM1\n");
+    EXPECT_EQ(key.commit(), EBADMSG);
+    EXPECT_EQ(key.failure().kind, StoreFailure::Kind::Unreadable);
+    EXPECT_EQ(key.failure().path, path);
+    EXPECT_EQ(key.failure().parse.line, 4);
+}
+
+// A FIFO or a folder in the file's place would hang a reader or be no file to
+// replace: refused at once, and the next save is not kept waiting either.
+TEST_F(RegistryStoreTest, SomethingElseThanAFileInItsPlaceIsRefusedAtOnce) {
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        RegistryKey key(RegistryRoot::LocalMachine, "Software\\ORVENA\\ComPort");
+        key.writeString("Port", "COM3");
+        EXPECT_EQ(key.commit(), kNotARegularFile);
+        EXPECT_EQ(key.failure().kind, StoreFailure::Kind::NotRegularFile);
+        EXPECT_EQ(key.failure().path, path);
+    }
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    EXPECT_EQ(save(kPortSetup), kNotARegularFile);
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
+// A settings file kept in a dotfiles folder stays a link; the file it points
+// to is replaced, with its mode. A file its owner may not write stays as it is.
+TEST_F(RegistryStoreTest, ALinkIsFollowedAndAFilesModeKept) {
+    const std::string dotfiles = home.path() + "/dotfiles";
+    std::filesystem::create_directories(dotfiles + "/stela");
+    writeFile(dotfiles + "/stela/local.reg", kHandEdited);
+    chmod((dotfiles + "/stela/local.reg").c_str(), 0640);
+    std::filesystem::create_symlink(dotfiles + "/stela", dotfiles + "/current");
+    std::filesystem::create_symlink("../../dotfiles/current/local.reg", path);
+
+    EXPECT_EQ(save(kPortSetup), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_NE(readFile(dotfiles + "/stela/local.reg").find("\"port\"=\"COM3\""), std::string::npos);
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_FALSE(std::filesystem::exists(dotfiles + "/stela/local.reg.tmp"));
+
+    chmod((dotfiles + "/stela/local.reg").c_str(), 0444);
+    const std::string before = readFile(path);
+    RegistryKey key(RegistryRoot::LocalMachine, "Software\\ORVENA\\ComPort");
+    key.writeString("Port", "COM4");
+    EXPECT_EQ(key.commit(), EACCES);
+    EXPECT_EQ(key.failure().kind, StoreFailure::Kind::ReadOnlyFile);
+    EXPECT_EQ(key.failure().path, dotfiles + "/stela/local.reg");
+    EXPECT_EQ(readFile(path), before);
 }
 
 TEST_F(RegistryStoreTest, ReadOnlyFolderFailsWithTheOldFileWhole) {

@@ -15,18 +15,23 @@ ScopedConfigHome::ScopedConfigHome() {
         throw std::runtime_error("mkdtemp failed");
     }
     path_ = pattern;
-    if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
-        saved_ = old;
-        hadSaved_ = true;
+    for (Saved& saved : saved_) {
+        if (const char* old = std::getenv(saved.name)) {
+            saved.value = old;
+            saved.set = true;
+        }
     }
     setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
+    setenv("XDG_STATE_HOME", (path_ + "/state").c_str(), 1);
 }
 
 ScopedConfigHome::~ScopedConfigHome() {
-    if (hadSaved_) {
-        setenv("XDG_CONFIG_HOME", saved_.c_str(), 1);
-    } else {
-        unsetenv("XDG_CONFIG_HOME");
+    for (const Saved& saved : saved_) {
+        if (saved.set) {
+            setenv(saved.name, saved.value.c_str(), 1);
+        } else {
+            unsetenv(saved.name);
+        }
     }
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);

@@ -5,8 +5,9 @@
 namespace stela::test {
 
 // Points XDG_CONFIG_HOME at a fresh temporary directory for the lifetime of the
-// object, so that no test reads or writes the user's own settings, and removes
-// the directory (with everything in it) afterwards.
+// object, and XDG_STATE_HOME at its folder "state", so that no test reads or
+// writes the user's own settings or journal, and removes the directory (with
+// everything in it) afterwards.
 class ScopedConfigHome {
 public:
     ScopedConfigHome();
@@ -21,8 +22,12 @@ public:
 
 private:
     std::string path_;
-    std::string saved_;
-    bool hadSaved_ = false;
+    struct Saved {
+        const char* name;
+        std::string value;
+        bool set = false;
+    };
+    Saved saved_[2] = {{"XDG_CONFIG_HOME", {}}, {"XDG_STATE_HOME", {}}};
 };
 
 }  // namespace stela::test

@@ -1,0 +1,98 @@
+#include "app/TerminationSignals.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <cerrno>
+#include <csignal>
+
+namespace stela {
+namespace {
+
+constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
+
+volatile std::sig_atomic_t caught = 0;
+volatile std::sig_atomic_t pipeWriteEnd = -1;
+struct sigaction replaced[3];
+
+void onTerminationSignal(int signal) {
+    const int savedErrno = errno;
+    if (caught == 0) {
+        caught = signal;
+        struct sigaction defaultAction {};
+        defaultAction.sa_handler = SIG_DFL;
+        sigemptyset(&defaultAction.sa_mask);
+        for (int s : kSignals) {
+            ::sigaction(s, &defaultAction, nullptr);
+        }
+        const unsigned char byte = static_cast<unsigned char>(signal);
+        [[maybe_unused]] const ssize_t written = ::write(pipeWriteEnd, &byte, 1);
+    }
+    errno = savedErrno;
+}
+
+}  // namespace
+
+TerminationSignals::TerminationSignals(std::function<void(int)> onSignal)
+    : onSignal_(std::move(onSignal)) {
+    if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;  // the signals keep their default action: they end the program
+    }
+    caught = 0;
+    pipeWriteEnd = pipe_[1];
+    notifier_ = new QSocketNotifier(pipe_[0], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::readPipe);
+
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (int s : kSignals) {
+        sigaddset(&action.sa_mask, s);
+    }
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        ::sigaction(kSignals[i], &action, &replaced[i]);
+    }
+}
+
+TerminationSignals::~TerminationSignals() {
+    if (notifier_ == nullptr) {
+        return;
+    }
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        ::sigaction(kSignals[i], &replaced[i], nullptr);
+    }
+    pipeWriteEnd = -1;
+    ::close(pipe_[0]);
+    ::close(pipe_[1]);
+}
+
+int TerminationSignals::received() {
+    return caught;
+}
+
+void TerminationSignals::readPipe() {
+    unsigned char byte = 0;
+    while (::read(pipe_[0], &byte, 1) == 1) {
+    }
+    notifier_->setEnabled(false);  // one signal is acted on; a second ends the program
+    if (caught != 0) {
+        onSignal_(caught);
+    }
+}
+
+void closeAsTheCloseBoxDoes(QWidget& window) {
+    // Dismissed as Cancel or OK would: the workflow that showed it goes on to
+    // its next safe point and stops there, the window closing.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(widget);
+        if (dialog != nullptr && dialog->isVisible() && dialog->isModal()) {
+            dialog->reject();
+        }
+    }
+    window.close();
+}
+
+}  // namespace stela

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <functional>
+
+class QWidget;
+
+namespace stela {
+
+// SIGTERM, SIGHUP and SIGINT (a shutdown or logout, a closed terminal, Ctrl-C)
+// brought to the event loop. The handler only notes the signal and writes it
+// to a pipe, which a socket notifier reads on the user-interface thread, where
+// `onSignal` runs; so the window learns of it at its next look at its events,
+// as of its close box. The handler also gives the three signals their default
+// action back, so that a second one ends the program at once. One object at a
+// time; destroying it puts back the handlers it replaced.
+class TerminationSignals : public QObject {
+public:
+    explicit TerminationSignals(std::function<void(int signal)> onSignal);
+    ~TerminationSignals() override;
+    TerminationSignals(const TerminationSignals&) = delete;
+    TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+    // The first signal caught; 0 while none has come.
+    static int received();
+
+private:
+    void readPipe();
+
+    std::function<void(int)> onSignal_;
+    int pipe_[2] = {-1, -1};
+    QSocketNotifier* notifier_ = nullptr;
+};
+
+// What a termination signal does to the main window: what the close box does
+// (a write finishes the row it is writing and stops, the read-back is skipped,
+// the window closes), after a notice or dialog that is up has been dismissed,
+// since nobody may be there to answer it.
+void closeAsTheCloseBoxDoes(QWidget& window);
+
+}  // namespace stela

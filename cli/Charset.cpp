@@ -1,0 +1,154 @@
+#include "cli/Charset.h"
+
+#include <langinfo.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstring>
+
+#include "cli/Utf8.h"
+
+namespace stela::cli {
+
+namespace {
+
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+bool isUtf8Name(std::string name) {
+    for (char& c : name) {
+        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+    return name == "UTF-8" || name == "UTF8";
+}
+
+// Converts all of `in`; false when a byte sequence is not valid in the source.
+// Characters the target lacks become "?" (substitute = true).
+bool convert(iconv_t converter, std::string_view in, std::string& out, bool substitute) {
+    char* from = const_cast<char*>(in.data());
+    std::size_t left = in.size();
+    char buffer[1024];
+    while (left > 0) {
+        char* to = buffer;
+        std::size_t room = sizeof buffer;
+        const std::size_t done = iconv(converter, &from, &left, &to, &room);
+        out.append(buffer, static_cast<std::size_t>(to - buffer));
+        if (done != static_cast<std::size_t>(-1) || errno == E2BIG) {
+            continue;
+        }
+        if (!substitute) {
+            return false;
+        }
+        // A character the target has no place for: one "?" for the whole character.
+        out += '?';
+        std::size_t skip = 1;
+        while (skip < left && (static_cast<unsigned char>(from[skip]) & 0xC0) == 0x80) {
+            ++skip;
+        }
+        from += skip;
+        left -= skip;
+    }
+    char* to = buffer;
+    std::size_t room = sizeof buffer;
+    iconv(converter, nullptr, nullptr, &to, &room);  // the shift state back to its start
+    out.append(buffer, static_cast<std::size_t>(to - buffer));
+    return true;
+}
+
+}  // namespace
+
+std::string localeCharset(const EnvironmentReader& environment) {
+    std::string charset = nl_langinfo(CODESET);
+    if (charset == "ANSI_X3.4-1968") {
+        // C, POSIX, or a locale that is not generated here: its name tells.
+        std::string name;
+        for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+            name = environment(variable);
+            if (!name.empty()) {
+                break;
+            }
+        }
+        const std::size_t dot = name.find('.');
+        charset = dot == std::string::npos ? kUtf8 : name.substr(dot + 1, name.find('@') - dot - 1);
+    }
+    return isUtf8Name(charset) || charset.empty() ? kUtf8 : charset;
+}
+
+std::optional<std::string> toUtf8(std::string_view text, const std::string& charset) {
+    const iconv_t converter = iconv_open(kUtf8, charset.c_str());
+    if (converter == kNoConverter) {
+        return std::nullopt;
+    }
+    std::string out;
+    const bool valid = convert(converter, text, out, false);
+    iconv_close(converter);
+    if (!valid) {
+        return std::nullopt;
+    }
+    return out;
+}
+
+CharsetOutput::CharsetOutput(std::ostream& out, const std::string& charset) : out_(out) {
+    if (!isUtf8Name(charset)) {
+        converter_ = iconv_open(charset.c_str(), kUtf8);
+    }
+}
+
+CharsetOutput::~CharsetOutput() {
+    pass(true);
+    out_.flush();
+    if (converter_ != kNoConverter) {
+        iconv_close(converter_);
+    }
+}
+
+CharsetOutput::int_type CharsetOutput::overflow(int_type c) {
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+        return traits_type::not_eof(c);
+    }
+    pending_ += traits_type::to_char_type(c);
+    if (c == '\n') {
+        pass(false);
+    }
+    return c;
+}
+
+std::streamsize CharsetOutput::xsputn(const char* text, std::streamsize count) {
+    pending_.append(text, static_cast<std::size_t>(count));
+    if (std::memchr(text, '\n', static_cast<std::size_t>(count)) != nullptr) {
+        pass(false);
+    }
+    return count;
+}
+
+int CharsetOutput::sync() {
+    pass(false);
+    out_.flush();
+    return out_ ? 0 : -1;
+}
+
+void CharsetOutput::pass(bool all) {
+    const std::size_t keep = all ? 0 : incompleteTail(pending_);
+    const std::string_view ready(pending_.data(), pending_.size() - keep);
+    // Only line ends and the progress bar's return are control characters here.
+    std::string text;
+    for (std::size_t start = 0; start < ready.size();) {
+        const std::size_t bad = firstNonUtf8(ready.substr(start));
+        const std::size_t good = bad == std::string_view::npos ? ready.size() - start : bad;
+        text.append(ready.substr(start, good));
+        if (bad == std::string_view::npos) {
+            break;
+        }
+        text += escapedText(ready.substr(start + bad, 1));
+        start += bad + 1;
+    }
+    if (converter_ == kNoConverter) {
+        out_ << text;
+    } else {
+        std::string converted;
+        convert(converter_, text, converted, true);
+        out_ << converted;
+    }
+    pending_.erase(0, ready.size());
+}
+
+}  // namespace stela::cli

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <iconv.h>
+
+#include <optional>
+#include <ostream>
+#include <streambuf>
+#include <string>
+#include <string_view>
+
+#include "i18n/Languages.h"
+
+namespace stela::cli {
+
+inline constexpr char kUtf8[] = "UTF-8";
+
+// The character set of the terminal, from the locale the C library took for
+// LC_CTYPE, or from the locale's name where this machine has not generated it
+// ("ru_RU.KOI8-R"). "UTF-8" under C and POSIX, whose ASCII is a part of it.
+std::string localeCharset(const EnvironmentReader& environment);
+
+// `text` in `charset` as UTF-8; nothing when it is not valid there or the
+// charset is unknown.
+std::optional<std::string> toUtf8(std::string_view text, const std::string& charset);
+
+// Passes UTF-8 text on to `out` in `charset`, a line (or a flush) at a time:
+// bytes that are not well-formed UTF-8 go as \xHH, and characters the charset
+// lacks as "?". A character split between two writes is held back until it is
+// whole. Flushes what it holds when destroyed.
+class CharsetOutput final : public std::streambuf {
+public:
+    CharsetOutput(std::ostream& out, const std::string& charset);
+    ~CharsetOutput() override;
+    CharsetOutput(const CharsetOutput&) = delete;
+    CharsetOutput& operator=(const CharsetOutput&) = delete;
+
+protected:
+    int_type overflow(int_type c) override;
+    std::streamsize xsputn(const char* text, std::streamsize count) override;
+    int sync() override;
+
+private:
+    void pass(bool all);
+
+    std::ostream& out_;
+    iconv_t converter_ = reinterpret_cast<iconv_t>(-1);  // none: UTF-8 stays UTF-8
+    std::string pending_;
+};
+
+}  // namespace stela::cli

@@ -1,0 +1,23 @@
+#include "console/FilledText.h"
+
+#include "i18n/Translate.h"
+
+namespace stela {
+
+std::string filled(const char* text, std::initializer_list<std::string> values) {
+    const std::string translated = translateDefault(text);
+    std::string out;
+    for (std::size_t i = 0; i < translated.size(); ++i) {
+        const char next = i + 1 < translated.size() ? translated[i + 1] : '\0';
+        const std::size_t n = next >= '1' && next <= '9' ? std::size_t(next - '0') : 0;
+        if (translated[i] == '%' && n >= 1 && n <= values.size()) {
+            out += values.begin()[n - 1];  // one pass: a value holding "%2" stays as it is
+            ++i;
+        } else {
+            out += translated[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace stela

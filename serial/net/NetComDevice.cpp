@@ -1,0 +1,183 @@
+#include "serial/net/NetComDevice.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <thread>
+
+#include "serial/PortNames.h"
+#include "serial/net/NetEventWatch.h"
+#include "serial/net/NetLink.h"
+#include "serial/net/Rfc2217Client.h"
+#include "serial/net/TcpConnect.h"
+
+namespace stela {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A raw server that turns us away (ser2net: "Port already in use") closes the
+// connection about one round trip after accepting it; the connect's own time
+// measures that trip.
+Clock::duration refusalGrace(Clock::duration connectTime) {
+    return std::min<Clock::duration>(std::chrono::milliseconds(5) + 2 * connectTime,
+                                     std::chrono::milliseconds(500));
+}
+
+}  // namespace
+
+NetComDevice::NetComDevice() = default;
+
+NetComDevice::~NetComDevice() {
+    close();
+}
+
+int NetComDevice::open(const std::string& port) {
+    if (link_) {
+        return EBUSY;
+    }
+    PortUrl url;
+    if (parsePortUrl(devicePathForPort(port), url) != PortUrlProblem::None) {
+        return EINVAL;
+    }
+    if (int error = lock_.acquire(serverPortKey(url))) {
+        return error;
+    }
+    const auto begin = Clock::now();
+    const auto deadline = begin + kConnectTimeout;
+    // A server lets go of its line some milliseconds after a client closed, and
+    // until then turns the next one away as if another held it: the previous
+    // run of a script, or our own close just before.
+    int error;
+    while ((error = connect(url, deadline)) == EBUSY && Clock::now() < begin + kReleaseTime) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (error != 0) {
+        lock_.release();
+        return error;
+    }
+    scheme_ = url.scheme;
+    parityCheck_ = false;
+    applied_.reset();
+    return 0;
+}
+
+int NetComDevice::connect(const PortUrl& url, std::chrono::steady_clock::time_point deadline) {
+    const auto begin = Clock::now();
+    int fd = -1;
+    if (int error = connectTcp(url, deadline, fd)) {
+        return error;
+    }
+    auto link = std::make_shared<NetLink>(fd, url.scheme);
+    if (int error = link->start(deadline, refusalGrace(Clock::now() - begin))) {
+        return error;
+    }
+    link_ = std::move(link);
+    return 0;
+}
+
+void NetComDevice::close() {
+    if (!link_) {
+        return;
+    }
+    link_->close();
+    link_.reset();
+    lock_.release();
+}
+
+int NetComDevice::setQueueSizes(int inputSize, int outputSize) {
+    if (!link_) {
+        return EBADF;
+    }
+    return inputSize < 0 || outputSize < 0 ? EINVAL : 0;
+}
+
+int NetComDevice::setLineParameters(const LineParameters& line) {
+    if (!link_) {
+        return EBADF;
+    }
+    if (scheme_ == PortScheme::Tcp) {
+        parityCheck_ = line.parityCheck;
+        return 0;  // the server's port has the settings the server gives it
+    }
+    if (!Rfc2217Client::supports(line)) {
+        return EINVAL;
+    }
+    const int error = link_->applySettings(line, Clock::now() + kConnectTimeout);
+    if (error == 0) {
+        applied_ = line;
+        parityCheck_ = line.parityCheck;
+    } else if (error == EINVAL && applied_) {
+        // Back to what was in force (the server may have taken some of them).
+        link_->applySettings(*applied_, Clock::now() + kConnectTimeout);
+    }
+    return error;
+}
+
+int NetComDevice::setTimeouts(const TimeoutValues& timeouts) {
+    if (!link_) {
+        return EBADF;
+    }
+    timeouts_ = timeouts;
+    return 0;
+}
+
+// Output is not purged. Everything a write handed over is already in the socket
+// or at the server, and over RFC 2217 a purge of the server's transmit buffer
+// (or of a pseudo-terminal's, which is the far end's input) would take back the
+// frame written just before: the write confirmation writes and then clears.
+// Input: what has arrived by now is discarded here, and the server is asked to
+// drop what it still holds from the line. That request follows the frame on the
+// same stream, so the server has it long before the sign can have answered the
+// frame (its bytes alone take milliseconds on the line): a quick reply survives.
+int NetComDevice::purge(bool input, bool /*output*/) {
+    if (!link_) {
+        return EBADF;
+    }
+    return input ? link_->purgeInput() : 0;
+}
+
+int NetComDevice::abortTransfers() {
+    return link_ ? 0 : EBADF;  // nothing is ever in flight between calls
+}
+
+int NetComDevice::read(char* buffer, int capacity, int& received) {
+    received = 0;
+    return link_ ? link_->read(buffer, capacity, received) : EBADF;
+}
+
+int NetComDevice::write(const char* data, int size, int& sent) {
+    sent = 0;
+    if (!link_) {
+        return EBADF;
+    }
+    if (size <= 0) {
+        return 0;
+    }
+    const std::int64_t ms = std::min<std::int64_t>(
+        std::int64_t(timeouts_.writeTotalMultiplier) * size + timeouts_.writeTotalConstant,
+        std::int64_t(24) * 3600 * 1000);
+    // Without a write timeout the socket still gets a second to take the bytes.
+    const auto bound = std::chrono::milliseconds(ms > 0 ? ms : 1000);
+    return link_->write(data, size, Clock::now() + bound, sent);
+}
+
+int NetComDevice::modemLines(TComSignals& lines) {
+    lines = {};
+    return link_ ? link_->modemLines(lines) : EBADF;
+}
+
+int NetComDevice::lineErrors(TComErrors& errors) {
+    errors = {};
+    return link_ ? link_->lineErrors(parityCheck_, errors) : EBADF;
+}
+
+int NetComDevice::watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) {
+    if (!link_) {
+        return EBADF;
+    }
+    return NetEventWatch::create(link_, mask, watch);
+}
+
+}  // namespace stela

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+#include "serial/ComDevice.h"
+#include "serial/net/NetPortLock.h"
+#include "serial/net/PortUrl.h"
+
+namespace stela {
+
+class NetLink;
+
+// A serial line behind a network server (ser2net, a serial device server),
+// named by a URL (serial/net/PortUrl.h), or by a COM name whose dosdevices link
+// points at one.
+//
+// open() fails with the open's errno: EINVAL for a name that is no valid URL,
+// ENOENT/EAGAIN when the host does not resolve, ETIMEDOUT when the server does
+// not answer within kConnectTimeout (which bounds the whole open), ECONNREFUSED
+// and the like from the connect, EPROTO for an rfc2217:// server that does not
+// take the COM-PORT-OPTION, EBUSY when another stela on this machine holds the
+// server's port or the server closes the connection at once.
+//
+// Writes complete when the socket has taken every byte: there is no transmit
+// queue to watch, the bytes are on their way to the server. Line settings reach
+// the server over RFC 2217 and are confirmed by it; over raw TCP they are the
+// server's own and every setting is accepted as it stands. A purge discards what
+// has arrived and, over RFC 2217, what the server holds from the line; output is
+// never purged: what a write handed over is on its way and cannot be had back
+// (see purge()).
+class NetComDevice final : public ComDevice {
+public:
+    static constexpr std::chrono::milliseconds kConnectTimeout{3000};
+
+    NetComDevice();
+    ~NetComDevice() override;
+    NetComDevice(const NetComDevice&) = delete;
+    NetComDevice& operator=(const NetComDevice&) = delete;
+
+    int open(const std::string& port) override;
+    void close() override;
+    bool isOpen() const override { return link_ != nullptr; }
+
+    int setQueueSizes(int inputSize, int outputSize) override;
+    int setLineParameters(const LineParameters& line) override;
+    int setTimeouts(const TimeoutValues& timeouts) override;
+
+    int purge(bool input, bool output) override;
+    int abortTransfers() override;
+    int read(char* buffer, int capacity, int& received) override;
+    int write(const char* data, int size, int& sent) override;
+
+    int modemLines(TComSignals& lines) override;
+    int lineErrors(TComErrors& errors) override;
+    int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override;
+
+private:
+    // How long a server may take to let go of its line after a client closed.
+    static constexpr std::chrono::milliseconds kReleaseTime{250};
+
+    int connect(const PortUrl& url, std::chrono::steady_clock::time_point deadline);
+
+    std::shared_ptr<NetLink> link_;
+    PortScheme scheme_ = PortScheme::Tcp;
+    NetPortLock lock_;
+    TimeoutValues timeouts_;
+    bool parityCheck_ = false;
+    std::optional<LineParameters> applied_;  // what the server took last
+};
+
+}  // namespace stela

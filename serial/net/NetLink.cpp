@@ -1,0 +1,355 @@
+#include "serial/net/NetLink.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+#include "serial/EventMask.h"
+#include "serial/net/Telnet.h"
+
+namespace stela {
+namespace {
+
+// Line data held for the port at most; beyond it bytes are lost, as when a
+// driver's input queue overflows.
+constexpr std::size_t kInputLimit = 64 * 1024;
+
+int millisecondsLeft(NetLink::Clock::time_point deadline) {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - NetLink::Clock::now());
+    return static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 24LL * 3600 * 1000));
+}
+
+void signal(int eventFd) {
+    const std::uint64_t one = 1;
+    // Only a full counter refuses, and a full one wakes as well.
+    (void)!::write(eventFd, &one, sizeof one);
+}
+
+void drain(int eventFd) {
+    std::uint64_t count;
+    (void)!::read(eventFd, &count, sizeof count);
+}
+
+// More than 3 % away is not the speed asked for (as for a tty).
+bool speedTaken(std::uint32_t actual, int wanted) {
+    return std::llabs(static_cast<long long>(actual) - wanted) * 100 <= 3LL * wanted;
+}
+
+}  // namespace
+
+NetLink::NetLink(int fd, PortScheme scheme)
+    : fd_(fd),
+      telnet_(scheme == PortScheme::Rfc2217),
+      progress_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+NetLink::~NetLink() {
+    close();
+    for (int fd : {progress_, wake_}) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+}
+
+void NetLink::close() {
+    const Lock lock(mutex_);
+    if (fd_ >= 0) {
+        ::shutdown(fd_, SHUT_RDWR);  // wakes a watch waiting on its own descriptor
+        ::close(fd_);
+        fd_ = -1;
+    }
+    down_ = true;
+}
+
+int NetLink::start(Clock::time_point deadline, Clock::duration grace) {
+    Lock lock(mutex_);
+    if (progress_ < 0 || wake_ < 0) {
+        return EMFILE;
+    }
+    if (!telnet_) {
+        const int error = waitUntil(lock, Clock::now() + grace, [] { return false; });
+        return error == EIO ? EBUSY : 0;
+    }
+    queue(client_.greeting());
+    int error = waitUntil(lock, deadline,
+                          [this] { return client_.comPort() != Rfc2217Client::ComPort::Pending; });
+    if (error == 0 && client_.comPort() == Rfc2217Client::ComPort::Accepted) {
+        client_.resetReplies();
+        queue(Rfc2217Client::baudRateQuery());
+        error = waitUntil(lock, deadline,
+                          [this] { return client_.replies(Rfc2217Client::kSetBaudRate) > 0; });
+    } else if (error == 0) {
+        return EPROTO;
+    }
+    switch (error) {
+        case 0:
+            return 0;
+        case EIO:
+            return EBUSY;
+        case ETIMEDOUT:
+            return EPROTO;  // no Telnet server, or not one with the COM-PORT-OPTION
+        default:
+            return error;
+    }
+}
+
+void NetLink::queue(const std::string& bytes) {
+    out_ += bytes;
+    queuedTotal_ += bytes.size();
+    flush();
+}
+
+void NetLink::flush() {
+    while (!out_.empty() && !down_) {
+        const ssize_t n = ::send(fd_, out_.data(), out_.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n > 0) {
+            out_.erase(0, static_cast<std::size_t>(n));
+            sentTotal_ += static_cast<std::uint64_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            return;
+        } else {
+            down_ = true;  // EPIPE, ECONNRESET, ETIMEDOUT ...
+        }
+    }
+}
+
+void NetLink::pump() {
+    bool took = false;
+    char chunk[4096];
+    while (!down_) {
+        const ssize_t n = ::recv(fd_, chunk, sizeof chunk, MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            break;
+        }
+        took = true;
+        if (n <= 0) {
+            down_ = true;  // closed by the server, or broken
+            break;
+        }
+        const std::size_t before = in_.size();
+        const std::string_view bytes(chunk, static_cast<std::size_t>(n));
+        if (telnet_) {
+            std::string replies;
+            client_.receive(bytes, in_, replies);
+            if (!replies.empty()) {
+                queue(replies);
+            }
+        } else {
+            in_.append(bytes);
+        }
+        if (in_.size() > kInputLimit) {
+            in_.resize(std::max(before, kInputLimit));
+            overrun_ = true;
+            raised_ |= kEvErr;
+        }
+        arrivals_ += in_.size() > before ? 1 : 0;
+    }
+    if (took) {
+        signal(progress_);
+    }
+}
+
+int NetLink::waitUntil(Lock& lock, Clock::time_point deadline, const std::function<bool()>& done) {
+    for (;;) {
+        pump();
+        if (done()) {
+            return 0;
+        }
+        if (down_) {
+            return EIO;
+        }
+        const int left = millisecondsLeft(deadline);
+        if (left == 0) {
+            return ETIMEDOUT;
+        }
+        // Another thread's pump may take what we wait for off the socket first:
+        // its progress wakes us as well.
+        pollfd fds[2] = {{fd_, POLLIN, 0}, {progress_, POLLIN, 0}};
+        lock.unlock();
+        const int ready = ::poll(fds, 2, left);
+        if (ready > 0 && (fds[1].revents & POLLIN)) {
+            drain(progress_);
+        }
+        lock.lock();
+        if (ready < 0 && errno != EINTR) {
+            return errno;
+        }
+    }
+}
+
+int NetLink::read(char* buffer, int capacity, int& received) {
+    received = 0;
+    const Lock lock(mutex_);
+    pump();
+    if (in_.empty()) {
+        return down_ ? EIO : 0;
+    }
+    const std::size_t n = std::min(in_.size(), static_cast<std::size_t>(std::max(capacity, 0)));
+    in_.copy(buffer, n);
+    in_.erase(0, n);
+    received = static_cast<int>(n);
+    return 0;
+}
+
+int NetLink::write(const char* data, int size, Clock::time_point deadline, int& sent) {
+    sent = 0;
+    Lock lock(mutex_);
+    pump();  // a server that has gone is noticed before the bytes go nowhere
+    if (down_) {
+        return EIO;
+    }
+    const std::string_view bytes(data, static_cast<std::size_t>(size));
+    const std::string encoded = telnet_ ? telnet::escape(bytes) : std::string(bytes);
+    const std::uint64_t start = queuedTotal_;
+    queue(encoded);
+    const std::uint64_t end = start + encoded.size();
+    while (sentTotal_ < end && !down_) {
+        const int left = millisecondsLeft(deadline);
+        if (left == 0) {
+            break;
+        }
+        pollfd p{fd_, POLLOUT, 0};
+        lock.unlock();
+        const int ready = ::poll(&p, 1, left);
+        lock.lock();
+        if (ready < 0 && errno != EINTR) {
+            return errno;
+        }
+        flush();
+    }
+    if (sentTotal_ >= end) {
+        sent = size;
+    } else if (down_) {
+        return EIO;
+    } else {
+        // The time is up: keep what has left and the rest of a byte begun, take
+        // back the others. Answers queued after them stay.
+        std::uint64_t cut = start;
+        for (char c : bytes) {
+            if (cut >= sentTotal_) {
+                break;
+            }
+            cut += (telnet_ && static_cast<unsigned char>(c) == telnet::kIac) ? 2 : 1;
+            ++sent;
+        }
+        out_.erase(static_cast<std::size_t>(cut - sentTotal_), static_cast<std::size_t>(end - cut));
+        queuedTotal_ -= end - cut;
+    }
+    raised_ |= kEvTxEmpty;
+    signal(wake_);
+    return 0;
+}
+
+int NetLink::purgeInput() {
+    const Lock lock(mutex_);
+    pump();
+    if (down_) {
+        return EIO;
+    }
+    in_.clear();
+    if (telnet_) {
+        queue(Rfc2217Client::purge(Rfc2217Client::kPurgeReceive));
+    }
+    return 0;
+}
+
+int NetLink::applySettings(const LineParameters& line, Clock::time_point deadline) {
+    Lock lock(mutex_);
+    pump();
+    if (down_) {
+        return EIO;
+    }
+    client_.resetReplies();
+    // The rate asked for last: in order, its answer comes after the others, so a
+    // setting not answered by then was refused without a word (ser2net does so
+    // with what a pseudo-terminal cannot do). Control lines need no answer: a
+    // port without modem lines gives none.
+    queue(Rfc2217Client::settingsCommands(line) + Rfc2217Client::baudRateQuery());
+    using C = Rfc2217Client;
+    const int error =
+        waitUntil(lock, deadline, [this] { return client_.replies(C::kSetBaudRate) >= 2; });
+    if (error == EIO) {
+        return EIO;
+    }
+    const bool taken = client_.replies(C::kSetBaudRate) > 0 &&
+                       speedTaken(client_.lastReply(C::kSetBaudRate), line.baudRate) &&
+                       client_.replies(C::kSetDataSize) > 0 &&
+                       client_.lastReply(C::kSetDataSize) == C::dataSizeValue(line) &&
+                       client_.replies(C::kSetParity) > 0 &&
+                       client_.lastReply(C::kSetParity) == C::parityValue(line) &&
+                       client_.replies(C::kSetStopSize) > 0 &&
+                       client_.lastReply(C::kSetStopSize) == C::stopSizeValue(line);
+    return taken ? 0 : EINVAL;
+}
+
+int NetLink::modemLines(TComSignals& lines) {
+    lines = {};
+    const Lock lock(mutex_);
+    pump();
+    if (down_) {
+        return EIO;
+    }
+    lines = client_.modemLines();
+    return 0;
+}
+
+int NetLink::lineErrors(bool parityCheck, TComErrors& errors) {
+    errors = {};
+    const Lock lock(mutex_);
+    pump();
+    if (down_) {
+        return EIO;
+    }
+    errors = client_.takeLineErrors(parityCheck);
+    if (overrun_) {
+        errors.include(ceRxOver);
+        overrun_ = false;
+    }
+    return 0;
+}
+
+int NetLink::duplicateSocket() const {
+    const Lock lock(mutex_);
+    return fd_ < 0 ? -1 : ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+}
+
+void NetLink::wake() {
+    signal(wake_);
+}
+
+void NetLink::resetEvents() {
+    const Lock lock(mutex_);
+    client_.takeEventKinds();
+    raised_ = 0;
+    arrivalsReported_ = arrivals_;
+}
+
+int NetLink::collect(std::uint32_t& kinds) {
+    const Lock lock(mutex_);
+    pump();
+    kinds = client_.takeEventKinds() | raised_;
+    raised_ = 0;
+    if (arrivals_ != arrivalsReported_) {
+        kinds |= kEvRxChar;
+        arrivalsReported_ = arrivals_;
+    }
+    if (down_ && kinds != 0) {
+        signal(wake_);  // the next wait finds the link down at once
+    }
+    return down_ && kinds == 0 ? EIO : 0;
+}
+
+}  // namespace stela

@@ -1,0 +1,152 @@
+#include "serial/net/PortUrl.h"
+
+#include <arpa/inet.h>
+
+#include <cctype>
+
+namespace stela {
+namespace {
+
+constexpr std::string_view kSeparator = "://";
+
+char lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+bool equalIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Letters, digits, '-', '.' and '_' (which some station networks' names carry).
+bool isHostName(std::string_view host) {
+    for (char c : host) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '.' && c != '_') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// An IPv6 address with an optional zone: "fe80::1%eth0", written "%25eth0" in URLs.
+bool takeIpv6(std::string_view text, std::string& host) {
+    std::string address(text.substr(0, text.find('%')));
+    std::string zone;
+    if (address.size() < text.size()) {
+        zone = std::string(text.substr(address.size() + 1));
+        if (zone.rfind("25", 0) == 0 && zone.size() > 2) {
+            zone.erase(0, 2);
+        }
+        if (zone.empty() || !isHostName(zone)) {
+            return false;
+        }
+    }
+    in6_addr parsed{};
+    if (inet_pton(AF_INET6, address.c_str(), &parsed) != 1) {
+        return false;
+    }
+    host = zone.empty() ? address : address + "%" + zone;
+    return true;
+}
+
+}  // namespace
+
+bool isPortUrl(std::string_view name) {
+    const auto at = name.find(kSeparator);
+    if (at == std::string_view::npos || at == 0) {
+        return false;
+    }
+    for (char c : name.substr(0, at)) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') {
+            return false;
+        }
+    }
+    return std::isalpha(static_cast<unsigned char>(name[0])) != 0;
+}
+
+PortUrlProblem parsePortUrl(std::string_view name, PortUrl& url) {
+    if (!isPortUrl(name)) {
+        return PortUrlProblem::UnknownScheme;
+    }
+    const auto at = name.find(kSeparator);
+    const std::string_view scheme = name.substr(0, at);
+    PortUrl parsed;
+    if (equalIgnoringCase(scheme, "tcp")) {
+        parsed.scheme = PortScheme::Tcp;
+    } else if (equalIgnoringCase(scheme, "rfc2217")) {
+        parsed.scheme = PortScheme::Rfc2217;
+    } else {
+        return PortUrlProblem::UnknownScheme;
+    }
+    std::string_view rest = name.substr(at + kSeparator.size());
+    if (!rest.empty() && rest.back() == '/') {
+        rest.remove_suffix(1);  // as pasted from a browser
+    }
+
+    std::string_view portText;
+    if (!rest.empty() && rest.front() == '[') {
+        const auto close = rest.find(']');
+        if (close == std::string_view::npos || !takeIpv6(rest.substr(1, close - 1), parsed.host)) {
+            return PortUrlProblem::BadHost;
+        }
+        rest.remove_prefix(close + 1);
+        if (rest.empty()) {
+            return PortUrlProblem::NoPort;
+        }
+        if (rest.front() != ':') {
+            return PortUrlProblem::BadPort;
+        }
+        portText = rest.substr(1);
+    } else {
+        const auto colon = rest.rfind(':');
+        const std::string_view host = rest.substr(0, colon);
+        if (host.empty()) {
+            return PortUrlProblem::NoHost;
+        }
+        if (!isHostName(host)) {
+            return PortUrlProblem::BadHost;  // a bare IPv6 address, user@host, a path
+        }
+        if (colon == std::string_view::npos) {
+            return PortUrlProblem::NoPort;
+        }
+        parsed.host = std::string(host);
+        portText = rest.substr(colon + 1);
+    }
+    if (portText.empty()) {
+        return PortUrlProblem::NoPort;
+    }
+    if (portText.size() > 5) {
+        return PortUrlProblem::BadPort;
+    }
+    for (char c : portText) {
+        if (c < '0' || c > '9') {
+            return PortUrlProblem::BadPort;
+        }
+        parsed.port = parsed.port * 10 + (c - '0');
+    }
+    if (parsed.port < 1 || parsed.port > 65535) {
+        return PortUrlProblem::BadPort;
+    }
+    url = std::move(parsed);
+    return PortUrlProblem::None;
+}
+
+std::string serverPortKey(const PortUrl& url) {
+    std::string host;
+    for (char c : url.host) {
+        host += lower(c);
+    }
+    if (host.find(':') != std::string::npos) {
+        host = "[" + host + "]";
+    }
+    return host + ":" + std::to_string(url.port);
+}
+
+}  // namespace stela

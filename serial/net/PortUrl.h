@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace stela {
+
+// Port names that stand for a serial line behind a network server:
+//   tcp://HOST:PORT      raw TCP, the bytes of the line and nothing else;
+//   rfc2217://HOST:PORT  Telnet with the COM-PORT-OPTION, which also carries the
+//                        line settings, purges and modem lines.
+// HOST is a name, an IPv4 address or an IPv6 address in brackets
+// ("rfc2217://[fd00::5]:4001"). The scheme takes any case.
+
+enum class PortScheme { Tcp, Rfc2217 };
+
+// What is wrong with a name that looks like a URL.
+enum class PortUrlProblem {
+    None,
+    UnknownScheme,  // "socket://", "telnet://", ...
+    NoHost,         // "tcp://:4001"
+    BadHost,        // an IPv6 address without brackets, user@host, stray characters
+    NoPort,         // "tcp://host", "tcp://host:"
+    BadPort,        // not 1..65535, or something after it
+};
+
+struct PortUrl {
+    PortScheme scheme = PortScheme::Tcp;
+    std::string host;  // without brackets; an IPv6 zone as "%eth0"
+    int port = 0;
+};
+
+// A name of the form "scheme://...": meant as a network port, whether or not the
+// rest is right.
+bool isPortUrl(std::string_view name);
+
+// Parses a network port name; `url` is filled only when the result is None.
+PortUrlProblem parsePortUrl(std::string_view name, PortUrl& url);
+
+// "host:port", with the host in lower case and an IPv6 address in brackets: the
+// same for both schemes, so that it names the server's port.
+std::string serverPortKey(const PortUrl& url);
+
+}  // namespace stela

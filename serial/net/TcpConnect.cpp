@@ -1,0 +1,182 @@
+#include "serial/net/TcpConnect.h"
+
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <arpa/inet.h>
+
+#include <cerrno>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace stela {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Idle seconds before the first keep-alive probe, seconds between probes, and
+// how long sent bytes may stay unacknowledged: a dead server is noticed in
+// about ten seconds, idle or not.
+constexpr int kKeepIdleSeconds = 5;
+constexpr int kKeepIntervalSeconds = 2;
+constexpr int kKeepProbes = 3;
+constexpr unsigned kUserTimeoutMs = 10000;
+
+int millisecondsLeft(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+int resolverError(int code) {
+    switch (code) {
+        case EAI_AGAIN:
+            return EAGAIN;
+        case EAI_MEMORY:
+            return ENOMEM;
+        case EAI_SYSTEM:
+            return errno != 0 ? errno : EIO;
+        default:  // EAI_NONAME, EAI_NODATA, EAI_FAIL, EAI_ADDRFAMILY, ...
+            return ENOENT;
+    }
+}
+
+using AddressList = std::unique_ptr<addrinfo, decltype(&freeaddrinfo)>;
+
+// The resolver's answer, shared with the thread that waits for it, so that a
+// caller that gave up leaves the thread to finish and clean up alone.
+struct Lookup {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    int code = 0;
+    addrinfo* result = nullptr;
+    ~Lookup() {
+        if (result != nullptr) {
+            freeaddrinfo(result);
+        }
+    }
+};
+
+int resolve(const PortUrl& url, Clock::time_point deadline, AddressList& addresses) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    // No AI_ADDRCONFIG: on a machine with loopback alone it would find nothing
+    // for "localhost". An address of a family the machine cannot reach fails its
+    // connect at once, and the next is tried.
+    hints.ai_flags = AI_NUMERICSERV;
+    const std::string service = std::to_string(url.port);
+
+    // Literal addresses need no resolver.
+    in6_addr probe{};
+    if (inet_pton(AF_INET, url.host.c_str(), &probe) == 1 ||
+        url.host.find(':') != std::string::npos) {
+        hints.ai_flags = AI_NUMERICSERV | AI_NUMERICHOST;
+        addrinfo* result = nullptr;
+        const int code = getaddrinfo(url.host.c_str(), service.c_str(), &hints, &result);
+        addresses.reset(result);
+        return code == 0 ? 0 : resolverError(code);
+    }
+
+    auto lookup = std::make_shared<Lookup>();
+    try {
+        std::thread([lookup, host = url.host, service, hints] {
+            addrinfo* result = nullptr;
+            const int code = getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
+            const std::lock_guard<std::mutex> lock(lookup->mutex);
+            lookup->code = code == EAI_SYSTEM && errno == 0 ? EAI_FAIL : code;
+            lookup->result = result;
+            lookup->finished = true;
+            lookup->done.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return EAGAIN;
+    }
+    std::unique_lock<std::mutex> lock(lookup->mutex);
+    if (!lookup->done.wait_until(lock, deadline, [&] { return lookup->finished; })) {
+        return EAGAIN;
+    }
+    if (lookup->code != 0) {
+        return resolverError(lookup->code);
+    }
+    addresses.reset(lookup->result);
+    lookup->result = nullptr;
+    return 0;
+}
+
+void tune(int fd) {
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &kKeepIdleSeconds, sizeof kKeepIdleSeconds);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &kKeepIntervalSeconds, sizeof kKeepIntervalSeconds);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &kKeepProbes, sizeof kKeepProbes);
+    setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &kUserTimeoutMs, sizeof kUserTimeoutMs);
+}
+
+// One address: 0 with the connected socket, or the error it met.
+int connectTo(const addrinfo& address, Clock::time_point deadline, int& fd) {
+    const int s = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                           address.ai_protocol);
+    if (s < 0) {
+        return errno;
+    }
+    tune(s);
+    int error = 0;
+    if (::connect(s, address.ai_addr, address.ai_addrlen) != 0) {
+        error = errno;
+    }
+    while (error == EINPROGRESS || error == EINTR) {
+        pollfd p{s, POLLOUT, 0};
+        const int ready = ::poll(&p, 1, millisecondsLeft(deadline));
+        if (ready < 0) {
+            error = errno == EINTR ? EINPROGRESS : errno;
+            continue;
+        }
+        if (ready == 0) {
+            error = ETIMEDOUT;
+            break;
+        }
+        socklen_t size = sizeof error;
+        if (getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
+            error = errno;
+        }
+    }
+    if (error != 0) {
+        ::close(s);
+        return error;
+    }
+    fd = s;
+    return 0;
+}
+
+}  // namespace
+
+int connectTcp(const PortUrl& url, Clock::time_point deadline, int& fd) {
+    fd = -1;
+    AddressList addresses(nullptr, &freeaddrinfo);
+    if (int error = resolve(url, deadline, addresses)) {
+        return error;
+    }
+    int error = ENOENT;
+    for (const addrinfo* a = addresses.get(); a != nullptr; a = a->ai_next) {
+        if (Clock::now() >= deadline) {
+            return ETIMEDOUT;
+        }
+        error = connectTo(*a, deadline, fd);
+        if (error == 0 || error == ETIMEDOUT) {
+            break;
+        }
+    }
+    return error;
+}
+
+}  // namespace stela

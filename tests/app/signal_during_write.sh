@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The real window, killed with a signal at every step of "Записать", against
+# stela-sim: each time, every panel's two halves must be equal afterwards (old
+# or new price) and the window must end with 128 + the signal's number.
+#
+#   tests/app/signal_during_write.sh BUILD_DIR [SIGNAL] [SIM OPTION]...
+#
+# Needs a display or xvfb-run, and xdotool (scripts/deps installs both). The
+# signal comes as the sign receives the first copy of the k-th frame, for k = 1
+# to 10, and once more after the last frame's confirmation.
+set -euo pipefail
+[[ -z "${DISPLAY:-}" ]] && exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+bin=$(realpath "$1")/bin
+signal=${2:-TERM}
+shift $(($# >= 2 ? 2 : 1))
+work=$(mktemp -d "${TMPDIR:-/tmp}/stela-signal-XXXXXX")
+export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state LANG=C LANGUAGE= LC_ALL=
+sim_pid=
+stela_pid=
+cleanup() {
+    [[ -n $stela_pid ]] && kill -KILL "$stela_pid" 2>/dev/null
+    [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The frames W0.., W8.., W1.., ... in the order the write sends them.
+order=(0 8 1 9 2 : 3 ';' 4 '<')
+failed=0
+for k in ${STEPS:-1 2 3 4 5 6 7 8 9 10 11}; do
+    mkdir -p "$XDG_CONFIG_HOME"
+    "$bin/stela-sim" --com 3 "$@" >"$work/sim.out" 2>&1 &
+    sim_pid=$!
+    until [[ -s $work/sim.out ]]; do sleep 0.05; done
+
+    "$bin/stela" >"$work/stela.out" 2>&1 &
+    stela_pid=$!
+    # The start-up search's notice is confirmed; then the window is shown.
+    window=
+    until [[ -n $window ]]; do
+        for notice in $(xdotool search --onlyvisible --name 'D731$' 2>/dev/null); do
+            xdotool key --window "$notice" Return 2>/dev/null || true
+        done
+        sleep 0.2
+        window=$(xdotool search --onlyvisible --name 'orvena' 2>/dev/null | head -n 1 || true)
+    done
+    sleep 0.3
+    # Row 1's price, then "Записать" (Button8 in GroupBox5 at 8,0).
+    xdotool mousemove --window "$window" 531 40 click 1 type 4567
+    xdotool mousemove --window "$window" 72 172 click 1
+
+    if ((k <= 10)); then
+        wanted="rx W${order[k - 1]}"
+        until grep -qF -- "$wanted" "$work/sim.out"; do sleep 0.002; done
+    else
+        # The read-back's first frame: the write has ended.
+        until grep -A1000 -F 'rx W<' "$work/sim.out" | grep -qF 'rx R0E'; do sleep 0.002; done
+    fi
+    kill "-$signal" "$stela_pid"
+    status=0
+    wait "$stela_pid" || status=$?
+    stela_pid=
+
+    # What the sign now holds: each panel's halves must agree.
+    read_out=$("$bin/stela-cli" read --port COM3 --format json 2>/dev/null || true)
+    kill "$sim_pid" && wait "$sim_pid" 2>/dev/null || true
+    sim_pid=
+    frames=$(grep -c 'rx W' "$work/sim.out" || true)
+    verdict=$(python3 -c '
+import json, sys
+halves = json.loads(sys.stdin.read())["halves"]
+rows = {}
+for h in halves:
+    rows.setdefault(h["row"], []).append((h["price"], h["grade"], h["caption1"], h["caption2"]))
+split = [r for r, pair in rows.items() if len(pair) != 2 or pair[0] != pair[1]]
+print(" ".join(rows[r][0][0] for r in sorted(rows)) + (" SPLIT " + str(split) if split else ""))
+' <<<"$read_out")
+    split=0
+    [[ $verdict == *SPLIT* ]] && split=1
+    printf 'signal at step %2d: exit %d, %2d write frames received, rows 1-5: %s\n' \
+        "$k" "$status" "$frames" "$verdict"
+    expected=$((128 + $(kill -l "$signal")))
+    if ((split)) || [[ $status != "$expected" ]]; then
+        failed=1
+        tail -n 5 "$work/stela.out" >&2
+    fi
+    rm -rf "$XDG_CONFIG_HOME"
+done
+exit "$failed"
