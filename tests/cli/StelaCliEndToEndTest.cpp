@@ -68,8 +68,7 @@ struct CliRun {
     std::string out;
 };
 
-CliRun stelaCli(const std::string& args) {
-    const std::string command = std::string(STELA_CLI_PATH) + " " + args;
+CliRun shell(const std::string& command) {
     FILE* pipe = popen(command.c_str(), "r");
     std::string out;
     char buffer[4096];
@@ -78,6 +77,10 @@ CliRun stelaCli(const std::string& args) {
     }
     const int status = pclose(pipe);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+CliRun stelaCli(const std::string& args) {
+    return shell(std::string(STELA_CLI_PATH) + " " + args);
 }
 
 // Whether `json` passes the schema the package ships, by Python's jsonschema.
@@ -183,6 +186,26 @@ TEST(StelaCliEndToEnd, APortMinicomHoldsIsAPortErrorNamingMinicom) {
     }
     EXPECT_EQ(stelaCli("read --port COM3").status, 0);
     EXPECT_FALSE(std::filesystem::exists(UucpLock::lockPaths(device).front()));
+}
+
+// With the lock folder read-only (a mount namespace of its own), the port is
+// held by flock alone: the read goes on, and its log says so once.
+TEST(StelaCliEndToEnd, ALockFolderThatCannotBeWrittenIsToldInTheLog) {
+    if (std::system("unshare --mount true 2>/dev/null") != 0) {
+        GTEST_SKIP() << "needs a mount namespace of its own (root)";
+    }
+    test::ScopedConfigHome home;
+    SimOnCom sim(3);
+    ASSERT_TRUE(sim.ready());
+    const std::string folder = std::filesystem::canonical(UucpLock::kFolder).string();
+    const CliRun read = shell("unshare --mount sh -c 'mount -t tmpfs -o ro tmpfs " + folder +
+                              " && exec " STELA_CLI_PATH " read --port COM3 -v' 2>&1");
+    EXPECT_EQ(read.status, 0) << read.out;
+    const std::string note = "No lock file for the port (" + std::string(UucpLock::kFolder) +
+                             ": Read-only file system): other programs (minicom and the like) "
+                             "will not see that it is in use.\n";
+    EXPECT_EQ(read.out.find(note), 0u) << read.out;
+    EXPECT_EQ(read.out.find(note, 1), std::string::npos);
 }
 
 }  // namespace
