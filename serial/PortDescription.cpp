@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "serial/PortNames.h"
+#include "serial/net/PortUrl.h"
 
 namespace stela {
 namespace {
@@ -112,6 +113,10 @@ PortDescription describePort(const std::string& port, const PortListSources& sou
     const int number = comNumber(port);
     if (number != 0 && path == defaultDeviceForCom(number)) {
         path = sources.dev + path.substr(std::string("/dev").size());  // as presentPorts sees it
+    }
+    if (isPortUrl(path)) {
+        d.device = path;  // a network port: what stands behind it is known only by connecting
+        return d;
     }
     d.device = resolved(path);
     if (d.device.empty()) {

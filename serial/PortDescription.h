@@ -18,8 +18,10 @@ struct UsbIdentity {
 
 // A port as a technician knows it: not COM33, but the FTDI cable with serial A1234.
 struct PortDescription {
-    std::string port;    // the name the port object takes: "COM33", or a path
-    std::string device;  // the device node the name leads to, links resolved
+    std::string port;  // the name the port object takes: "COM33", or a path
+    // The device node the name leads to, links resolved; for a network port
+    // its URL ("rfc2217://10.1.2.3:4001"), with nothing else told.
+    std::string device;
     // The driver serving it: "ftdi_sio", "cdc_acm", "serial8250"; "pty" for a
     // pseudo-terminal; "" when nothing tells.
     std::string driver;

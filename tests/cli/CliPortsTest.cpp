@@ -9,7 +9,8 @@ namespace stela {
 namespace {
 
 // stela-cli ports over a fake sysfs and /dev with a built-in port, two USB
-// adapters and a CDC-ACM device, and a pseudo-terminal registered as COM3.
+// adapters and a CDC-ACM device, a pseudo-terminal registered as COM3 and a
+// network port as COM5 (at an address nothing answers on).
 class CliPortsTest : public test::CliTest {
 protected:
     void SetUp() override {
@@ -28,6 +29,7 @@ protected:
                         "1-3"});
         tree.addUsbTty("ttyACM0", "cdc_acm", {"2e8a", "000a", "Прибор", "RS-232", "", "1-4"});
         home.linkCom(3, pty.slavePath());
+        home.linkCom(5, "rfc2217://192.0.2.1:4001");
         portSources = tree.sources();
     }
 
@@ -59,6 +61,7 @@ TEST_F(CliPortsTest, EachPortIsOneLineOfWhatATechnicianKnowsItBy) {
               "by-path=$DEV/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0\n"
               "COM34 $DEV/ttyUSB1 driver=ch341 usb=1a86:7523 manufacturer=\"\\xFFQinHeng\" "
               "product=\"USB\\x1B[31mSerial\" serial=\"\\xC2\\x9B2J\"\n"
+              "COM5 rfc2217://192.0.2.1:4001\n"
               "COM65 $DEV/ttyACM0 driver=cdc_acm usb=2e8a:000a manufacturer=Прибор "
               "product=RS-232\n");
 
@@ -126,6 +129,15 @@ TEST_F(CliPortsTest, JsonDescribesEveryPortWithTheSameKeys) {
                             "\xC2\x9B"
                             R"(2J"
       },
+      "latency_timer_ms": null,
+      "by_id": [],
+      "by_path": []
+    },
+    {
+      "port": "COM5",
+      "device": "rfc2217://192.0.2.1:4001",
+      "driver": null,
+      "usb": null,
       "latency_timer_ms": null,
       "by_id": [],
       "by_path": []
