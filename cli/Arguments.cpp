@@ -18,6 +18,7 @@ namespace {
 const std::map<std::string, Action> kCommands = {
     {"search", Action::Search},         {"read", Action::Read},     {"write", Action::Write},
     {"brightness", Action::Brightness}, {"effect", Action::Effect}, {"help", Action::Help},
+    {"ports", Action::Ports},
 };
 
 // The long options' codes stay apart from the short ones', so that an error's
@@ -204,7 +205,7 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     }
     if (positional.empty()) {
         throw InputError(
-            translateCli("no command given (search, read, write, brightness or effect)"));
+            translateCli("no command given (search, read, write, brightness, effect or ports)"));
     }
     const auto command = kCommands.find(positional.front());
     if (command == kCommands.end()) {
@@ -223,8 +224,14 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     }
 
     const bool write = a.action == Action::Write;
-    const std::string readAndWrite = translateCli("read and write");
-    requireFor(!format.empty(), a.action == Action::Read || write, "--format", readAndWrite);
+    const bool ports = a.action == Action::Ports;
+    requireFor(!format.empty(), a.action == Action::Read || write || ports, "--format",
+               translateCli("read, write and ports"));
+    requireFor(!a.ports.empty(), !ports, "--port",
+               translateCli("search, read, write, brightness and effect"));
+    if (ports && format == "csv") {
+        throw InputError(translateCli("--format: ports prints text or json"));
+    }
     requireFor(!rowOptions.empty(), write, "--row", "write");
     requireFor(!a.file.empty(), write, "--file", "write");
     requireFor(a.dryRun, write, "--dry-run", "write");
@@ -269,6 +276,9 @@ Commands:
                          (it is read first)
   brightness auto|0..9   automatic brightness, or a manual level
   effect 0..9            the effect's interval in seconds (0: off)
+  ports                  lists the serial ports present: COM name, device,
+                         driver and, for USB adapters, vendor:product ids,
+                         maker, product, serial number and stable links
 
 Options:
   -p, --port=PORT        COM1..COM255, a device path, or a sign behind a
@@ -277,7 +287,8 @@ Options:
                          runs first. For search: a list of candidates,
                          comma-separated or repeated
       --format=FORMAT    text, json or csv: the output of read and write
-                         (default text; stela-cli(1) describes the fields)
+                         (default text; stela-cli(1) describes the fields);
+                         ports prints text or json
   -r, --row=N=PRICE[,grade=G][,caption1=F][,caption2=F]
                          write: row N (1 top .. 5 bottom); PRICE fits 99.99
                          or is "unused"; G one of 80 92 95 98 ДТ (DT) none;

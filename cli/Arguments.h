@@ -8,7 +8,7 @@
 
 namespace stela::cli {
 
-enum class Action { Help, Version, Search, Read, Write, Brightness, Effect };
+enum class Action { Help, Version, Search, Read, Write, Brightness, Effect, Ports };
 
 // A command line, checked: what it asks for is valid before any port opens.
 struct Arguments {

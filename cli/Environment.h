@@ -7,6 +7,7 @@
 #include <string>
 
 #include "i18n/Languages.h"
+#include "serial/PortList.h"
 
 namespace stela {
 class Clock;
@@ -36,6 +37,8 @@ struct Environment {
     };
     // The signal that asked the program to stop, 0 while none has.
     std::function<int()> stopSignal = [] { return 0; };
+    // Where `ports` looks for the serial ports (the machine's sysfs and /dev).
+    PortListSources portSources;
     // Keeps the operation log as well; none in the tests.
     Journal* journal = nullptr;
 };

@@ -16,6 +16,7 @@
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
 #include "cli/InputError.h"
+#include "cli/PortsCommand.h"
 #include "cli/PriceFile.h"
 #include "cli/Session.h"
 #include "cli/Utf8.h"
@@ -103,6 +104,9 @@ int run(const std::vector<std::string>& rawArgs, const Environment& env) {
     if (arguments.action == Action::Version) {
         *env.out << "stela-cli " << kVersion << "\n";
         return kDone;
+    }
+    if (arguments.action == Action::Ports) {
+        return runPorts(arguments.format, env);
     }
     Session session(arguments, env, log.get());
     int status = session.run();

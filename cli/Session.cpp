@@ -8,6 +8,7 @@
 #include "cli/PortHint.h"
 #include "cli/Utf8.h"
 #include "console/Journal.h"
+#include "console/PortTrouble.h"
 #include "console/SignPort.h"
 #include "protocol/Frames.h"
 #include "protocol/ReplyReader.h"
@@ -95,7 +96,7 @@ int Session::run() {
         if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
             message += '.';
         }
-        err_ << prefixed(escapedText(port_.Port()) + ": " + message);
+        err_ << prefixed(escapedText(portLabel(port_.Port())) + ": " + message);
         const std::string hint = portHint(error, port_.Port());
         if (!hint.empty()) {
             err_ << hint << "\n";
@@ -121,6 +122,7 @@ int Session::dispatch() {
             return command();
         case Action::Help:
         case Action::Version:
+        case Action::Ports:  // needs no sign (runPorts)
             break;
     }
     return kBadArguments;

@@ -17,6 +17,7 @@ int levelOf(const std::string& digitText) {
 
 void Console::command(const SingleWaitExchange& exchange, const std::string& confirmed,
                       const std::string& notConfirmed) {
+    noteLockFolderTrouble();
     reader_.run(exchange, reply_);
     view_.notice(exchange.isConfirmation(reply_) ? confirmed : notConfirmed);
 }

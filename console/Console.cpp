@@ -1,11 +1,28 @@
 #include "console/Console.h"
 
+#include "console/FilledText.h"
+#include "i18n/Translate.h"
+#include "serial/TComPort.h"
+
 namespace stela {
 
 Console::Console(ConsoleView& view, TCustomComPort& port, Clock& clock)
     : view_(view), port_(port), reader_(port, clock, view) {}
 
+void Console::noteLockFolderTrouble() {
+    const std::string trouble = port_.Connected() ? port_.LockFolderTrouble() : std::string();
+    if (trouble.empty() || lockFolderTroubleNoted_) {
+        return;
+    }
+    lockFolderTroubleNoted_ = true;
+    view_.appendLog(filled(
+        markDefault("Файл блокировки порта не создан (%1): другие программы (minicom и т. п.) не "
+                    "увидят, что порт занят."),
+        {trouble}));
+}
+
 void Console::runWithBusySetLocked(void (Console::*workflow)()) {
+    noteLockFolderTrouble();
     view_.setBusySetEnabled(false);
     try {
         (this->*workflow)();

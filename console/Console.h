@@ -72,6 +72,9 @@ private:
     // Up to seven passes until a reply answers the read; what the reply buffer
     // then holds (16 blanks when every pass failed), taken apart.
     ReadReply halfRead(char addressChar);
+    // Says once in the operation log, before the first exchange on such a port,
+    // that the port is held without the lock file other serial programs look for.
+    void noteLockFolderTrouble();
     // Runs a single-wait command and shows one of the two notices.
     void command(const SingleWaitExchange& exchange, const std::string& confirmed,
                  const std::string& notConfirmed);
@@ -82,6 +85,7 @@ private:
     std::string reply_;
     std::string confirmation_;
     std::vector<std::string> unconfirmed_;
+    bool lockFolderTroubleNoted_ = false;
     std::array<ReplyVerdict, 13> verdicts_{};  // by address
     WriteAccount account_;
 };

@@ -5,13 +5,16 @@
 namespace stela {
 
 std::string filled(const char* text, std::initializer_list<std::string> values) {
-    std::string out = translateDefault(text);
-    int n = 1;
-    for (const std::string& value : values) {
-        const std::string mark = "%" + std::to_string(n++);
-        const auto at = out.find(mark);
-        if (at != std::string::npos) {
-            out.replace(at, mark.size(), value);
+    const std::string translated = translateDefault(text);
+    std::string out;
+    for (std::size_t i = 0; i < translated.size(); ++i) {
+        const char next = i + 1 < translated.size() ? translated[i + 1] : '\0';
+        const std::size_t n = next >= '1' && next <= '9' ? std::size_t(next - '0') : 0;
+        if (translated[i] == '%' && n >= 1 && n <= values.size()) {
+            out += values.begin()[n - 1];  // one pass: a value holding "%2" stays as it is
+            ++i;
+        } else {
+            out += translated[i];
         }
     }
     return out;

@@ -7,7 +7,8 @@ namespace stela {
 
 // The translated text (a literal marked for the template) with %1, %2 ...
 // replaced by the values, which are never looked up themselves (device paths,
-// file names, group and program names).
+// file names, group and program names). One pass: a value that holds "%2" (a
+// program may name itself so) stays as it is.
 std::string filled(const char* text, std::initializer_list<std::string> values);
 
 }  // namespace stela

@@ -9,9 +9,14 @@ class EComPort;
 // Lines shown below a serial error's message that name, in plain words, a reason
 // Linux can tell why a port could not be used. Each is "" when there is nothing to add.
 
-// The device `port` ("COM3" or a path) cannot be opened: no access (with the
-// device's group and how to join it) or held by another program (named when
-// /proc tells). `error` is the system's error number.
+// "COM40 (/dev/ttyUSB7)": a COM name with the device behind it; a path, or a
+// name with no device behind it, as it stands.
+std::string portLabel(const std::string& port);
+
+// The device `port` ("COM3" or a path) cannot be opened: it is not there (or
+// no device stands behind the name), no access (with the group to join where
+// joining one helps, else who owns the device), or held by another program
+// (named when Linux tells). `error` is the system's error number.
 std::string openTroubleHint(const std::string& port, int error);
 
 // A serial error met while using `port`: the reasons above when it could not be

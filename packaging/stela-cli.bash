@@ -5,7 +5,7 @@
 _stela_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD - 1]:-}
-    local commands="search read write brightness effect help"
+    local commands="search read write brightness effect ports help"
     local options="--port --format --row --file --dry-run --log --verbose --help --version"
     COMPREPLY=()
 

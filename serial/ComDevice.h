@@ -109,6 +109,11 @@ public:
     // that this device can report; the others never come. `watch` stays empty
     // on failure.
     virtual int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) = 0;
+
+    // After an open: why the device is held without the lock file that other
+    // serial programs look for ("" when it has one, or needs none), such as a
+    // lock folder that is missing or not writable.
+    virtual std::string lockFolderTrouble() const { return {}; }
 };
 
 }  // namespace stela

@@ -58,5 +58,8 @@ int NamedComDevice::lineErrors(TComErrors& errors) {
 int NamedComDevice::watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) {
     return current_->watchEvents(mask, watch);
 }
+std::string NamedComDevice::lockFolderTrouble() const {
+    return current_->lockFolderTrouble();
+}
 
 }  // namespace stela

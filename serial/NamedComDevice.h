@@ -29,6 +29,7 @@ public:
     int modemLines(TComSignals& lines) override;
     int lineErrors(TComErrors& errors) override;
     int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override;
+    std::string lockFolderTrouble() const override;
 
 private:
     std::unique_ptr<ComDevice> serial_;

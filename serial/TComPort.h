@@ -63,6 +63,9 @@ public:
     int ReadText(std::string& Text, int Count);
     TComSignals LineSignals();
     TComErrors LineErrors();
+    // Why the open port is held without the lock file other serial programs
+    // look for; "" when it has one (ComDevice::lockFolderTrouble).
+    std::string LockFolderTrouble() const { return device_->lockFolderTrouble(); }
 
     const std::string& Port() const { return port_; }
     // A different name on an open port closes it and opens the new one; a failing

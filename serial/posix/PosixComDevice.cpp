@@ -192,6 +192,10 @@ int PosixComDevice::open(const std::string& port) {
     if (error == 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         error = errno == EWOULDBLOCK ? EBUSY : errno;
     }
+    // minicom, cu and their kin take no flock: they look for a lock file.
+    if (error == 0) {
+        error = lock_.acquire(path);
+    }
     // TIOCEXCL also keeps out opens of the node by anyone but root. It belongs to
     // the tty, not to the descriptor: it outlives a crash while another process
     // holds the line, such as the master of a pseudo-terminal. So pseudo-terminals
@@ -210,6 +214,7 @@ int PosixComDevice::open(const std::string& port) {
             control(fd, TIOCNXCL, 0);
         }
         ::close(fd);
+        lock_.release();
         return error;
     }
     // USB adapters hold received bytes back up to 16 ms unless told otherwise.
@@ -244,6 +249,7 @@ void PosixComDevice::close() {
     }
     ::close(fd_);
     fd_ = -1;
+    lock_.release();
 }
 
 int PosixComDevice::failed(int error) {

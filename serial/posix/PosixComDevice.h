@@ -3,11 +3,14 @@
 #include <cstdint>
 
 #include "serial/ComDevice.h"
+#include "serial/posix/UucpLock.h"
 
 namespace stela {
 
 // A serial device on Linux through termios (the termios2 interface, so that speeds
-// without a B-constant, such as 14400 or 256000, work too).
+// without a B-constant, such as 14400 or 256000, work too). An open device is held
+// by its flock and by the UUCP lock file that minicom and cu look for (UucpLock);
+// either one held by another program makes open() EBUSY.
 //
 // What Linux cannot do is refused by setLineParameters with EINVAL: 1.5 stop bits,
 // output DSR flow, DSR sensitivity, DTR handshake, RTS toggle, CTS output flow
@@ -47,6 +50,7 @@ public:
     // See PosixEventWatch for what a tty reports; a write reports evTxEmpty as
     // it returns.
     int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override;
+    std::string lockFolderTrouble() const override { return lock_.folderTrouble(); }
 
     // The open file descriptor, -1 when closed (for waiting on line events).
     int fileDescriptor() const { return fd_; }
@@ -77,6 +81,7 @@ private:
     TimeoutValues timeouts_;
     ErrorCounts counts_;
     PosixEventWatch* watch_ = nullptr;  // the watch alive on this device, if any
+    UucpLock lock_;                     // the lock file other serial programs look for
 };
 
 }  // namespace stela

@@ -2,7 +2,9 @@
 
 #include <strings.h>
 #include <QComboBox>
+#include <QTextDocument>
 
+#include "serial/PortDescription.h"
 #include "serial/TComPort.h"
 
 namespace stela {
@@ -58,8 +60,14 @@ void TComSelect::SetKind(TComProperty kind) {
     kind_ = kind;
     items_.clear();
     if (kind == cpPort) {
-        for (const std::string& name : presentPorts(sources_)) {
-            items_.addItem(QString::fromStdString(name));
+        // The item is the port's name; what the port is shows as its tooltip,
+        // as plain text whatever the adapter calls itself.
+        for (const PortDescription& port : describePresentPorts(sources_)) {
+            items_.addItem(QString::fromStdString(port.port));
+            items_.setItemData(items_.count() - 1,
+                               Qt::convertFromPlainText(QString::fromStdString(portSummary(port)),
+                                                        Qt::WhiteSpaceNormal),
+                               Qt::ToolTipRole);
         }
     } else {
         const Table table = tableFor(kind);

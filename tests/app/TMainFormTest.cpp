@@ -395,8 +395,12 @@ TEST_F(TMainFormTest, APortThatMayNotBeOpenedIsReportedWithTheWayToGetAccess) {
     const QStringList lines = shown[0].text.split('\n');
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], QStringLiteral("Unable to open com port (win error code: 13)"));
+    // A file of the user's own: no group to join, so who owns it and who may help.
     EXPECT_TRUE(
-        lines[1].startsWith(QString::fromStdString("Нет доступа к " + device + " (группа ")))
+        lines[1].startsWith(QString::fromStdString("Нет доступа к " + device + " (владелец ")))
+        << lines[1].toStdString();
+    EXPECT_TRUE(
+        lines[1].endsWith(QStringLiteral("доступ должен дать администратор или правило udev.")))
         << lines[1].toStdString();
 }
 

@@ -82,7 +82,15 @@ TEST_F(CliCommandTest, NoSignFoundIsStatusThreeWithTheSearchsNotice) {
 TEST_F(CliCommandTest, PortErrorsAreStatusThreeWithTheSerialLayersMessageAndAHint) {
     Result r = run({"read", "--port", "COM4"});
     EXPECT_EQ(r.status, 3);
-    EXPECT_EQ(r.err, "stela-cli: COM4: Unable to open com port (win error code: 2)\n");
+    EXPECT_EQ(r.err,
+              "stela-cli: COM4 (/dev/ttyS3): Unable to open com port (win error code: 2)\n"
+              "There is no device COM4 (/dev/ttyS3): the adapter is not plugged in, or it got "
+              "another name.\n");
+    r = run({"read", "--port", "COM200"});  // no device behind the name
+    EXPECT_EQ(r.err,
+              "stela-cli: COM200: Unable to open com port (win error code: 2)\n"
+              "No device stands behind COM200: link it to one with " +
+                  home.path() + "/stela/dosdevices/com200.\n");
 
     sim.device->attachSign("COM3");
     sim.device->failOn(test::SimComDevice::Op::Open, EBUSY, "COM3");
@@ -109,7 +117,7 @@ TEST_F(CliCommandTest, BadArgumentsAreStatusTwoAndReachNoPort) {
     std::ofstream(empty) << R"({"rows": []})";
     // What each says, where getopt_long's reasons and ours are told apart.
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{}, "no command given (search, read, write, brightness or effect)"},
+        {{}, "no command given (search, read, write, brightness, effect or ports)"},
         {{"reed"}, "unknown command \"reed\""},
         {{"read", "--colour"}, "unknown option '--colour'"},
         {{"read", "-x"}, "unknown option '-x'"},
@@ -125,6 +133,10 @@ TEST_F(CliCommandTest, BadArgumentsAreStatusTwoAndReachNoPort) {
         {{"read", "--format", "xml"}, "--format: \"xml\" is not text, json or csv"},
         {{"read", "--format", "json", "--format", "csv"}, "--format is given twice"},
         {{"read", "--row", "1=45.67"}, "--row is only for write"},
+        {{"search", "--format", "json"}, "--format is only for read, write and ports"},
+        {{"ports", "--format", "csv"}, "--format: ports prints text or json"},
+        {{"ports", "--port", "COM3"},
+         "--port is only for search, read, write, brightness and effect"},
         {{"brightness"}, "brightness needs one level"},
         {{"brightness", "10"}, "brightness: \"10\" is no level (0 to 9)"},
         {{"brightness", "-1"}, "unknown option '-1'"},

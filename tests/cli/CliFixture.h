@@ -35,6 +35,7 @@ protected:
         env.err = &err;
         env.errIsTerminal = errIsTerminal;
         env.stopSignal = [this] { return stopSignal(); };
+        env.portSources = portSources;
         const int status = cli::runCli(args, env);
         return {status, out.str(), err.str()};
     }
@@ -49,6 +50,8 @@ protected:
     std::string charset = "UTF-8";  // the terminal's
     // The signal a run is asked to stop by, 0 while none; asked at each progress step.
     std::function<int()> stopSignal = [] { return 0; };
+    // Where `ports` looks (the machine's own sysfs and /dev unless a test says).
+    PortListSources portSources;
 };
 
 }  // namespace stela::test

@@ -10,9 +10,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "cli/Json.h"
+#include "serial/posix/UucpLock.h"
+#include "tests/support/Minicom.h"
 #include "tests/support/ScopedConfigHome.h"
 
 namespace stela {
@@ -64,8 +68,7 @@ struct CliRun {
     std::string out;
 };
 
-CliRun stelaCli(const std::string& args) {
-    const std::string command = std::string(STELA_CLI_PATH) + " " + args;
+CliRun shell(const std::string& command) {
     FILE* pipe = popen(command.c_str(), "r");
     std::string out;
     char buffer[4096];
@@ -74,6 +77,10 @@ CliRun stelaCli(const std::string& args) {
     }
     const int status = pclose(pipe);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+CliRun stelaCli(const std::string& args) {
+    return shell(std::string(STELA_CLI_PATH) + " " + args);
 }
 
 // Whether `json` passes the schema the package ships, by Python's jsonschema.
@@ -151,6 +158,54 @@ TEST(StelaCliEndToEnd, ASilentHalfIsNullAndNoReplyInTheShippedSchema) {
     const std::string silent = R"("state":"no-reply","price":null)";
     broken.replace(broken.find(silent), silent.size(), R"("state":"no-reply","price":"XX.XX")");
     EXPECT_FALSE(matchesSchema(broken, home.path() + "/broken.json"));
+}
+
+// With minicom on the sign's line, stela-cli is turned away and names it; once
+// minicom has gone the port is free, and stela-cli leaves no lock file behind.
+TEST(StelaCliEndToEnd, APortMinicomHoldsIsAPortErrorNamingMinicom) {
+    if (!test::Minicom::installed()) {
+        GTEST_SKIP() << "minicom is not installed (scripts/deps installs it)";
+    }
+    if (access(UucpLock::kFolder, W_OK) != 0) {
+        GTEST_SKIP() << UucpLock::kFolder << " is not writable here";
+    }
+    test::ScopedConfigHome home;
+    SimOnCom sim(3);
+    ASSERT_TRUE(sim.ready());
+    const std::string device =
+        std::filesystem::read_symlink(home.path() + "/stela/dosdevices/com3").string();
+    {
+        test::Minicom minicom(device, home.path());
+        ASSERT_TRUE(minicom.waitForItsLock(5000));
+        const CliRun busy = stelaCli("read --port COM3 2>&1");
+        EXPECT_EQ(busy.status, 3);
+        EXPECT_NE(busy.out.find(device + " is in use by minicom (pid " +
+                                std::to_string(minicom.pid()) + ")."),
+                  std::string::npos)
+            << busy.out;
+    }
+    EXPECT_EQ(stelaCli("read --port COM3").status, 0);
+    EXPECT_FALSE(std::filesystem::exists(UucpLock::lockPaths(device).front()));
+}
+
+// With the lock folder read-only (a mount namespace of its own), the port is
+// held by flock alone: the read goes on, and its log says so once.
+TEST(StelaCliEndToEnd, ALockFolderThatCannotBeWrittenIsToldInTheLog) {
+    if (std::system("unshare --mount true 2>/dev/null") != 0) {
+        GTEST_SKIP() << "needs a mount namespace of its own (root)";
+    }
+    test::ScopedConfigHome home;
+    SimOnCom sim(3);
+    ASSERT_TRUE(sim.ready());
+    const std::string folder = std::filesystem::canonical(UucpLock::kFolder).string();
+    const CliRun read = shell("unshare --mount sh -c 'mount -t tmpfs -o ro tmpfs " + folder +
+                              " && exec " STELA_CLI_PATH " read --port COM3 -v' 2>&1");
+    EXPECT_EQ(read.status, 0) << read.out;
+    const std::string note = "No lock file for the port (" + std::string(UucpLock::kFolder) +
+                             ": Read-only file system): other programs (minicom and the like) "
+                             "will not see that it is in use.\n";
+    EXPECT_EQ(read.out.find(note), 0u) << read.out;
+    EXPECT_EQ(read.out.find(note, 1), std::string::npos);
 }
 
 }  // namespace

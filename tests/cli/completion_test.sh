@@ -30,6 +30,7 @@ check() {
 
 check "read" stela-cli re
 check "search" stela-cli --verbose se
+check "ports" stela-cli po
 check "--format" stela-cli read --fo
 check "--verbose --version" stela-cli read --ver
 check "json" stela-cli read --format j

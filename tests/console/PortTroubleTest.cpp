@@ -3,18 +3,21 @@
 #include "console/PortTrouble.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <fstream>
 
-#include "console/DeviceOwners.h"
 #include "console/SignPort.h"
 #include "serial/EComPort.h"
 #include "serial/posix/PosixComDevice.h"
+#include "serial/posix/UucpLock.h"
 #include "tests/console/ConsoleFixture.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ProcessCounts.h"
@@ -28,13 +31,6 @@ namespace {
 using Lines = std::vector<std::string>;
 
 const std::string kNotFound = "Табло не найдено. Проверьте кабель подключения табло";
-
-std::string noAccessLine(const std::string& device) {
-    const std::string group = deviceGroup(device);
-    return "Нет доступа к " + device + " (группа " + group + "). Выполните: sudo usermod -aG " +
-           (group == "root" ? "dialout" : group) +
-           " $USER, затем выйдите из системы и войдите снова.";
-}
 
 // Runs `body` in a child process and returns what it wrote to the pipe.
 template <typename Body>
@@ -67,63 +63,136 @@ TEST(PortTrouble, EachReasonHasItsLineAndOthersNone) {
                   "Связь с /dev/ttyUSB7 потеряна: адаптер отключён или устройство пропало. "
                   "Подключите его и нажмите «Поиск табло».");
     }
-    EXPECT_EQ(portTroubleHint(EComPort(EComPort::kOpenFailed, ENOENT), "COM3"), "");
+    test::ScopedConfigHome home;
+    home.linkCom(40, "/dev/ttyUSB7");
+    EXPECT_EQ(portTroubleHint(EComPort(EComPort::kOpenFailed, ENOENT), "COM40"),
+              "Устройства COM40 (/dev/ttyUSB7) нет: адаптер не подключён или получил другое имя.");
+    EXPECT_EQ(portTroubleHint(EComPort(EComPort::kOpenFailed, ENOENT), "COM200"),
+              "За COM200 не стоит никакое устройство: свяжите его с устройством ссылкой " +
+                  home.path() + "/stela/dosdevices/com200.");
+    EXPECT_EQ(portTroubleHint(EComPort(EComPort::kOpenFailed, ENOENT), ""), "");
     EXPECT_EQ(portTroubleHint(EComPort(EComPort::kLineSettingsFailed, EINVAL), "COM3"), "");
     EXPECT_EQ(portTroubleHint(EComPort(EComPort::kStoreFailed), "COM3"), "");
 }
 
-TEST(PortTrouble, APortTheUserMayNotOpenNamesTheDeviceItsGroupAndTheFix) {
-    if (geteuid() != 0) {
-        GTEST_SKIP() << "needs root to open the port as another user";
-    }
-    test::PtyPair pty;
-    const std::string told = inChild([&] {
-        if (setgid(65534) != 0 || setuid(65534) != 0) {
-            return std::string("could not become nobody");
-        }
-        TComPort port;
-        port.SetPort(pty.slavePath());
-        try {
-            port.Open();
-        } catch (const EComPort& error) {
-            return portTroubleHint(error, port.Port());
-        }
-        return std::string("opened");
-    });
-    EXPECT_EQ(told, noAccessLine(pty.slavePath()));
-}
-
-TEST(PortTrouble, APortHeldByAnotherProgramNamesIt) {
-    test::PtyPair pty;
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t holder = fork();
-    if (holder == 0) {
-        const int fd = open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY);
-        flock(fd, LOCK_EX);
-        (void)!write(ready[1], "x", 1);
-        pause();
-        _exit(0);
-    }
-    char byte;
-    ASSERT_EQ(read(ready[0], &byte, 1), 1);
-    std::string command;
-    std::getline(std::ifstream("/proc/" + std::to_string(holder) + "/comm"), command);
-
+// What a port object that fails to open `device` tells.
+std::string openHint(const std::string& device) {
     TComPort port;
-    port.SetPort(pty.slavePath());
-    std::string told;
+    port.SetPort(device);
     try {
         port.Open();
     } catch (const EComPort& error) {
-        told = portTroubleHint(error, port.Port());
+        return portTroubleHint(error, port.Port());
     }
-    kill(holder, SIGKILL);
-    waitpid(holder, nullptr, 0);
-    close(ready[0]);
-    close(ready[1]);
-    EXPECT_EQ(told, pty.slavePath() + " занят программой " + command + " (pid " +
-                        std::to_string(holder) + ").");
+    return "opened";
+}
+
+// As nobody, against a pseudo-terminal given the group and mode of each case.
+TEST(PortTrouble, NoAccessSuggestsAGroupOnlyWhereJoiningItGivesAccess) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give the device away and open it as another user";
+    }
+    test::PtyPair pty;
+    const std::string device = pty.slavePath();
+    const std::string join = " Выполните: sudo usermod -aG ";
+    const std::string relog = " $USER, затем выйдите из системы и войдите снова.";
+    const std::string admin = "): доступ должен дать администратор или правило udev.";
+    const struct {
+        const char* group;
+        mode_t mode;
+        std::string told;
+    } cases[] = {
+        {"dialout", 0660,
+         "Нет доступа к " + device + " (группа dialout)." + join + "dialout" + relog},
+        {"uucp", 0660, "Нет доступа к " + device + " (группа uucp)." + join + "uucp" + relog},
+        {"tty", 0660, "Нет доступа к " + device + " (группа tty)." + join + "tty" + relog},
+        {"tty", 0620,
+         "Нет доступа к " + device + " (владелец root, группа tty, права crw--w----" + admin},
+        {"dialout", 0600,
+         "Нет доступа к " + device + " (владелец root, группа dialout, права crw-------" + admin},
+        {"root", 0660,
+         "Нет доступа к " + device + " (владелец root, группа root, права crw-rw----" + admin},
+    };
+    for (const auto& c : cases) {
+        const group* entry = getgrnam(c.group);
+        if (entry == nullptr) {
+            ADD_FAILURE() << "no group " << c.group;
+            continue;
+        }
+        ASSERT_EQ(chown(device.c_str(), 0, entry->gr_gid), 0);
+        ASSERT_EQ(chmod(device.c_str(), c.mode), 0);
+        const std::string told = inChild([&] {
+            if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) {
+                return std::string("could not become nobody");
+            }
+            return openHint(device);
+        });
+        EXPECT_EQ(told, c.told);
+    }
+}
+
+// A child named `name` that opens the device (and takes its flock when asked)
+// and waits until it is killed at destruction.
+class Holder {
+public:
+    Holder(const std::string& name, const std::string& device, bool opens, bool locks) {
+        int ready[2];
+        EXPECT_EQ(pipe(ready), 0);
+        pid_ = fork();
+        if (pid_ == 0) {
+            prctl(PR_SET_NAME, name.c_str());
+            const int fd = opens ? open(device.c_str(), O_RDWR | O_NOCTTY) : -1;
+            if (locks) {
+                flock(fd, LOCK_EX);
+            }
+            (void)!write(ready[1], "x", 1);
+            pause();
+            _exit(0);
+        }
+        char byte;
+        EXPECT_EQ(read(ready[0], &byte, 1), 1);
+        close(ready[0]);
+        close(ready[1]);
+    }
+    ~Holder() {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    std::string pid() const { return std::to_string(pid_); }
+
+private:
+    pid_t pid_;
+};
+
+// Who holds the port is named before who merely has it open (such as the far
+// end's server keeping the line up), even when that one comes first in /proc.
+TEST(PortTrouble, TheInUseHintNamesTheHolderOfTheFlockThenOfTheLockFile) {
+    test::PtyPair pty;
+    const std::string device = pty.slavePath();
+    const Holder server("sign-server", device, true, false);
+    {
+        const Holder script("script", device, true, true);
+        EXPECT_EQ(openHint(device),
+                  device + " занят программой script (pid " + script.pid() + ").");
+    }
+    EXPECT_EQ(openTroubleHint(device, EBUSY), device + " занят другой программой; он открыт в " +
+                                                  "sign-server (pid " + server.pid() + ").");
+
+    if (access(UucpLock::kFolder, W_OK) != 0) {
+        GTEST_SKIP() << UucpLock::kFolder << " is not writable here";
+    }
+    const std::string lockPath = UucpLock::lockPaths(device).front();
+    {
+        const Holder terminal("terminal", device, false, false);
+        std::ofstream(lockPath) << "     " << terminal.pid() << "\n";
+        EXPECT_EQ(openHint(device),
+                  device + " занят программой terminal (pid " + terminal.pid() + ").");
+    }
+    std::ofstream(lockPath) << "garbage";
+    EXPECT_EQ(openHint(device), device + " помечен занятым файлом " + lockPath +
+                                    ", в котором нет номера процесса; удалите этот файл, если "
+                                    "порт никто не использует.");
+    unlink(lockPath.c_str());
 }
 
 class SearchTroubleTest : public test::ConsoleTest {
@@ -133,7 +202,6 @@ protected:
 
 TEST_F(SearchTroubleTest, AFailedSearchTellsOfPortsWithoutAccessOrInUse) {
     const std::string device = home.path() + "/ttyUSB0";
-    std::ofstream(device).put('x');
     home.linkCom(2, device);
     home.linkCom(4, home.path() + "/ttyUSB1");
     for (int n : {2, 4, 6}) {
@@ -143,8 +211,9 @@ TEST_F(SearchTroubleTest, AFailedSearchTellsOfPortsWithoutAccessOrInUse) {
     sim.device->failOn(test::SimComDevice::Op::Open, EBUSY, "COM4");
     sim.device->failOn(test::SimComDevice::Op::Open, EACCES, "COM6");  // only the first is told
     press(&Console::boardSearch);
-    EXPECT_EQ(view.notices(), Lines{kNotFound + "\n" + noAccessLine(device) + "\n" + home.path() +
-                                    "/ttyUSB1 занят другой программой."});
+    EXPECT_EQ(view.notices(), Lines{kNotFound + "\nНет доступа к " + device +
+                                    ": доступ должен дать администратор или правило udev.\n" +
+                                    home.path() + "/ttyUSB1 занят другой программой."});
 
     sim.device->attachSign("COM9");  // a search that finds the sign says nothing more
     press(&Console::boardSearch);

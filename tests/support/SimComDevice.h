@@ -74,6 +74,9 @@ public:
     // The line lives in virtual time on the caller's thread: another thread has
     // nothing to wait for, so it reports no line events.
     int watchEvents(std::uint32_t, std::unique_ptr<LineEventWatch>&) override { return EOPNOTSUPP; }
+    // As a device whose lock folder cannot be used: `trouble` from now on.
+    void setLockFolderTrouble(std::string trouble) { lockFolderTrouble_ = std::move(trouble); }
+    std::string lockFolderTrouble() const override { return lockFolderTrouble_; }
 
     const LineParameters& lineParameters() const { return line_; }
 
@@ -94,6 +97,7 @@ private:
     LineParameters line_;
     std::vector<Written> written_;
     int openCount_ = 0;
+    std::string lockFolderTrouble_;
     SimTime readCost_{};
     // The bytes on the wire since it was last idle: byte n (from 0) of this run
     // has left at runStart_ + wireTime(n + 1).

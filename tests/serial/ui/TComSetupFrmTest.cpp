@@ -204,6 +204,22 @@ TEST_F(TComSetupFrmTest, ThePortListIsSortedAsTextIgnoringCase) {
     });
 }
 
+// What a port is shows as its item's tooltip, as plain text whatever the
+// adapter calls itself.
+TEST_F(TComSetupFrmTest, EachPortTellsWhatItIsInItsTooltip) {
+    tree.addUsbTty("ttyUSB0", "ftdi_sio", {"0403", "6001", "FTDI", "<b>FT232R</b>", "A1234"});
+    runDialog([&](TComSetupFrm& dialog) {
+        QComboBox* ports = combo(dialog, 1);
+        const QString tooltip =
+            ports->itemData(ports->findText("COM33"), Qt::ToolTipRole).toString();
+        EXPECT_TRUE(tooltip.contains(QString::fromStdString(tree.dev()) +
+                                     "/ttyUSB0, ftdi_sio, USB 0403:6001 FTDI "
+                                     "&lt;b&gt;FT232R&lt;/b&gt;, serial A1234"))
+            << tooltip.toStdString();
+        press(dialog, "Button2");
+    });
+}
+
 TEST_F(TComSetupFrmTest, ShowsThePortsCurrentSettings) {
     runDialog([](TComSetupFrm& dialog) {
         EXPECT_EQ(shown(dialog), (Texts{"COM2", "19200", "8", "1", "None", "None"}));
