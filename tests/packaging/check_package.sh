@@ -2,8 +2,9 @@
 # Packages this build with CPack, unpacks the .deb into a temporary root as
 # dpkg would install it, and checks what a technician gets: the programs run
 # from there, their version is the project's, the desktop entry, metainfo and
-# man pages are valid, stela-cli's schema and completions are there, lintian
-# finds no error and the programs carry Debian's hardening.
+# man pages are valid, stela-cli's schema and completions are there, the Ansible
+# collection is there in the package's version with documentation ansible-doc
+# reads, lintian finds no error and the programs carry Debian's hardening.
 #   check_package.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
@@ -42,6 +43,17 @@ grep -q "release version=\"$version\"" "$share/metainfo/ru.orvena.stela.metainfo
 [[ -s $share/stela/stela-cli.schema.json ]] || fail "JSON schema"
 [[ -s $share/bash-completion/completions/stela-cli ]] || fail "bash completion"
 [[ -s $share/zsh/vendor-completions/_stela-cli ]] || fail "zsh completion"
+collections=$share/ansible/collections
+grep -qx "version: $version" "$collections/ansible_collections/stela/sign/galaxy.yml" ||
+    fail "Ansible collection version"
+for module in stela_prices stela_facts; do
+    [[ -s $collections/ansible_collections/stela/sign/plugins/modules/$module.py ]] ||
+        fail "Ansible module $module"
+    if command -v ansible-doc >/dev/null; then
+        HOME=$work ANSIBLE_COLLECTIONS_PATH=$collections ansible-doc "stela.sign.$module" \
+            >/dev/null || fail "ansible-doc stela.sign.$module"
+    fi
+done
 for size in 48 128 256; do
     [[ -s $share/icons/hicolor/${size}x$size/apps/ru.orvena.stela.png ]] || fail "icon $size"
 done
