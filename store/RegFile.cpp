@@ -435,7 +435,9 @@ const RegValue* RegFile::value(std::string_view key, std::string_view name) cons
 }
 
 bool RegFile::setValue(std::string_view key, std::string_view name, const RegValue& value) {
-    const std::string_view text = value.type == RegValue::Type::String ? value.text : "";
+    // A view of the value's own text: a plain `? value.text : ""` would view a temporary copy.
+    const std::string_view text =
+        value.type == RegValue::Type::String ? std::string_view(value.text) : std::string_view();
     if (key.empty() || !fitsOnALine(key) || !fitsOnALine(name) || !fitsOnALine(text)) {
         return false;
     }
