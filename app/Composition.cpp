@@ -2,8 +2,8 @@
 
 #include "app/Messages.h"
 #include "app/QtEventDispatcher.h"
-#include "console/Console.h"
-#include "console/SignPort.h"
+#include "workflows/Console.h"
+#include "workflows/SignPort.h"
 #include "serial/NamedComDevice.h"
 #include "serial/ui/TComSetupFrm.h"
 

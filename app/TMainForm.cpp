@@ -18,7 +18,7 @@
 #include "app/AppTexts.h"
 #include "app/MaskedEdit.h"
 #include "app/PylonIcon.h"
-#include "console/PortTrouble.h"
+#include "workflows/PortTrouble.h"
 #include "serial/EComPort.h"
 #include "serial/ui/WindowsFonts.h"
 

@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "app/Messages.h"
-#include "console/ConsoleView.h"
-#include "console/Journal.h"
-#include "console/Workflows.h"
+#include "workflows/ConsoleView.h"
+#include "workflows/Journal.h"
+#include "workflows/Workflows.h"
 #include "serial/TComPort.h"
 
 class QCheckBox;

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "bench/Stats.h"
-#include "console/Console.h"
-#include "console/SignPort.h"
+#include "workflows/Console.h"
+#include "workflows/SignPort.h"
 #include "serial/TComPort.h"
-#include "tests/console/RecordingView.h"
+#include "tests/workflows/RecordingView.h"
 #include "tests/support/ScopedConfigHome.h"
 
 namespace {

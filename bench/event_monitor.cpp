@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "bench/SignFigures.h"
-#include "console/Console.h"
+#include "workflows/Console.h"
 #include "protocol/ReplyReader.h"
-#include "tests/console/RecordingView.h"
+#include "tests/workflows/RecordingView.h"
 #include "tests/support/ManualDispatcher.h"
 
 namespace {

@@ -22,8 +22,8 @@
 #include <thread>
 
 #include "bench/SignFigures.h"
-#include "console/Console.h"
-#include "tests/console/RecordingView.h"
+#include "workflows/Console.h"
+#include "tests/workflows/RecordingView.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/Ser2net.h"
 #include "tests/support/ServedSign.h"

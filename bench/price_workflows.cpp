@@ -24,9 +24,9 @@
 #include <string>
 
 #include "bench/SignFigures.h"
-#include "console/Console.h"
+#include "workflows/Console.h"
 #include "protocol/ReplyReader.h"
-#include "tests/console/RecordingView.h"
+#include "tests/workflows/RecordingView.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "cli/ProgressBar.h"
-#include "console/Console.h"
+#include "workflows/Console.h"
 
 namespace stela::cli {
 

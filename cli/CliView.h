@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "console/ConsoleView.h"
+#include "workflows/ConsoleView.h"
 #include "protocol/Frames.h"
 
 namespace stela::cli {

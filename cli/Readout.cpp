@@ -7,7 +7,7 @@
 #include "cli/CliText.h"
 #include "cli/Csv.h"
 #include "cli/RowChange.h"
-#include "console/Console.h"
+#include "workflows/Console.h"
 
 namespace stela::cli {
 

@@ -20,7 +20,7 @@
 #include "cli/PriceFile.h"
 #include "cli/Session.h"
 #include "cli/Utf8.h"
-#include "console/Journal.h"
+#include "workflows/Journal.h"
 #include "stela/Version.h"
 
 namespace stela::cli {

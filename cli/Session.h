@@ -9,7 +9,7 @@
 #include "cli/CliView.h"
 #include "cli/Environment.h"
 #include "cli/ProgressBar.h"
-#include "console/Console.h"
+#include "workflows/Console.h"
 #include "serial/TComPort.h"
 
 namespace stela::cli {

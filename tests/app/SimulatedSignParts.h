@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "app/TMainForm.h"
-#include "console/Console.h"
-#include "console/SignPort.h"
+#include "workflows/Console.h"
+#include "workflows/SignPort.h"
 #include "tests/support/SimComDevice.h"
 
 namespace stela::test {

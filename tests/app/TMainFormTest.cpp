@@ -23,8 +23,8 @@
 
 #include "app/Composition.h"
 #include "app/MaskedEdit.h"
-#include "console/Console.h"
-#include "console/SignPort.h"
+#include "workflows/Console.h"
+#include "workflows/SignPort.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
 #include "tests/app/SimulatedSignParts.h"

@@ -9,13 +9,13 @@
 #include <future>
 #include <thread>
 
-#include "console/Console.h"
-#include "console/SignPort.h"
+#include "workflows/Console.h"
+#include "workflows/SignPort.h"
 #include "protocol/Clock.h"
 #include "serial/EventMask.h"
 #include "serial/TComPort.h"
 #include "serial/posix/PosixComDevice.h"
-#include "tests/console/RecordingView.h"
+#include "tests/workflows/RecordingView.h"
 #include "tests/serial/EmulatedLineCounters.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ProcessCounts.h"

@@ -20,14 +20,14 @@
 #include <thread>
 #include <vector>
 
-#include "console/Console.h"
-#include "console/PortTrouble.h"
-#include "console/SignPort.h"
+#include "workflows/Console.h"
+#include "workflows/PortTrouble.h"
+#include "workflows/SignPort.h"
 #include "serial/EComPort.h"
 #include "serial/NamedComDevice.h"
 #include "serial/TComPort.h"
 #include "serial/net/PortUrl.h"
-#include "tests/console/RecordingView.h"
+#include "tests/workflows/RecordingView.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/Ser2net.h"

@@ -1,6 +1,6 @@
 // The lines that tell an operator why a port could not be used, against real
 // pseudo-terminals and processes where Linux is the one who knows.
-#include "console/PortTrouble.h"
+#include "workflows/PortTrouble.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -14,11 +14,11 @@
 #include <cerrno>
 #include <fstream>
 
-#include "console/SignPort.h"
+#include "workflows/SignPort.h"
 #include "serial/EComPort.h"
 #include "serial/posix/PosixComDevice.h"
 #include "serial/posix/UucpLock.h"
-#include "tests/console/ConsoleFixture.h"
+#include "tests/workflows/ConsoleFixture.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ProcessCounts.h"
 #include "tests/support/PtyPair.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "console/ConsoleView.h"
+#include "workflows/ConsoleView.h"
 
 namespace stela::test {
 

@@ -1,7 +1,7 @@
 #include <cerrno>
 
-#include "console/Console.h"
-#include "console/PortTrouble.h"
+#include "workflows/Console.h"
+#include "workflows/PortTrouble.h"
 #include "i18n/Translate.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"

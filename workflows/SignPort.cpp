@@ -1,4 +1,4 @@
-#include "console/SignPort.h"
+#include "workflows/SignPort.h"
 
 #include "serial/TComPort.h"
 

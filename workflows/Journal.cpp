@@ -1,4 +1,4 @@
-#include "console/Journal.h"
+#include "workflows/Journal.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 #include <optional>
 
-#include "console/Console.h"
+#include "workflows/Console.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
 

@@ -1,4 +1,4 @@
-#include "console/WriteAccount.h"
+#include "workflows/WriteAccount.h"
 
 #include "i18n/Translate.h"
 

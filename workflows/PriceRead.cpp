@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "console/Console.h"
+#include "workflows/Console.h"
 #include "i18n/Translate.h"
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"

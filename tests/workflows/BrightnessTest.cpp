@@ -1,6 +1,6 @@
 #include <chrono>
 
-#include "tests/console/ConsoleFixture.h"
+#include "tests/workflows/ConsoleFixture.h"
 
 namespace stela {
 namespace {

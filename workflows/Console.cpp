@@ -1,6 +1,6 @@
-#include "console/Console.h"
+#include "workflows/Console.h"
 
-#include "console/FilledText.h"
+#include "workflows/FilledText.h"
 #include "i18n/Translate.h"
 #include "serial/TComPort.h"
 

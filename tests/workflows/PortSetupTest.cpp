@@ -2,9 +2,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "console/PortTrouble.h"
+#include "workflows/PortTrouble.h"
 #include "serial/EComPort.h"
-#include "tests/console/ConsoleFixture.h"
+#include "tests/workflows/ConsoleFixture.h"
 #include "tests/store/RegistryFiles.h"
 #include "tests/support/ScopedConfigHome.h"
 

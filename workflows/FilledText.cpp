@@ -1,4 +1,4 @@
-#include "console/FilledText.h"
+#include "workflows/FilledText.h"
 
 #include "i18n/Translate.h"
 

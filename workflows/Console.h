@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "console/ConsoleView.h"
-#include "console/Workflows.h"
-#include "console/WriteAccount.h"
+#include "workflows/ConsoleView.h"
+#include "workflows/Workflows.h"
+#include "workflows/WriteAccount.h"
 #include "protocol/Clock.h"
 #include "protocol/Frames.h"
 #include "protocol/ReplyReader.h"

@@ -1,6 +1,6 @@
 // The operation journal: every line kept by day with its local time and port,
 // old days let go, and a journal that cannot be written said, never fatal.
-#include "console/Journal.h"
+#include "workflows/Journal.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

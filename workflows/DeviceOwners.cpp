@@ -1,4 +1,4 @@
-#include "console/DeviceOwners.h"
+#include "workflows/DeviceOwners.h"
 
 #include <dirent.h>
 #include <grp.h>

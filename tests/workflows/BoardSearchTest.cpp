@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "tests/console/ConsoleFixture.h"
+#include "tests/workflows/ConsoleFixture.h"
 #include "tests/support/Golden.h"
 #include "tests/support/TestLanguage.h"
 

@@ -6,10 +6,10 @@
 
 #include <filesystem>
 
-#include "console/Console.h"
-#include "console/SignPort.h"
+#include "workflows/Console.h"
+#include "workflows/SignPort.h"
 #include "serial/posix/UucpLock.h"
-#include "tests/console/ConsoleFixture.h"
+#include "tests/workflows/ConsoleFixture.h"
 #include "tests/support/Minicom.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/ServedSign.h"

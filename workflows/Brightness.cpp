@@ -1,4 +1,4 @@
-#include "console/Console.h"
+#include "workflows/Console.h"
 #include "i18n/Translate.h"
 
 namespace stela {

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "protocol/Frames.h"
-#include "tests/console/ConsoleFixture.h"
+#include "tests/workflows/ConsoleFixture.h"
 #include "tests/support/Golden.h"
 
 namespace stela {

@@ -1,12 +1,12 @@
-#include "console/PortTrouble.h"
+#include "workflows/PortTrouble.h"
 
 #include <cerrno>
 #include <initializer_list>
 
-#include "console/DeviceOwners.h"
-#include "console/FilledText.h"
-#include "console/NetPortTrouble.h"
-#include "console/StoreTrouble.h"
+#include "workflows/DeviceOwners.h"
+#include "workflows/FilledText.h"
+#include "workflows/NetPortTrouble.h"
+#include "workflows/StoreTrouble.h"
 #include "i18n/Translate.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"

@@ -1,8 +1,8 @@
-#include "console/StoreTrouble.h"
+#include "workflows/StoreTrouble.h"
 
 #include <cstring>
 
-#include "console/FilledText.h"
+#include "workflows/FilledText.h"
 #include "i18n/Translate.h"
 #include "store/RegistryStore.h"
 

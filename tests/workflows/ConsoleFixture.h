@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "console/Console.h"
-#include "tests/console/RecordingView.h"
+#include "workflows/Console.h"
+#include "tests/workflows/RecordingView.h"
 #include "tests/support/SimFixture.h"
 
 namespace stela::test {

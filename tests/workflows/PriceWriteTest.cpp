@@ -2,7 +2,7 @@
 #include <cerrno>
 
 #include "protocol/Frames.h"
-#include "tests/console/ConsoleFixture.h"
+#include "tests/workflows/ConsoleFixture.h"
 #include "tests/support/Golden.h"
 #include "tests/support/TestLanguage.h"
 

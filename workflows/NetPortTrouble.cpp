@@ -1,4 +1,4 @@
-#include "console/NetPortTrouble.h"
+#include "workflows/NetPortTrouble.h"
 
 #include <cerrno>
 
