@@ -1,10 +1,10 @@
 #include <cerrno>
 
-#include "workflows/Console.h"
-#include "workflows/PortTrouble.h"
 #include "i18n/Translate.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
+#include "workflows/Console.h"
+#include "workflows/PortTrouble.h"
 
 namespace stela {
 
@@ -12,45 +12,44 @@ namespace {
 
 constexpr int kLastCandidate = 255;
 
+// The first failure with `error` (or `alsoError`), as a hint line.
+std::string firstHint(const std::vector<SearchOutcome::Failure>& failures, int error,
+                      int alsoError) {
+    for (const SearchOutcome::Failure& failure : failures) {
+        if (failure.error == error || failure.error == alsoError) {
+            return "\n" + openTroubleHint(failure.port, error);
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
-// The first candidate that could not be opened for want of access, and the
-// first one held by another program: an operator can do something about those.
-struct Console::OpenTrouble {
-    std::string noAccess, busy;
-
-    void note(const std::string& candidate, int error) {
-        if ((error == EACCES || error == EPERM) && noAccess.empty()) {
-            noAccess = candidate;
-        } else if (error == EBUSY && busy.empty()) {
-            busy = candidate;
-        }
+std::string searchNotice(const SearchOutcome& outcome) {
+    if (!outcome.port.empty()) {
+        return translateDefault("Стела подключена на порт : ") + outcome.port;
     }
-    std::string lines() const {
-        std::string text;
-        if (!noAccess.empty()) {
-            text += "\n" + openTroubleHint(noAccess, EACCES);
-        }
-        if (!busy.empty()) {
-            text += "\n" + openTroubleHint(busy, EBUSY);
-        }
-        return text;
-    }
-};
+    // An operator can do something about no access and a busy port.
+    return translateDefault("Табло не найдено. Проверьте кабель подключения табло") +
+           firstHint(outcome.failures, EACCES, EPERM) + firstHint(outcome.failures, EBUSY, EBUSY);
+}
 
-void Console::boardSearch() {
-    std::string found;
-    OpenTrouble trouble;
-    view_.appendLog(translateDefault("--- Поиск табло --- "));
+std::string workingOnText(const std::string& port) {
+    return translateDefault("Работаем на ") + port;
+}
+
+SearchOutcome Console::boardSearch() {
+    SearchOutcome outcome;
+    observer_.appendLog(translateDefault("--- Поиск табло --- "));
     for (int n = 1; n <= kLastCandidate; ++n) {
         const std::string candidate = "COM" + std::to_string(n);
         try {
             port_.SetPort(candidate);
             port_.Open();
         } catch (const EComPort& error) {
-            // No such port, or not a serial device; no access or busy are told below.
+            // No such port, or not a serial device, no access or busy.
             if (error.Code() == EComPort::kOpenFailed) {
-                trouble.note(candidate, error.SystemCode());
+                outcome.failures.push_back({candidate, error.SystemCode()});
             }
             continue;
         }
@@ -58,19 +57,20 @@ void Console::boardSearch() {
         port_.SetBaudRate(br19200);
         reader_.run(boardSearchExchange(), reply_);
         if (identifiesSign(reply_)) {
-            found = candidate;
+            outcome.port = candidate;
         }
     }
-    if (found.empty()) {
-        view_.notice(translateDefault("Табло не найдено. Проверьте кабель подключения табло") +
-                     trouble.lines());
-        return;
+    if (outcome.port.empty()) {
+        return outcome;
     }
-    view_.notice(translateDefault("Стела подключена на порт : ") + found);
-    port_.SetPort(found);
-    port_.SetBaudRate(br19200);
-    port_.Open();
-    view_.setStatusText(translateDefault("Работаем на ") + found);
+    try {
+        port_.SetPort(outcome.port);
+        port_.SetBaudRate(br19200);
+        port_.Open();
+    } catch (const EComPort& error) {
+        outcome.openError = error;
+    }
+    return outcome;
 }
 
 }  // namespace stela

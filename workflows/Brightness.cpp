@@ -1,45 +1,46 @@
-#include "workflows/Console.h"
 #include "i18n/Translate.h"
+#include "workflows/Console.h"
 
 namespace stela {
 
-namespace {
-
-// A digit field reads " " when empty or 0, else its digit.
-int levelOf(const std::string& digitText) {
-    if (digitText.size() == 1 && digitText[0] >= '1' && digitText[0] <= '9') {
-        return digitText[0] - '0';
+std::string commandNotice(const CommandOutcome& outcome) {
+    using Command = CommandOutcome::Command;
+    switch (outcome.command) {
+        case Command::AutomaticBrightness:
+            return outcome.confirmed ? translateDefault("Установлена автоматическая яркость.")
+                                     : translateDefault("Яркость не установлена.");
+        case Command::ManualBrightness:
+            return outcome.confirmed ? translateDefault("Установлена ручная яркость: ") +
+                                           std::to_string(outcome.level)
+                                     : translateDefault("Яркость не установлена.");
+        case Command::Effect:
+            break;
     }
-    return 0;
+    if (!outcome.confirmed) {
+        return translateDefault("Эффекты не включены");
+    }
+    return outcome.level == 0 ? translateDefault("Эффекты выключены")
+                              : translateDefault("Эффекты включены");
 }
 
-}  // namespace
-
-void Console::command(const SingleWaitExchange& exchange, const std::string& confirmed,
-                      const std::string& notConfirmed) {
+CommandOutcome Console::command(CommandOutcome::Command command, int level,
+                                const SingleWaitExchange& exchange) {
     noteLockFolderTrouble();
     reader_.run(exchange, reply_);
-    view_.notice(exchange.isConfirmation(reply_) ? confirmed : notConfirmed);
+    return {command, level, exchange.frame, exchange.isConfirmation(reply_)};
 }
 
-void Console::automaticBrightness() {
-    command(automaticBrightnessExchange(), translateDefault("Установлена автоматическая яркость."),
-            translateDefault("Яркость не установлена."));
+CommandOutcome Console::automaticBrightness() {
+    return command(CommandOutcome::Command::AutomaticBrightness, 0, automaticBrightnessExchange());
 }
 
-void Console::manualBrightness() {
-    const int level = levelOf(view_.digitText(DigitField::Brightness));
-    command(manualBrightnessExchange(level),
-            translateDefault("Установлена ручная яркость: ") + std::to_string(level),
-            translateDefault("Яркость не установлена."));
+CommandOutcome Console::manualBrightness(int level) {
+    return command(CommandOutcome::Command::ManualBrightness, level,
+                   manualBrightnessExchange(level));
 }
 
-void Console::effect() {
-    const int level = levelOf(view_.digitText(DigitField::Effect));
-    command(
-        effectExchange(level),
-        level == 0 ? translateDefault("Эффекты выключены") : translateDefault("Эффекты включены"),
-        translateDefault("Эффекты не включены"));
+CommandOutcome Console::effect(int level) {
+    return command(CommandOutcome::Command::Effect, level, effectExchange(level));
 }
 
 }  // namespace stela

@@ -1,13 +1,13 @@
 #include "workflows/Console.h"
 
-#include "workflows/FilledText.h"
 #include "i18n/Translate.h"
 #include "serial/TComPort.h"
+#include "workflows/FilledText.h"
 
 namespace stela {
 
-Console::Console(ConsoleView& view, TCustomComPort& port, Clock& clock)
-    : view_(view), port_(port), reader_(port, clock, view) {}
+Console::Console(WorkflowObserver& observer, TCustomComPort& port, Clock& clock)
+    : observer_(observer), port_(port), reader_(port, clock, observer) {}
 
 void Console::noteLockFolderTrouble() {
     const std::string trouble = port_.Connected() ? port_.LockFolderTrouble() : std::string();
@@ -15,30 +15,16 @@ void Console::noteLockFolderTrouble() {
         return;
     }
     lockFolderTroubleNoted_ = true;
-    view_.appendLog(filled(
+    observer_.appendLog(filled(
         markDefault("Файл блокировки порта не создан (%1): другие программы (minicom и т. п.) не "
                     "увидят, что порт занят."),
         {trouble}));
 }
 
-void Console::runWithBusySetLocked(void (Console::*workflow)()) {
-    noteLockFolderTrouble();
-    view_.setBusySetEnabled(false);
-    try {
-        (this->*workflow)();
-    } catch (...) {
-        // The operator must be able to search again after re-plugging the cable.
-        view_.setBusySetEnabled(true);
-        throw;
-    }
-}
-
 bool Console::startProgress() {
-    constexpr int kProgressSteps = 8;
-    view_.setProgressRange(0, kProgressSteps);
-    view_.setProgressPosition(0);
-    view_.setProgressPosition(1);
-    return view_.processPendingEvents();
+    observer_.progress(0);
+    observer_.progress(1);
+    return !observer_.stopNow();
 }
 
 }  // namespace stela

@@ -1,8 +1,6 @@
-#include <optional>
-
-#include "workflows/Console.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
+#include "workflows/Console.h"
 
 namespace stela {
 
@@ -16,22 +14,23 @@ constexpr char kSettingsLocation[] = "HKEY_LOCAL_MACHINE\\Software\\ORVENA";
 // Neither logs nor touches the status line, which keeps naming the port the
 // last search found. An error from the dialog's port list ends it before
 // anything is stored, with the port closed. The settings chosen are applied
-// even when storing them fails: the port is opened with them, and then the
-// store's error is reported (an error in opening comes first).
-void Console::portSetup() {
+// even when storing them fails: the port is opened with them.
+SetupOutcome Console::portSetup() {
     port_.Close();
     port_.RunSetupDialog();
     port_.SetBaudRate(br19200);
-    std::optional<EComPort> notStored;
+    SetupOutcome outcome;
     try {
         port_.SaveSettings(kSettingsLocation);
     } catch (const EComPort& error) {
-        notStored = error;
+        outcome.storeError = error;
     }
-    port_.Open();
-    if (notStored) {
-        throw *notStored;
+    try {
+        port_.Open();
+    } catch (const EComPort& error) {
+        outcome.openError = error;
     }
+    return outcome;
 }
 
 }  // namespace stela

@@ -3,14 +3,14 @@
 #include <cerrno>
 #include <initializer_list>
 
-#include "workflows/DeviceOwners.h"
-#include "workflows/FilledText.h"
-#include "workflows/NetPortTrouble.h"
-#include "workflows/StoreTrouble.h"
 #include "i18n/Translate.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
 #include "serial/net/PortUrl.h"
+#include "workflows/DeviceOwners.h"
+#include "workflows/FilledText.h"
+#include "workflows/NetPortTrouble.h"
+#include "workflows/StoreTrouble.h"
 
 namespace stela {
 namespace {

@@ -1,10 +1,10 @@
 #include <algorithm>
 #include <iterator>
 
-#include "workflows/Console.h"
 #include "i18n/Translate.h"
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
+#include "workflows/Console.h"
 
 namespace stela {
 
@@ -17,77 +17,94 @@ const std::string kBlankReply(16, ' ');
 struct ReadStep {
     int row;
     Half half;
-    int position;     // set before the read
-    bool refillsAll;  // grade and captions too, not only the price
+    int position;  // set before the read
 };
 
 constexpr ReadStep kReadSteps[] = {
-    {5, Half::First, 1, true},   {4, Half::First, 2, true},   {3, Half::First, 3, true},
-    {2, Half::First, 4, true},   {1, Half::First, 4, true},   {1, Half::Second, 5, false},
-    {2, Half::Second, 5, false}, {3, Half::Second, 6, false}, {4, Half::Second, 7, false},
-    {5, Half::Second, 8, true},
+    {5, Half::First, 1},  {4, Half::First, 2},  {3, Half::First, 3},  {2, Half::First, 4},
+    {1, Half::First, 4},  {1, Half::Second, 5}, {2, Half::Second, 5}, {3, Half::Second, 6},
+    {4, Half::Second, 7}, {5, Half::Second, 8},
 };
+
+// A framed reply by its price; else the furthest any pass got.
+HalfVerdict verdictOf(const ReadReply& reply, ReplyVerdict furthest) {
+    if (reply.framed) {
+        const bool digits = std::all_of(reply.price.begin(), reply.price.end(),
+                                        [](char c) { return c >= '0' && c <= '9'; });
+        // Price characters that mix digits and dashes make no price.
+        return reply.price == "----" ? HalfVerdict::Unused
+               : digits              ? HalfVerdict::Answered
+                                     : HalfVerdict::NotAPrice;
+    }
+    switch (furthest) {
+        case ReplyVerdict::Incomplete:
+            return HalfVerdict::NoReply;
+        case ReplyVerdict::BadChecksum:
+            return HalfVerdict::BadChecksum;
+        case ReplyVerdict::WrongAddress:
+            return HalfVerdict::WrongAddress;
+        default:
+            return HalfVerdict::NotAPrice;
+    }
+}
 
 }  // namespace
 
-void Console::readPrices() {
-    runWithBusySetLocked(&Console::priceRead);
-    view_.setBusySetEnabled(true);
-}
-
-void Console::letEventsRunOrStop() {
-    if (!view_.processPendingEvents()) {
-        throw WorkflowStopped{};
+std::optional<RowRefill> rowRefill(int row, Half half, const HalfRead& read) {
+    if (!read.reply.framed) {
+        return std::nullopt;
     }
+    RowRefill refill{read.reply.priceText(), std::nullopt};
+    if (half == Half::First || row == 5) {
+        refill.marks =
+            RowMarks{read.reply.gradeIndex(), read.reply.caption1(), read.reply.caption2()};
+    }
+    return refill;
 }
 
-void Console::priceRead() {
+ReadOutcome Console::readPrices() {
+    noteLockFolderTrouble();
     if (!startProgress()) {
         throw WorkflowStopped{};
     }
-
+    ReadOutcome outcome;
     const int steps = static_cast<int>(std::size(kReadSteps));
     for (int i = 0; i < steps; ++i) {
         const ReadStep& step = kReadSteps[i];
-        const ReadReply reply = halfRead(addressCharacter(halfAddress(step.row, step.half)));
-        if (reply.framed) {
-            const std::string shown = reply.priceText();
-            view_.showReadback(step.row, step.half, shown, kReadbackGreen);
-            std::optional<RowMarks> marks;
-            if (step.refillsAll) {
-                marks = RowMarks{reply.gradeIndex(), reply.caption1(), reply.caption2()};
-            }
-            view_.refillRow(step.row, shown, marks);
-        } else {
-            view_.appendLog(translateDefault("Принятые данные ошибочные:") + logText(reply_));
-            view_.showReadback(step.row, step.half, "XX.XX", kReadbackRed);
+        HalfRead& read = outcome.at(step.row, step.half);
+        read = halfRead(step.row, step.half);
+        if (!read.reply.framed) {
+            observer_.appendLog(translateDefault("Принятые данные ошибочные:") + logText(reply_));
         }
-        view_.setProgressPosition(i + 1 < steps ? kReadSteps[i + 1].position : 0);
-        letEventsRunOrStop();
+        observer_.halfRead(step.row, step.half, read);
+        observer_.progress(i + 1 < steps ? kReadSteps[i + 1].position : 0);
+        if (observer_.stopNow()) {
+            throw WorkflowStopped{};
+        }
     }
+    return outcome;
 }
 
-ReadReply Console::halfRead(char addressChar) {
+HalfRead Console::halfRead(int row, Half half) {
+    const char addressChar = addressCharacter(halfAddress(row, half));
     const PolledExchange exchange = panelReadExchange(addressChar);
-    ReplyVerdict& verdict = verdicts_.at(static_cast<std::size_t>(addressOf(addressChar)));
-    verdict = ReplyVerdict::Incomplete;
+    ReplyVerdict furthest = ReplyVerdict::Incomplete;
     for (int pass = 1;; ++pass) {
         reader_.run(exchange, reply_);
         const ReadReply reply = parseReadReply(reply_);
-        view_.appendLog(translateDefault("Контрольная сумма принятая ") +
-                        logText(reply.checksumReceived));
-        view_.appendLog(translateDefault("Контрольная сумма расчитанная ") +
-                        reply.checksumComputed);
+        observer_.appendLog(translateDefault("Контрольная сумма принятая ") +
+                            logText(reply.checksumReceived));
+        observer_.appendLog(translateDefault("Контрольная сумма расчитанная ") +
+                            reply.checksumComputed);
         // A reply to another half (late, or out of order) or one whose price
         // bytes are no price fails its pass as a checksum mismatch does.
-        verdict = std::max(verdict, reply.verdict(addressChar));
+        furthest = std::max(furthest, reply.verdict(addressChar));
         if (reply.answers(addressChar)) {
-            verdict = reply.verdict(addressChar);
-            return reply;
+            return {verdictOf(reply, reply.verdict(addressChar)), reply};
         }
         if (pass == kMaxPasses) {
             reply_ = kBlankReply;
-            return parseReadReply(reply_);
+            return {verdictOf(parseReadReply(reply_), furthest), parseReadReply(reply_)};
         }
     }
 }

@@ -1,23 +1,23 @@
-#include "workflows/Console.h"
 #include "i18n/Translate.h"
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
+#include "workflows/Console.h"
 
 namespace stela {
 
 namespace {
 
 // The ten write steps, bottom row first, each row's first half before its second.
-struct WriteStep {
+struct Step {
     int row;
     Half half;
     const char* logText;
     int position;
 };
 
-constexpr WriteStep kWriteSteps[] = {
+constexpr Step kWriteSteps[] = {
     {5, Half::First, markDefault("Запишу 0 панель:"), 1},
     {5, Half::Second, markDefault("Запишу 1 панель:"), 2},
     {4, Half::First, markDefault("Запишу 2 панель:"), 3},
@@ -32,37 +32,47 @@ constexpr WriteStep kWriteSteps[] = {
 
 constexpr int kConfirmationAttempts = 3;
 
+std::string frameOf(const Step& step, const PriceRowInputs& inputs) {
+    return composeWriteFrame(addressCharacter(halfAddress(step.row, step.half)), inputs);
+}
+
 }  // namespace
 
-void Console::writePrices() {
-    runWithBusySetLocked(&Console::priceWrite);
+std::vector<WriteStep> plannedWrite(const PriceRows& rows) {
+    std::vector<WriteStep> planned;
+    for (const Step& step : kWriteSteps) {
+        planned.push_back({step.row, step.half, frameOf(step, rows(step.row))});
+    }
+    return planned;
 }
 
 void Console::stopWrite() {
-    view_.appendLog(translateDefault("--- Окно закрывается: запись остановлена ---"));
+    observer_.appendLog(translateDefault("--- Окно закрывается: запись остановлена ---"));
     throw WorkflowStopped{};
 }
 
-void Console::priceWrite() {
-    unconfirmed_.clear();
-    account_.start();
+WriteOutcome Console::writePrices(const PriceRows& rows) {
+    noteLockFolderTrouble();
+    written_ = {};
+    written_.account.start();
     try {
-        writeSteps();
+        writeSteps(rows);
     } catch (const EComPort&) {
         // The port is gone mid-write: say what the sign was left holding.
-        const std::vector<std::string> lines = account_.lossLines();
+        const std::vector<std::string> lines = written_.account.lossLines();
         if (!lines.empty()) {
-            view_.appendLog(translateDefault("--- Связь потеряна: запись прервана ---"));
+            observer_.appendLog(translateDefault("--- Связь потеряна: запись прервана ---"));
         }
         for (const std::string& line : lines) {
-            view_.appendLog(line);
+            observer_.appendLog(line);
         }
         throw;
     }
+    return written_;
 }
 
-void Console::writeSteps() {
-    // A close asked for while a row is being written waits for the row's
+void Console::writeSteps(const PriceRows& rows) {
+    // A stop asked for while a row is being written waits for the row's
     // second half, and no more: a panel must never show two different prices.
     if (!startProgress()) {
         stopWrite();
@@ -72,18 +82,18 @@ void Console::writeSteps() {
     PriceRowInputs inputs;
     bool closing = false;
     bool firstStep = true;
-    for (const WriteStep& step : kWriteSteps) {
+    for (const Step& step : kWriteSteps) {
         if (step.half == Half::First) {
-            inputs = view_.rowInputs(step.row);
+            inputs = rows(step.row);
         }
-        reply_ = composeWriteFrame(addressCharacter(halfAddress(step.row, step.half)), inputs);
+        reply_ = frameOf(step, inputs);
         // The effect button may run its exchange in the reply buffer while
         // events are processed below, so the frame is sent from this copy.
         const std::string frame = reply_;
-        view_.appendLog(translateDefault(step.logText) + logText(frame));
+        observer_.appendLog(translateDefault(step.logText) + logText(frame));
         if (!firstStep) {
-            view_.setProgressPosition(step.position);
-            closing = !view_.processPendingEvents() || closing;
+            observer_.progress(step.position);
+            closing = observer_.stopNow() || closing;
         }
         firstStep = false;
         // Asked while the previous row's second half was being confirmed: that
@@ -91,12 +101,14 @@ void Console::writeSteps() {
         if (closing && step.half == Half::First) {
             stopWrite();
         }
-        account_.sent(step.row, step.half);
+        written_.account.sent(step.row, step.half);
+        written_.sent.push_back({step.row, step.half, frame});
         port_.WriteText(frame);
-        if (writeConfirmation(frame)) {
-            account_.confirmed(step.row, step.half);
+        const bool confirmed = writeConfirmation(frame);
+        if (confirmed) {
+            written_.account.confirmed(step.row, step.half);
         }
-        view_.halfWritten(step.row, step.half);
+        observer_.halfWritten(step.row, step.half, confirmed);
     }
     if (closing) {
         stopWrite();  // every row is written; the read-back does not run
@@ -108,11 +120,11 @@ bool Console::writeConfirmation(const std::string& frame) {
     for (int attempt = 0; attempt < kConfirmationAttempts; ++attempt) {
         reader_.run(exchange, confirmation_);
         if (confirmsWrite(confirmation_)) {
-            view_.appendLog(translateDefault("Принятые данные верные:") + logText(confirmation_));
+            observer_.appendLog(translateDefault("Принятые данные верные:") +
+                                logText(confirmation_));
             return true;
         }
     }
-    unconfirmed_.push_back(frame);
     return false;
 }
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "workflows/FilledText.h"
 #include "i18n/Translate.h"
 #include "store/RegistryStore.h"
+#include "workflows/FilledText.h"
 
 namespace stela {
 namespace {

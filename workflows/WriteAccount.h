@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "workflows/ConsoleView.h"
+#include "protocol/Frames.h"
 
 namespace stela {
 

@@ -7,70 +7,76 @@ namespace {
 
 using Lines = std::vector<std::string>;
 using std::chrono::milliseconds;
+using Command = CommandOutcome::Command;
 
-class BrightnessTest : public test::ConsoleTest {};
+class BrightnessTest : public test::ConsoleTest {
+protected:
+    // Each command as run, with its notice, as "frame: notice".
+    std::string run(Command command, int level) {
+        const CommandOutcome outcome = command == Command::Effect ? console.effect(level)
+                                       : command == Command::ManualBrightness
+                                           ? console.manualBrightness(level)
+                                           : console.automaticBrightness();
+        EXPECT_EQ(outcome.command, command);
+        EXPECT_EQ(outcome.level, level);
+        return outcome.frame + (outcome.confirmed ? " confirmed: " : " not confirmed: ") +
+               commandNotice(outcome);
+    }
+};
 
-TEST_F(BrightnessTest, AutomaticBrightnessIsConfirmedOnlyWithinItsPause) {
-    SignModel& sign = connectSign();
-    press(&Console::manualBrightness);
-    press(&Console::automaticBrightness);
-    EXPECT_EQ(sign.brightnessMode(), BrightnessMode::Automatic);
-    sign.addFault(Fault::late(milliseconds(100)));
-    press(&Console::automaticBrightness);
-    EXPECT_EQ(view.notices(),
-              (Lines{"Установлена ручная яркость: 0", "Установлена автоматическая яркость.",
-                     "Яркость не установлена."}));
-    EXPECT_EQ(framesWritten(), (Lines{"LM0", "LA", "LA"}));
-    EXPECT_EQ(view.logSince(2), Lines{});  // the brightness commands log nothing
-}
-
-TEST_F(BrightnessTest, ManualBrightnessSendsTheDigitAndWantsItBack) {
-    SignModel& sign = connectSign();
-    view.brightnessDigit = "7";
-    press(&Console::manualBrightness);
-    EXPECT_EQ(sign.brightnessLevel(), 7);
-
-    sign.addFault(Fault::replacedBy("LM5").times(1));
-    press(&Console::manualBrightness);
-    sign.addFault(Fault::truncated(2).times(1));  // "LM" only: fewer than 3 bytes wait
-    press(&Console::manualBrightness);
-    EXPECT_EQ(view.notices(), (Lines{"Установлена ручная яркость: 7", "Яркость не установлена.",
-                                     "Яркость не установлена."}));
-    EXPECT_EQ(framesWritten(), (Lines{"LM7", "LM7", "LM7"}));
-}
-
-TEST_F(BrightnessTest, EffectLogsItsLevelAndTellsOnFromOff) {
-    SignModel& sign = connectSign();
-    press(&Console::effect);
-    view.effectDigit = "3";
-    press(&Console::effect);
-    EXPECT_EQ(sign.effectSeconds(), 3);
-    sign.addFault(Fault::silence());
-    press(&Console::effect);
-    EXPECT_EQ(framesWritten(), (Lines{"q0", "q3", "q3"}));
-    EXPECT_EQ(view.logSince(2), (Lines{"Отправлено:0", "Отправлено:3", "Отправлено:3"}));
-    EXPECT_EQ(view.notices(),
-              (Lines{"Эффекты выключены", "Эффекты включены", "Эффекты не включены"}));
+// What the sign does -> what the command says.
+TEST_F(BrightnessTest, EachCommandIsConfirmedOnlyByItsOwnReplyWithinItsPause) {
+    struct Case {
+        std::function<void(SignModel&)> sign;
+        Command command;
+        int level;
+        const char* outcome;
+    };
+    const Case cases[] = {
+        {nullptr, Command::ManualBrightness, 0, "LM0 confirmed: Установлена ручная яркость: 0"},
+        {nullptr, Command::AutomaticBrightness, 0,
+         "LA confirmed: Установлена автоматическая яркость."},
+        {[](SignModel& s) { s.addFault(Fault::late(milliseconds(100))); },
+         Command::AutomaticBrightness, 0, "LA not confirmed: Яркость не установлена."},
+        {nullptr, Command::ManualBrightness, 7, "LM7 confirmed: Установлена ручная яркость: 7"},
+        {[](SignModel& s) { s.addFault(Fault::replacedBy("LM5").times(1)); },
+         Command::ManualBrightness, 7, "LM7 not confirmed: Яркость не установлена."},
+        // "LM" only: fewer than 3 bytes wait
+        {[](SignModel& s) { s.addFault(Fault::truncated(2).times(1)); }, Command::ManualBrightness,
+         7, "LM7 not confirmed: Яркость не установлена."},
+        {nullptr, Command::Effect, 0, "q0 confirmed: Эффекты выключены"},
+        {nullptr, Command::Effect, 3, "q3 confirmed: Эффекты включены"},
+        {[](SignModel& s) { s.addFault(Fault::silence()); }, Command::Effect, 3,
+         "q3 not confirmed: Эффекты не включены"},
+    };
+    for (const Case& c : cases) {
+        SignModel& sign = connectSign();
+        sign.clearFaults();
+        if (c.sign) {
+            c.sign(sign);
+        }
+        EXPECT_EQ(run(c.command, c.level), c.outcome);
+    }
+    EXPECT_EQ(framesWritten(), (Lines{"LM0", "LA", "LA", "LM7", "LM7", "LM7", "q0", "q3", "q3"}));
+    // Only the effect logs, its level.
+    EXPECT_EQ(observer.log, (Lines{"Отправлено:0", "Отправлено:3", "Отправлено:3"}));
 }
 
 TEST_F(BrightnessTest, AReplyThatComesAfterThePauseIsDiscardedByTheNextCommand) {
     SignModel& sign = connectSign();
     sign.addFault(Fault::late(milliseconds(250)).times(1));
-    view.effectDigit = "2";
-    press(&Console::effect);  // FOK arrives after the 200 ms pause
+    EXPECT_FALSE(console.effect(2).confirmed);  // FOK arrives after the 200 ms pause
     sim.clock.sleep_ms(100);
     sign.addFault(Fault::silence());
-    press(&Console::effect);  // the stale FOK must not confirm this one
-    EXPECT_EQ(view.notices(), (Lines{"Эффекты не включены", "Эффекты не включены"}));
+    EXPECT_FALSE(console.effect(2).confirmed);  // the stale FOK must not confirm this one
 }
 
-TEST_F(BrightnessTest, AClosedPortReportsTheErrorAndSendsNothing) {
-    press(&Console::automaticBrightness);
-    press(&Console::effect);
-    EXPECT_EQ(view.errorReports(), (Lines{"PurgeComm function failed (win error code: 9)",
-                                          "PurgeComm function failed (win error code: 9)"}));
-    EXPECT_EQ(view.notices(), Lines{});
-    EXPECT_EQ(view.logSince(2), Lines{});
+TEST_F(BrightnessTest, AClosedPortEscapesAsAnErrorAndSendsNothing) {
+    press([this] { console.automaticBrightness(); });
+    press([this] { console.effect(1); });
+    EXPECT_EQ(errors, (Lines{"PurgeComm function failed (win error code: 9)",
+                             "PurgeComm function failed (win error code: 9)"}));
+    EXPECT_EQ(observer.log, Lines{});
 }
 
 }  // namespace

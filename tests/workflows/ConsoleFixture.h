@@ -2,16 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
-#include "workflows/Console.h"
-#include "tests/workflows/RecordingView.h"
 #include "tests/support/SimFixture.h"
+#include "tests/workflows/RecordingObserver.h"
+#include "workflows/Console.h"
 
 namespace stela::test {
 
-// The console on a recording window and simulated ports, in virtual time.
+// The console on a recording observer and simulated ports, in virtual time.
 class ConsoleTest : public ::testing::Test {
 protected:
     // A sign on `port`, with the port object open on it (as after a search).
@@ -22,21 +23,26 @@ protected:
         return sign;
     }
 
-    // Runs a workflow as the window does: an escaping error ends it in the
-    // error report. Returns whether it ran to the end.
-    bool press(void (Console::*workflow)()) {
+    // Runs a workflow as a front end does: an escaping error ends it and is
+    // kept in `errors`. Returns whether it ran to the end.
+    template <class Workflow>
+    bool press(Workflow&& workflow) {
         try {
-            (console.*workflow)();
+            workflow();
             return true;
         } catch (const std::exception& e) {
-            view.errorReport(e.what());
+            errors.push_back(e.what());
             return false;
         }
     }
+    // The write of `rows`, each taken as the write comes to it.
+    WriteOutcome write() {
+        return console.writePrices([this](int row) { return rows.at(std::size_t(row)); });
+    }
     // "Записать": the write, then its read-back unless the write failed.
     void pressWrite() {
-        if (press(&Console::writePrices)) {
-            press(&Console::readPrices);
+        if (press([this] { written = write(); })) {
+            press([this] { readBack = console.readPrices(); });
         }
     }
 
@@ -44,8 +50,18 @@ protected:
     std::vector<std::string> framesWritten() const { return sim.device->framesWritten(); }
 
     SimPort sim;
-    RecordingView view;
-    Console console{view, sim.port, sim.clock};
+    RecordingObserver observer;
+    Console console{observer, sim.port, sim.clock};
+    // A new window's rows: empty price fields, the grade "80", clear boxes.
+    std::array<PriceRowInputs, 6> rows{{{},
+                                        {"  .  ", false, 0, false, false},
+                                        {"  .  ", false, 0, false, false},
+                                        {"  .  ", false, 0, false, false},
+                                        {"  .  ", false, 0, false, false},
+                                        {"  .  ", false, 0, false, false}}};
+    std::vector<std::string> errors;
+    WriteOutcome written;
+    ReadOutcome readBack;
 };
 
 }  // namespace stela::test

@@ -15,15 +15,16 @@ TEST_F(LockFolderNoteTest, APortWithoutALockFileIsToldOnceInTheLog) {
         "Файл блокировки порта не создан (/var/lock: Read-only file system): другие программы "
         "(minicom и т. п.) не увидят, что порт занят.";
     connectSign();
-    press(&Console::effect);
-    EXPECT_EQ(view.logSince(2), Lines{"Отправлено:0"});
+    console.effect(0);
+    EXPECT_EQ(observer.log, Lines{"Отправлено:0"});
 
     sim.device->setLockFolderTrouble("/var/lock: Read-only file system");
-    press(&Console::effect);
-    press(&Console::readPrices);
-    press(&Console::automaticBrightness);
-    EXPECT_EQ(Lines(view.log.begin() + 3, view.log.begin() + 5), (Lines{note, "Отправлено:0"}));
-    EXPECT_EQ(std::count(view.log.begin(), view.log.end(), note), 1);
+    console.effect(0);
+    console.readPrices();
+    console.automaticBrightness();
+    EXPECT_EQ(Lines(observer.log.begin() + 1, observer.log.begin() + 3),
+              (Lines{note, "Отправлено:0"}));
+    EXPECT_EQ(std::count(observer.log.begin(), observer.log.end(), note), 1);
 }
 
 }  // namespace

@@ -6,13 +6,13 @@
 
 #include <filesystem>
 
-#include "workflows/Console.h"
-#include "workflows/SignPort.h"
 #include "serial/posix/UucpLock.h"
-#include "tests/workflows/ConsoleFixture.h"
 #include "tests/support/Minicom.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/ServedSign.h"
+#include "tests/workflows/ConsoleFixture.h"
+#include "workflows/Console.h"
+#include "workflows/SignPort.h"
 
 namespace stela {
 namespace {
@@ -45,13 +45,11 @@ TEST_F(MinicomTest, TheSearchSkipsAPortMinicomHoldsAndNamesMinicom) {
     const std::string inUse = sign.devicePath() + " занят программой minicom (pid " +
                               std::to_string(minicom.pid()) + ").";
 
-    test::RecordingView view;
+    test::RecordingObserver observer;
     SteadyClock clock;
-    Console console(view, port, clock);
-    console.boardSearch();
-    EXPECT_EQ(
-        view.notices(),
-        std::vector<std::string>{"Табло не найдено. Проверьте кабель подключения табло\n" + inUse});
+    Console console(observer, port, clock);
+    EXPECT_EQ(searchNotice(console.boardSearch()),
+              "Табло не найдено. Проверьте кабель подключения табло\n" + inUse);
 }
 
 TEST_F(MinicomTest, MinicomStartedWhileStelaHoldsThePortIsRefusedAndNoLockOutlivesStela) {

@@ -2,11 +2,11 @@
 #include <filesystem>
 #include <functional>
 
-#include "workflows/PortTrouble.h"
 #include "serial/EComPort.h"
-#include "tests/workflows/ConsoleFixture.h"
 #include "tests/store/RegistryFiles.h"
 #include "tests/support/ScopedConfigHome.h"
+#include "tests/workflows/ConsoleFixture.h"
+#include "workflows/PortTrouble.h"
 
 namespace stela {
 namespace {
@@ -46,15 +46,18 @@ protected:
                 choose(port);
             }
         });
-        press(&Console::boardSearch);  // finds COM3 and leaves it open
-        view.calls.clear();
+        console.boardSearch();  // finds COM3 and leaves it open
+        observer.log.clear();
     }
 
-    // Presses "Настроить COM - порт." and returns what the window was asked to
-    // show or change meanwhile.
+    // Presses "Настроить COM - порт.": what the store and the open said, as
+    // "stored"/"opened" or the error's message. The setup logs nothing.
     Lines pressSetup() {
-        press(&Console::portSetup);
-        return view.calls;
+        SetupOutcome setup;
+        press([&] { setup = console.portSetup(); });
+        EXPECT_EQ(observer.log, Lines{});
+        return {setup.storeError ? setup.storeError->what() : "stored",
+                setup.openError ? setup.openError->what() : "opened"};
     }
 
     test::ScopedConfigHome home;
@@ -64,7 +67,7 @@ protected:
 
 TEST_F(PortSetupTest, CancelStillStoresTheSettingsAndReopensAt19200) {
     const int opens = sim.device->openCount();
-    EXPECT_EQ(pressSetup(), Lines{});
+    EXPECT_EQ(pressSetup(), (Lines{"stored", "opened"}));
     EXPECT_EQ(openDuringDialog, std::vector<bool>{false});
     EXPECT_EQ(sim.device->openPort(), "COM3");
     EXPECT_EQ(sim.device->openCount(), opens + 1);
@@ -74,27 +77,26 @@ TEST_F(PortSetupTest, CancelStillStoresTheSettingsAndReopensAt19200) {
 
 TEST_F(PortSetupTest, AChosenSpeedGivesWayTo19200) {
     choose = [](TCustomComPort& port) { port.SetBaudRate(br9600); };
-    EXPECT_EQ(pressSetup(), Lines{});
+    EXPECT_EQ(pressSetup(), (Lines{"stored", "opened"}));
     EXPECT_EQ(sim.port.BaudRate(), br19200);
     EXPECT_EQ(sim.device->lineParameters().baudRate, 19200);
     EXPECT_EQ(storedFile(), storedSettings("COM3"));
 }
 
-TEST_F(PortSetupTest, AnotherPortIsOpenedWhileTheStatusKeepsTheSearchedOne) {
+TEST_F(PortSetupTest, AnotherPortIsOpenedAndStored) {
     choose = [](TCustomComPort& port) { port.SetPort("COM5"); };
-    EXPECT_EQ(pressSetup(), Lines{});
+    EXPECT_EQ(pressSetup(), (Lines{"stored", "opened"}));
     EXPECT_EQ(sim.device->openPort(), "COM5");
-    EXPECT_EQ(view.status, "Работаем на COM3");
     EXPECT_EQ(storedFile(), storedSettings("COM5"));
 
     // The workflows now talk to COM5, where nothing answers.
-    press(&Console::automaticBrightness);
+    console.automaticBrightness();
     EXPECT_EQ(sim.device->written().back().port, "COM5");
 }
 
 TEST_F(PortSetupTest, AnEmptyNameIsStoredAndCannotBeOpened) {
     choose = [](TCustomComPort& port) { port.SetPort(""); };
-    EXPECT_EQ(pressSetup(), Lines{"error:Unable to open com port (win error code: 2)"});
+    EXPECT_EQ(pressSetup(), (Lines{"stored", "Unable to open com port (win error code: 2)"}));
     EXPECT_FALSE(sim.port.Connected());
     EXPECT_EQ(storedFile(), storedSettings(""));
 }
@@ -107,16 +109,14 @@ TEST_F(PortSetupTest, AFailedStoreStillOpensThePortWithTheChosenSettings) {
     const std::string unreadable = "Windows Registry Editor Version 5.00\n[A]\nPort=COM1\n";
     test::writeFile(file, unreadable);
     choose = [](TCustomComPort& port) { port.SetPort("COM5"); };
-    std::string hint;
-    try {
-        console.portSetup();
-    } catch (const EComPort& error) {
-        EXPECT_STREQ(error.what(), "Failed to store settings");
-        hint = portTroubleHint(error, sim.port.Port());
-    }
-    EXPECT_EQ(hint, "Файл настроек " + file +
-                        ", строка 3: непонятная строка значения; файл не перезаписан, исправьте "
-                        "или удалите его. Выбранные настройки порта применены, но не сохранены.");
+    const SetupOutcome setup = console.portSetup();
+    ASSERT_TRUE(setup.storeError);
+    EXPECT_FALSE(setup.openError);
+    EXPECT_STREQ(setup.storeError->what(), "Failed to store settings");
+    EXPECT_EQ(portTroubleHint(*setup.storeError, sim.port.Port()),
+              "Файл настроек " + file +
+                  ", строка 3: непонятная строка значения; файл не перезаписан, исправьте "
+                  "или удалите его. Выбранные настройки порта применены, но не сохранены.");
     EXPECT_TRUE(sim.port.Connected());
     EXPECT_EQ(sim.device->openPort(), "COM5");
     EXPECT_EQ(sim.device->lineParameters().baudRate, 19200);
@@ -125,7 +125,8 @@ TEST_F(PortSetupTest, AFailedStoreStillOpensThePortWithTheChosenSettings) {
 
 TEST_F(PortSetupTest, APortListThatCannotBeReadStoresNothing) {
     choose = [](TCustomComPort&) { throw EComPort(EComPort::kRegistryError, ENOENT); };
-    EXPECT_EQ(pressSetup(), Lines{"error:Registry error (win error code: 2)"});
+    EXPECT_FALSE(press([this] { console.portSetup(); }));
+    EXPECT_EQ(errors, Lines{"Registry error (win error code: 2)"});
     EXPECT_FALSE(sim.port.Connected());
     EXPECT_EQ(storedFile(), "");
 }

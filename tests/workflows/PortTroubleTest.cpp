@@ -14,16 +14,16 @@
 #include <cerrno>
 #include <fstream>
 
-#include "workflows/SignPort.h"
 #include "serial/EComPort.h"
 #include "serial/posix/PosixComDevice.h"
 #include "serial/posix/UucpLock.h"
-#include "tests/workflows/ConsoleFixture.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ProcessCounts.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/ServedSign.h"
+#include "tests/workflows/ConsoleFixture.h"
+#include "workflows/SignPort.h"
 
 namespace stela {
 namespace {
@@ -210,14 +210,13 @@ TEST_F(SearchTroubleTest, AFailedSearchTellsOfPortsWithoutAccessOrInUse) {
     sim.device->failOn(test::SimComDevice::Op::Open, EACCES, "COM2");
     sim.device->failOn(test::SimComDevice::Op::Open, EBUSY, "COM4");
     sim.device->failOn(test::SimComDevice::Op::Open, EACCES, "COM6");  // only the first is told
-    press(&Console::boardSearch);
-    EXPECT_EQ(view.notices(), Lines{kNotFound + "\nНет доступа к " + device +
-                                    ": доступ должен дать администратор или правило udev.\n" +
-                                    home.path() + "/ttyUSB1 занят другой программой."});
+    EXPECT_EQ(searchNotice(console.boardSearch()),
+              kNotFound + "\nНет доступа к " + device +
+                  ": доступ должен дать администратор или правило udev.\n" + home.path() +
+                  "/ttyUSB1 занят другой программой.");
 
     sim.device->attachSign("COM9");  // a search that finds the sign says nothing more
-    press(&Console::boardSearch);
-    EXPECT_EQ(view.notices().back(), "Стела подключена на порт : COM9");
+    EXPECT_EQ(searchNotice(console.boardSearch()), "Стела подключена на порт : COM9");
 }
 
 // In real time: the adapter is pulled while the port is open; the error says so,
@@ -230,13 +229,12 @@ TEST(PortTroubleRealTime, AVanishedAdapterIsToldAndFoundAgainAfterReplugging) {
     auto sign = std::make_unique<test::ServedSign>();
     sign->start();
     home.linkCom(3, sign->devicePath());
-    test::RecordingView view;
+    test::RecordingObserver observer;
     SteadyClock clock;
     TComPort port;
     loadSignPortSettings(port);
-    Console console(view, port, clock);
-    console.boardSearch();
-    ASSERT_EQ(view.notices(), Lines{"Стела подключена на порт : COM3"});
+    Console console(observer, port, clock);
+    ASSERT_EQ(console.boardSearch().port, "COM3");
 
     const std::string device = sign->devicePath();
     sign.reset();  // pulled
@@ -253,8 +251,7 @@ TEST(PortTroubleRealTime, AVanishedAdapterIsToldAndFoundAgainAfterReplugging) {
     sign = std::make_unique<test::ServedSign>();
     sign->start();
     home.linkCom(3, sign->devicePath());
-    console.boardSearch();
-    EXPECT_EQ(view.notices().back(), "Стела подключена на порт : COM3");
+    EXPECT_EQ(console.boardSearch().port, "COM3");
     EXPECT_TRUE(port.Connected());
 }
 
@@ -340,7 +337,7 @@ TEST(PortTroubleRealTime, AWriteCutShortByALostPortTellsWhatTheSignHolds) {
         auto sign = std::make_unique<test::ServedSign>();
         sign->start();
         const std::string device = sign->devicePath();
-        test::RecordingView view;
+        test::RecordingObserver observer;
         SteadyClock clock;
         TComPort port(std::make_unique<PulledDevice>(sign, c.pullAt));
         loadSignPortSettings(port);
@@ -348,14 +345,18 @@ TEST(PortTroubleRealTime, AWriteCutShortByALostPortTellsWhatTheSignHolds) {
         // at the workflow's progress steps and while the window is idle.
         auto dispatcher = std::make_shared<test::ManualDispatcher>();
         port.SetEventDispatcher(dispatcher);
-        view.onProcessEvents = [&] { dispatcher->runPending(); };
+        observer.onStopNow = [&] {
+            dispatcher->runPending();
+            return false;
+        };
         port.SetPort(device);
         port.Open();
-        Console console(view, port, clock);
-        const std::size_t logged = view.log.size();
+        Console console(observer, port, clock);
         std::string hint;
         try {
-            console.writePrices();
+            console.writePrices([](int) {
+                return PriceRowInputs{"  .  ", false, 0, false, false};
+            });
         } catch (const EComPort& error) {
             EXPECT_EQ(error.SystemCode(), EIO);
             hint = portTroubleHint(error, port.Port());
@@ -363,7 +364,7 @@ TEST(PortTroubleRealTime, AWriteCutShortByALostPortTellsWhatTheSignHolds) {
         std::string expected = told;
         expected.replace(expected.find("%1"), 2, device);
         EXPECT_EQ(hint, expected);
-        const Lines log = view.logSince(logged);
+        const Lines& log = observer.log;
         EXPECT_EQ(Lines(log.end() - long(c.said.size()), log.end()), c.said);
         EXPECT_EQ(console.lastWrite().lossLines(), Lines(c.said.begin() + 1, c.said.end()));
         for (int idle = 0; idle < 100 && test::threadCount() > threads; ++idle) {

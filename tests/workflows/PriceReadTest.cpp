@@ -1,17 +1,20 @@
 #include <algorithm>
 
 #include "protocol/Frames.h"
-#include "tests/workflows/ConsoleFixture.h"
 #include "tests/support/Golden.h"
+#include "tests/workflows/ConsoleFixture.h"
 
 namespace stela {
 namespace {
 
 using Lines = std::vector<std::string>;
 using std::chrono::milliseconds;
-using test::RecordingView;
 
 constexpr int kAddresses[] = {0, 1, 2, 3, 4, 8, 9, 10, 11, 12};
+
+std::string checksummed(const std::string& body) {
+    return body + frameChecksum(body);
+}
 
 class PriceReadTest : public test::ConsoleTest {
 protected:
@@ -20,188 +23,161 @@ protected:
             sign.setHalf(a, content);
         }
     }
-    std::vector<std::string> progressCalls() const {
-        Lines out;
-        for (const auto& c : view.calls) {
-            if (c.rfind("progress", 0) == 0 || c == "events" || c.rfind("busy", 0) == 0) {
-                out.push_back(c);
-            }
-        }
-        return out;
-    }
 };
 
-TEST_F(PriceReadTest, AValidSignFillsEveryLabelAndRow) {
+TEST_F(PriceReadTest, HalvesAreReadInOrderWithSixLogLinesEachAndAnswerTheirContent) {
     fill(connectSign(), {"4567", '3', '1'});
-    press(&Console::readPrices);
-    for (int row = 1; row <= 5; ++row) {
-        for (Half half : {Half::First, Half::Second}) {
-            EXPECT_EQ(view.label(row, half).text, "45.67");
-            EXPECT_EQ(view.label(row, half).color, kReadbackGreen);
-        }
-        EXPECT_EQ(view.rows[row].price, "45.67");
-        EXPECT_EQ(view.rows[row].gradeIndex, 2);
-        EXPECT_TRUE(view.rows[row].caption1);
-        EXPECT_FALSE(view.rows[row].caption2);
-    }
-    EXPECT_EQ(view.errorReports(), Lines{});
-    EXPECT_EQ(view.notices(), Lines{});
-}
-
-TEST_F(PriceReadTest, HalvesAreReadInOrderWithSixLogLinesEach) {
-    connectSign();
-    press(&Console::readPrices);
+    const ReadOutcome read = console.readPrices();
     EXPECT_EQ(framesWritten(),
               (Lines{"R0E", "R1E", "R2E", "R3E", "R4E", "R<E", "R;E", "R:E", "R9E", "R8E"}));
-    test::expectGolden(view.logSince(2), "read-clean");
-    EXPECT_EQ(progressCalls(), (Lines{"busy:off",   "progressRange:0..8",
-                                      "progress:0", "progress:1",
-                                      "events",     "progress:2",
-                                      "events",     "progress:3",
-                                      "events",     "progress:4",
-                                      "events",     "progress:4",
-                                      "events",     "progress:5",
-                                      "events",     "progress:5",
-                                      "events",     "progress:6",
-                                      "events",     "progress:7",
-                                      "events",     "progress:8",
-                                      "events",     "progress:0",
-                                      "events",     "busy:on"}));
+    for (int row = 1; row <= 5; ++row) {
+        for (Half half : {Half::First, Half::Second}) {
+            const HalfRead& got = read.at(row, half);
+            EXPECT_EQ(got.verdict, HalfVerdict::Answered);
+            EXPECT_EQ(std::make_tuple(got.reply.priceText(), got.reply.gradeIndex(),
+                                      got.reply.caption1(), got.reply.caption2()),
+                      std::make_tuple("45.67", 2, true, false));
+        }
+    }
     EXPECT_EQ(sim.clock.sleptMs(), 10 * 2 * 50);
+    EXPECT_EQ(observer.calls,
+              (Lines{"progress:0", "progress:1", "stop?", "read:5,1", "progress:2", "stop?",
+                     "read:4,1",   "progress:3", "stop?", "read:3,1", "progress:4", "stop?",
+                     "read:2,1",   "progress:4", "stop?", "read:1,1", "progress:5", "stop?",
+                     "read:1,2",   "progress:5", "stop?", "read:2,2", "progress:6", "stop?",
+                     "read:3,2",   "progress:7", "stop?", "read:4,2", "progress:8", "stop?",
+                     "read:5,2",   "progress:0", "stop?"}));
 }
 
-TEST_F(PriceReadTest, ASecondHalfFailingLeavesTheFirstHalfsPrice) {
-    SignModel& sign = connectSign();
-    sign.setHalf(4, {"1234", '2', '3'});
-    sign.addFault(Fault::silence().forAddress(12));
-    press(&Console::readPrices);
-    EXPECT_EQ(view.label(1, Half::First).text, "12.34");
-    EXPECT_EQ(view.label(1, Half::First).color, kReadbackGreen);
-    EXPECT_EQ(view.label(1, Half::Second).text, "XX.XX");
-    EXPECT_EQ(view.label(1, Half::Second).color, kReadbackRed);
-    EXPECT_EQ(view.rows[1].price, "12.34");
-    EXPECT_EQ(view.rows[1].gradeIndex, 1);
-    EXPECT_TRUE(view.rows[1].caption2);
+TEST_F(PriceReadTest, TheCleanReadsLogIsItsGolden) {
+    connectSign();
+    console.readPrices();
+    test::expectGolden(observer.log, "read-clean");
 }
 
-TEST_F(PriceReadTest, AFirstHalfFailingKeepsTheRowsGradeAndCaptions) {
-    SignModel& sign = connectSign();
-    sign.setHalf(11, {"5678", '5', '3'});
-    sign.addFault(Fault::silence().forAddress(3));
-    view.rows[2].gradeIndex = 3;
-    press(&Console::readPrices);
-    EXPECT_EQ(view.label(2, Half::First).text, "XX.XX");
-    EXPECT_EQ(view.rows[2].price, "56.78");
-    EXPECT_EQ(view.rows[2].gradeIndex, 3);  // second halves refill only the price
-    EXPECT_FALSE(view.rows[2].caption1);
-}
-
-TEST_F(PriceReadTest, RowFivesSecondHalfOverridesGradeAndCaptions) {
-    SignModel& sign = connectSign();
-    sign.setHalf(0, {"1111", '1', '1'});
-    sign.setHalf(8, {"2222", '5', '2'});
-    press(&Console::readPrices);
-    EXPECT_EQ(view.rows[5].price, "22.22");
-    EXPECT_EQ(view.rows[5].gradeIndex, 4);
-    EXPECT_FALSE(view.rows[5].caption1);
-    EXPECT_TRUE(view.rows[5].caption2);
-}
-
-TEST_F(PriceReadTest, ABadChecksumForSevenPassesGivesUp) {
-    for (Fault fault : {Fault::wrongChecksum(), Fault::lowerCaseChecksum()}) {
-        RecordingView fresh;
-        view = fresh;
+// What the sign does to one half -> how its read ends, what the label shows
+// ("XX.XX" for a reply not framed) and how many read frames it took.
+TEST_F(PriceReadTest, EachSignBehaviourEndsInItsVerdict) {
+    struct Case {
+        const char* behaviour;
+        int address;
+        std::function<void(SignModel&)> sign;
+        HalfVerdict verdict;
+        const char* shown;
+        long frames;
+    };
+    using V = HalfVerdict;
+    const Case cases[] = {
+        {"a price", 4,
+         [](SignModel& s) {
+             s.setHalf(4, {"1234", '2', '3'});
+         },
+         V::Answered, "12.34", 1},
+        {"a panel without one", 4, nullptr, V::Unused, "--.--", 1},
+        {"silent", 12, [](SignModel& s) { s.addFault(Fault::silence().forAddress(12)); },
+         V::NoReply, "XX.XX", 7},
+        {"a bad checksum 7 times", 2,
+         [](SignModel& s) { s.addFault(Fault::wrongChecksum().forAddress(2).times(7)); },
+         V::BadChecksum, "XX.XX", 7},
+        {"a lower-case checksum", 2,
+         [](SignModel& s) {
+             s.setHalf(2, {"2468", '1', '0'});  // its checksum "1A" has a letter
+             s.addFault(Fault::lowerCaseChecksum().forAddress(2).times(7));
+         },
+         V::BadChecksum, "XX.XX", 7},
+        {"the sixth repeat good", 1,
+         [](SignModel& s) {
+             s.setHalf(1, {"0102", '1', '0'});
+             s.addFault(Fault::wrongChecksum().forAddress(1).times(6));
+         },
+         V::Answered, "01.02", 7},
+        {"another half's address", 4,
+         [](SignModel& s) {
+             s.addFault(Fault::replacedBy(checksummed("T3123451A0OK")).forAddress(4).times(7));
+         },
+         V::WrongAddress, "XX.XX", 7},
+        {"ESC in the price", 4,
+         [](SignModel& s) {
+             s.addFault(Fault::replacedBy(checksummed("T4\x1b"
+                                                      "23451A0OK"))
+                            .forAddress(4)
+                            .times(7));
+         },
+         V::NotAPrice, "XX.XX", 7},
+        {"no OK, checksum right", 0,
+         [](SignModel& s) { s.addFault(Fault::missingOk().forAddress(0)); }, V::NotAPrice, "XX.XX",
+         1},
+        {"no T, checksum right", 8,
+         [](SignModel& s) { s.addFault(Fault::missingT().forAddress(8)); }, V::NotAPrice, "XX.XX",
+         1},
+        {"digits and dashes", 4,
+         [](SignModel& s) {
+             s.addFault(Fault::replacedBy(checksummed("T412-410A0OK")).forAddress(4));
+         },
+         V::NotAPrice, "12.-4", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.behaviour);
         SignModel& sign = connectSign();
-        sign.setHalf(2, {"2468", '1', '0'});  // its checksum "1A" has a letter
-        sign.setHalf(10, {"9999", '1', '0'});
-        sign.clearFaults();
-        sign.addFault(fault.forAddress(2).times(7));
-        const std::size_t before = sim.device->written().size();
-        press(&Console::readPrices);
-        EXPECT_EQ(sim.device->written().size() - before, 9u + 7u);
-        EXPECT_EQ(view.label(3, Half::First).text, "XX.XX");
-        EXPECT_EQ(view.label(3, Half::First).color, kReadbackRed);
-        EXPECT_NE(std::find(view.log.begin(), view.log.end(),
-                            "Принятые данные ошибочные:" + std::string(16, ' ')),
-                  view.log.end());
-        EXPECT_EQ(view.rows[3].price, "99.99");  // from the second half
+        if (c.sign) {
+            c.sign(sign);
+        }
+        const std::size_t before = framesWritten().size();
+        const ReadOutcome read = console.readPrices();
+        const int row = c.address < 8 ? 5 - c.address : 13 - c.address;
+        const HalfRead& got = read.at(row, c.address < 8 ? Half::First : Half::Second);
+        EXPECT_EQ(got.verdict, c.verdict);
+        EXPECT_EQ(got.reply.framed ? got.reply.priceText() : "XX.XX", c.shown);
+        const Lines all = framesWritten();
+        const Lines frames(all.begin() + long(before), all.end());
+        EXPECT_EQ(
+            std::count(frames.begin(), frames.end(), composeReadFrame(addressCharacter(c.address))),
+            c.frames);
     }
 }
 
-TEST_F(PriceReadTest, TheSixthRepeatStillCounts) {
+// A half that failed logs what the reply buffer then held: blanks after seven
+// passes, the whole reply when it answered but was not framed.
+TEST_F(PriceReadTest, AFailedHalfLogsTheReplyItKept) {
     SignModel& sign = connectSign();
-    sign.setHalf(1, {"0102", '1', '0'});
-    sign.addFault(Fault::wrongChecksum().forAddress(1).times(6));
-    press(&Console::readPrices);
-    EXPECT_EQ(view.label(4, Half::First).text, "01.02");
-    EXPECT_EQ(view.label(4, Half::First).color, kReadbackGreen);
-}
-
-TEST_F(PriceReadTest, WrongContentWithAGoodChecksumFailsAtOnce) {
-    SignModel& sign = connectSign();
+    sign.addFault(Fault::silence().forAddress(12));
     sign.addFault(Fault::missingOk().forAddress(0));
-    sign.addFault(Fault::missingT().forAddress(8));
-    press(&Console::readPrices);
-    EXPECT_EQ(view.label(5, Half::First).text, "XX.XX");
-    EXPECT_EQ(view.label(5, Half::Second).text, "XX.XX");
-    const Lines frames = framesWritten();
-    EXPECT_EQ(std::count(frames.begin(), frames.end(), "R0E"), 1);
-    // The whole reply is logged, its checksum right for the changed content.
+    console.readPrices();
     const std::string bad = "T0----10A0ER";
-    EXPECT_NE(std::find(view.log.begin(), view.log.end(),
-                        "Принятые данные ошибочные:" + bad + frameChecksum(bad)),
-              view.log.end());
-}
-
-TEST_F(PriceReadTest, ANotUsedPanelShowsDashesInGreenAndKeepsThemInTheField) {
-    connectSign();  // halves start as "----"
-    press(&Console::readPrices);
-    EXPECT_EQ(view.label(1, Half::First).text, "--.--");
-    EXPECT_EQ(view.label(1, Half::First).color, kReadbackGreen);
-    EXPECT_EQ(view.rows[1].price, "--.--");
-}
-
-TEST_F(PriceReadTest, AGradeCodeOutsideTheListLeavesNoSelection) {
-    SignModel& sign = connectSign();
-    sign.addFault(Fault::replacedBy([] {
-                      std::string r = "T4123471A0OK";
-                      return r + frameChecksum(r);
-                  }())
-                      .forAddress(4));
-    press(&Console::readPrices);
-    EXPECT_EQ(view.rows[1].gradeIndex, -1);
-    EXPECT_EQ(view.label(1, Half::First).text, "12.34");
-}
-
-TEST_F(PriceReadTest, NoOpenPortReportsTheErrorAndGivesTheButtonsBack) {
-    press(&Console::readPrices);
-    EXPECT_EQ(view.errorReports(), Lines{"PurgeComm function failed (win error code: 9)"});
-    EXPECT_TRUE(view.busyEnabled);
-    EXPECT_EQ(view.progressPosition, 1);
-    EXPECT_EQ(view.label(5, Half::First).text, "---");
-}
-
-TEST_F(PriceReadTest, LabelsAreNotResetAtTheStart) {
-    SignModel& sign = connectSign();
-    press(&Console::readPrices);
-    sign.addFault(Fault::silence());
-    std::vector<RecordingView::Readback> lastLabelDuringRead;
-    view.onProcessEvents = [&] { lastLabelDuringRead.push_back(view.label(5, Half::Second)); };
-    view.rows[5].price = "  .  ";
-    press(&Console::readPrices);
-    // Until its own read, the last label still shows the previous result.
-    ASSERT_EQ(lastLabelDuringRead.size(), 11u);
-    for (std::size_t i = 0; i < 10; ++i) {
-        EXPECT_EQ(lastLabelDuringRead[i].text, "--.--") << i;
-        EXPECT_EQ(lastLabelDuringRead[i].color, kReadbackGreen) << i;
+    for (const std::string& kept : {bad + frameChecksum(bad), std::string(16, ' ')}) {
+        EXPECT_EQ(std::count(observer.log.begin(), observer.log.end(),
+                             "Принятые данные ошибочные:" + kept),
+                  1);
     }
-    EXPECT_EQ(view.label(5, Half::Second).text, "XX.XX");
-    EXPECT_EQ(view.rows[5].price, "  .  ");
+}
+
+// The window's grid takes a price from every framed reply; grade and captions
+// from first halves, and from row 5's second half too.
+TEST_F(PriceReadTest, AFramedReplyRefillsItsRowAsTheGridTakesIt) {
+    HalfRead read;
+    read.reply = parseReadReply(checksummed("T4123471A0OK"));  // grade code 7: none of the list
+    ASSERT_TRUE(read.reply.framed);
+    const auto marks = [&](int row, Half half) {
+        const auto refill = rowRefill(row, half, read);
+        EXPECT_EQ(refill->priceText, "12.34");
+        return refill->marks ? refill->marks->gradeIndex : 99;
+    };
+    EXPECT_EQ(marks(1, Half::First), 6);
+    EXPECT_EQ(marks(1, Half::Second), 99);
+    EXPECT_EQ(marks(5, Half::Second), 6);
+    read.reply = parseReadReply(std::string(16, ' '));
+    EXPECT_FALSE(rowRefill(1, Half::First, read));
+}
+
+TEST_F(PriceReadTest, NoOpenPortEscapesAtTheFirstStep) {
+    EXPECT_FALSE(press([this] { console.readPrices(); }));
+    EXPECT_EQ(errors, Lines{"PurgeComm function failed (win error code: 9)"});
+    EXPECT_EQ(observer.calls, (Lines{"progress:0", "progress:1", "stop?"}));
 }
 
 // A sign answering later than the polls look: each reply lands in a later
 // pass, and may land in the next half's. Only a reply for the half asked for
-// counts, so no label and no price field ever gets another half's price.
+// counts, so no half ever gets another half's price.
 TEST_F(PriceReadTest, ALateReplyIsNeverTakenForAnotherHalf) {
     for (int lateMs : {200, 250, 300, 340}) {
         SignModel& sign = connectSign();
@@ -210,78 +186,43 @@ TEST_F(PriceReadTest, ALateReplyIsNeverTakenForAnotherHalf) {
             sign.setHalf(a, {std::string(3, d) + (a < 8 ? '1' : '2'), '1', '0'});
         }
         sign.setProcessingDelay(milliseconds(lateMs));
-        view = RecordingView{};
-        press(&Console::readPrices);
+        const ReadOutcome read = console.readPrices();
         for (int row = 1; row <= 5; ++row) {
             for (Half half : {Half::First, Half::Second}) {
-                const HalfContent& own = sign.half(halfAddress(row, half));
-                const std::string ownText = own.price.substr(0, 2) + "." + own.price.substr(2);
-                const RecordingView::Readback& shown = view.label(row, half);
-                EXPECT_TRUE((shown.text == ownText && shown.color == kReadbackGreen) ||
-                            (shown.text == "XX.XX" && shown.color == kReadbackRed))
-                    << lateMs << " ms, row " << row << ": " << shown.text;
+                const HalfRead& got = read.at(row, half);
+                EXPECT_TRUE(got.verdict != HalfVerdict::Answered ||
+                            got.reply.price == sign.half(halfAddress(row, half)).price)
+                    << lateMs << " ms, row " << row << ": " << got.reply.price;
             }
         }
-    }
-}
-
-// Replies whose checksum matches but that answer no price of the half asked
-// for fail each pass as a checksum mismatch would, and leave the row alone.
-TEST_F(PriceReadTest, AReplyForAnotherHalfOrWithoutAPriceFailsItsPasses) {
-    const std::string bodies[] = {
-        "T3123451A0OK",  // the address of another half
-        "T4\x1b"
-        "23451A0OK",  // ESC in the price
-        "T41\x85"
-        "3451A0OK",       // a byte that is no digit
-        "T412\a451A0OK",  // BEL
-    };
-    for (const std::string& body : bodies) {
-        SignModel& sign = connectSign();
-        sign.addFault(Fault::replacedBy(body + frameChecksum(body)).forAddress(4).times(7));
-        view = RecordingView{};
-        view.rows[1].gradeIndex = 3;
-        const std::size_t before = sim.device->written().size();
-        press(&Console::readPrices);
-        EXPECT_EQ(sim.device->written().size() - before, 9u + 7u) << body;
-        EXPECT_EQ(view.label(1, Half::First).text, "XX.XX") << body;
-        EXPECT_EQ(view.label(1, Half::First).color, kReadbackRed);
-        EXPECT_EQ(view.rows[1].gradeIndex, 3) << "grade and captions untouched";
-        EXPECT_FALSE(view.rows[1].caption1);
-        EXPECT_NE(std::find(view.log.begin(), view.log.end(),
-                            "Принятые данные ошибочные:" + std::string(16, ' ')),
-                  view.log.end());
     }
 }
 
 TEST_F(PriceReadTest, TheEffectPressedDuringTheReadDoesNotDisturbIt) {
     SignModel& sign = connectSign();
     fill(sign, {"3141", '2', '0'});
-    view.effectDigit = "4";
-    int events = 0;
-    view.onProcessEvents = [&] {
-        if (++events == 5) {  // between two halves
-            console.effect();
+    int stops = 0;
+    observer.onStopNow = [&] {
+        if (++stops == 5) {  // between two halves
+            EXPECT_TRUE(console.effect(4).confirmed);
         }
+        return false;
     };
-    press(&Console::readPrices);
+    const ReadOutcome read = console.readPrices();
     EXPECT_EQ(sign.effectSeconds(), 4);
-    EXPECT_EQ(view.notices(), Lines{"Эффекты включены"});
-    for (int row = 1; row <= 5; ++row) {
-        for (Half half : {Half::First, Half::Second}) {
-            EXPECT_EQ(view.label(row, half).text, "31.41");
-            EXPECT_EQ(view.label(row, half).color, kReadbackGreen);
+    for (const auto& row : read.halves) {
+        for (const HalfRead& half : row) {
+            EXPECT_TRUE(&row == &read.halves[0] || half.reply.priceText() == "31.41");
         }
     }
 }
 
-TEST_F(PriceReadTest, AClosingWindowStopsTheReadAtTheNextStep) {
+TEST_F(PriceReadTest, AStopAskedForEndsTheReadAtTheNextStep) {
     connectSign();
-    int events = 0;
-    view.onProcessEvents = [&] { view.closeRequested = ++events == 3; };
+    int stops = 0;
+    observer.onStopNow = [&] { return ++stops == 3; };
     EXPECT_THROW(console.readPrices(), WorkflowStopped);
     EXPECT_EQ(framesWritten(), (Lines{"R0E", "R1E"}));
-    EXPECT_EQ(view.label(3, Half::First).text, "---");
 }
 
 }  // namespace
