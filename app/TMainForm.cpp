@@ -20,7 +20,7 @@
 #include "app/PylonIcon.h"
 #include "serial/EComPort.h"
 #include "serial/ui/WindowsFonts.h"
-#include "workflows/PortTrouble.h"
+#include "diagnostics/PortTrouble.h"
 
 namespace stela {
 namespace {

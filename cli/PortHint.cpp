@@ -3,7 +3,7 @@
 #include <cerrno>
 
 #include "cli/CliText.h"
-#include "workflows/PortTrouble.h"
+#include "diagnostics/PortTrouble.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
 

@@ -8,11 +8,11 @@
 #include "cli/PortHint.h"
 #include "cli/Readout.h"
 #include "cli/Utf8.h"
+#include "diagnostics/PortTrouble.h"
 #include "protocol/Frames.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
 #include "workflows/Journal.h"
-#include "workflows/PortTrouble.h"
 #include "workflows/SignPort.h"
 
 namespace stela::cli {

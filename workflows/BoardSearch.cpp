@@ -1,10 +1,10 @@
 #include <cerrno>
 
+#include "diagnostics/PortTrouble.h"
 #include "i18n/Translate.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
 #include "workflows/Console.h"
-#include "workflows/PortTrouble.h"
 
 namespace stela {
 

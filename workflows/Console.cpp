@@ -1,8 +1,8 @@
 #include "workflows/Console.h"
 
+#include "i18n/FilledText.h"
 #include "i18n/Translate.h"
 #include "serial/TComPort.h"
-#include "workflows/FilledText.h"
 
 namespace stela {
 

@@ -1,5 +1,6 @@
 #include "workflows/WriteAccount.h"
 
+#include "i18n/FilledText.h"
 #include "i18n/Translate.h"
 
 namespace stela {
@@ -25,19 +26,6 @@ std::string stateText(WriteAccount::State state) {
             break;
     }
     return translateDefault("не отправлена");
-}
-
-// The translated text with %1, %2 ... replaced by the values.
-std::string filled(const std::string& text, const std::vector<std::string>& values) {
-    std::string out = text;
-    for (std::size_t n = 0; n < values.size(); ++n) {
-        const std::string mark = "%" + std::to_string(n + 1);
-        const auto at = out.find(mark);
-        if (at != std::string::npos) {
-            out.replace(at, mark.size(), values[n]);
-        }
-    }
-    return out;
 }
 
 }  // namespace
@@ -81,18 +69,18 @@ std::vector<std::string> WriteAccount::lossLines() const {
         } else if (first == State::NotSent && second == State::NotSent) {
             untouched.push_back(row);
         } else {
-            split.push_back(filled(translateDefault("Строка %1 может показывать две разные цены: "
+            split.push_back(fillIn(translateDefault("Строка %1 может показывать две разные цены: "
                                                     "первая половина %2, вторая %3."),
                                    {std::to_string(row), stateText(first), stateText(second)}));
         }
     }
     lines.push_back(confirmed.empty()
                         ? translateDefault("Ни одна строка не записана с подтверждением.")
-                        : filled(translateDefault("Записаны и подтверждены строки: %1."),
+                        : fillIn(translateDefault("Записаны и подтверждены строки: %1."),
                                  {rowList(confirmed)}));
     lines.insert(lines.end(), split.begin(), split.end());
     if (!untouched.empty()) {
-        lines.push_back(filled(translateDefault("Не записаны строки: %1 (на табло прежние цены)."),
+        lines.push_back(fillIn(translateDefault("Не записаны строки: %1 (на табло прежние цены)."),
                                {rowList(untouched)}));
     }
     if (!split.empty() || !untouched.empty()) {

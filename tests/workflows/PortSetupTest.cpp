@@ -2,11 +2,11 @@
 #include <filesystem>
 #include <functional>
 
+#include "diagnostics/PortTrouble.h"
 #include "serial/EComPort.h"
 #include "tests/store/RegistryFiles.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/workflows/ConsoleFixture.h"
-#include "workflows/PortTrouble.h"
 
 namespace stela {
 namespace {

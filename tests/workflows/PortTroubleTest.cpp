@@ -1,6 +1,6 @@
 // The lines that tell an operator why a port could not be used, against real
 // pseudo-terminals and processes where Linux is the one who knows.
-#include "workflows/PortTrouble.h"
+#include "diagnostics/PortTrouble.h"
 
 #include <fcntl.h>
 #include <grp.h>

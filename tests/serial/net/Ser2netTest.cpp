@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "diagnostics/PortTrouble.h"
 #include "serial/EComPort.h"
 #include "serial/NamedComDevice.h"
 #include "serial/TComPort.h"
@@ -30,7 +31,6 @@
 #include "tests/support/ServedSign.h"
 #include "tests/workflows/RecordingObserver.h"
 #include "workflows/Console.h"
-#include "workflows/PortTrouble.h"
 #include "workflows/SignPort.h"
 
 namespace stela {

@@ -1,10 +1,10 @@
-#include "workflows/StoreTrouble.h"
+#include "diagnostics/StoreTrouble.h"
 
 #include <cstring>
 
+#include "i18n/FilledText.h"
 #include "i18n/Translate.h"
 #include "store/RegistryStore.h"
-#include "workflows/FilledText.h"
 
 namespace stela {
 namespace {

@@ -1,16 +1,16 @@
-#include "workflows/PortTrouble.h"
+#include "diagnostics/PortTrouble.h"
 
 #include <cerrno>
 #include <initializer_list>
 
+#include "diagnostics/NetPortTrouble.h"
+#include "diagnostics/StoreTrouble.h"
+#include "i18n/FilledText.h"
 #include "i18n/Translate.h"
+#include "serial/DeviceOwners.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
 #include "serial/net/PortUrl.h"
-#include "workflows/DeviceOwners.h"
-#include "workflows/FilledText.h"
-#include "workflows/NetPortTrouble.h"
-#include "workflows/StoreTrouble.h"
 
 namespace stela {
 namespace {

@@ -1,11 +1,14 @@
-#include "workflows/FilledText.h"
+#include "i18n/FilledText.h"
 
 #include "i18n/Translate.h"
 
 namespace stela {
 
 std::string filled(const char* text, std::initializer_list<std::string> values) {
-    const std::string translated = translateDefault(text);
+    return fillIn(translateDefault(text), values);
+}
+
+std::string fillIn(const std::string& translated, std::initializer_list<std::string> values) {
     std::string out;
     for (std::size_t i = 0; i < translated.size(); ++i) {
         const char next = i + 1 < translated.size() ? translated[i + 1] : '\0';

@@ -1,4 +1,4 @@
-#include "workflows/DeviceOwners.h"
+#include "serial/DeviceOwners.h"
 
 #include <dirent.h>
 #include <grp.h>

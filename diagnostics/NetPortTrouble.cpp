@@ -1,21 +1,17 @@
-#include "workflows/NetPortTrouble.h"
+#include "diagnostics/NetPortTrouble.h"
 
 #include <cerrno>
 
+#include "i18n/FilledText.h"
 #include "i18n/Translate.h"
 #include "serial/net/PortUrl.h"
 
 namespace stela {
 namespace {
 
-// The translated text with "%1" replaced by the address (never looked up itself).
+// The translated text with "%1" replaced by the address.
 std::string about(const char* text, const std::string& url) {
-    std::string out = translateDefault(text);
-    const auto at = out.find("%1");
-    if (at != std::string::npos) {
-        out.replace(at, 2, url);
-    }
-    return out;
+    return filled(text, {url});
 }
 
 std::string badAddress(const std::string& url) {
