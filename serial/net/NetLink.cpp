@@ -289,7 +289,7 @@ int NetLink::purgeInput() {
     if (telnet_) {
         tell(Rfc2217Client::purge(Rfc2217Client::kPurgeReceive));
     }
-    return 0;
+    return down_ ? EIO : 0;  // a server that reads nothing is left here
 }
 
 int NetLink::applySettings(const LineParameters& line, Clock::time_point deadline) {
