@@ -107,12 +107,19 @@ std::string openTroubleHint(const std::string& port, int error) {
     }
 }
 
+std::string settingsTroubleHint(const std::string& port, int error) {
+    return isPortUrl(deviceOf(port)) ? netSettingsTroubleHint(deviceOf(port), error) : "";
+}
+
 std::string portTroubleHint(const EComPort& error, const std::string& port) {
     if (const StoreFailure* failure = error.StoreTrouble()) {
         return storeTroubleHint(*failure);
     }
     if (error.Code() == EComPort::kOpenFailed) {
         return openTroubleHint(port, error.SystemCode());
+    }
+    if (error.Code() == EComPort::kLineSettingsFailed) {
+        return settingsTroubleHint(port, error.SystemCode());
     }
     switch (error.SystemCode()) {
         case EBADF:
