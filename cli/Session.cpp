@@ -69,7 +69,7 @@ Session::Session(const Arguments& args, const Environment& env, std::ostream* lo
             [this](int address) { return console_.lastReadVerdict(address); },
             [this] { return stopSignal_() != 0; }),
       console_(view_, port_, *env.clock),
-      bar_(*env.err, *env.clock, env.errIsTerminal) {
+      bar_(env.progress ? *env.progress : *env.err, *env.clock, env.errIsTerminal) {
     loadSignPortSettings(port_);
     if (log != nullptr) {
         view_.addLogStream(*log);
