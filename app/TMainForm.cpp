@@ -18,9 +18,9 @@
 #include "app/AppTexts.h"
 #include "app/MaskedEdit.h"
 #include "app/PylonIcon.h"
+#include "diagnostics/PortTrouble.h"
 #include "serial/EComPort.h"
 #include "serial/ui/WindowsFonts.h"
-#include "diagnostics/PortTrouble.h"
 
 namespace stela {
 namespace {
@@ -310,15 +310,21 @@ void TMainForm::Button1Click() {
 }
 
 // Neither logs nor touches the status line. The settings chosen are applied
-// even when storing them fails; an error in opening is reported first.
+// even when storing them fails; a store and an open that both fail are one
+// report, each error with its hint, the store's first.
 void TMainForm::Button2Click() {
     runWorkflow([this] {
         const SetupOutcome setup = workflows_->portSetup();
-        if (setup.openError) {
-            throw *setup.openError;
+        std::string text;
+        for (const std::optional<EComPort>* error : {&setup.storeError, &setup.openError}) {
+            if (*error) {
+                text +=
+                    (text.empty() ? "" : "\n") +
+                    errorReportText((*error)->what(), portTroubleHint(**error, comPort_->Port()));
+            }
         }
-        if (setup.storeError) {
-            throw *setup.storeError;
+        if (!text.empty()) {
+            presenter_->errorReport(QString::fromStdString(text));
         }
     });
 }

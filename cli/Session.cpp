@@ -50,7 +50,7 @@ Session::Session(const Arguments& args, const Environment& env, std::ostream* lo
       asciiJson_(env.charset != kUtf8),
       observer_([this] { return stopSignal_() != 0; }),
       console_(observer_, port_, *env.clock),
-      bar_(*env.err, *env.clock, env.errIsTerminal) {
+      bar_(env.progress ? *env.progress : *env.err, *env.clock, env.errIsTerminal) {
     loadSignPortSettings(port_);
     if (log != nullptr) {
         observer_.addLogStream(*log);

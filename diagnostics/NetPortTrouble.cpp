@@ -28,6 +28,11 @@ std::string badAddress(const std::string& url) {
             return about(markDefault("%1: сервер указан неверно. Адрес IPv6 пишется в квадратных "
                                      "скобках: rfc2217://[fd00::5]:4001."),
                          url);
+        case PortUrlProblem::ShortIpv4:
+            return about(markDefault("%1: адрес IPv4 пишется четырьмя числами через точку: "
+                                     "rfc2217://10.1.2.3:4001. Сокращения вроде 10.1.23 или "
+                                     "2130706433 не принимаются."),
+                         url);
         case PortUrlProblem::NoPort:
             return about(markDefault("%1: в адресе нет номера порта TCP. Пример: "
                                      "rfc2217://10.1.2.3:4001."),
@@ -52,6 +57,11 @@ std::string netOpenTroubleHint(const std::string& url, int error) {
             return about(markDefault("Сервер из адреса %1 не найден: проверьте его имя и "
                                      "настройку DNS."),
                          url);
+        case ENODEV:
+            return about(markDefault("%1: зона адреса IPv6 не подходит: на этом компьютере нет "
+                                     "такого сетевого интерфейса (их показывает ip link), или "
+                                     "адрес не из fe80::/10 и зоны не имеет."),
+                         url);
         case EAGAIN:
             return about(markDefault("Имя сервера из адреса %1 не удалось узнать: DNS не ответил."),
                          url);
@@ -71,11 +81,26 @@ std::string netOpenTroubleHint(const std::string& url, int error) {
             return about(markDefault("%1 не ответил по RFC 2217: порт сервера настроен без "
                                      "telnet(rfc2217). Попробуйте tcp://."),
                          url);
+        case EBADMSG:
+            return about(markDefault("%1 нарушает протокол Telnet: сервер без конца шлёт команды "
+                                     "или не читает ответы на них. Проверьте, что по этому адресу "
+                                     "работает сервер COM-порта, и его настройку."),
+                         url);
         case EBUSY:
             return about(markDefault("%1 занят другой программой."), url);
         default:
             return {};
     }
+}
+
+std::string netSettingsTroubleHint(const std::string& url, int error) {
+    if (error != EINVAL) {
+        return {};
+    }
+    return about(markDefault("%1 не принял настройки линии (скорость, биты данных, чётность, "
+                             "стоповые биты): сервер или его порт их не поддерживает. Проверьте "
+                             "настройку порта на сервере."),
+                 url);
 }
 
 }  // namespace stela

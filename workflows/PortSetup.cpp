@@ -14,7 +14,8 @@ constexpr char kSettingsLocation[] = "HKEY_LOCAL_MACHINE\\Software\\ORVENA";
 // Neither logs nor touches the status line, which keeps naming the port the
 // last search found. An error from the dialog's port list ends it before
 // anything is stored, with the port closed. The settings chosen are applied
-// even when storing them fails: the port is opened with them.
+// even when storing them fails: the port is opened with them, and both
+// failures are told.
 SetupOutcome Console::portSetup() {
     port_.Close();
     port_.RunSetupDialog();

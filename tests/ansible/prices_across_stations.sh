@@ -211,6 +211,16 @@ expect "a bad price: the failure" \
     'false | row 1 price: "123.45" does not fit 99.99 (give 0.00 to 99.99, or unused)' \
     "$(failure bad station-a changed msg)" bad
 
+# Rows that Ansible's own types would take for row 1 fail before stela-cli runs.
+for args in '{"rows": [{"row": true, "price": "45.67"}]}|row: true' '{"rows": "row=1"}|row: "1"'; do
+    ansible localhost -c local -m stela.sign.stela_prices -a "${args%%|*}" >"$work/args.out" 2>&1
+    expect "rows $(cut -d'|' -f1 <<<"$args"): the failure" \
+        "${args#*|} is no row number (give rows as a list, each with row: 1 to 5)" \
+        "$(python3 -c '
+import json, sys
+print(json.loads(open(sys.argv[1]).read().split("FAILED! => ", 1)[1])["msg"])' "$work/args.out")" args
+done
+
 playbook=$collections/ansible_collections/stela/sign/playbooks/prices.yml
 python3 -c 'import sys; sys.exit(open(sys.argv[1]).read() not in open(sys.argv[2]).read())' \
     "$playbook" "$readme" || fail "the README does not show $playbook as it stands"

@@ -65,7 +65,15 @@ public:
     }
     WriteOutcome writePrices(const PriceRows&) override { return run("write", WriteOutcome{}); }
     ReadOutcome readPrices() override { return run("read", ReadOutcome{}); }
-    SetupOutcome portSetup() override { return run("setup", SetupOutcome{}); }
+    SetupOutcome portSetup() override {
+        SetupOutcome outcome;
+        if (failing_ == "store and open") {
+            const StoreFailure readOnly{StoreFailure::Kind::ReadOnlyFile, EACCES, "/r.reg", {}};
+            outcome.storeError = EComPort(EComPort::kStoreFailed, readOnly);
+            outcome.openError = EComPort(EComPort::kLineSettingsFailed, EINVAL);
+        }
+        return run("setup", outcome);
+    }
 
 private:
     template <class Outcome>
@@ -422,6 +430,16 @@ TEST_F(TMainFormTest, APortThatMayNotBeOpenedIsReportedWithTheWayToGetAccess) {
     EXPECT_TRUE(
         lines[1].endsWith(QStringLiteral("доступ должен дать администратор или правило udev.")))
         << lines[1].toStdString();
+}
+
+TEST_F(TMainFormTest, AStoreAndAnOpenThatBothFailAreOneReportTheStoresFirst) {
+    failing = "store and open";
+    child<QPushButton>("Button2")->click();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text.toStdString(),
+              "Failed to store settings.\nФайл настроек /r.reg только для чтения; разрешите запись "
+              "(chmod u+w) или оставьте как есть. Выбранные настройки порта применены, но не "
+              "сохранены.\nSetCommState function failed (win error code: 22)");
 }
 
 TEST_F(TMainFormTest, FormCreateSearchesThenClearsTheLog) {

@@ -28,6 +28,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::threadCount;
+using test::threadCountReaching;
 
 struct WaitResult {
     int error;
@@ -160,10 +161,9 @@ TEST_F(EventMonitorPtyTest, CloseWithABatchHandedOverRunsItAndCompletesAtOnce) {
 TEST_F(EventMonitorPtyTest, AFarEndThatGoesAwayEndsTheMonitor) {
     const int threads = threadCount();
     port.Open();
-    EXPECT_EQ(threadCount(), threads + 1);
+    EXPECT_EQ(threadCountReaching(threads + 1), threads + 1);
     pty.closeMaster();
-    EXPECT_TRUE(eventually([&] { return threadCount() == threads; }))
-        << "the monitor ends rather than spin";
+    EXPECT_EQ(threadCountReaching(threads), threads) << "the monitor ends rather than spin";
     EXPECT_EQ(dispatcher->posted(), 0);
     port.Close();
     EXPECT_FALSE(port.Connected());
@@ -187,7 +187,8 @@ TEST_F(EventMonitorPtyTest, ACountingDriverReportsModemLinesErrorsAndBreaks) {
     const int threads = threadCount();
     port.Open();
     seen.clear();
-    EXPECT_EQ(threadCount(), threads + 2) << "the monitor and the modem-line waiter";
+    EXPECT_EQ(threadCountReaching(threads + 2), threads + 2)
+        << "the monitor and the modem-line waiter";
     ASSERT_TRUE(eventually([&] { return uart.waits() == 1; }));
 
     int posted = 0;
@@ -212,7 +213,7 @@ TEST_F(EventMonitorPtyTest, ACountingDriverReportsModemLinesErrorsAndBreaks) {
     const auto start = std::chrono::steady_clock::now();
     port.Close();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 50ms) << "the waiter is woken at once";
-    EXPECT_EQ(threadCount(), threads);
+    EXPECT_EQ(threadCountReaching(threads), threads);
 }
 
 TEST_F(EventMonitorPtyTest, OpenAndCloseWithBytesArrivingLeaveNoThreadOrDescriptor) {
@@ -231,8 +232,8 @@ TEST_F(EventMonitorPtyTest, OpenAndCloseWithBytesArrivingLeaveNoThreadOrDescript
         port.Close();
     }
     dispatcher->runPending();  // calls posted for batches that Close ran
-    EXPECT_EQ(threadCount(), threads);
-    EXPECT_EQ(test::openFdCount(), fds);
+    EXPECT_EQ(threadCountReaching(threads), threads);
+    EXPECT_EQ(test::openFdCountReaching(fds), fds);
     EXPECT_GE(counts.size(), 100u);
 }
 

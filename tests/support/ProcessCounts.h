@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 
+#include <chrono>
 #include <thread>
 
 namespace stela::test {
@@ -30,6 +31,28 @@ inline int threadCount() {
 
 inline int openFdCount() {
     return procEntries("/proc/self/fd");
+}
+
+// A thread that has been joined, or a descriptor just closed, can stay listed
+// in /proc for a moment after the call that ended it returns (seen under load).
+// Reads `count` until it equals `expected`, for at most two seconds, and returns
+// what it read last: compare that with `expected`.
+template <typename Count>
+int countOnceSettled(Count count, int expected) {
+    int now = count();
+    for (int i = 0; i < 400 && now != expected; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        now = count();
+    }
+    return now;
+}
+
+inline int threadCountReaching(int expected) {
+    return countOnceSettled(threadCount, expected);
+}
+
+inline int openFdCountReaching(int expected) {
+    return countOnceSettled(openFdCount, expected);
 }
 
 }  // namespace stela::test

@@ -123,6 +123,16 @@ TEST_F(PortSetupTest, AFailedStoreStillOpensThePortWithTheChosenSettings) {
     EXPECT_EQ(storedFile(), unreadable);
 }
 
+TEST_F(PortSetupTest, AStoreAndAnOpenThatBothFailAreBothInTheOutcome) {
+    std::filesystem::create_directories(registryDirectory());
+    const std::string file = test::registryFile(RegistryRoot::LocalMachine);
+    test::writeFile(file, storedSettings("COM3"));
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    sim.device->failOn(test::SimComDevice::Op::LineParameters, EINVAL);
+    EXPECT_EQ(pressSetup(), (Lines{"Failed to store settings",
+                                   "SetCommState function failed (win error code: 22)"}));
+}
+
 TEST_F(PortSetupTest, APortListThatCannotBeReadStoresNothing) {
     choose = [](TCustomComPort&) { throw EComPort(EComPort::kRegistryError, ENOENT); };
     EXPECT_FALSE(press([this] { console.portSetup(); }));

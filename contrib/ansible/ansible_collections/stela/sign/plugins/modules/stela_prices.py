@@ -22,10 +22,9 @@ options:
     default: []
     suboptions:
       row:
-        description: 1 (the top row) to 5 (the bottom row).
-        type: int
+        description: 1 (the top row) to 5 (the bottom row), as a number.
+        type: raw
         required: true
-        choices: [1, 2, 3, 4, 5]
       price:
         description: A price that fits 99.99 (C(45.6) is C(45.60)), or C(unused) for a panel
           without a price; quote it in YAML so that C(45.60) keeps its zero.
@@ -108,6 +107,7 @@ may_show_two_prices:
   elements: int
 '''
 
+import json
 import re
 
 from ansible.module_utils.basic import AnsibleModule
@@ -117,7 +117,7 @@ PRICE = re.compile(r'([0-9]{1,2})(?:\.([0-9]{1,2}))?')
 GRADES = ('80', '92', '95', '98', 'ДТ', 'none')
 LEVELS = ('auto',) + tuple('0123456789')
 ROW_OPTIONS = dict(
-    row=dict(type='int', required=True, choices=[1, 2, 3, 4, 5]),
+    row=dict(type='raw', required=True),
     price=dict(type='raw'),
     grade=dict(type='raw'),
     caption1=dict(type='bool'),
@@ -143,11 +143,20 @@ def grade_name(value, what):
     return text
 
 
+def row_number(value):
+    """1 to 5 as YAML writes a number. Ansible's int would take true for 1, and the texts
+    of a key=value string that Ansible takes for the whole list ("row=1") for numbers."""
+    if isinstance(value, bool) or not isinstance(value, int) or not 1 <= value <= 5:
+        raise ValueError(f'row: {json.dumps(value, ensure_ascii=False)} is no row number '
+                         '(give rows as a list, each with row: 1 to 5)')
+    return value
+
+
 def declared_rows(rows):
     """The declared rows in stela-cli's terms, only the fields given; wrong values raise."""
     declared = {}
     for given in rows:
-        n = given['row']
+        n = row_number(given['row'])
         if n in declared:
             raise ValueError(f'row {n} is given twice')
         fields = {key: value for key, value in given.items() if value is not None}
