@@ -104,7 +104,8 @@ HalfRead Console::halfRead(int row, Half half) {
         }
         if (pass == kMaxPasses) {
             reply_ = kBlankReply;
-            return {verdictOf(parseReadReply(reply_), furthest), parseReadReply(reply_)};
+            const ReadReply blank = parseReadReply(reply_);
+            return {verdictOf(blank, furthest), blank};
         }
     }
 }
