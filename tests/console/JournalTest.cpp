@@ -3,9 +3,11 @@
 #include "console/Journal.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -50,13 +52,15 @@ protected:
     Clock::time_point now = Clock::time_point(std::chrono::seconds(1772398799)) + milliseconds(250);
 };
 
-TEST_F(JournalTest, EachOperationIsAppendedToItsDaysFileWhenItEnds) {
+TEST_F(JournalTest, EachLineIsAppendedToItsDaysFileAsItIsLogged) {
     Journal j = journal();
     j.appendLog("--- Читаю панель0 ---");
     port = "/dev/ttyUSB0";
     now += milliseconds(800);  // past midnight
     j.appendLog("Принял:T0456731  OK27");
-    EXPECT_FALSE(std::filesystem::exists(journalDirectory()));  // held until the end
+    // There before the operation ends: a program killed now leaves it.
+    EXPECT_EQ(day("2026-03-02.log"),
+              "2026-03-02 00:00:00.050 /dev/ttyUSB0 Принял:T0456731  OK27\n");
     EXPECT_EQ(j.flush(), "");
     port = "";
     j.appendLog("--- Поиск табло --- ");
@@ -68,7 +72,7 @@ TEST_F(JournalTest, EachOperationIsAppendedToItsDaysFileWhenItEnds) {
     EXPECT_EQ(journalDirectory(), home.path() + "/state/stela/journal");
 }
 
-TEST_F(JournalTest, DaysOlderThanNinetyOrBeyondFiftyMegabytesGoOldestFirst) {
+TEST_F(JournalTest, DaysOlderThanNinetyOrBeyondFiftyMegabytesGoButNoOddFileTakesTheRest) {
     std::filesystem::create_directories(journalDirectory());
     const auto make = [&](const std::string& name, std::uintmax_t size) {
         std::ofstream(journalDirectory() + "/" + name) << "x";
@@ -77,9 +81,10 @@ TEST_F(JournalTest, DaysOlderThanNinetyOrBeyondFiftyMegabytesGoOldestFirst) {
     const std::uintmax_t mb = 1024 * 1024;
     make("2025-12-01.log", 1);        // 90 days before 2026-03-01: kept
     make("2025-11-30.log", 1);        // 91 days: removed
-    make("2026-01-10.log", 30 * mb);  // with the next, beyond 50 MB: removed, the older
+    make("2026-01-10.log", 30 * mb);  // does not fit beside the next: removed
     make("2026-02-10.log", 30 * mb);
-    make("2026-03-01.log", 60 * mb);  // today's own file stays, however large
+    make("2026-03-01.log", 60 * mb);  // today's own file: stays, and takes no day with it
+    make("2099-01-01.log", 60 * mb);  // dated by a wrong clock: likewise
     make("notes.txt", 1);             // not the journal's
     Journal j = journal();
     j.appendLog("line");
@@ -89,7 +94,45 @@ TEST_F(JournalTest, DaysOlderThanNinetyOrBeyondFiftyMegabytesGoOldestFirst) {
         left.push_back(entry.path().filename().string());
     }
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"2026-03-01.log", "notes.txt"}));
+    EXPECT_EQ(left, (std::vector<std::string>{"2025-12-01.log", "2026-02-10.log", "2026-03-01.log",
+                                              "2099-01-01.log", "notes.txt"}));
+}
+
+// A disk that fills mid-line (here a file size limit) takes back the part
+// written; a line another program left unfinished gets its own line end.
+TEST_F(JournalTest, NoLineIsLeftHalfWrittenOrGluedOntoAnother) {
+    const std::string file = journalDirectory() + "/2026-03-01.log";
+    std::filesystem::create_directories(journalDirectory());
+    std::ofstream(file) << "cut off mid-";
+    Journal j = journal();
+    j.appendLog("a");
+    const std::string whole = "cut off mid-\n2026-03-01 23:59:59.250 COM3 a\n";
+    EXPECT_EQ(day("2026-03-01.log"), whole);
+
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    rlimit full = before;
+    full.rlim_cur = whole.size() + 10;
+    const auto sigxfsz = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &full);
+    j.appendLog("Запишу 0 панель:W0456731E20");
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, sigxfsz);
+    EXPECT_EQ(day("2026-03-01.log"), whole);
+    EXPECT_EQ(j.flush(), file + ": No space left on device");
+}
+
+// A symbolic link in the day file's place would carry the lines elsewhere.
+TEST_F(JournalTest, ALinkInTheDaysPlaceIsNotFollowed) {
+    std::filesystem::create_directories(journalDirectory());
+    std::ofstream(home.path() + "/elsewhere") << "";
+    std::filesystem::create_symlink(home.path() + "/elsewhere",
+                                    journalDirectory() + "/2026-03-01.log");
+    Journal j = journal();
+    j.appendLog("line");
+    EXPECT_EQ(j.flush(), journalDirectory() +
+                             "/2026-03-01.log: символическая ссылка, журнал по ней не пишется");
+    EXPECT_EQ(readFile(home.path() + "/elsewhere"), "");
 }
 
 TEST_F(JournalTest, AJournalThatCannotBeWrittenIsSaidAndItsLinesDropped) {
@@ -103,7 +146,7 @@ TEST_F(JournalTest, AJournalThatCannotBeWrittenIsSaidAndItsLinesDropped) {
     mkfifo((journalDirectory() + "/2026-03-01.log").c_str(), 0600);
     j.appendLog("Принял:WOK");
     // A FIFO nobody reads: refused at once, not waited on.
-    EXPECT_EQ(j.flush(), journalDirectory() + "/2026-03-01.log: No such device or address");
+    EXPECT_EQ(j.flush(), journalDirectory() + "/2026-03-01.log: Operation not supported");
     std::filesystem::remove(journalDirectory() + "/2026-03-01.log");
     EXPECT_EQ(j.flush(), "");  // nothing held over
     EXPECT_FALSE(std::filesystem::exists(journalDirectory() + "/2026-03-01.log"));
