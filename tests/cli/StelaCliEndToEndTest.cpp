@@ -12,11 +12,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <map>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "cli/Json.h"
 #include "serial/posix/UucpLock.h"
@@ -164,75 +160,17 @@ TEST(StelaCliEndToEnd, ASilentHalfIsNullAndNoReplyInTheShippedSchema) {
     EXPECT_FALSE(matchesSchema(broken, home.path() + "/broken.json"));
 }
 
-// A sign's price by address, as `read --format csv` gives it.
-std::map<int, std::string> pricesByAddress(int com) {
-    std::istringstream csv(stelaCli("read --port COM" + std::to_string(com) + " --format csv").out);
-    std::map<int, std::string> prices;
-    for (std::string line; std::getline(csv, line);) {
-        std::vector<std::string> fields;
-        std::istringstream row(line);
-        for (std::string field; std::getline(row, field, ',');) {
-            fields.push_back(field);
-        }
-        if (fields.size() > 5 && fields[0] == "half") {
-            prices[std::stoi(fields[3])] = fields[5];
-        }
-    }
-    return prices;
-}
-
-std::string todaysJournal(const test::ScopedConfigHome& home) {
-    char today[16];
-    const std::time_t now = std::time(nullptr);
-    std::strftime(today, sizeof today, "%Y-%m-%d", std::localtime(&now));
-    std::ifstream in(home.path() + "/state/stela/journal/" + today + ".log");
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-const std::string kNewRows =
-    "--row 1=41.41,grade=95,caption1=no,caption2=no --row 2=42.42,grade=95,caption1=no,caption2=no "
-    "--row 3=43.43,grade=95,caption1=no,caption2=no --row 4=44.44,grade=95,caption1=no,caption2=no "
-    "--row 5=45.45,grade=95,caption1=no,caption2=no";
-
-// A reader that goes away (`| head`) is no reason to leave a panel with two
-// prices: the write stops at the row's end, and the journal says what was left.
+// A reader gone (`| head`) stops the write at a row's end, not amid one.
 TEST(StelaCliEndToEnd, OutputNobodyReadsStopsTheWriteAtARowsEnd) {
     test::ScopedConfigHome home;
     SimOnCom sim(8);
     ASSERT_TRUE(sim.ready());
-    const CliRun cut = shell("bash -c '" STELA_CLI_PATH " write --port COM8 " + kNewRows +
-                             " -v 2>&1 | head -c 300 >/dev/null; exit ${PIPESTATUS[0]}'");
-    EXPECT_EQ(cut.status, 128 + SIGPIPE);
-    const auto prices = pricesByAddress(8);
-    for (int panel = 0; panel <= 4; ++panel) {
-        EXPECT_EQ(prices.at(panel), prices.at(panel + 8)) << "panel " << panel;
+    std::string write = "bash -c '" STELA_CLI_PATH " write --port COM8 -v";
+    for (char row = '1'; row <= '5'; ++row) {
+        write += std::string(" --row ") + row + "=4" + row + ".00,grade=95,caption1=no,caption2=no";
     }
-    const std::string journal = todaysJournal(home);
-    const auto stop = journal.find(" COM8 --- Window closing: writing stopped ---\n");
-    ASSERT_NE(stop, std::string::npos) << journal;
-    EXPECT_NE(journal.find(" COM8 Rows written and confirmed: ", stop), std::string::npos)
-        << journal;
-}
-
-// Killed outright, the write leaves each frame it sent in the journal.
-TEST(StelaCliEndToEnd, AWriteKilledMidWayLeavesEveryFrameItSentInTheJournal) {
-    test::ScopedConfigHome home;
-    SimOnCom sim(8, "lost,address=1,frames=write");  // row 4's first half waits 1.2 s
-    ASSERT_TRUE(sim.ready());
-    std::istringstream dryRun(stelaCli("write --dry-run " + kNewRows).out);
-    shell("bash -c '" STELA_CLI_PATH " write --port COM8 " + kNewRows +
-          " 2>/dev/null & sleep 0.8; kill -KILL $!; wait'");
-    const auto prices = pricesByAddress(8);
-    const std::string journal = todaysJournal(home);
-    int sent = 0;
-    for (std::string frame; std::getline(dryRun, frame);) {
-        const int address = frame.at(1) - '0';
-        if (prices.at(address) != "") {
-            ++sent;
-            EXPECT_NE(journal.find(":" + frame + "\n"), std::string::npos) << frame << journal;
-        }
-    }
-    EXPECT_GE(sent, 2);
+    EXPECT_EQ(shell(write + " 2>&1 | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}'").status, 141);
+    EXPECT_EQ(stelaCli("read --port COM8 2>&1").status, 0);  // no row's halves differ
 }
 
 // With minicom on the sign's line, stela-cli is turned away and names it; once
