@@ -53,7 +53,7 @@ std::string failure(const std::string& path, int error) {
 // Cuts off the `written` bytes a short write appended at the end of the file,
 // unless another program has appended after them.
 void takeBack(int fd, ssize_t written) {
-    const off_t end = written > 0 ? ::lseek(fd, 0, SEEK_CUR) : -1;
+    const off_t end = ::lseek(fd, 0, SEEK_CUR);
     struct stat info {};
     if (end >= written && ::fstat(fd, &info) == 0 && info.st_size == end) {
         [[maybe_unused]] const int ignored = ::ftruncate(fd, end - written);
@@ -110,12 +110,11 @@ std::string Journal::appendTo(const std::string& day, const std::string& line) c
         }
         fd = open();
     }
+    if (fd < 0 && errno == ELOOP) {
+        return path + ": " + translateDefault("символическая ссылка, журнал по ней не пишется");
+    }
     if (fd < 0) {
-        return errno == ELOOP ? path + ": " +
-                                    translateDefault(
-                                        "символическая ссылка, журнал "
-                                        "по ней не пишется")
-                              : failure(path, errno);
+        return failure(path, errno);
     }
     struct stat info {};
     int error = ::fstat(fd, &info) != 0 ? errno : S_ISREG(info.st_mode) ? 0 : kNotARegularFile;
@@ -131,7 +130,9 @@ std::string Journal::appendTo(const std::string& day, const std::string& line) c
     }
     if (error == 0 && n != static_cast<ssize_t>(text.size())) {
         error = n < 0 ? errno : ENOSPC;  // a regular file takes less when it is full
-        takeBack(fd, n);
+        if (n > 0) {
+            takeBack(fd, n);
+        }
     }
     if (::close(fd) != 0 && error == 0) {
         error = errno;
