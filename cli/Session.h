@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 
 #include "cli/Arguments.h"
@@ -58,6 +59,7 @@ private:
     CliObserver observer_;
     Console console_;
     ProgressBar bar_;
+    std::set<std::string> reached_;  // given ports some COM name led to in the search
 };
 
 }  // namespace stela::cli

@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "serial/PortNames.h"
-#include "serial/net/PortUrl.h"
+#include "serial/PortUrl.h"
 
 namespace stela {
 namespace {

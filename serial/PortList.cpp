@@ -16,7 +16,7 @@
 
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
-#include "serial/net/PortUrl.h"
+#include "serial/PortUrl.h"
 
 namespace stela {
 namespace {

@@ -1,10 +1,6 @@
 #include "serial/PortNames.h"
 
-#include <unistd.h>
-
-#include <limits.h>
-
-#include "serial/net/PortUrl.h"
+#include "serial/PortAddress.h"
 #include "store/ConfigDirectory.h"
 
 namespace stela {
@@ -75,22 +71,7 @@ int comNumberForTty(std::string_view tty) {
 }
 
 std::string devicePathForPort(const std::string& port) {
-    if ((!port.empty() && port[0] == '/') || isPortUrl(port)) {
-        return port;
-    }
-    const int number = comNumber(port);
-    if (number == 0) {
-        return {};
-    }
-    const std::string dir = dosdevicesDirectory();
-    const std::string link = dir + "/com" + std::to_string(number);
-    char target[PATH_MAX];
-    const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
-    if (n > 0) {
-        target[n] = '\0';
-        return target[0] == '/' || isPortUrl(target) ? std::string(target) : dir + "/" + target;
-    }
-    return defaultDeviceForCom(number);
+    return PortAddress::of(port).device();
 }
 
 }  // namespace stela

@@ -8,7 +8,7 @@ namespace stela {
 // Port names are Windows-style ("COM1".."COM255"). On Linux a name resolves to
 // a device path: the override link "comN" in the dosdevices directory first,
 // then the fixed default map, and a name starting with '/' is a path already.
-// A network port's URL (serial/net/PortUrl.h) stands for itself, and a link may
+// A network port's URL (serial/PortUrl.h) stands for itself, and a link may
 // point at one.
 
 // configDirectory()/dosdevices
@@ -26,9 +26,9 @@ std::string defaultDeviceForCom(int number);
 // "ttyUSB0" -> 33, "ttyACM0" -> 65; 0 for a device outside the fixed ranges.
 int comNumberForTty(std::string_view tty);
 
-// The device path a port name stands for, or "" when it stands for none.
-// An override link is taken even when its target is missing, so that opening
-// reports the missing device rather than silently using the default.
+// The device path a port name stands for, or "" when it stands for none
+// (PortAddress::of(port).device(), for a list of ports; an open port keeps its
+// PortAddress).
 std::string devicePathForPort(const std::string& port);
 
 }  // namespace stela

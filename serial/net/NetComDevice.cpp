@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <thread>
 
-#include "serial/PortNames.h"
 #include "serial/net/NetEventWatch.h"
 #include "serial/net/NetLink.h"
 #include "serial/net/Rfc2217Client.h"
@@ -33,12 +32,12 @@ NetComDevice::~NetComDevice() {
     close();
 }
 
-int NetComDevice::open(const std::string& port) {
+int NetComDevice::open(const PortAddress& address) {
     if (link_) {
         return EBUSY;
     }
     PortUrl url;
-    if (parsePortUrl(devicePathForPort(port), url) != PortUrlProblem::None) {
+    if (parsePortUrl(address.device(), url) != PortUrlProblem::None) {
         return EINVAL;
     }
     const auto begin = Clock::now();

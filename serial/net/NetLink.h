@@ -8,7 +8,7 @@
 #include <string>
 
 #include "serial/ComDevice.h"
-#include "serial/net/PortUrl.h"
+#include "serial/PortUrl.h"
 #include "serial/net/Rfc2217Client.h"
 
 namespace stela {
@@ -39,9 +39,9 @@ public:
     // Brings the link up before `deadline`. RFC 2217: the server must take the
     // COM-PORT-OPTION (else EPROTO, also when it says nothing) and answer a
     // question, which proves it kept the connection; raw TCP: the connection
-    // must survive `grace` (or what is left of it before `deadline`). A server that closes the connection at once serves
-    // someone else (ser2net: "Port already in use"): EBUSY. One that breaks the
-    // Telnet protocol (see fail()): EBADMSG.
+    // must survive `grace` (or what is left of it before `deadline`). A server that closes the
+    // connection at once serves someone else (ser2net: "Port already in use"): EBUSY. One that
+    // breaks the Telnet protocol (see fail()): EBADMSG.
     int start(Clock::time_point deadline, Clock::duration grace);
     // Shuts the socket down at once; the link is down from here on.
     void close();

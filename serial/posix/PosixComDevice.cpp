@@ -20,7 +20,6 @@
 #include <thread>
 
 #include "serial/EventMask.h"
-#include "serial/PortNames.h"
 #include "serial/posix/PosixEventWatch.h"
 #include "serial/posix/PosixIoctl.h"
 
@@ -172,11 +171,11 @@ PosixComDevice::~PosixComDevice() {
     close();
 }
 
-int PosixComDevice::open(const std::string& port) {
+int PosixComDevice::open(const PortAddress& address) {
     if (fd_ >= 0) {
         return EBUSY;
     }
-    const std::string path = devicePathForPort(port);
+    const std::string& path = address.device();
     if (path.empty()) {
         return ENOENT;
     }

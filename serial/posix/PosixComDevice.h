@@ -30,7 +30,7 @@ public:
     PosixComDevice(const PosixComDevice&) = delete;
     PosixComDevice& operator=(const PosixComDevice&) = delete;
 
-    int open(const std::string& port) override;
+    int open(const PortAddress& address) override;
     void close() override;
     // A device whose line hung up is still open (its operations fail with EIO)
     // until close(), although its descriptor is already let go.

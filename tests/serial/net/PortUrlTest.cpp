@@ -1,4 +1,4 @@
-#include "serial/net/PortUrl.h"
+#include "serial/PortUrl.h"
 
 #include <gtest/gtest.h>
 
