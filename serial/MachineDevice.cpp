@@ -1,6 +1,6 @@
 #include "serial/ComDeviceFactory.h"
-#include "serial/net/NetComDevice.h"
-#include "serial/posix/PosixComDevice.h"
+#include "net/NetComDevice.h"
+#include "posix/PosixComDevice.h"
 
 namespace stela {
 

@@ -7,7 +7,7 @@
 
 #include "serial/EComPort.h"
 #include "serial/TComThread.h"
-#include "serial/posix/PosixComDevice.h"
+#include "posix/PosixComDevice.h"
 
 namespace stela {
 namespace {

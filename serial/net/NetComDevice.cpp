@@ -1,4 +1,4 @@
-#include "serial/net/NetComDevice.h"
+#include "net/NetComDevice.h"
 
 #include <unistd.h>
 
@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <thread>
 
-#include "serial/net/NetEventWatch.h"
-#include "serial/net/NetLink.h"
-#include "serial/net/Rfc2217Client.h"
-#include "serial/net/TcpConnect.h"
+#include "net/NetEventWatch.h"
+#include "net/NetLink.h"
+#include "net/Rfc2217Client.h"
+#include "net/TcpConnect.h"
 
 namespace stela {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "serial/ComDevice.h"
 #include "serial/PortUrl.h"
-#include "serial/net/NetPortLock.h"
+#include "net/NetPortLock.h"
 
 struct addrinfo;
 

@@ -1,11 +1,11 @@
-#include "serial/net/NetEventWatch.h"
+#include "net/NetEventWatch.h"
 
 #include <sys/epoll.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "serial/net/NetLink.h"
+#include "net/NetLink.h"
 
 namespace stela {
 

@@ -1,4 +1,4 @@
-#include "serial/net/NetLink.h"
+#include "net/NetLink.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -11,7 +11,7 @@
 #include <cstdlib>
 
 #include "serial/EventMask.h"
-#include "serial/net/Telnet.h"
+#include "net/Telnet.h"
 
 namespace stela {
 namespace {

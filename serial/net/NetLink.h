@@ -9,7 +9,7 @@
 
 #include "serial/ComDevice.h"
 #include "serial/PortUrl.h"
-#include "serial/net/Rfc2217Client.h"
+#include "net/Rfc2217Client.h"
 
 namespace stela {
 

@@ -1,4 +1,4 @@
-#include "serial/net/NetPortLock.h"
+#include "net/NetPortLock.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>

@@ -1,4 +1,4 @@
-#include "serial/net/TcpConnect.h"
+#include "net/TcpConnect.h"
 
 #include <fcntl.h>
 #include <netdb.h>

@@ -12,7 +12,7 @@
 #include <sstream>
 #include <vector>
 
-#include "serial/posix/UucpLock.h"
+#include "posix/UucpLock.h"
 
 namespace stela {
 namespace {

@@ -1,7 +1,7 @@
 // This unit talks to the tty driver through the kernel's termios2 structures
 // (TCGETS2/TCSETS2, BOTHER). <asm/termbits.h> clashes with glibc's <termios.h>,
 // so nothing here includes the latter and no other unit includes the former.
-#include "serial/posix/PosixComDevice.h"
+#include "posix/PosixComDevice.h"
 
 #include <asm/termbits.h>
 #include <fcntl.h>
@@ -20,8 +20,8 @@
 #include <thread>
 
 #include "serial/EventMask.h"
-#include "serial/posix/PosixEventWatch.h"
-#include "serial/posix/PosixIoctl.h"
+#include "posix/PosixEventWatch.h"
+#include "posix/PosixIoctl.h"
 
 namespace stela {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "serial/ComDevice.h"
-#include "serial/posix/UucpLock.h"
+#include "posix/UucpLock.h"
 
 namespace stela {
 

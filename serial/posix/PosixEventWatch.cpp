@@ -1,4 +1,4 @@
-#include "serial/posix/PosixEventWatch.h"
+#include "posix/PosixEventWatch.h"
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -9,8 +9,8 @@
 #include <cerrno>
 
 #include "serial/EventMask.h"
-#include "serial/posix/ModemLineWaiter.h"
-#include "serial/posix/PosixIoctl.h"
+#include "posix/ModemLineWaiter.h"
+#include "posix/PosixIoctl.h"
 
 namespace stela {
 namespace {

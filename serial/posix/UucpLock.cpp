@@ -1,4 +1,4 @@
-#include "serial/posix/UucpLock.h"
+#include "posix/UucpLock.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "cli/Json.h"
-#include "serial/posix/UucpLock.h"
+#include "posix/UucpLock.h"
 #include "tests/support/Minicom.h"
 #include "tests/support/ScopedConfigHome.h"
 

@@ -12,7 +12,7 @@
 #include "protocol/Clock.h"
 #include "serial/EventMask.h"
 #include "serial/TComPort.h"
-#include "serial/posix/PosixComDevice.h"
+#include "posix/PosixComDevice.h"
 #include "tests/serial/EmulatedLineCounters.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ProcessCounts.h"

@@ -15,8 +15,8 @@
 #include <fstream>
 
 #include "serial/EComPort.h"
-#include "serial/posix/PosixComDevice.h"
-#include "serial/posix/UucpLock.h"
+#include "posix/PosixComDevice.h"
+#include "posix/UucpLock.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ProcessCounts.h"
 #include "tests/support/PtyPair.h"
