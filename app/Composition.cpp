@@ -2,8 +2,8 @@
 
 #include "app/Messages.h"
 #include "app/QtEventDispatcher.h"
+#include "app/setup/TComSetupFrm.h"
 #include "serial/ComDeviceFactory.h"
-#include "serial/ui/TComSetupFrm.h"
 #include "workflows/Console.h"
 #include "workflows/SignPort.h"
 

@@ -18,9 +18,9 @@
 #include "app/AppTexts.h"
 #include "app/MaskedEdit.h"
 #include "app/PylonIcon.h"
+#include "app/WindowsFonts.h"
 #include "diagnostics/PortTrouble.h"
 #include "serial/EComPort.h"
-#include "serial/ui/WindowsFonts.h"
 
 namespace stela {
 namespace {
