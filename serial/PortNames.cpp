@@ -2,6 +2,7 @@
 
 #include "serial/PortAddress.h"
 #include "store/ConfigDirectory.h"
+#include "store/IgnoringCase.h"
 
 namespace stela {
 
@@ -13,8 +14,7 @@ int comNumber(std::string_view port) {
     if (port.size() < 4 || port.size() > 6) {
         return 0;
     }
-    auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; };
-    if (upper(port[0]) != 'C' || upper(port[1]) != 'O' || upper(port[2]) != 'M' || port[3] == '0') {
+    if (!equalIgnoringCase(port.substr(0, 3), "COM") || port[3] == '0') {
         return 0;
     }
     int number = 0;

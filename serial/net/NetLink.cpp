@@ -10,8 +10,9 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "serial/EventMask.h"
 #include "net/Telnet.h"
+#include "serial/EventMask.h"
+#include "serial/SpeedTaken.h"
 
 namespace stela {
 namespace {
@@ -41,11 +42,6 @@ void signal(int eventFd) {
 void drain(int eventFd) {
     std::uint64_t count;
     (void)!::read(eventFd, &count, sizeof count);
-}
-
-// More than 3 % away is not the speed asked for (as for a tty).
-bool speedTaken(std::uint32_t actual, int wanted) {
-    return std::llabs(static_cast<long long>(actual) - wanted) * 100 <= 3LL * wanted;
 }
 
 }  // namespace

@@ -19,9 +19,10 @@
 #include <cstdlib>
 #include <thread>
 
-#include "serial/EventMask.h"
 #include "posix/PosixEventWatch.h"
 #include "posix/PosixIoctl.h"
+#include "serial/EventMask.h"
+#include "serial/SpeedTaken.h"
 
 namespace stela {
 namespace {
@@ -121,12 +122,6 @@ void setLine(termios2& t, const LineParameters& line) {
     t.c_cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
     t.c_cflag |= speedCode(line.baudRate);
     t.c_ispeed = t.c_ospeed = static_cast<speed_t>(line.baudRate);
-}
-
-// Drivers that cannot run at a speed quietly pick another (the 8250 falls back to
-// 9600); more than 3 % away is not the speed asked for.
-bool speedTaken(speed_t actual, int wanted) {
-    return std::llabs(static_cast<long long>(actual) - wanted) * 100 <= 3LL * wanted;
 }
 
 // Sets the tty's exclusive flag unless another holder already has; `ours` tells
