@@ -1,6 +1,5 @@
 #include "serial/PortDescription.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -10,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "os/DirectoryListing.h"
 #include "serial/PortNames.h"
 #include "serial/PortUrl.h"
 
@@ -91,14 +91,11 @@ bool isPseudoTerminal(const std::string& path) {
 // The links in `directory` that lead to `device`, by name.
 std::vector<std::string> linksTo(const std::string& device, const std::string& directory) {
     std::vector<std::string> links;
-    if (DIR* dir = ::opendir(directory.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string link = directory + "/" + entry->d_name;
-            if (entry->d_name[0] != '.' && resolved(link) == device) {
-                links.push_back(link);
-            }
+    for (const std::string& name : directoryNames(directory)) {
+        const std::string link = directory + "/" + name;
+        if (name[0] != '.' && resolved(link) == device) {
+            links.push_back(link);
         }
-        ::closedir(dir);
     }
     std::sort(links.begin(), links.end());
     return links;
