@@ -7,9 +7,10 @@
 #include <mutex>
 #include <string>
 
+#include "net/Rfc2217Client.h"
+#include "os/FileDescriptor.h"
 #include "serial/ComDevice.h"
 #include "serial/PortUrl.h"
-#include "net/Rfc2217Client.h"
 
 namespace stela {
 
@@ -64,7 +65,7 @@ public:
     // For the event watch: a descriptor of the socket of its own (the caller
     // closes it), and one that becomes readable when wake() is called.
     int duplicateSocket() const;
-    int wakeDescriptor() const { return wake_; }
+    int wakeDescriptor() const { return wake_.get(); }
     void wake();
     // Forgets the event kinds gathered so far (a new watch starts).
     void resetEvents();
@@ -90,10 +91,10 @@ private:
     int waitUntil(Lock& lock, Clock::time_point deadline, const std::function<bool()>& done);
 
     mutable std::mutex mutex_;
-    int fd_;
+    FileDescriptor fd_;
     const bool telnet_;
-    const int progress_;  // eventfd: a pump took something from the socket
-    const int wake_;      // eventfd: for the watch
+    const FileDescriptor progress_;  // eventfd: a pump took something from the socket
+    const FileDescriptor wake_;      // eventfd: for the watch
     Rfc2217Client client_;
     std::string in_;   // line data, not yet read
     std::string out_;  // encoded, not yet sent
