@@ -10,8 +10,8 @@
 #include <fstream>
 
 #include "os/DirectoryListing.h"
+#include "serial/PortAddress.h"
 #include "serial/PortNames.h"
-#include "serial/PortUrl.h"
 
 namespace stela {
 namespace {
@@ -106,12 +106,13 @@ std::vector<std::string> linksTo(const std::string& device, const std::string& d
 PortDescription describePort(const std::string& port, const PortListSources& sources) {
     PortDescription d;
     d.port = port;
-    std::string path = devicePathForPort(port);
-    const int number = comNumber(port);
+    const PortAddress address = PortAddress::of(port);
+    std::string path = address.device();
+    const int number = address.comNumber();
     if (number != 0 && path == defaultDeviceForCom(number)) {
         path = sources.dev + path.substr(std::string("/dev").size());  // as presentPorts sees it
     }
-    if (isPortUrl(path)) {
+    if (address.isNetwork()) {
         d.device = path;  // a network port: what stands behind it is known only by connecting
         return d;
     }

@@ -16,8 +16,8 @@
 #include "os/DirectoryListing.h"
 #include "os/FileDescriptor.h"
 #include "serial/EComPort.h"
+#include "serial/PortAddress.h"
 #include "serial/PortNames.h"
-#include "serial/PortUrl.h"
 
 namespace stela {
 namespace {
@@ -89,7 +89,7 @@ std::vector<std::string> presentPorts(const PortListSources& sources) {
         }
         overridden.insert(number);
         const std::string target = canonical(links + "/" + entry);
-        if (!target.empty() || isPortUrl(devicePathForPort("COM" + std::to_string(number)))) {
+        if (!target.empty() || PortAddress::of(entry).isNetwork()) {
             names.insert("COM" + std::to_string(number));
             linked.insert(target);
         }

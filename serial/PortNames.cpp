@@ -1,6 +1,5 @@
 #include "serial/PortNames.h"
 
-#include "serial/PortAddress.h"
 #include "store/ConfigDirectory.h"
 #include "store/IgnoringCase.h"
 
@@ -68,10 +67,6 @@ int comNumberForTty(std::string_view tty) {
         return index < kRangeSize ? range.first + index : 0;
     }
     return 0;
-}
-
-std::string devicePathForPort(const std::string& port) {
-    return PortAddress::of(port).device();
 }
 
 }  // namespace stela
