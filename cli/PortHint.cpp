@@ -10,7 +10,7 @@
 namespace stela::cli {
 
 std::string portHint(const EComPort& error, const std::string& port) {
-    if (error.Code() == EComPort::kOpenFailed) {
+    if (endedOpen(error, port)) {
         return openTroubleHint(port, error.SystemCode());
     }
     switch (error.SystemCode()) {

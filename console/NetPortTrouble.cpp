@@ -75,6 +75,11 @@ std::string netOpenTroubleHint(const std::string& url, int error) {
             return about(markDefault("%1 не ответил по RFC 2217: порт сервера настроен без "
                                      "telnet(rfc2217). Попробуйте tcp://."),
                          url);
+        case EBADMSG:
+            return about(markDefault("%1 нарушает протокол Telnet: сервер без конца шлёт команды "
+                                     "или не читает ответы на них. Проверьте, что по этому адресу "
+                                     "работает сервер COM-порта, и его настройку."),
+                         url);
         case EBUSY:
             return about(markDefault("%1 занят другой программой."), url);
         default:

@@ -107,11 +107,17 @@ std::string openTroubleHint(const std::string& port, int error) {
     }
 }
 
+// Only its first line settings, within the open's time, time a network port out.
+bool endedOpen(const EComPort& error, const std::string& port) {
+    return error.Code() == EComPort::kOpenFailed ||
+           (error.SystemCode() == ETIMEDOUT && isPortUrl(deviceOf(port)));
+}
+
 std::string portTroubleHint(const EComPort& error, const std::string& port) {
     if (const StoreFailure* failure = error.StoreTrouble()) {
         return storeTroubleHint(*failure);
     }
-    if (error.Code() == EComPort::kOpenFailed) {
+    if (endedOpen(error, port)) {
         return openTroubleHint(port, error.SystemCode());
     }
     switch (error.SystemCode()) {

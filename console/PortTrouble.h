@@ -19,6 +19,10 @@ std::string portLabel(const std::string& port);
 // (named when Linux tells). `error` is the system's error number.
 std::string openTroubleHint(const std::string& port, int error);
 
+// Whether `error` ended the open of `port`: the open itself failed, or a network
+// port's server did not take the line settings within the open's time.
+bool endedOpen(const EComPort& error, const std::string& port);
+
 // A serial error met while using `port`: the reasons above when it could not be
 // opened, a device that went away (an unplugged adapter), or no port open; for
 // settings that could not be stored, the file and what is wrong with it.

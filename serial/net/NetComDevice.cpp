@@ -60,6 +60,7 @@ int NetComDevice::open(const std::string& port) {
     scheme_ = url.scheme;
     parityCheck_ = false;
     applied_.reset();
+    openDeadline_ = deadline;
     return 0;
 }
 
@@ -104,7 +105,9 @@ int NetComDevice::setLineParameters(const LineParameters& line) {
     if (!Rfc2217Client::supports(line)) {
         return EINVAL;
     }
-    const int error = link_->applySettings(line, Clock::now() + kConnectTimeout);
+    // The first settings complete the open, within its time.
+    const int error =
+        link_->applySettings(line, applied_ ? Clock::now() + kConnectTimeout : openDeadline_);
     if (error == 0) {
         applied_ = line;
         parityCheck_ = line.parityCheck;

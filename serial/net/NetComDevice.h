@@ -18,10 +18,13 @@ class NetLink;
 //
 // open() fails with the open's errno: EINVAL for a name that is no valid URL,
 // ENOENT/EAGAIN when the host does not resolve, ETIMEDOUT when the server does
-// not answer within kConnectTimeout (which bounds the whole open), ECONNREFUSED
-// and the like from the connect, EPROTO for an rfc2217:// server that does not
-// take the COM-PORT-OPTION, EBUSY when another stela on this machine holds the
-// server's port or the server closes the connection at once.
+// not answer within kConnectTimeout, ECONNREFUSED and the like from the connect,
+// EPROTO for an rfc2217:// server that does not take the COM-PORT-OPTION,
+// EBADMSG for one that breaks the Telnet protocol, EBUSY when another stela on
+// this machine holds the server's port or the server closes the connection at
+// once. kConnectTimeout bounds the whole open: the lookup, the connect, the
+// negotiation and the first line settings (ETIMEDOUT when they are not taken by
+// then), which are the open's last step.
 //
 // Writes complete when the socket has taken every byte: there is no transmit
 // queue to watch, the bytes are on their way to the server. Line settings reach
@@ -68,6 +71,7 @@ private:
     TimeoutValues timeouts_;
     bool parityCheck_ = false;
     std::optional<LineParameters> applied_;  // what the server took last
+    std::chrono::steady_clock::time_point openDeadline_;
 };
 
 }  // namespace stela

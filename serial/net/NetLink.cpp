@@ -19,6 +19,12 @@ namespace {
 // Line data held for the port at most; beyond it bytes are lost, as when a
 // driver's input queue overflows.
 constexpr std::size_t kInputLimit = 64 * 1024;
+// What the server must be told and has not read, at most: a few commands are
+// all a working server ever leaves unread.
+constexpr std::size_t kOutputLimit = 64 * 1024;
+// What one pump takes off the socket at most, so that a server that sends
+// without pause cannot hold the pump (and everyone waiting, past any deadline).
+constexpr std::size_t kPumpLimit = 64 * 1024;
 
 int millisecondsLeft(NetLink::Clock::time_point deadline) {
     const auto left =
@@ -75,19 +81,23 @@ int NetLink::start(Clock::time_point deadline, Clock::duration grace) {
         return EMFILE;
     }
     if (!telnet_) {
-        const int error = waitUntil(lock, Clock::now() + grace, [] { return false; });
+        const auto end = std::min(deadline, Clock::now() + grace);  // within the open's time
+        const int error = waitUntil(lock, end, [] { return false; });
         return error == EIO ? EBUSY : 0;
     }
-    queue(client_.greeting());
+    tell(client_.greeting());
     int error = waitUntil(lock, deadline,
                           [this] { return client_.comPort() != Rfc2217Client::ComPort::Pending; });
     if (error == 0 && client_.comPort() == Rfc2217Client::ComPort::Accepted) {
         client_.resetReplies();
-        queue(Rfc2217Client::baudRateQuery());
+        tell(Rfc2217Client::baudRateQuery());
         error = waitUntil(lock, deadline,
                           [this] { return client_.replies(Rfc2217Client::kSetBaudRate) > 0; });
     } else if (error == 0) {
         return EPROTO;
+    }
+    if (broken_) {
+        return EBADMSG;
     }
     switch (error) {
         case 0:
@@ -105,6 +115,19 @@ void NetLink::queue(const std::string& bytes) {
     out_ += bytes;
     queuedTotal_ += bytes.size();
     flush();
+}
+
+void NetLink::tell(const std::string& bytes) {
+    if (out_.size() + bytes.size() > kOutputLimit) {
+        fail();
+    } else {
+        queue(bytes);
+    }
+}
+
+void NetLink::fail() {
+    broken_ = down_ = true;
+    ::shutdown(fd_, SHUT_RDWR);  // the server sees the end; a watch wakes
 }
 
 void NetLink::flush() {
@@ -126,7 +149,7 @@ void NetLink::flush() {
 void NetLink::pump() {
     bool took = false;
     char chunk[4096];
-    while (!down_) {
+    for (std::size_t taken = 0; !down_ && taken < kPumpLimit;) {
         const ssize_t n = ::recv(fd_, chunk, sizeof chunk, MSG_DONTWAIT);
         if (n < 0 && errno == EINTR) {
             continue;
@@ -139,13 +162,16 @@ void NetLink::pump() {
             down_ = true;  // closed by the server, or broken
             break;
         }
+        taken += static_cast<std::size_t>(n);
         const std::size_t before = in_.size();
         const std::string_view bytes(chunk, static_cast<std::size_t>(n));
         if (telnet_) {
             std::string replies;
             client_.receive(bytes, in_, replies);
-            if (!replies.empty()) {
-                queue(replies);
+            if (client_.keepsNegotiating()) {
+                fail();
+            } else if (!replies.empty()) {
+                tell(replies);
             }
         } else {
             in_.append(bytes);
@@ -261,9 +287,9 @@ int NetLink::purgeInput() {
     }
     in_.clear();
     if (telnet_) {
-        queue(Rfc2217Client::purge(Rfc2217Client::kPurgeReceive));
+        tell(Rfc2217Client::purge(Rfc2217Client::kPurgeReceive));
     }
-    return 0;
+    return down_ ? EIO : 0;  // a server that reads nothing is left here
 }
 
 int NetLink::applySettings(const LineParameters& line, Clock::time_point deadline) {
@@ -277,12 +303,12 @@ int NetLink::applySettings(const LineParameters& line, Clock::time_point deadlin
     // setting not answered by then was refused without a word (ser2net does so
     // with what a pseudo-terminal cannot do). Control lines need no answer: a
     // port without modem lines gives none.
-    queue(Rfc2217Client::settingsCommands(line) + Rfc2217Client::baudRateQuery());
+    tell(Rfc2217Client::settingsCommands(line) + Rfc2217Client::baudRateQuery());
     using C = Rfc2217Client;
     const int error =
         waitUntil(lock, deadline, [this] { return client_.replies(C::kSetBaudRate) >= 2; });
-    if (error == EIO) {
-        return EIO;
+    if (error != 0) {
+        return error;  // EIO, or ETIMEDOUT: a server that did not answer in time refused nothing
     }
     const bool taken = client_.replies(C::kSetBaudRate) > 0 &&
                        speedTaken(client_.lastReply(C::kSetBaudRate), line.baudRate) &&

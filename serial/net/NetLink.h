@@ -39,8 +39,9 @@ public:
     // Brings the link up before `deadline`. RFC 2217: the server must take the
     // COM-PORT-OPTION (else EPROTO, also when it says nothing) and answer a
     // question, which proves it kept the connection; raw TCP: the connection
-    // must survive `grace`. A server that closes the connection at once serves
-    // someone else (ser2net: "Port already in use"): EBUSY.
+    // must survive `grace` (or what is left of it before `deadline`). A server that closes the connection at once serves
+    // someone else (ser2net: "Port already in use"): EBUSY. One that breaks the
+    // Telnet protocol (see fail()): EBADMSG.
     int start(Clock::time_point deadline, Clock::duration grace);
     // Shuts the socket down at once; the link is down from here on.
     void close();
@@ -54,7 +55,8 @@ public:
     // what it holds from the line (PURGE-DATA).
     int purgeInput();
     // RFC 2217: sends the settings and waits (until `deadline`) for the server
-    // to take them; EINVAL when it refuses one or answers another value.
+    // to take them; EINVAL when it refuses one or answers another value,
+    // ETIMEDOUT when it has not answered them all by then.
     int applySettings(const LineParameters& line, Clock::time_point deadline);
     int modemLines(TComSignals& lines);
     int lineErrors(bool parityCheck, TComErrors& errors);
@@ -77,6 +79,12 @@ private:
     void pump();
     void flush();
     void queue(const std::string& bytes);
+    // Queues what the server must be told (answers, commands) behind what it has
+    // not read yet; fails the link when that has grown beyond reason.
+    void tell(const std::string& bytes);
+    // Ends the connection with a server that will not stop negotiating or will
+    // not read what it asked for: the link is down, as if the server had gone.
+    void fail();
     // Pumps until `done` holds (0), the link goes down (EIO) or `deadline` passes
     // (ETIMEDOUT), sleeping in between on the socket and on other pumps' progress.
     int waitUntil(Lock& lock, Clock::time_point deadline, const std::function<bool()>& done);
@@ -92,6 +100,7 @@ private:
     std::uint64_t queuedTotal_ = 0;
     std::uint64_t sentTotal_ = 0;
     bool down_ = false;
+    bool broken_ = false;   // down by fail()
     bool overrun_ = false;  // line data dropped: the input queue was full
     std::uint64_t arrivals_ = 0;
     std::uint64_t arrivalsReported_ = 0;

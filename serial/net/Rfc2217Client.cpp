@@ -77,7 +77,11 @@ void Rfc2217Client::receive(std::string_view bytes, std::string& data, std::stri
 }
 
 // The option table of RFC 1143, without its queue: we never change our mind.
+// Only a change of an option's state is answered, and a refusal once: an offer
+// repeated after it was refused, or one of what is already in force, gets no
+// answer, so that no exchange can loop or pile answers up.
 void Rfc2217Client::negotiate(unsigned char verb, unsigned char option, std::string& replies) {
+    ++negotiations_;
     const bool aboutUs = verb == kDo || verb == kDont;
     Side& side = aboutUs ? ours_[option] : theirs_[option];
     const bool enable = verb == kDo || verb == kWill;
@@ -89,9 +93,9 @@ void Rfc2217Client::negotiate(unsigned char verb, unsigned char option, std::str
             side = Side::Yes;
         } else if (side == Side::No) {
             replies += negotiation(wanted ? yes : no, option);
-            side = wanted ? Side::Yes : Side::No;
+            side = wanted ? Side::Yes : Side::Refused;
         }
-    } else if (side != Side::No) {
+    } else if (side == Side::Yes || side == Side::WantYes) {
         if (side == Side::Yes) {
             replies += negotiation(no, option);
         }

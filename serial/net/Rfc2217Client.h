@@ -46,6 +46,9 @@ public:
     void receive(std::string_view bytes, std::string& data, std::string& replies);
 
     ComPort comPort() const { return comPort_; }
+    // A server that has sent more option negotiations than any needs to set up
+    // a link (a handful) will not stop: the link is to be ended.
+    bool keepsNegotiating() const { return negotiations_ > kMaxNegotiations; }
 
     // The modem lines as last notified (all off until the server tells).
     TComSignals modemLines() const;
@@ -76,7 +79,10 @@ public:
     static unsigned char stopSizeValue(const LineParameters& line);
 
 private:
-    enum class Side : unsigned char { No, WantYes, Yes };
+    static constexpr int kMaxNegotiations = 256;
+
+    // Refused: off, and the server was told so once.
+    enum class Side : unsigned char { No, WantYes, Yes, Refused };
 
     void negotiate(unsigned char verb, unsigned char option, std::string& replies);
     void notified(unsigned char code, const std::string& payload);
@@ -85,6 +91,7 @@ private:
     std::array<Side, 256> ours_{};    // options we perform
     std::array<Side, 256> theirs_{};  // options the server performs
     ComPort comPort_ = ComPort::Pending;
+    int negotiations_ = 0;
     unsigned char modemState_ = 0;
     std::uint32_t eventKinds_ = 0;
     unsigned char lineState_ = 0;  // error bits notified since last taken

@@ -82,6 +82,8 @@ TEST(Rfc2217Client, AnswersEachRequestOnceAndRefusesWhatItDoesNotKnow) {
     client.receive("\xFF\xFD\x2C\xFF\xFD\x2C\xFF\xFD\x18\xFF\xFB\x05\xFF\xFE\x00"s, data, replies);
     EXPECT_EQ(replies, "\xFF\xFB\x2C\xFF\xFC\x18\xFF\xFE\x05"s);
     EXPECT_EQ(client.comPort(), Rfc2217Client::ComPort::Accepted);
+    client.receive("\xFF\xFD\x2C\xFF\xFD\x18\xFF\xFB\x05"s, data, replies);  // again: no answer
+    EXPECT_EQ(replies, "\xFF\xFB\x2C\xFF\xFC\x18\xFF\xFE\x05"s);
 
     Rfc2217Client refused;
     refused.greeting();
