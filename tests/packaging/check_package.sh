@@ -43,17 +43,18 @@ for package in stela-common ansible-collection-stela-sign; do
     [[ $(dpkg-deb --field "${deb[$package]}" Architecture) == all ]] || fail "$package: not all"
 done
 
-usage=$("$work/stela-sim/usr/bin/stela-sim" --help | head -n 1)
-[[ $usage == "Usage: stela-sim [OPTION]..." ]] || fail "stela-sim --help: $usage"
+[[ $("$work/stela-sim/usr/bin/stela-sim" --help) == "Usage: stela-sim [OPTION]..."* ]] ||
+    fail "stela-sim --help"
 cli=$work/stela-cli/usr/bin/stela-cli
-"$cli" --help | grep -q "^Usage: stela-cli" || fail "stela-cli --help"
+# (Output taken whole: grep -q would close the pipe early, failing the program.)
+[[ $("$cli" --help) == "Usage: stela-cli"* ]] || fail "stela-cli --help"
 # stela-cli's own catalogue, found from its own place: share/locale beside bin/.
-LANGUAGE= LC_ALL= LANG=ru_RU.UTF-8 "$cli" --help | grep -q "^Использование: stela-cli" ||
+[[ $(LANGUAGE= LC_ALL= LANG=ru_RU.UTF-8 "$cli" --help) == "Использование: stela-cli"* ]] ||
     fail "stela-cli does not find stela-cli.mo"
 # The window's command line is answered before any window: no display here.
 window=$work/stela/usr/bin/stela
-env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 10 "$window" --help |
-    grep -q "^Использование: stela" || fail "stela --help"
+usage=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 10 "$window" --help)
+[[ $usage == "Использование: stela"* ]] || fail "stela --help"
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 10 "$window" --bogus \
     2>/dev/null || status=$?
@@ -72,15 +73,14 @@ for package in stela stela-sim stela-cli; do
     page=$work/$package/usr/share/man/man1/$package.1.gz
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     [[ -z $warnings ]] || fail "man page $package: $warnings"
-    zcat "$page" | grep -q "stela $version" || fail "man page $package version"
-done
-for page in stela stela-cli; do
-    zcat "$work/$page/usr/share/man/man1/$page.1.gz" | grep -q 'LCK\.\.' ||
-        fail "man page $page does not name the lock files"
+    text=$(zcat "$page")
+    [[ $text == *"stela $version"* ]] || fail "man page $package version"
+    [[ $package == stela-sim || $text == *'/var/lock/LCK..'* ]] ||
+        fail "man page $package does not name the lock files"
 done
 for package in "${!deb[@]}"; do
-    zcat "$work/$package/usr/share/doc/$package/changelog.gz" | head -n 1 |
-        grep -qF "stela ($version)" || fail "$package: no changelog entry for $version"
+    [[ $(zcat "$work/$package/usr/share/doc/$package/changelog.gz") == "stela ($version)"* ]] ||
+        fail "$package: no changelog entry for $version"
 done
 
 share=$work/stela-cli/usr/share
