@@ -15,7 +15,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-(cd "$build" && cpack -G DEB -B "$work/out" >/dev/null)
+(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) ||
+    { cat "$work/cpack.log" >&2; fail "cpack"; }
 declare -A deb
 for package in stela stela-cli stela-sim stela-common ansible-collection-stela-sign; do
     deb[$package]=$(ls "$work"/out/"$package"_"$version"_*.deb) ||
