@@ -50,7 +50,7 @@ cli=$work/stela-cli/usr/bin/stela-cli
 # (Output taken whole: grep -q would close the pipe early, failing the program.)
 [[ $("$cli" --help) == "Usage: stela-cli"* ]] || fail "stela-cli --help"
 # stela-cli's own catalogue, found from its own place: share/locale beside bin/.
-[[ $(LANGUAGE= LC_ALL= LANG=ru_RU.UTF-8 "$cli" --help) == "Использование: stela-cli"* ]] ||
+[[ $(LANGUAGE='' LC_ALL='' LANG=ru_RU.UTF-8 "$cli" --help) == "Использование: stela-cli"* ]] ||
     fail "stela-cli does not find stela-cli.mo"
 # The window's command line is answered before any window: no display here.
 window=$work/stela/usr/bin/stela
@@ -106,13 +106,13 @@ mkdir -p "$config/stela/dosdevices"
 for ((n = 1; n <= 255; n++)); do
     ln -s /nonexistent "$config/stela/dosdevices/com$n"
 done
-title=$(XDG_CONFIG_HOME=$config XDG_STATE_HOME=$config/state LANGUAGE= LC_ALL= LANG=en_US.UTF-8 QT_QPA_PLATFORM=offscreen \
+title=$(XDG_CONFIG_HOME=$config XDG_STATE_HOME=$config/state LANGUAGE='' LC_ALL='' LANG=en_US.UTF-8 QT_QPA_PLATFORM=offscreen \
     STELA_EXIT_AFTER_FIRST_PAINT=1 timeout 60 "$window" 2>/dev/null |
     sed -n 's/^window-title //p')
 [[ $title == "ORVENA C520/640 - firmware D731"* ]] || fail "installed catalogues not found: $title"
 # stela-cli beside stela-common says the serial layer's errors in Russian.
 dpkg -x "${deb[stela-common]}" "$work/stela-cli"
-message=$(XDG_CONFIG_HOME=$config XDG_STATE_HOME=$config/state LANGUAGE= LC_ALL= LANG=ru_RU.UTF-8 \
+message=$(XDG_CONFIG_HOME=$config XDG_STATE_HOME=$config/state LANGUAGE='' LC_ALL='' LANG=ru_RU.UTF-8 \
     "$cli" --port /nonexistent read 2>&1 || true)
 [[ $message == *"Не удалось открыть COM-порт"* ]] || fail "stela-cport.mo not found: $message"
 
