@@ -19,6 +19,7 @@
 #include "app/MaskedEdit.h"
 #include "app/PylonIcon.h"
 #include "console/PortTrouble.h"
+#include "console/SerialErrors.h"
 #include "serial/EComPort.h"
 #include "serial/ui/WindowsFonts.h"
 
@@ -263,6 +264,14 @@ bool TMainForm::runWorkflow(void (Workflows::*workflow)()) {
         // The window is closing: nothing to report.
     } catch (const EComPort& error) {
         reportError(error.what(), portTroubleHint(error, comPort_->Port()));
+    } catch (const SerialErrors& errors) {
+        // One report: each error with its hint, in the order they happened.
+        std::string text;
+        for (const EComPort& error : errors.errors()) {
+            text += (text.empty() ? "" : "\n") +
+                    errorReportText(error.what(), portTroubleHint(error, comPort_->Port()));
+        }
+        presenter_->errorReport(QString::fromStdString(text));
     } catch (const std::exception& error) {
         errorReport(error.what());
     } catch (...) {
@@ -349,6 +358,9 @@ void TMainForm::appendLog(const std::string& line) {
     log_->appendPlainText(QString::fromStdString(line));
     if (journal_) {
         journal_->appendLog(line);
+    }
+    if (logEcho_ != nullptr) {
+        *logEcho_ << line << std::endl;
     }
 }
 

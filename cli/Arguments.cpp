@@ -111,6 +111,13 @@ void addPorts(const std::string& value, std::vector<std::string>& ports) {
                 translateCli("--port: %1 is neither COM1..COM255, a device path nor a network port",
                              {quoted(port)}));
         }
+        PortUrl url;
+        if (isPortUrl(port) && parsePortUrl(port, url) != PortUrlProblem::None) {
+            throw InputError(translateCli(
+                "--port: %1 is no network port: tcp://HOST:PORT or rfc2217://HOST:PORT, HOST a "
+                "name, four-part IPv4 (10.1.2.3) or IPv6 in brackets ([fd00::5]), PORT 1 to 65535",
+                {quoted(port)}));
+        }
         ports.push_back(port);
         if (comNumber(port) != 0) {
             ports.back() = "COM" + std::to_string(comNumber(port));

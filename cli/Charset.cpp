@@ -87,7 +87,9 @@ std::optional<std::string> toUtf8(std::string_view text, const std::string& char
     return out;
 }
 
-CharsetOutput::CharsetOutput(std::ostream& out, const std::string& charset) : out_(out) {
+CharsetOutput::CharsetOutput(std::ostream& out, const std::string& charset,
+                             std::optional<std::string> controls)
+    : out_(out), controls_(std::move(controls)) {
     if (!isUtf8Name(charset)) {
         converter_ = iconv_open(charset.c_str(), kUtf8);
     }
@@ -129,18 +131,7 @@ int CharsetOutput::sync() {
 void CharsetOutput::pass(bool all) {
     const std::size_t keep = all ? 0 : incompleteTail(pending_);
     const std::string_view ready(pending_.data(), pending_.size() - keep);
-    // Only line ends and the progress bar's return are control characters here.
-    std::string text;
-    for (std::size_t start = 0; start < ready.size();) {
-        const std::size_t bad = firstNonUtf8(ready.substr(start));
-        const std::size_t good = bad == std::string_view::npos ? ready.size() - start : bad;
-        text.append(ready.substr(start, good));
-        if (bad == std::string_view::npos) {
-            break;
-        }
-        text += escapedText(ready.substr(start + bad, 1));
-        start += bad + 1;
-    }
+    const std::string text = controls_ ? escapedText(ready, *controls_) : escapedBadBytes(ready);
     if (converter_ == kNoConverter) {
         out_ << text;
     } else {

@@ -24,12 +24,15 @@ std::string localeCharset(const EnvironmentReader& environment);
 std::optional<std::string> toUtf8(std::string_view text, const std::string& charset);
 
 // Passes UTF-8 text on to `out` in `charset`, a line (or a flush) at a time:
-// bytes that are not well-formed UTF-8 go as \xHH, and characters the charset
-// lacks as "?". A character split between two writes is held back until it is
-// whole. Flushes what it holds when destroyed.
+// bytes that are not well-formed UTF-8 go as \xHH, and so do control
+// characters other than `controls` where these are given (messages, which no
+// text may make act on the terminal); characters the charset lacks go as "?".
+// A character split between two writes is held back until it is whole.
+// Flushes what it holds when destroyed.
 class CharsetOutput final : public std::streambuf {
 public:
-    CharsetOutput(std::ostream& out, const std::string& charset);
+    CharsetOutput(std::ostream& out, const std::string& charset,
+                  std::optional<std::string> controls = std::nullopt);
     ~CharsetOutput() override;
     CharsetOutput(const CharsetOutput&) = delete;
     CharsetOutput& operator=(const CharsetOutput&) = delete;
@@ -44,6 +47,7 @@ private:
 
     std::ostream& out_;
     iconv_t converter_ = reinterpret_cast<iconv_t>(-1);  // none: UTF-8 stays UTF-8
+    std::optional<std::string> controls_;
     std::string pending_;
 };
 

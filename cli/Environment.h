@@ -27,6 +27,9 @@ struct Environment {
     std::ostream* err = nullptr;
     std::istream* in = &std::cin;  // --file -
     bool errIsTerminal = false;    // draw the progress bar on err
+    // Where the bar is drawn, err when none: the one stream whose carriage
+    // returns reach the terminal.
+    std::ostream* progress = nullptr;
     // The terminal's character set: the command line comes in it, and the
     // output goes out in it (JSON as ASCII with \u escapes where it is not UTF-8).
     std::string charset = "UTF-8";

@@ -131,14 +131,18 @@ int run(const std::vector<std::string>& rawArgs, const Environment& env) {
 int runCli(const std::vector<std::string>& args, const Environment& env) {
     speakCliLanguage(env.variables);
     // Whatever is printed passes in the terminal's charset, and nothing that
-    // is not UTF-8 reaches it raw.
+    // is not UTF-8 reaches it raw; nor, on stderr, any control character but
+    // the line end (and the progress bar's return).
     CharsetOutput out(*env.out, env.charset);
-    CharsetOutput err(*env.err, env.charset);
+    CharsetOutput err(*env.err, env.charset, "\n");
+    CharsetOutput bar(*env.err, env.charset, "\r");
     std::ostream outStream(&out);
     std::ostream errStream(&err);
+    std::ostream barStream(&bar);
     Environment local = env;
     local.out = &outStream;
     local.err = &errStream;
+    local.progress = &barStream;
     return run(args, local);
 }
 

@@ -69,7 +69,7 @@ Session::Session(const Arguments& args, const Environment& env, std::ostream* lo
             [this](int address) { return console_.lastReadVerdict(address); },
             [this] { return stopSignal_() != 0; }),
       console_(view_, port_, *env.clock),
-      bar_(*env.err, *env.clock, env.errIsTerminal) {
+      bar_(env.progress ? *env.progress : *env.err, *env.clock, env.errIsTerminal) {
     loadSignPortSettings(port_);
     if (log != nullptr) {
         view_.addLogStream(*log);
@@ -88,8 +88,13 @@ int Session::run() {
         return dispatch();
     } catch (const WorkflowStopped&) {
         bar_.finish();
-        err_ << prefixed(translateCli("stopped by signal %1", {std::to_string(stopSignal_())}));
-        return kSignalBase + stopSignal_();
+        const int signal = stopSignal_();
+        err_ << prefixed(translateCli("stopped by signal %1", {std::to_string(signal)}));
+        // A write stopped at a row's end, or during its read-back: what the sign holds.
+        for (const std::string& line : console_.lastWrite().lossLines(WriteAccount::Cut::Stopped)) {
+            err_ << line << "\n";
+        }
+        return kSignalBase + signal;
     } catch (const EComPort& error) {
         bar_.finish();
         std::string message = error.what();

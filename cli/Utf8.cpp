@@ -48,27 +48,42 @@ void appendEscaped(std::string& out, unsigned char byte) {
     out += kHex[byte & 0x0F];
 }
 
-}  // namespace
-
-std::string escapedText(std::string_view text) {
+// `controls`: control characters other than `keep` are escaped as well.
+std::string escaped(std::string_view text, bool controls, std::string_view keep) {
     std::string out;
     while (!text.empty()) {
-        const std::size_t bad = firstNonUtf8(text);
-        for (char c : text.substr(0, bad)) {
-            const auto u = static_cast<unsigned char>(c);
-            if (u < 0x20 || u == 0x7F) {
+        const std::string_view good = text.substr(0, firstNonUtf8(text));
+        for (std::size_t i = 0; i < good.size(); ++i) {
+            const auto u = static_cast<unsigned char>(good[i]);
+            // C1 controls (U+0080..U+009F) are 0xC2 0x80..0x9F in UTF-8.
+            const bool c1 = u == 0xC2 && static_cast<unsigned char>(good[i + 1]) < 0xA0;
+            const bool c0 = (u < 0x20 || u == 0x7F) && keep.find(good[i]) == std::string_view::npos;
+            if (controls && (c0 || c1)) {
                 appendEscaped(out, u);
+                if (c1) {
+                    appendEscaped(out, static_cast<unsigned char>(good[++i]));
+                }
             } else {
-                out += c;
+                out += good[i];
             }
         }
-        if (bad == std::string_view::npos) {
+        if (good.size() == text.size()) {
             break;
         }
-        appendEscaped(out, static_cast<unsigned char>(text[bad]));
-        text.remove_prefix(bad + 1);
+        appendEscaped(out, static_cast<unsigned char>(text[good.size()]));
+        text.remove_prefix(good.size() + 1);
     }
     return out;
+}
+
+}  // namespace
+
+std::string escapedText(std::string_view text, std::string_view keep) {
+    return escaped(text, true, keep);
+}
+
+std::string escapedBadBytes(std::string_view text) {
+    return escaped(text, false, {});
 }
 
 std::size_t incompleteTail(std::string_view text) {

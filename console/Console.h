@@ -48,7 +48,7 @@ public:
     // for the reply it kept, else the furthest any of its passes got.
     ReplyVerdict lastReadVerdict(int address) const { return verdicts_.at(address); }
     // What the last price write got done, half by half; its lossLines() are
-    // what the operation log says when a lost port cut the write short.
+    // what the operation log says when a lost port or a stop cut the write short.
     const WriteAccount& lastWrite() const { return account_; }
 
 private:
@@ -63,7 +63,9 @@ private:
     // Lets the window's events run between two halves of a read; stops the
     // read when the window is closing.
     void letEventsRunOrStop();
+    // Logs the stop and what the sign holds (lastWrite), then stops the write.
     [[noreturn]] void stopWrite();
+    void logWriteAccount(const std::string& header, WriteAccount::Cut cut);
     void priceWrite();
     void writeSteps();
     // True when the sign confirmed the frame.

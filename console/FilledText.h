@@ -11,4 +11,9 @@ namespace stela {
 // program may name itself so) stays as it is.
 std::string filled(const char* text, std::initializer_list<std::string> values);
 
+// `translated` with %1, %2 ... replaced by the values as above. A control
+// character in a value is shown as \xHH: a name from outside (a port name
+// holding a line end) can neither break the text's line nor make up another.
+std::string fillIn(const std::string& translated, std::initializer_list<std::string> values);
+
 }  // namespace stela

@@ -2,20 +2,16 @@
 
 #include <cerrno>
 
+#include "console/FilledText.h"
 #include "i18n/Translate.h"
 #include "serial/net/PortUrl.h"
 
 namespace stela {
 namespace {
 
-// The translated text with "%1" replaced by the address (never looked up itself).
+// The translated text with "%1" replaced by the address.
 std::string about(const char* text, const std::string& url) {
-    std::string out = translateDefault(text);
-    const auto at = out.find("%1");
-    if (at != std::string::npos) {
-        out.replace(at, 2, url);
-    }
-    return out;
+    return filled(text, {url});
 }
 
 std::string badAddress(const std::string& url) {
@@ -31,6 +27,11 @@ std::string badAddress(const std::string& url) {
         case PortUrlProblem::BadHost:
             return about(markDefault("%1: сервер указан неверно. Адрес IPv6 пишется в квадратных "
                                      "скобках: rfc2217://[fd00::5]:4001."),
+                         url);
+        case PortUrlProblem::ShortIpv4:
+            return about(markDefault("%1: адрес IPv4 пишется четырьмя числами через точку: "
+                                     "rfc2217://10.1.2.3:4001. Сокращения вроде 10.1.23 или "
+                                     "2130706433 не принимаются."),
                          url);
         case PortUrlProblem::NoPort:
             return about(markDefault("%1: в адресе нет номера порта TCP. Пример: "
@@ -55,6 +56,11 @@ std::string netOpenTroubleHint(const std::string& url, int error) {
         case ENOENT:
             return about(markDefault("Сервер из адреса %1 не найден: проверьте его имя и "
                                      "настройку DNS."),
+                         url);
+        case ENODEV:
+            return about(markDefault("%1: зона адреса IPv6 не подходит: на этом компьютере нет "
+                                     "такого сетевого интерфейса (их показывает ip link), или "
+                                     "адрес не из fe80::/10 и зоны не имеет."),
                          url);
         case EAGAIN:
             return about(markDefault("Имя сервера из адреса %1 не удалось узнать: DNS не ответил."),
@@ -85,6 +91,16 @@ std::string netOpenTroubleHint(const std::string& url, int error) {
         default:
             return {};
     }
+}
+
+std::string netSettingsTroubleHint(const std::string& url, int error) {
+    if (error != EINVAL) {
+        return {};
+    }
+    return about(markDefault("%1 не принял настройки линии (скорость, биты данных, чётность, "
+                             "стоповые биты): сервер или его порт их не поддерживает. Проверьте "
+                             "настройку порта на сервере."),
+                 url);
 }
 
 }  // namespace stela

@@ -1,6 +1,7 @@
 #include <optional>
 
 #include "console/Console.h"
+#include "console/SerialErrors.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
 
@@ -17,7 +18,8 @@ constexpr char kSettingsLocation[] = "HKEY_LOCAL_MACHINE\\Software\\ORVENA";
 // last search found. An error from the dialog's port list ends it before
 // anything is stored, with the port closed. The settings chosen are applied
 // even when storing them fails: the port is opened with them, and then the
-// store's error is reported (an error in opening comes first).
+// store's error is reported; when the open fails too, both are, the store's
+// first, in the order of the steps.
 void Console::portSetup() {
     port_.Close();
     port_.RunSetupDialog();
@@ -28,7 +30,14 @@ void Console::portSetup() {
     } catch (const EComPort& error) {
         notStored = error;
     }
-    port_.Open();
+    try {
+        port_.Open();
+    } catch (const EComPort& notOpened) {
+        if (notStored) {
+            throw SerialErrors({*notStored, notOpened});
+        }
+        throw;
+    }
     if (notStored) {
         throw *notStored;
     }

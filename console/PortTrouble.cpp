@@ -113,12 +113,19 @@ bool endedOpen(const EComPort& error, const std::string& port) {
            (error.SystemCode() == ETIMEDOUT && isPortUrl(deviceOf(port)));
 }
 
+std::string settingsTroubleHint(const std::string& port, int error) {
+    return isPortUrl(deviceOf(port)) ? netSettingsTroubleHint(deviceOf(port), error) : "";
+}
+
 std::string portTroubleHint(const EComPort& error, const std::string& port) {
     if (const StoreFailure* failure = error.StoreTrouble()) {
         return storeTroubleHint(*failure);
     }
     if (endedOpen(error, port)) {
         return openTroubleHint(port, error.SystemCode());
+    }
+    if (error.Code() == EComPort::kLineSettingsFailed) {
+        return settingsTroubleHint(port, error.SystemCode());
     }
     switch (error.SystemCode()) {
         case EBADF:

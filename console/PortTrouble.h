@@ -23,6 +23,10 @@ std::string openTroubleHint(const std::string& port, int error);
 // port's server did not take the line settings within the open's time.
 bool endedOpen(const EComPort& error, const std::string& port);
 
+// The line settings could not be applied to `port`, with the error number
+// `error`: a network server that refused them.
+std::string settingsTroubleHint(const std::string& port, int error);
+
 // A serial error met while using `port`: the reasons above when it could not be
 // opened, a device that went away (an unplugged adapter), or no port open; for
 // settings that could not be stored, the file and what is wrong with it.

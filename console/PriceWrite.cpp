@@ -39,8 +39,16 @@ void Console::writePrices() {
 }
 
 void Console::stopWrite() {
-    view_.appendLog(translateDefault("--- Окно закрывается: запись остановлена ---"));
+    logWriteAccount(translateDefault("--- Окно закрывается: запись остановлена ---"),
+                    WriteAccount::Cut::Stopped);
     throw WorkflowStopped{};
+}
+
+void Console::logWriteAccount(const std::string& header, WriteAccount::Cut cut) {
+    view_.appendLog(header);
+    for (const std::string& line : account_.lossLines(cut)) {
+        view_.appendLog(line);
+    }
 }
 
 void Console::priceWrite() {
@@ -50,12 +58,9 @@ void Console::priceWrite() {
         writeSteps();
     } catch (const EComPort&) {
         // The port is gone mid-write: say what the sign was left holding.
-        const std::vector<std::string> lines = account_.lossLines();
-        if (!lines.empty()) {
-            view_.appendLog(translateDefault("--- Связь потеряна: запись прервана ---"));
-        }
-        for (const std::string& line : lines) {
-            view_.appendLog(line);
+        if (!account_.lossLines().empty()) {
+            logWriteAccount(translateDefault("--- Связь потеряна: запись прервана ---"),
+                            WriteAccount::Cut::PortLost);
         }
         throw;
     }
@@ -89,6 +94,7 @@ void Console::writeSteps() {
         // Asked while the previous row's second half was being confirmed: that
         // row is whole, so this one is not begun.
         if (closing && step.half == Half::First) {
+            view_.appendLog(translateDefault("Кадр не отправлен:") + logText(frame));
             stopWrite();
         }
         account_.sent(step.row, step.half);

@@ -41,16 +41,21 @@ int NetComDevice::open(const std::string& port) {
     if (parsePortUrl(devicePathForPort(port), url) != PortUrlProblem::None) {
         return EINVAL;
     }
-    if (int error = lock_.acquire(serverPortKey(url))) {
-        return error;
-    }
     const auto begin = Clock::now();
     const auto deadline = begin + kConnectTimeout;
+    AddressList addresses(nullptr, &freeaddrinfo);
+    if (int error = resolveServer(url, deadline, addresses)) {
+        return error;
+    }
+    if (int error = lock_.acquire(addresses.get())) {
+        return error;
+    }
     // A server lets go of its line some milliseconds after a client closed, and
     // until then turns the next one away as if another held it: the previous
     // run of a script, or our own close just before.
     int error;
-    while ((error = connect(url, deadline)) == EBUSY && Clock::now() < begin + kReleaseTime) {
+    while ((error = connect(addresses.get(), url.scheme, deadline)) == EBUSY &&
+           Clock::now() < begin + kReleaseTime) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (error != 0) {
@@ -64,13 +69,14 @@ int NetComDevice::open(const std::string& port) {
     return 0;
 }
 
-int NetComDevice::connect(const PortUrl& url, std::chrono::steady_clock::time_point deadline) {
+int NetComDevice::connect(const addrinfo* addresses, PortScheme scheme,
+                          std::chrono::steady_clock::time_point deadline) {
     const auto begin = Clock::now();
     int fd = -1;
-    if (int error = connectTcp(url, deadline, fd)) {
+    if (int error = connectTcp(addresses, deadline, fd)) {
         return error;
     }
-    auto link = std::make_shared<NetLink>(fd, url.scheme);
+    auto link = std::make_shared<NetLink>(fd, scheme);
     if (int error = link->start(deadline, refusalGrace(Clock::now() - begin))) {
         return error;
     }

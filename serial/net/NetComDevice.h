@@ -8,6 +8,8 @@
 #include "serial/net/NetPortLock.h"
 #include "serial/net/PortUrl.h"
 
+struct addrinfo;
+
 namespace stela {
 
 class NetLink;
@@ -17,14 +19,15 @@ class NetLink;
 // points at one.
 //
 // open() fails with the open's errno: EINVAL for a name that is no valid URL,
-// ENOENT/EAGAIN when the host does not resolve, ETIMEDOUT when the server does
-// not answer within kConnectTimeout, ECONNREFUSED and the like from the connect,
+// ENOENT/EAGAIN when the host does not resolve, ENODEV for an IPv6 zone that
+// does not fit (no such interface here), ETIMEDOUT when the server does not
+// answer within kConnectTimeout, ECONNREFUSED and the like from the connect,
 // EPROTO for an rfc2217:// server that does not take the COM-PORT-OPTION,
 // EBADMSG for one that breaks the Telnet protocol, EBUSY when another stela on
-// this machine holds the server's port or the server closes the connection at
-// once. kConnectTimeout bounds the whole open: the lookup, the connect, the
-// negotiation and the first line settings (ETIMEDOUT when they are not taken by
-// then), which are the open's last step.
+// this machine holds the server's port (an address the host resolved to) or the
+// server closes the connection at once. kConnectTimeout bounds the whole open:
+// the lookup, the connect, the negotiation and the first line settings
+// (ETIMEDOUT when they are not taken by then), which are the open's last step.
 //
 // Writes complete when the socket has taken every byte: there is no transmit
 // queue to watch, the bytes are on their way to the server. Line settings reach
@@ -63,7 +66,8 @@ private:
     // How long a server may take to let go of its line after a client closed.
     static constexpr std::chrono::milliseconds kReleaseTime{250};
 
-    int connect(const PortUrl& url, std::chrono::steady_clock::time_point deadline);
+    int connect(const addrinfo* addresses, PortScheme scheme,
+                std::chrono::steady_clock::time_point deadline);
 
     std::shared_ptr<NetLink> link_;
     PortScheme scheme_ = PortScheme::Tcp;

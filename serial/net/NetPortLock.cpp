@@ -11,17 +11,44 @@
 
 namespace stela {
 
+std::string NetPortLock::serverPort(const sockaddr* address, socklen_t size) {
+    char host[NI_MAXHOST];
+    char service[NI_MAXSERV];
+    if (getnameinfo(address, size, host, sizeof host, service, sizeof service,
+                    NI_NUMERICHOST | NI_NUMERICSERV) != 0) {
+        return {};
+    }
+    const std::string name = address->sa_family == AF_INET6 ? "[" + std::string(host) + "]" : host;
+    return name + ":" + service;
+}
+
 std::string NetPortLock::lockName(const std::string& serverPort) {
     return "stela-port/" + serverPort;
 }
 
-int NetPortLock::acquire(const std::string& serverPort) {
+int NetPortLock::acquire(const addrinfo* addresses) {
     release();
+    std::vector<std::string> ports;
+    for (const addrinfo* a = addresses; a != nullptr; a = a->ai_next) {
+        ports.push_back(serverPort(a->ai_addr, a->ai_addrlen));
+    }
+    std::sort(ports.begin(), ports.end());
+    ports.erase(std::unique(ports.begin(), ports.end()), ports.end());
+    for (const std::string& port : ports) {
+        if (int error = bind(port)) {
+            release();
+            return error;
+        }
+    }
+    return 0;
+}
+
+int NetPortLock::bind(const std::string& serverPort) {
     const std::string name = lockName(serverPort);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     // Byte 0 stays NUL: the abstract namespace. Names longer than the field are
-    // cut; a host name that long is not met in practice.
+    // cut; an address is never that long.
     const std::size_t length = std::min(name.size(), sizeof address.sun_path - 1);
     std::memcpy(address.sun_path + 1, name.data(), length);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -34,15 +61,15 @@ int NetPortLock::acquire(const std::string& serverPort) {
         ::close(fd);
         return error == EADDRINUSE ? EBUSY : error;
     }
-    fd_ = fd;
+    fds_.push_back(fd);
     return 0;
 }
 
 void NetPortLock::release() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    for (int fd : fds_) {
+        ::close(fd);
     }
+    fds_.clear();
 }
 
 }  // namespace stela

@@ -35,6 +35,22 @@ bool isHostName(std::string_view host) {
     return true;
 }
 
+// A name that the C library would take for an IPv4 address in one of its old
+// shorthands, or whose last label is a number, as no top-level domain's is: a
+// mistyped address, which no resolver may be given.
+bool looksNumeric(const std::string& host) {
+    in_addr parsed{};
+    if (inet_aton(host.c_str(), &parsed) != 0) {
+        return true;
+    }
+    std::string_view name(host);
+    if (!name.empty() && name.back() == '.') {
+        name.remove_suffix(1);  // the root's dot of a full name
+    }
+    const std::string_view last = name.substr(name.rfind('.') + 1);  // npos + 1 is 0
+    return !last.empty() && last.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 // An IPv6 address with an optional zone: "fe80::1%eth0", written "%25eth0" in URLs.
 bool takeIpv6(std::string_view text, std::string& host) {
     std::string address(text.substr(0, text.find('%')));
@@ -117,6 +133,10 @@ PortUrlProblem parsePortUrl(std::string_view name, PortUrl& url) {
             return PortUrlProblem::NoPort;
         }
         parsed.host = std::string(host);
+        in_addr ipv4{};
+        if (looksNumeric(parsed.host) && inet_pton(AF_INET, parsed.host.c_str(), &ipv4) != 1) {
+            return PortUrlProblem::ShortIpv4;
+        }
         portText = rest.substr(colon + 1);
     }
     if (portText.empty()) {
@@ -136,17 +156,6 @@ PortUrlProblem parsePortUrl(std::string_view name, PortUrl& url) {
     }
     url = std::move(parsed);
     return PortUrlProblem::None;
-}
-
-std::string serverPortKey(const PortUrl& url) {
-    std::string host;
-    for (char c : url.host) {
-        host += lower(c);
-    }
-    if (host.find(':') != std::string::npos) {
-        host = "[" + host + "]";
-    }
-    return host + ":" + std::to_string(url.port);
 }
 
 }  // namespace stela

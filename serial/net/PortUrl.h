@@ -9,8 +9,10 @@ namespace stela {
 //   tcp://HOST:PORT      raw TCP, the bytes of the line and nothing else;
 //   rfc2217://HOST:PORT  Telnet with the COM-PORT-OPTION, which also carries the
 //                        line settings, purges and modem lines.
-// HOST is a name, an IPv4 address or an IPv6 address in brackets
-// ("rfc2217://[fd00::5]:4001"). The scheme takes any case.
+// HOST is a name, an IPv4 address in four parts ("10.1.2.3") or an IPv6 address
+// in brackets ("rfc2217://[fd00::5]:4001"). The scheme takes any case. The old
+// shorthands of IPv4 ("10.1.23", "2130706433", "0x7f.1") are refused: a typo
+// would otherwise reach another host.
 
 enum class PortScheme { Tcp, Rfc2217 };
 
@@ -20,6 +22,7 @@ enum class PortUrlProblem {
     UnknownScheme,  // "socket://", "telnet://", ...
     NoHost,         // "tcp://:4001"
     BadHost,        // an IPv6 address without brackets, user@host, stray characters
+    ShortIpv4,      // a number that is no four-part IPv4 address: "127.1", "0x7f.1"
     NoPort,         // "tcp://host", "tcp://host:"
     BadPort,        // not 1..65535, or something after it
 };
@@ -36,9 +39,5 @@ bool isPortUrl(std::string_view name);
 
 // Parses a network port name; `url` is filled only when the result is None.
 PortUrlProblem parsePortUrl(std::string_view name, PortUrl& url);
-
-// "host:port", with the host in lower case and an IPv6 address in brackets: the
-// same for both schemes, so that it names the server's port.
-std::string serverPortKey(const PortUrl& url);
 
 }  // namespace stela

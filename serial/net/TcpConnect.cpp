@@ -48,8 +48,6 @@ int resolverError(int code) {
     }
 }
 
-using AddressList = std::unique_ptr<addrinfo, decltype(&freeaddrinfo)>;
-
 // The resolver's answer, shared with the thread that waits for it, so that a
 // caller that gave up leaves the thread to finish and clean up alone.
 struct Lookup {
@@ -65,7 +63,9 @@ struct Lookup {
     }
 };
 
-int resolve(const PortUrl& url, Clock::time_point deadline, AddressList& addresses) {
+}  // namespace
+
+int resolveServer(const PortUrl& url, Clock::time_point deadline, AddressList& addresses) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -83,7 +83,15 @@ int resolve(const PortUrl& url, Clock::time_point deadline, AddressList& address
         addrinfo* result = nullptr;
         const int code = getaddrinfo(url.host.c_str(), service.c_str(), &hints, &result);
         addresses.reset(result);
+        if (code != 0 && url.host.find('%') != std::string::npos) {
+            return ENODEV;  // the address was checked as the port was named: its zone is wrong
+        }
         return code == 0 ? 0 : resolverError(code);
+    }
+    // The resolver would read an IPv4 shorthand as an address, whatever the flags.
+    in_addr shorthand{};
+    if (inet_aton(url.host.c_str(), &shorthand) != 0) {
+        return EINVAL;
     }
 
     auto lookup = std::make_shared<Lookup>();
@@ -111,6 +119,8 @@ int resolve(const PortUrl& url, Clock::time_point deadline, AddressList& address
     lookup->result = nullptr;
     return 0;
 }
+
+namespace {
 
 void tune(int fd) {
     const int on = 1;
@@ -160,14 +170,10 @@ int connectTo(const addrinfo& address, Clock::time_point deadline, int& fd) {
 
 }  // namespace
 
-int connectTcp(const PortUrl& url, Clock::time_point deadline, int& fd) {
+int connectTcp(const addrinfo* addresses, Clock::time_point deadline, int& fd) {
     fd = -1;
-    AddressList addresses(nullptr, &freeaddrinfo);
-    if (int error = resolve(url, deadline, addresses)) {
-        return error;
-    }
     int error = ENOENT;
-    for (const addrinfo* a = addresses.get(); a != nullptr; a = a->ai_next) {
+    for (const addrinfo* a = addresses; a != nullptr; a = a->ai_next) {
         if (Clock::now() >= deadline) {
             return ETIMEDOUT;
         }

@@ -24,6 +24,7 @@
 #include "app/Composition.h"
 #include "app/MaskedEdit.h"
 #include "console/Console.h"
+#include "console/SerialErrors.h"
 #include "console/SignPort.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
@@ -74,6 +75,11 @@ private:
         }
         if (failing_ == "no access") {
             throw EComPort(EComPort::kOpenFailed, EACCES);
+        }
+        if (failing_ == "store and open") {
+            const StoreFailure readOnly{StoreFailure::Kind::ReadOnlyFile, EACCES, "/r.reg", {}};
+            throw SerialErrors({EComPort(EComPort::kStoreFailed, readOnly),
+                                EComPort(EComPort::kLineSettingsFailed, EINVAL)});
         }
     }
     std::vector<std::string>& ran_;
@@ -404,6 +410,16 @@ TEST_F(TMainFormTest, APortThatMayNotBeOpenedIsReportedWithTheWayToGetAccess) {
         << lines[1].toStdString();
 }
 
+TEST_F(TMainFormTest, AStoreAndAnOpenThatBothFailAreOneReportTheStoresFirst) {
+    failing = "store and open";
+    child<QPushButton>("Button2")->click();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text.toStdString(),
+              "Failed to store settings.\nФайл настроек /r.reg только для чтения; разрешите запись "
+              "(chmod u+w) или оставьте как есть. Выбранные настройки порта применены, но не "
+              "сохранены.\nSetCommState function failed (win error code: 22)");
+}
+
 TEST_F(TMainFormTest, FormCreateSearchesThenClearsTheLog) {
     form.FormCreate();
     EXPECT_EQ(ran, std::vector<std::string>{"search"});
@@ -488,8 +504,8 @@ TEST_F(TMainFormTest, ACloseDuringAWriteFinishesTheRowThenClosesTheWindow) {
     EXPECT_EQ(sign.half(8), sign.half(0));
     EXPECT_EQ(sign.half(1).price, "----");
     EXPECT_EQ(sign.half(9).price, "----");
-    EXPECT_EQ(window.findChild<QPlainTextEdit*>("Memo1")->toPlainText().split('\n').last(),
-              QString::fromUtf8("--- Окно закрывается: запись остановлена ---"));
+    EXPECT_TRUE(window.findChild<QPlainTextEdit*>("Memo1")->toPlainText().split('\n').contains(
+        QString::fromUtf8("--- Окно закрывается: запись остановлена ---")));
     EXPECT_TRUE(shown.empty());
     const std::size_t frames = sim.written().size();
     window.Button7Click();  // nothing more runs once the window has closed

@@ -107,6 +107,17 @@ TEST_F(CliCommandTest, PortErrorsAreStatusThreeWithTheSerialLayersMessageAndAHin
                          "device went away. Plug it in again and run `stela-cli search`.\n"),
               std::string::npos)
         << r.err;
+
+    // A server that refuses the line settings.
+    const std::string url = "rfc2217://10.1.2.3:4001";
+    sim.device->attachSign(url);
+    sim.device->failOn(test::SimComDevice::Op::LineParameters, EINVAL, url);
+    EXPECT_NE(run({"read", "--port", url}).err.find("\n" + url + " refused the line settings"),
+              std::string::npos);
+    // No line of stderr is made up by a name.
+    r = run({"read", "--port", "/dev/x\nstela-cli: forged\x1B[2J"});
+    EXPECT_EQ(r.err.find_first_of("\x1B"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("\nstela-cli"), std::string::npos) << r.err;
 }
 
 TEST_F(CliCommandTest, BadArgumentsAreStatusTwoAndReachNoPort) {
@@ -129,6 +140,9 @@ TEST_F(CliCommandTest, BadArgumentsAreStatusTwoAndReachNoPort) {
         {{"read", "--port", "LPT1"},
          "--port: \"LPT1\" is neither COM1..COM255, a device path nor a network port"},
         {{"read", "--port", "COM256"}, ""},
+        {{"read", "--port", "tcp://127.1:4001"},
+         "--port: \"tcp://127.1:4001\" is no network port: tcp://HOST:PORT or rfc2217://"},
+        {{"search", "--port", "COM3,rfc2217://[::1]"}, ""},
         {{"read", "--port", "COM1,COM2"}, "--port: one port only (a list is for search)"},
         {{"read", "--format", "xml"}, "--format: \"xml\" is not text, json or csv"},
         {{"read", "--format", "json", "--format", "csv"}, "--format is given twice"},

@@ -123,6 +123,16 @@ TEST_F(PortSetupTest, AFailedStoreStillOpensThePortWithTheChosenSettings) {
     EXPECT_EQ(storedFile(), unreadable);
 }
 
+TEST_F(PortSetupTest, AStoreAndAnOpenThatBothFailAreBothReportedTheStoresFirst) {
+    std::filesystem::create_directories(registryDirectory());
+    const std::string file = test::registryFile(RegistryRoot::LocalMachine);
+    test::writeFile(file, storedSettings("COM3"));
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    sim.device->failOn(test::SimComDevice::Op::LineParameters, EINVAL);
+    EXPECT_EQ(pressSetup(), Lines{"error:Failed to store settings\n"
+                                  "SetCommState function failed (win error code: 22)"});
+}
+
 TEST_F(PortSetupTest, APortListThatCannotBeReadStoresNothing) {
     choose = [](TCustomComPort&) { throw EComPort(EComPort::kRegistryError, ENOENT); };
     EXPECT_EQ(pressSetup(), Lines{"error:Registry error (win error code: 2)"});

@@ -231,7 +231,10 @@ TEST_F(PriceWriteTest, AClosingWindowStopsTheWriteAtTheEndOfTheRowInProgress) {
         for (std::size_t i = before; i < sim.device->written().size(); ++i) {
             EXPECT_EQ(sim.device->written()[i].bytes[0], 'W') << "no read-back";
         }
-        EXPECT_EQ(view.log.back(), "--- Окно закрывается: запись остановлена ---");
+        const auto stop = std::find(view.log.begin(), view.log.end(),
+                                    "--- Окно закрывается: запись остановлена ---");
+        EXPECT_EQ(view.log.end() - stop, n == 1 ? 1 : n == 10 ? 2 : 4) << n;
+        EXPECT_EQ(stop[-1].rfind("Кадр не отправлен:W", 0) == 0, n > 1 && n < 10) << n;
         EXPECT_TRUE(view.busyEnabled);
     }
 }

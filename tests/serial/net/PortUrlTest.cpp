@@ -28,6 +28,17 @@ TEST(PortUrl, TakesTheFormsATechnicianWrites) {
         {"tcp://[::1]:1", P::None, S::Tcp, "::1", 1},
         {"rfc2217://[fe80::1%25eth0]:65535", P::None, S::Rfc2217, "fe80::1%eth0", 65535},
         {"rfc2217://[fd00::5%eth0]:4001", P::None, S::Rfc2217, "fd00::5%eth0", 4001},
+        {"tcp://4u.example.:1", P::None, S::Tcp, "4u.example.", 1},
+        // Shorthands of 127.0.0.1 and 10.1.0.23, and numbers that are no names.
+        {"rfc2217://127.1:4001", P::ShortIpv4},
+        {"tcp://127.0.1:4001", P::ShortIpv4},
+        {"tcp://2130706433:4001", P::ShortIpv4},
+        {"tcp://0x7f.1:4001", P::ShortIpv4},
+        {"tcp://0x7f000001:4001", P::ShortIpv4},
+        {"tcp://10.1.23:4001", P::ShortIpv4},
+        {"tcp://010.1.2.3:4001", P::ShortIpv4},
+        {"tcp://1.2.3.4.5:4001", P::ShortIpv4},
+        {"tcp://10.1.2.3.:4001", P::ShortIpv4},
         {"socket://10.1.2.3:4001", P::UnknownScheme},
         {"telnet://10.1.2.3:4001", P::UnknownScheme},
         {"tcp://:4001", P::NoHost},
@@ -65,16 +76,6 @@ TEST(PortUrl, OnlySchemeColonSlashSlashMakesANetworkName) {
                              "tcp:/h:1", "a b://h:1"}) {
         EXPECT_FALSE(isPortUrl(name)) << name;
     }
-}
-
-TEST(PortUrl, BothSchemesNameTheSameServerPort) {
-    PortUrl tcp, rfc;
-    ASSERT_EQ(parsePortUrl("tcp://Station.LOCAL:4001", tcp), PortUrlProblem::None);
-    ASSERT_EQ(parsePortUrl("rfc2217://station.local:4001", rfc), PortUrlProblem::None);
-    EXPECT_EQ(serverPortKey(tcp), "station.local:4001");
-    EXPECT_EQ(serverPortKey(rfc), serverPortKey(tcp));
-    ASSERT_EQ(parsePortUrl("tcp://[FD00::5]:4001", tcp), PortUrlProblem::None);
-    EXPECT_EQ(serverPortKey(tcp), "[fd00::5]:4001");
 }
 
 TEST(PortUrl, AComNameStandsForTheUrlItsLinkPointsAt) {
