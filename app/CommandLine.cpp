@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/AppTexts.h"
+#include "i18n/FilledText.h"
 #include "i18n/Translate.h"
 #include "stela/Version.h"
 
@@ -23,15 +24,6 @@ const char* const kQtOptionsWithValue[] = {
 };
 const char* const kQtFlags[] = {"reverse", "widgetcount", "nograb",
                                 "dograb",  "sync",        "testability"};
-
-std::string filled(const char* text, const std::string& value) {
-    std::string out = translateDefault(text);
-    const auto at = out.find("%1");
-    if (at != std::string::npos) {
-        out.replace(at, 2, value);
-    }
-    return out;
-}
 
 // An unknown option as it was typed: "-x", "--bogus" (the parser names it without dashes).
 QString typedOption(const QStringList& arguments, const QString& name) {
@@ -80,7 +72,7 @@ std::optional<int> handleCommandLine(int argc, char** argv) {
         return refuse(unknown.isEmpty()
                           ? parser.errorText().toStdString()
                           : filled(markDefault("неизвестный параметр «%1»"),
-                                   typedOption(arguments, unknown.first()).toStdString()));
+                                   {typedOption(arguments, unknown.first()).toStdString()}));
     }
     if (parser.isSet(help)) {
         std::printf("%s", filled(markDefault("Использование: stela [ПАРАМЕТР]...\n"
@@ -90,7 +82,7 @@ std::optional<int> handleCommandLine(int argc, char** argv) {
                                              "      --version  показать версию и выйти\n"
                                              "\n"
                                              "Принимает и параметры Qt (-platform, -style ...).\n"),
-                                 translateDefault(kApplicationTitle))
+                                 {translateDefault(kApplicationTitle)})
                               .c_str());
         return 0;
     }
@@ -100,7 +92,7 @@ std::optional<int> handleCommandLine(int argc, char** argv) {
     }
     if (!parser.positionalArguments().isEmpty()) {
         return refuse(filled(markDefault("лишний аргумент «%1»"),
-                             parser.positionalArguments().first().toStdString()));
+                             {parser.positionalArguments().first().toStdString()}));
     }
     return std::nullopt;
 }

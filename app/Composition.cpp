@@ -2,8 +2,8 @@
 
 #include "app/Messages.h"
 #include "app/QtEventDispatcher.h"
-#include "console/Console.h"
-#include "console/SignPort.h"
+#include "workflows/Console.h"
+#include "workflows/SignPort.h"
 #include "serial/NamedComDevice.h"
 #include "serial/ui/TComSetupFrm.h"
 
@@ -15,8 +15,8 @@ MainFormParts programParts(Clock& clock) {
     loadSignPortSettings(*parts.port);
     installSetupDialog(*parts.port);
     parts.port->SetEventDispatcher(std::make_shared<QtEventDispatcher>());
-    parts.workflows = [&clock](ConsoleView& view, TCustomComPort& port) {
-        return std::make_unique<Console>(view, port, clock);
+    parts.workflows = [&clock](WorkflowObserver& observer, TCustomComPort& port) {
+        return std::make_unique<Console>(observer, port, clock);
     };
     parts.presenter = std::make_unique<MessageBoxPresenter>();
     TCustomComPort* port = parts.port.get();

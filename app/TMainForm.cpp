@@ -18,8 +18,7 @@
 #include "app/AppTexts.h"
 #include "app/MaskedEdit.h"
 #include "app/PylonIcon.h"
-#include "console/PortTrouble.h"
-#include "console/SerialErrors.h"
+#include "diagnostics/PortTrouble.h"
 #include "serial/EComPort.h"
 #include "serial/ui/WindowsFonts.h"
 
@@ -251,27 +250,19 @@ void TMainForm::setKeyboardOrder() {
 
 // An error that escapes a workflow ends its handler and goes to the error
 // report. Returns whether the workflow ran to its end.
-bool TMainForm::runWorkflow(void (Workflows::*workflow)()) {
+bool TMainForm::runWorkflow(const std::function<void()>& workflow) {
     if (!workflows_ || closeRequested_) {
         return false;
     }
     ++workflowsRunning_;
     bool completed = false;
     try {
-        (workflows_.get()->*workflow)();
+        workflow();
         completed = true;
     } catch (const WorkflowStopped&) {
         // The window is closing: nothing to report.
     } catch (const EComPort& error) {
         reportError(error.what(), portTroubleHint(error, comPort_->Port()));
-    } catch (const SerialErrors& errors) {
-        // One report: each error with its hint, in the order they happened.
-        std::string text;
-        for (const EComPort& error : errors.errors()) {
-            text += (text.empty() ? "" : "\n") +
-                    errorReportText(error.what(), portTroubleHint(error, comPort_->Port()));
-        }
-        presenter_->errorReport(QString::fromStdString(text));
     } catch (const std::exception& error) {
         errorReport(error.what());
     } catch (...) {
@@ -285,9 +276,20 @@ bool TMainForm::runWorkflow(void (Workflows::*workflow)()) {
     return completed;
 }
 
+void TMainForm::withBusySetLocked(const std::function<void()>& workflow) {
+    setBusySetEnabled(false);
+    try {
+        workflow();
+    } catch (...) {
+        // The operator must be able to search again after re-plugging the cable.
+        setBusySetEnabled(true);
+        throw;
+    }
+}
+
 // A close asked for while a write or read lets events through is put off
-// until the workflow has stopped at its next safe point (see
-// processPendingEvents); the window stays up and painting until then.
+// until the workflow has stopped at its next safe point (see stopNow); the
+// window stays up and painting until then.
 void TMainForm::closeEvent(QCloseEvent* event) {
     if (workflowsRunning_ > 0) {
         closeRequested_ = true;
@@ -298,7 +300,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormCreate() {
-    if (runWorkflow(&Workflows::boardSearch)) {
+    if (runWorkflow([this] { boardSearch(); })) {
         clearLog();
     }
 }
@@ -306,28 +308,71 @@ void TMainForm::FormCreate() {
 void TMainForm::Button1Click() {
     close();
 }
+
+// Neither logs nor touches the status line. The settings chosen are applied
+// even when storing them fails; a store and an open that both fail are one
+// report, each error with its hint, the store's first.
 void TMainForm::Button2Click() {
-    runWorkflow(&Workflows::portSetup);
-}
-void TMainForm::Button5Click() {
-    runWorkflow(&Workflows::automaticBrightness);
-}
-void TMainForm::Button6Click() {
-    runWorkflow(&Workflows::manualBrightness);
-}
-void TMainForm::effectClick() {
-    runWorkflow(&Workflows::effect);
-}
-void TMainForm::Button7Click() {
-    runWorkflow(&Workflows::readPrices);
-}
-void TMainForm::Button36Click() {
-    runWorkflow(&Workflows::boardSearch);
+    runWorkflow([this] {
+        const SetupOutcome setup = workflows_->portSetup();
+        std::string text;
+        for (const std::optional<EComPort>* error : {&setup.storeError, &setup.openError}) {
+            if (*error) {
+                text +=
+                    (text.empty() ? "" : "\n") +
+                    errorReportText((*error)->what(), portTroubleHint(**error, comPort_->Port()));
+            }
+        }
+        if (!text.empty()) {
+            presenter_->errorReport(QString::fromStdString(text));
+        }
+    });
 }
 
+void TMainForm::Button5Click() {
+    runWorkflow([this] { notice(commandNotice(workflows_->automaticBrightness())); });
+}
+void TMainForm::Button6Click() {
+    runWorkflow([this] {
+        notice(commandNotice(workflows_->manualBrightness(digitLevel(brightnessDigit_))));
+    });
+}
+void TMainForm::effectClick() {
+    runWorkflow([this] { notice(commandNotice(workflows_->effect(digitLevel(effectDigit_)))); });
+}
+
+void TMainForm::Button7Click() {
+    runWorkflow([this] {
+        withBusySetLocked([this] { workflows_->readPrices(); });
+        setBusySetEnabled(true);
+    });
+}
+
+// A row's inputs are taken as the write comes to it.
 void TMainForm::Button8Click() {
-    if (runWorkflow(&Workflows::writePrices)) {
+    const bool written = runWorkflow([this] {
+        withBusySetLocked(
+            [this] { workflows_->writePrices([this](int row) { return rowInputs(row); }); });
+    });
+    if (written) {
         Button7Click();
+    }
+}
+
+void TMainForm::Button36Click() {
+    runWorkflow([this] { boardSearch(); });
+}
+
+// The notice first; then the port found is worked on, unless it would not
+// open again.
+void TMainForm::boardSearch() {
+    const SearchOutcome search = workflows_->boardSearch();
+    notice(searchNotice(search));
+    if (search.openError) {
+        throw *search.openError;
+    }
+    if (!search.port.empty()) {
+        status_->showMessage(QString::fromStdString(workingOnText(search.port)));
     }
 }
 
@@ -380,20 +425,14 @@ void TMainForm::clearLog() {
     log_->clear();
 }
 
-void TMainForm::setStatusText(const std::string& text) {
-    status_->showMessage(QString::fromStdString(text));
+void TMainForm::progress(int step) {
+    progress_->setRange(0, kProgressSteps);
+    progress_->setValue(step);
 }
 
-void TMainForm::setProgressRange(int minimum, int maximum) {
-    progress_->setRange(minimum, maximum);
-}
-void TMainForm::setProgressPosition(int value) {
-    progress_->setValue(value);
-}
-
-bool TMainForm::processPendingEvents() {
+bool TMainForm::stopNow() {
     QCoreApplication::processEvents();
-    return !closeRequested_;
+    return closeRequested_;
 }
 
 void TMainForm::setBusySetEnabled(bool enabled) {
@@ -436,17 +475,24 @@ void TMainForm::refillRow(int number, const std::string& priceText,
     r.price->setValueText(QString::fromStdString(priceText));
 }
 
-void TMainForm::showReadback(int number, Half half, const std::string& text, Rgb color) {
+void TMainForm::halfRead(int number, Half half, const HalfRead& read) {
+    const std::optional<RowRefill> refill = rowRefill(number, half, read);
     QLabel* label = half == Half::First ? row(number).firstHalf : row(number).secondHalf;
-    label->setText(QString::fromStdString(text));
+    label->setText(refill ? QString::fromStdString(refill->priceText) : QStringLiteral("XX.XX"));
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QColor(color.r, color.g, color.b));
+    palette.setColor(QPalette::WindowText, refill ? QColor(0, 255, 0) : QColor(255, 0, 0));
     label->setPalette(palette);
+    if (refill) {
+        refillRow(number, refill->priceText, refill->marks);
+    }
 }
 
-std::string TMainForm::digitText(DigitField field) {
-    const MaskedEdit* edit = field == DigitField::Brightness ? brightnessDigit_ : effectDigit_;
-    return edit->valueText().toStdString();
+// A one-digit field reads " " when empty or 0, else its digit.
+int TMainForm::digitLevel(const MaskedEdit* field) const {
+    const QString digit = field->valueText();
+    return digit.size() == 1 && digit[0] >= QLatin1Char('1') && digit[0] <= QLatin1Char('9')
+               ? digit[0].digitValue()
+               : 0;
 }
 
 void TMainForm::notice(const std::string& text) {

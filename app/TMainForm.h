@@ -9,10 +9,10 @@
 #include <ostream>
 
 #include "app/Messages.h"
-#include "console/ConsoleView.h"
-#include "console/Journal.h"
-#include "console/Workflows.h"
 #include "serial/TComPort.h"
+#include "workflows/Journal.h"
+#include "workflows/WorkflowObserver.h"
+#include "workflows/Workflows.h"
 
 class QCheckBox;
 class QComboBox;
@@ -31,8 +31,9 @@ class MaskedEdit;
 struct MainFormParts {
     // The one serial port object, with the sign's line settings.
     std::unique_ptr<TCustomComPort> port;
-    // The workflows behind the buttons, made once the window (their view) exists.
-    std::function<std::unique_ptr<Workflows>(ConsoleView& view, TCustomComPort& port)> workflows;
+    // The workflows behind the buttons, made once the window (their observer) exists.
+    std::function<std::unique_ptr<Workflows>(WorkflowObserver& observer, TCustomComPort& port)>
+        workflows;
     std::unique_ptr<MessagePresenter> presenter;
     // Where the operation log is kept as well (none in most tests).
     std::unique_ptr<Journal> journal;
@@ -45,8 +46,8 @@ struct MainFormParts {
 //
 // The window owns the parts it is given: the port object and the workflows on
 // it. It runs them from its click handlers, shows what escapes them in the
-// error report, and is the ConsoleView the workflows report through.
-class TMainForm : public QWidget, public ConsoleView {
+// error report, follows them as their observer and paints what they return.
+class TMainForm : public QWidget, public WorkflowObserver {
     Q_OBJECT
 public:
     static constexpr QSize kClientSize{881, 376};
@@ -74,21 +75,27 @@ public:
     void Button8Click();   // "Записать", then the read-back of Button7Click
     void Button36Click();  // "Поиск табло"
 
-    // ConsoleView
+    // WorkflowObserver
     void appendLog(const std::string& line) override;
-    void clearLog() override;
-    void setStatusText(const std::string& text) override;
-    void setProgressRange(int minimum, int maximum) override;
-    void setProgressPosition(int value) override;
-    bool processPendingEvents() override;
-    void setBusySetEnabled(bool enabled) override;
-    PriceRowInputs rowInputs(int row) override;
-    void refillRow(int row, const std::string& priceText,
-                   const std::optional<RowMarks>& marks) override;
-    void showReadback(int row, Half half, const std::string& text, Rgb color) override;
-    std::string digitText(DigitField field) override;
-    void notice(const std::string& text) override;
-    void errorReport(const std::string& text) override;
+    void progress(int step) override;
+    // The read-back label: the price green, or "XX.XX" red; a framed reply
+    // also refills its row (rowRefill).
+    void halfRead(int row, Half half, const HalfRead& read) override;
+    bool stopNow() override;
+
+    void clearLog();
+    // The seven buttons that writing and reading lock while they run.
+    void setBusySetEnabled(bool enabled);
+    // A price row's five inputs: the price field (its masked value, "dd.dd"
+    // with a blank for every empty place and every 0 digit: "  .  " when
+    // empty, "1 . 5" for 10.05), the not-used box, the caption-1 box, the
+    // grade selection and the caption-2 box.
+    PriceRowInputs rowInputs(int row);
+    // With marks, the grade selection and the caption boxes first; then the
+    // price field's text.
+    void refillRow(int row, const std::string& priceText, const std::optional<RowMarks>& marks);
+    void notice(const std::string& text);
+    void errorReport(const std::string& text);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -109,7 +116,14 @@ private:
     void createControls();
     void setKeyboardOrder();
     PriceRow& row(int number) { return rows_.at(static_cast<std::size_t>(number - 1)); }
-    bool runWorkflow(void (Workflows::*workflow)());
+    bool runWorkflow(const std::function<void()>& workflow);
+    // Runs a write or read with the busy set disabled; an error or a stop
+    // gives the buttons back before it goes on.
+    void withBusySetLocked(const std::function<void()>& workflow);
+    // The search, its notice and the status line.
+    void boardSearch();
+    // A one-digit field's level: 0 when empty.
+    int digitLevel(const MaskedEdit* field) const;
     // The error report: the error's message, then a line of help if any.
     void reportError(const std::string& message, const std::string& hint);
     void holdNormalSize();

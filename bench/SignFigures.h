@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "bench/Stats.h"
-#include "console/SignPort.h"
+#include "workflows/SignPort.h"
 #include "serial/TComPort.h"
 
 // What the real-time programs share: the port as the window sets it up, the

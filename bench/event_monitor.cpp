@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "bench/SignFigures.h"
-#include "console/Console.h"
 #include "protocol/ReplyReader.h"
-#include "tests/console/RecordingView.h"
 #include "tests/support/ManualDispatcher.h"
+#include "tests/workflows/RecordingObserver.h"
+#include "workflows/Console.h"
 
 namespace {
 
@@ -45,10 +45,10 @@ std::vector<std::int64_t> closeLatency(TComPort& port, test::ManualDispatcher& d
     return samplesNs;
 }
 
-void expectAllGreen(test::RecordingView& view) {
+void expectAllGreen(const ReadOutcome& read) {
     for (int row = 1; row <= 5; ++row) {
         for (Half half : {Half::First, Half::Second}) {
-            if (view.label(row, half).color != kReadbackGreen) {
+            if (!read.at(row, half).reply.framed) {
                 throw std::runtime_error("row " + std::to_string(row) + " not read");
             }
         }
@@ -73,9 +73,12 @@ int main(int argc, char** argv) {
         const std::vector<std::int64_t> close = closeLatency(port, *dispatcher, closes);
 
         SteadyClock clock;
-        test::RecordingView view;
-        view.onProcessEvents = [&] { dispatcher->runPending(); };
-        Console console(view, port, clock);
+        test::RecordingObserver observer;
+        observer.onStopNow = [&] {
+            dispatcher->runPending();
+            return false;
+        };
+        Console console(observer, port, clock);
         const double floor = 20 * kReadDelayMs + 10 * 17 * bench::kByteMs;
         bench::Figure with{"read, monitor running", {}, floor, 20.0 * kReadDelayMs};
         bench::Figure without{"read, no monitor", {}, floor, 20.0 * kReadDelayMs};
@@ -86,9 +89,9 @@ int main(int argc, char** argv) {
             port.SetEvents(monitored ? allComEvents : TComEvents{});
             port.Open();
             const auto start = bench::nowNanos();
-            console.readPrices();
+            const ReadOutcome read = console.readPrices();
             (monitored ? with : without).samplesNs.push_back(bench::nowNanos() - start);
-            expectAllGreen(view);
+            expectAllGreen(read);
             port.Close();
         }
 

@@ -22,11 +22,11 @@
 #include <thread>
 
 #include "bench/SignFigures.h"
-#include "console/Console.h"
-#include "tests/console/RecordingView.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/Ser2net.h"
 #include "tests/support/ServedSign.h"
+#include "tests/workflows/RecordingObserver.h"
+#include "workflows/Console.h"
 
 namespace {
 
@@ -56,10 +56,10 @@ struct Path {
     bench::Figure firstFrame;
 };
 
-bool allGreen(test::RecordingView& view) {
+bool allGreen(const ReadOutcome& read) {
     for (int row = 1; row <= 5; ++row) {
         for (Half half : {Half::First, Half::Second}) {
-            if (view.label(row, half).color != kReadbackGreen) {
+            if (!read.at(row, half).reply.framed) {
                 return false;
             }
         }
@@ -106,12 +106,12 @@ int main(int argc, char** argv) {
                 p.firstFrame.samplesNs.push_back(frames.waitAfter(start) - start);
                 clock.sleep_ms(50);  // its reply comes and goes with the read's first clear
 
-                test::RecordingView view;
-                Console console(view, port, clock);
+                test::RecordingObserver observer;
+                Console console(observer, port, clock);
                 const auto readStart = bench::nowNanos();
-                console.readPrices();
+                const ReadOutcome read = console.readPrices();
                 p.read.samplesNs.push_back(bench::nowNanos() - readStart);
-                failed += !allGreen(view);
+                failed += !allGreen(read);
                 port.Close();
                 // ser2net lets go of the pty a few milliseconds after a close.
                 std::this_thread::sleep_for(std::chrono::milliseconds(30));

@@ -1,5 +1,5 @@
 // "Прочитать" and "Записать" in real time: the console's workflows on a window
-// with no screen (the console tests' recording view), through TComPort on the
+// with no screen (the workflow tests' recording observer), through TComPort on the
 // port given, against a sign that answers at once (stela-sim --delay 0). Also
 // the process's CPU time (user + system) over each set of runs.
 //   bench_price_workflows PORT [RUNS]
@@ -24,9 +24,9 @@
 #include <string>
 
 #include "bench/SignFigures.h"
-#include "console/Console.h"
 #include "protocol/ReplyReader.h"
-#include "tests/console/RecordingView.h"
+#include "tests/workflows/RecordingObserver.h"
+#include "workflows/Console.h"
 
 namespace {
 
@@ -36,9 +36,9 @@ constexpr int kHalves = 10;
 const std::string kReadHeader = "--- Читаю панель";
 const std::string kConfirmationHeader = "--- Жду ответ после записи данных ---";
 
-int linesStartingWith(const test::RecordingView& view, const std::string& prefix) {
+int linesStartingWith(const test::RecordingObserver& observer, const std::string& prefix) {
     int n = 0;
-    for (const std::string& line : view.log) {
+    for (const std::string& line : observer.log) {
         n += line.rfind(prefix, 0) == 0;
     }
     return n;
@@ -58,38 +58,39 @@ struct Runs {
     int repeats = 0;  // read passes and confirmation attempts beyond the first
 };
 
-// Runs `workflow` `count` times on a fresh log, timing each run and the CPU
-// time of them all. After each run every read-back label must be green and,
-// when `writes` is set, show the price written to its row.
-Runs measure(test::RecordingView& view, bench::Figure figure, int count, bool writes,
-             const std::function<void()>& workflow) {
+// Runs `workflow` (writing `rows` or not, reading back) `count` times on a
+// fresh log, timing each run and the CPU time of them all. After each run
+// every half must have been read and, when `writes` is set, hold the price
+// written to its row.
+Runs measure(test::RecordingObserver& observer, bench::Figure figure, int count, bool writes,
+             const std::function<ReadOutcome(const PriceRows& rows)>& workflow) {
     Runs runs{std::move(figure)};
     const auto cpuStart = bench::cpuNanos();
     for (int run = 0; run < count; ++run) {
-        for (int row = 1; row <= 5; ++row) {
-            view.rows[row].price = priceFor(row, run);
-        }
-        view.log.clear();
-        view.calls.clear();
+        const PriceRows rows = [run](int row) {
+            return PriceRowInputs{priceFor(row, run), false, 0, false, false};
+        };
+        observer.log.clear();
+        observer.calls.clear();
         const auto start = bench::nowNanos();
-        workflow();
+        const ReadOutcome read = workflow(rows);
         const auto took = bench::nowNanos() - start;
         runs.figure.samplesNs.push_back(took);
         runs.wallNs += took;
 
         for (int row = 1; row <= 5; ++row) {
             for (Half half : {Half::First, Half::Second}) {
-                const auto& label = view.label(row, half);
-                if (label.color != kReadbackGreen || (writes && label.text != priceFor(row, run))) {
+                const ReadReply& got = read.at(row, half).reply;
+                if (!got.framed || (writes && got.priceText() != priceFor(row, run))) {
                     throw std::runtime_error(runs.figure.name + ", run " + std::to_string(run + 1) +
                                              ": row " + std::to_string(row) + " shows " +
-                                             label.text);
+                                             got.priceText());
                 }
             }
         }
-        runs.repeats += linesStartingWith(view, kReadHeader) - kHalves;
+        runs.repeats += linesStartingWith(observer, kReadHeader) - kHalves;
         if (writes) {
-            runs.repeats += linesStartingWith(view, kConfirmationHeader) - kHalves;
+            runs.repeats += linesStartingWith(observer, kConfirmationHeader) - kHalves;
         }
     }
     runs.cpuNs = bench::cpuNanos() - cpuStart;
@@ -108,24 +109,24 @@ int main(int argc, char** argv) {
         TComPort port;
         bench::openSignPort(port, argv[1]);
         SteadyClock clock;
-        test::RecordingView view;
-        Console console(view, port, clock);
+        test::RecordingObserver observer;
+        Console console(observer, port, clock);
 
         const double byte = bench::kByteMs;
         const Runs read = measure(
-            view,
+            observer,
             {"read of the ten halves", {}, 20 * kReadDelayMs + 10 * 17 * byte, 20.0 * kReadDelayMs},
-            count, false, [&] { console.readPrices(); });
+            count, false, [&](const PriceRows&) { return console.readPrices(); });
         const Runs write =
-            measure(view,
+            measure(observer,
                     {"Записать with read-back",
                      {},
                      10 * (kReadDelayMs + 22 * byte) + 10 * (2 * kReadDelayMs + 3 * byte),
                      30.0 * kReadDelayMs},
-                    count, true, [&] {
+                    count, true, [&](const PriceRows& rows) {
                         // As the window runs "Записать".
-                        console.writePrices();
-                        console.readPrices();
+                        console.writePrices(rows);
+                        return console.readPrices();
                     });
 
         bench::printFigureHeader();

@@ -16,7 +16,7 @@ runs=${RUNS:-5}
 com=9
 
 for program in stela-sim bench_panel_read bench_price_workflows bench_event_monitor protocol_tests \
-    console_tests; do
+    workflows_tests; do
     if [[ ! -x $bin/$program ]]; then
         echo "run_figures: $bin/$program is missing; build first" >&2
         exit 1
@@ -45,7 +45,7 @@ echo "stela-sim CPU over all of the above: $(((stat[13] + stat[14]) * 1000 / tic
 # The virtual-time suites: every exchange in simulated time, so wall time is CPU.
 echo
 total=0
-for suite in protocol_tests console_tests; do
+for suite in protocol_tests workflows_tests; do
     start=${EPOCHREALTIME/./}
     if ! "$bin/$suite" >"$XDG_CONFIG_HOME/$suite.out" 2>&1; then
         cat "$XDG_CONFIG_HOME/$suite.out" >&2

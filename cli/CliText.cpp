@@ -1,6 +1,6 @@
 #include "cli/CliText.h"
 
-#include "console/FilledText.h"
+#include "i18n/FilledText.h"
 
 namespace stela::cli {
 

@@ -14,7 +14,7 @@ inline std::string translateCli(const std::string& text) {
 }
 // The translation with %1, %2 ... replaced by the values, which are never
 // looked up themselves (port names, paths, what the user typed), their
-// control characters shown as \xHH (see console/FilledText.h).
+// control characters shown as \xHH (see i18n/FilledText.h).
 std::string translateCli(const std::string& text, std::initializer_list<std::string> values);
 
 // Marks a literal for the template where it is stored and looked up later.

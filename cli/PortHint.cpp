@@ -3,7 +3,7 @@
 #include <cerrno>
 
 #include "cli/CliText.h"
-#include "console/PortTrouble.h"
+#include "diagnostics/PortTrouble.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
 #include "serial/net/PortUrl.h"

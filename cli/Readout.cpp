@@ -7,7 +7,6 @@
 #include "cli/CliText.h"
 #include "cli/Csv.h"
 #include "cli/RowChange.h"
-#include "console/Console.h"
 
 namespace stela::cli {
 
@@ -66,24 +65,25 @@ std::string table(const std::vector<std::vector<std::string>>& rows) {
 // Each state: its word in JSON and CSV, its text in the text output, and why a
 // half in it failed.
 struct StateNames {
-    HalfState state;
+    HalfVerdict state;
     const char* word;
     const char* text;
     const char* failure;
 };
 constexpr StateNames kStates[] = {
-    {HalfState::Ok, "ok", markCli("ok"), ""},
-    {HalfState::Unused, "unused", markCli("unused"), ""},
-    {HalfState::BadChecksum, "bad-checksum", markCli("bad checksum"),
+    {HalfVerdict::Answered, "ok", markCli("ok"), ""},
+    {HalfVerdict::Unused, "unused", markCli("unused"), ""},
+    {HalfVerdict::BadChecksum, "bad-checksum", markCli("bad checksum"),
      markCli("the reply's checksum did not match in 7 passes")},
-    {HalfState::WrongAddress, "wrong-address", markCli("wrong address"),
+    {HalfVerdict::WrongAddress, "wrong-address", markCli("wrong address"),
      markCli("wrong address in the reply")},
-    {HalfState::NotAPrice, "not-a-price", markCli("not a price"),
+    {HalfVerdict::NotAPrice, "not-a-price", markCli("not a price"),
      markCli("the reply holds no price")},
-    {HalfState::NoReply, "no-reply", markCli("no reply"), markCli("no complete reply in 7 passes")},
+    {HalfVerdict::NoReply, "no-reply", markCli("no reply"),
+     markCli("no complete reply in 7 passes")},
 };
 
-const StateNames& namesOf(HalfState state) {
+const StateNames& namesOf(HalfVerdict state) {
     for (const StateNames& names : kStates) {
         if (names.state == state) {
             return names;
@@ -92,11 +92,16 @@ const StateNames& namesOf(HalfState state) {
     return kStates[std::size(kStates) - 1];
 }
 
-std::string stateText(HalfState state) {
+// As the window's read-back label shows the half.
+std::string labelText(const HalfRead& half) {
+    return half.reply.framed ? half.reply.priceText() : "XX.XX";
+}
+
+std::string stateText(HalfVerdict state) {
     return translateCli(namesOf(state).text);
 }
 
-std::string text(const CliView& view, const std::string& port) {
+std::string text(const ReadOutcome& outcome, const std::string& port) {
     const std::string none = "-";
     std::vector<std::vector<std::string>> halves{{translateCli("Row"), translateCli("Half"),
                                                   translateCli("Address"), translateCli("Price"),
@@ -104,22 +109,22 @@ std::string text(const CliView& view, const std::string& port) {
                                                   translateCli("Caption2"), translateCli("State")}};
     for (int row = 1; row <= kRows; ++row) {
         for (Half half : kHalves) {
-            const auto& label = view.readback(row, half);
+            const HalfRead& label = outcome.at(row, half);
             const ReadReply& r = label.reply;
             const bool read = label.valid();
             halves.push_back({std::to_string(row),
                               half == Half::First ? translateCli("first") : translateCli("second"),
-                              std::to_string(halfAddress(row, half)), label.text,
+                              std::to_string(halfAddress(row, half)), labelText(label),
                               read ? gradeName(r.gradeIndex()) : none,
                               read ? yesNo(r.caption1()) : none, read ? yesNo(r.caption2()) : none,
-                              stateText(label.state)});
+                              stateText(label.verdict)});
         }
     }
     std::vector<std::vector<std::string>> rows{{translateCli("Row"), translateCli("Price"),
                                                 translateCli("Grade"), translateCli("Caption1"),
                                                 translateCli("Caption2"), translateCli("Valid")}};
     for (int row = 1; row <= kRows; ++row) {
-        const RowReadout r = rowReadout(view, row);
+        const RowReadout r = rowReadout(outcome, row);
         rows.push_back({std::to_string(row),
                         r.price ? (*r.price == "unused" ? kNotUsedPrice : *r.price) : none,
                         r.gradeIndex ? gradeName(*r.gradeIndex) : none,
@@ -138,19 +143,20 @@ Json orNull(const std::optional<T>& value, F&& convert) {
     return value ? Json(convert(*value)) : Json(nullptr);
 }
 
-std::string json(const CliView& view, const std::string& port, bool ascii) {
+std::string json(const ReadOutcome& outcome, const std::string& port, bool ascii) {
     Json halves = Json::array();
     for (int row = 1; row <= kRows; ++row) {
         for (Half half : kHalves) {
-            const auto& label = view.readback(row, half);
+            const HalfRead& label = outcome.at(row, half);
             const ReadReply& r = label.reply;
             const bool read = label.valid();
             halves.push_back({
                 {"row", row},
                 {"half", halfWord(half)},
                 {"address", halfAddress(row, half)},
-                {"state", stateWord(label.state)},
-                {"price", label.state == HalfState::Ok ? Json(r.priceText()) : Json(nullptr)},
+                {"state", stateWord(label.verdict)},
+                {"price",
+                 label.verdict == HalfVerdict::Answered ? Json(r.priceText()) : Json(nullptr)},
                 {"grade", read ? Json(gradeName(r.gradeIndex())) : Json(nullptr)},
                 {"caption1", read ? Json(r.caption1()) : Json(nullptr)},
                 {"caption2", read ? Json(r.caption2()) : Json(nullptr)},
@@ -159,7 +165,7 @@ std::string json(const CliView& view, const std::string& port, bool ascii) {
     }
     Json rows = Json::array();
     for (int row = 1; row <= kRows; ++row) {
-        const RowReadout r = rowReadout(view, row);
+        const RowReadout r = rowReadout(outcome, row);
         const auto same = [](auto value) { return value; };
         rows.push_back({
             {"row", row},
@@ -191,23 +197,23 @@ std::string flag(bool value) {
     return value ? "1" : "0";
 }
 
-std::string csv(const CliView& view) {
+std::string csv(const ReadOutcome& outcome) {
     std::string out = csvLine({"kind", "row", "half", "address", "state", "price", "grade",
                                "caption1", "caption2", "valid"});
     for (int row = 1; row <= kRows; ++row) {
         for (Half half : kHalves) {
-            const auto& label = view.readback(row, half);
+            const HalfRead& label = outcome.at(row, half);
             const ReadReply& r = label.reply;
             const bool read = label.valid();
             out += csvLine({"half", std::to_string(row), halfWord(half),
-                            std::to_string(halfAddress(row, half)), stateWord(label.state),
-                            label.state == HalfState::Ok ? r.priceText() : "",
+                            std::to_string(halfAddress(row, half)), stateWord(label.verdict),
+                            label.verdict == HalfVerdict::Answered ? r.priceText() : "",
                             read ? gradeName(r.gradeIndex()) : "", read ? flag(r.caption1()) : "",
                             read ? flag(r.caption2()) : "", ""});
         }
     }
     for (int row = 1; row <= kRows; ++row) {
-        const RowReadout r = rowReadout(view, row);
+        const RowReadout r = rowReadout(outcome, row);
         out += csvLine({"row", std::to_string(row), "", "", "", r.price.value_or(""),
                         r.gradeIndex ? gradeName(*r.gradeIndex) : "",
                         r.caption1 ? flag(*r.caption1) : "", r.caption2 ? flag(*r.caption2) : "",
@@ -218,9 +224,9 @@ std::string csv(const CliView& view) {
 
 }  // namespace
 
-RowReadout rowReadout(const CliView& view, int row) {
-    const auto& first = view.readback(row, Half::First);
-    const auto& second = view.readback(row, Half::Second);
+RowReadout rowReadout(const ReadOutcome& outcome, int row) {
+    const auto& first = outcome.at(row, Half::First);
+    const auto& second = outcome.at(row, Half::Second);
     RowReadout out;
     out.valid = first.valid() && second.valid() && sameContent(first.reply, second.reply);
     // As the window's grid takes them from a read.
@@ -243,17 +249,17 @@ RowReadout rowReadout(const CliView& view, int row) {
     return out;
 }
 
-std::string formatReadout(const CliView& view, const std::string& port, Format format,
+std::string formatReadout(const ReadOutcome& outcome, const std::string& port, Format format,
                           bool asciiJson) {
     switch (format) {
         case Format::Json:
-            return json(view, port, asciiJson);
+            return json(outcome, port, asciiJson);
         case Format::Csv:
-            return csv(view);
+            return csv(outcome);
         case Format::Text:
             break;
     }
-    return text(view, port);
+    return text(outcome, port);
 }
 
 std::string halfName(int row, Half half) {
@@ -264,11 +270,11 @@ std::string halfName(int row, Half half) {
                : translateCli("row %1, second half (address %2)", {number, address});
 }
 
-const char* stateWord(HalfState state) {
+const char* stateWord(HalfVerdict state) {
     return namesOf(state).word;
 }
 
-std::string failureReason(HalfState state) {
+std::string failureReason(HalfVerdict state) {
     const char* failure = namesOf(state).failure;
     return *failure == '\0' ? std::string() : translateCli(failure);
 }

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "cli/CliView.h"
+#include "workflows/Outcomes.h"
 
 namespace stela::cli {
 
@@ -21,21 +21,21 @@ struct RowReadout {
     std::optional<bool> caption1;
     std::optional<bool> caption2;
 };
-RowReadout rowReadout(const CliView& view, int row);
+RowReadout rowReadout(const ReadOutcome& read, int row);
 
 // What a read shows, in `format`: the ten halves (row, half, address, state,
 // price, grade, caption flags), top row first, then the five rows. The JSON
 // and CSV forms read back as a prices file (PriceFile.h); stela-cli(1) and
 // stela-cli.schema.json describe them.
-std::string formatReadout(const CliView& view, const std::string& port, Format format,
+std::string formatReadout(const ReadOutcome& read, const std::string& port, Format format,
                           bool asciiJson);
 
 // "row 3, second half (address 10)"
 std::string halfName(int row, Half half);
 
 // The JSON and CSV word for a half's state: "ok", "no-reply", ...
-const char* stateWord(HalfState state);
+const char* stateWord(HalfVerdict verdict);
 // Why a half failed, in words: "no complete reply in 7 passes".
-std::string failureReason(HalfState state);
+std::string failureReason(HalfVerdict verdict);
 
 }  // namespace stela::cli

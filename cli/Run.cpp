@@ -20,8 +20,8 @@
 #include "cli/PriceFile.h"
 #include "cli/Session.h"
 #include "cli/Utf8.h"
-#include "console/Journal.h"
 #include "stela/Version.h"
+#include "workflows/Journal.h"
 
 namespace stela::cli {
 

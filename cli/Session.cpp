@@ -6,35 +6,18 @@
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
 #include "cli/PortHint.h"
+#include "cli/Readout.h"
 #include "cli/Utf8.h"
-#include "console/Journal.h"
-#include "console/PortTrouble.h"
-#include "console/SignPort.h"
+#include "diagnostics/PortTrouble.h"
 #include "protocol/Frames.h"
-#include "protocol/ReplyReader.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
+#include "workflows/Journal.h"
+#include "workflows/SignPort.h"
 
 namespace stela::cli {
 
 namespace {
-
-struct HalfRef {
-    int row;
-    Half half;
-};
-
-// The halves in the order the price write sends them: the bottom row first,
-// each row's first half before its second.
-std::array<HalfRef, 10> writeOrder() {
-    std::array<HalfRef, 10> order{};
-    std::size_t i = 0;
-    for (int row = kRows; row >= 1; --row) {
-        order[i++] = {row, Half::First};
-        order[i++] = {row, Half::Second};
-    }
-    return order;
-}
 
 // The board search walks COM1..COM255; a listed device path or network port
 // stands for the COM names that resolve to it.
@@ -65,22 +48,20 @@ Session::Session(const Arguments& args, const Environment& env, std::ostream* lo
       stopSignal_(env.stopSignal),
       port_(*env.port),
       asciiJson_(env.charset != kUtf8),
-      view_([this]() -> const std::string& { return console_.replyBuffer(); },
-            [this](int address) { return console_.lastReadVerdict(address); },
-            [this] { return stopSignal_() != 0; }),
-      console_(view_, port_, *env.clock),
+      observer_([this] { return stopSignal_() != 0; }),
+      console_(observer_, port_, *env.clock),
       bar_(env.progress ? *env.progress : *env.err, *env.clock, env.errIsTerminal) {
     loadSignPortSettings(port_);
     if (log != nullptr) {
-        view_.addLogStream(*log);
+        observer_.addLogStream(*log);
     }
     if (args.verbose) {
-        view_.addLogStream(err_);
+        observer_.addLogStream(err_);
     }
     if (env.journal != nullptr) {
-        view_.addLogSink(*env.journal);
+        observer_.addLogSink(*env.journal);
     }
-    view_.setProgressBar(&bar_);
+    observer_.setProgressBar(&bar_);
 }
 
 int Session::run() {
@@ -147,20 +128,23 @@ bool Session::connect() {
             }
         };
     }
-    console_.boardSearch();
+    const SearchOutcome search = console_.boardSearch();
     port_.OnBeforeOpen = nullptr;
-    if (view_.status().empty()) {
-        err_ << prefixed(noSignMessage());
+    if (search.openError) {
+        throw *search.openError;
+    }
+    if (search.port.empty()) {
+        err_ << prefixed(noSignMessage(search));
         return false;
     }
-    if (args_.verbose && !view_.notices().empty()) {
-        err_ << view_.notices().back() << "\n";
+    if (args_.verbose) {
+        err_ << searchNotice(search) << "\n";
     }
     return true;
 }
 
-std::string Session::noSignMessage() const {
-    std::string message = view_.notices().empty() ? "" : view_.notices().back();
+std::string Session::noSignMessage(const SearchOutcome& search) const {
+    std::string message = searchNotice(search);
     for (const std::string& port : args_.ports) {
         bool named = comNumber(port) != 0;
         for (int n = 1; n <= 255 && !named; ++n) {
@@ -184,25 +168,26 @@ int Session::search() {
     return kDone;
 }
 
-void Session::readWithProgress(const std::string& title) {
+ReadOutcome Session::readWithProgress(const std::string& title) {
     bar_.start(title, kHalfCount);
-    console_.readPrices();
+    ReadOutcome read = console_.readPrices();
     bar_.finish();
+    return read;
 }
 
-bool Session::readReport() {
+bool Session::readReport(const ReadOutcome& read) {
     bool valid = true;
     for (int row = 1; row <= kRows; ++row) {
         for (Half half : {Half::First, Half::Second}) {
-            const auto& label = view_.readback(row, half);
-            if (!label.valid()) {
-                err_ << prefixed(halfName(row, half) + ": " + failureReason(label.state));
+            const HalfRead& got = read.at(row, half);
+            if (!got.valid()) {
+                err_ << prefixed(halfName(row, half) + ": " + failureReason(got.verdict));
                 valid = false;
             }
         }
-        const auto& first = view_.readback(row, Half::First);
-        const auto& second = view_.readback(row, Half::Second);
-        if (first.valid() && second.valid() && !rowReadout(view_, row).valid) {
+        const HalfRead& first = read.at(row, Half::First);
+        const HalfRead& second = read.at(row, Half::Second);
+        if (first.valid() && second.valid() && !rowReadout(read, row).valid) {
             err_ << prefixed(translateCli(
                 "row %1: its halves differ: %2, and %3",
                 {std::to_string(row), contentText(first.reply), contentText(second.reply)}));
@@ -212,31 +197,31 @@ bool Session::readReport() {
     return valid;
 }
 
-void Session::printReadout() {
-    out_ << formatReadout(view_, escapedText(port_.Port()), args_.format, asciiJson_);
+void Session::printReadout(const ReadOutcome& read) {
+    out_ << formatReadout(read, escapedText(port_.Port()), args_.format, asciiJson_);
 }
 
 int Session::read() {
     if (!connect()) {
         return kNoSign;
     }
-    readWithProgress(translateCli("read"));
-    printReadout();
-    return readReport() ? kDone : kNotConfirmed;
+    const ReadOutcome read = readWithProgress(translateCli("read"));
+    printReadout(read);
+    return readReport(read) ? kDone : kNotConfirmed;
 }
 
-bool Session::rowsReadWhole() {
+bool Session::rowsReadWhole(const ReadOutcome& read) {
     bool whole = true;
     for (int row = 1; row <= kRows; ++row) {
         const auto& change = args_.rows[row];
-        if ((change && change->whole()) || rowReadout(view_, row).valid) {
+        if ((change && change->whole()) || rowReadout(read, row).valid) {
             continue;
         }
         std::string why;
         for (Half half : {Half::First, Half::Second}) {
-            const auto& label = view_.readback(row, half);
-            if (!label.valid() && why.empty()) {
-                why = halfName(row, half) + ": " + failureReason(label.state);
+            const HalfRead& got = read.at(row, half);
+            if (!got.valid() && why.empty()) {
+                why = halfName(row, half) + ": " + failureReason(got.verdict);
             }
         }
         if (why.empty()) {
@@ -251,26 +236,29 @@ bool Session::rowsReadWhole() {
     return whole;
 }
 
-void Session::applyRowChanges() {
+std::array<PriceRowInputs, kRows + 1> Session::rowsToWrite(
+    const std::optional<ReadOutcome>& read) const {
+    std::array<PriceRowInputs, kRows + 1> rows{};
     for (int row = 1; row <= kRows; ++row) {
+        // A new window's row: an empty price field, the grade "80", clear boxes;
+        // then what the read put into it, as the window's grid takes a read.
+        PriceRowInputs& in = rows[row] = {"  .  ", false, 0, false, false};
+        for (Half half : {Half::First, Half::Second}) {
+            const auto refill = read ? rowRefill(row, half, read->at(row, half)) : std::nullopt;
+            if (refill && refill->marks) {
+                in.gradeIndex = refill->marks->gradeIndex;
+                in.caption1 = refill->marks->caption1;
+                in.caption2 = refill->marks->caption2;
+            }
+            if (refill) {
+                in.priceText = refill->priceText;
+            }
+        }
         if (const auto& change = args_.rows[row]) {
-            const PriceRowInputs in = change->appliedTo(view_.rowInputs(row));
-            CliView::Row& r = view_.row(row);
-            r.price = in.priceText;
-            r.notUsed = in.notUsed;
-            r.gradeIndex = in.gradeIndex;
-            r.caption1 = in.caption1;
-            r.caption2 = in.caption2;
+            in = change->appliedTo(in);
         }
     }
-}
-
-void Session::printDryRun() {
-    for (const HalfRef& h : writeOrder()) {
-        out_ << composeWriteFrame(addressCharacter(halfAddress(h.row, h.half)),
-                                  view_.rowInputs(h.row))
-             << "\n";
-    }
+    return rows;
 }
 
 int Session::write() {
@@ -281,55 +269,50 @@ int Session::write() {
             return kNoSign;
         }
     }
+    std::optional<ReadOutcome> held;
     if (needsSign) {
         // As the window's grid after "Прочитать": what the sign holds.
-        readWithProgress(translateCli("read"));
-        if (!rowsReadWhole()) {
+        held = readWithProgress(translateCli("read"));
+        if (!rowsReadWhole(*held)) {
             return kNotConfirmed;
         }
     }
-    applyRowChanges();
+    const auto rows = rowsToWrite(held);
+    const PriceRows rowAt = [&rows](int row) { return rows.at(std::size_t(row)); };
     if (args_.dryRun) {
-        printDryRun();
+        for (const WriteStep& step : plannedWrite(rowAt)) {
+            out_ << step.frame << "\n";
+        }
         return kDone;
     }
-
-    std::array<std::string, 10> frames;
-    const auto order = writeOrder();
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        frames[i] = composeWriteFrame(addressCharacter(halfAddress(order[i].row, order[i].half)),
-                                      view_.rowInputs(order[i].row));
-    }
     bar_.start(translateCli("write"), kHalfCount);
-    console_.writePrices();
+    const WriteOutcome written = console_.writePrices(rowAt);
     bar_.finish();
     // "Записать" reads back what the sign now holds.
-    readWithProgress(translateCli("check"));
-    printReadout();
-    return writeConfirmed(frames) ? kDone : kNotConfirmed;
+    const ReadOutcome readBack = readWithProgress(translateCli("check"));
+    printReadout(readBack);
+    return writeConfirmed(written, readBack) ? kDone : kNotConfirmed;
 }
 
-bool Session::writeConfirmed(const std::array<std::string, 10>& frames) {
-    const auto order = writeOrder();
-    const auto& unconfirmed = console_.unconfirmedWrites();
-    bool confirmed = unconfirmed.empty();
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        if (std::count(unconfirmed.begin(), unconfirmed.end(), frames[i]) > 0) {
+bool Session::writeConfirmed(const WriteOutcome& written, const ReadOutcome& readBack) {
+    bool confirmed = true;
+    for (const WriteStep& step : written.sent) {
+        if (written.account.state(step.row, step.half) != WriteAccount::State::Confirmed) {
             err_ << prefixed(translateCli("%1: the sign did not confirm %2",
-                                          {halfName(order[i].row, order[i].half), frames[i]}));
+                                          {halfName(step.row, step.half), step.frame}));
+            confirmed = false;
         }
     }
-    confirmed = readReport() && confirmed;
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        const auto& label = view_.readback(order[i].row, order[i].half);
-        const auto sent = parseWriteFrame(frames[i]);
-        const ReadReply& got = label.reply;
-        if (label.valid() && sent &&
-            (got.price != sent->price || got.grade != sent->grade ||
-             got.captions != sent->captions)) {
+    confirmed = readReport(readBack) && confirmed;
+    for (const WriteStep& step : written.sent) {
+        const HalfRead& got = readBack.at(step.row, step.half);
+        const auto sent = parseWriteFrame(step.frame);
+        if (got.valid() && sent &&
+            (got.reply.price != sent->price || got.reply.grade != sent->grade ||
+             got.reply.captions != sent->captions)) {
             err_ << prefixed(
                 translateCli("%1 holds %2, not what was written (%3)",
-                             {halfName(order[i].row, order[i].half), contentText(got), frames[i]}));
+                             {halfName(step.row, step.half), contentText(got.reply), step.frame}));
             confirmed = false;
         }
     }
@@ -340,22 +323,12 @@ int Session::command() {
     if (!connect()) {
         return kNoSign;
     }
-    SingleWaitExchange exchange;
-    if (args_.action == Action::Effect) {
-        view_.setDigit(DigitField::Effect, args_.level);
-        console_.effect();
-        exchange = effectExchange(args_.level);
-    } else if (args_.automatic) {
-        console_.automaticBrightness();
-        exchange = automaticBrightnessExchange();
-    } else {
-        view_.setDigit(DigitField::Brightness, args_.level);
-        console_.manualBrightness();
-        exchange = manualBrightnessExchange(args_.level);
-    }
-    // The console's notice says it in the sign's words; the same test decides the status.
-    out_ << view_.notices().back() << "\n";
-    return exchange.isConfirmation(console_.replyBuffer()) ? kDone : kNotConfirmed;
+    const CommandOutcome outcome = args_.action == Action::Effect ? console_.effect(args_.level)
+                                   : args_.automatic              ? console_.automaticBrightness()
+                                                     : console_.manualBrightness(args_.level);
+    // The window's notice says it in the sign's words.
+    out_ << commandNotice(outcome) << "\n";
+    return outcome.confirmed ? kDone : kNotConfirmed;
 }
 
 }  // namespace stela::cli

@@ -6,20 +6,20 @@
 #include <string>
 
 #include "cli/Arguments.h"
-#include "cli/CliView.h"
+#include "cli/CliObserver.h"
 #include "cli/Environment.h"
 #include "cli/ProgressBar.h"
-#include "console/Console.h"
 #include "serial/TComPort.h"
+#include "workflows/Console.h"
 
 namespace stela::cli {
 
 // One run of a stela-cli command: the port object with the sign's line
-// settings, the console's workflows on a CliView, and the exit status decided
-// from what the workflows showed.
+// settings, the console's workflows followed by a CliObserver, and the exit
+// status decided from what the workflows returned.
 class Session {
 public:
-    // `log` receives the operation log as it grows (nullptr: kept in memory only).
+    // `log` receives the operation log as it grows (nullptr: not kept).
     Session(const Arguments& args, const Environment& env, std::ostream* log);
 
     // Serial errors and a stop asked by a signal end in their exit status here.
@@ -36,16 +36,16 @@ private:
 
     // False when a row whose frames need what the sign holds did not read
     // valid (a half failed, or the halves differ); reported on err.
-    bool rowsReadWhole();
-    void applyRowChanges();
-    void printDryRun();
-    // What the read-back and the console showed of the write, reported on err.
-    bool writeConfirmed(const std::array<std::string, 10>& frames);
+    bool rowsReadWhole(const ReadOutcome& read);
+    // The rows to write: the changes given on top of what the sign holds.
+    std::array<PriceRowInputs, kRows + 1> rowsToWrite(const std::optional<ReadOutcome>& read) const;
+    // What the write and its read-back got done, reported on err.
+    bool writeConfirmed(const WriteOutcome& written, const ReadOutcome& readBack);
     // False when a half failed or a row's halves differ; each reported on err.
-    bool readReport();
-    void readWithProgress(const std::string& title);
-    void printReadout();
-    std::string noSignMessage() const;
+    bool readReport(const ReadOutcome& read);
+    ReadOutcome readWithProgress(const std::string& title);
+    void printReadout(const ReadOutcome& read);
+    std::string noSignMessage(const SearchOutcome& search) const;
 
     static constexpr int kHalfCount = 10;
 
@@ -55,7 +55,7 @@ private:
     std::function<int()> stopSignal_;
     TCustomComPort& port_;
     bool asciiJson_;
-    CliView view_;
+    CliObserver observer_;
     Console console_;
     ProgressBar bar_;
 };

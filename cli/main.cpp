@@ -9,10 +9,10 @@
 #include "cli/Charset.h"
 #include "cli/CliLanguage.h"
 #include "cli/Run.h"
-#include "console/Journal.h"
 #include "protocol/Clock.h"
 #include "serial/NamedComDevice.h"
 #include "serial/TComPort.h"
+#include "workflows/Journal.h"
 
 namespace {
 

@@ -20,6 +20,11 @@ constexpr int firstHalfAddress(int row) {
 constexpr int secondHalfAddress(int row) {
     return 13 - row;
 }
+// A price row's two halves: the first (address p) and the second (p + 8).
+enum class Half { First, Second };
+constexpr int halfAddress(int row, Half half) {
+    return half == Half::First ? firstHalfAddress(row) : secondHalfAddress(row);
+}
 constexpr bool isHalfAddress(int address) {
     return (address >= 0 && address <= 4) || (address >= 8 && address <= 12);
 }

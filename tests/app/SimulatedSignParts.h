@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "app/TMainForm.h"
-#include "console/Console.h"
-#include "console/SignPort.h"
+#include "workflows/Console.h"
+#include "workflows/SignPort.h"
 #include "tests/support/SimComDevice.h"
 
 namespace stela::test {
@@ -21,8 +21,8 @@ inline MainFormParts simulatedSignParts(VirtualClock& clock, SimComDevice*& sim,
     loadSignPortSettings(*parts.port);
     parts.port->SetPort("COM3");
     parts.port->Open();
-    parts.workflows = [&clock](ConsoleView& view, TCustomComPort& port) {
-        return std::make_unique<Console>(view, port, clock);
+    parts.workflows = [&clock](WorkflowObserver& observer, TCustomComPort& port) {
+        return std::make_unique<Console>(observer, port, clock);
     };
     parts.presenter = std::move(presenter);
     return parts;

@@ -23,15 +23,14 @@
 
 #include "app/Composition.h"
 #include "app/MaskedEdit.h"
-#include "console/Console.h"
-#include "console/SerialErrors.h"
-#include "console/SignPort.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
 #include "tests/app/SimulatedSignParts.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/SimComDevice.h"
 #include "tests/support/TestLanguage.h"
+#include "workflows/Console.h"
+#include "workflows/SignPort.h"
 
 namespace stela {
 namespace {
@@ -56,16 +55,29 @@ class FakeWorkflows : public Workflows {
 public:
     FakeWorkflows(std::vector<std::string>& ran, const std::string& failing)
         : ran_(ran), failing_(failing) {}
-    void boardSearch() override { run("search"); }
-    void automaticBrightness() override { run("automatic"); }
-    void manualBrightness() override { run("manual"); }
-    void effect() override { run("effect"); }
-    void writePrices() override { run("write"); }
-    void readPrices() override { run("read"); }
-    void portSetup() override { run("setup"); }
+    SearchOutcome boardSearch() override { return run("search", SearchOutcome{}); }
+    CommandOutcome automaticBrightness() override { return run("automatic", CommandOutcome{}); }
+    CommandOutcome manualBrightness(int) override { return run("manual", CommandOutcome{}); }
+    CommandOutcome effect(int) override {
+        CommandOutcome outcome;
+        outcome.command = CommandOutcome::Command::Effect;
+        return run("effect", outcome);
+    }
+    WriteOutcome writePrices(const PriceRows&) override { return run("write", WriteOutcome{}); }
+    ReadOutcome readPrices() override { return run("read", ReadOutcome{}); }
+    SetupOutcome portSetup() override {
+        SetupOutcome outcome;
+        if (failing_ == "store and open") {
+            const StoreFailure readOnly{StoreFailure::Kind::ReadOnlyFile, EACCES, "/r.reg", {}};
+            outcome.storeError = EComPort(EComPort::kStoreFailed, readOnly);
+            outcome.openError = EComPort(EComPort::kLineSettingsFailed, EINVAL);
+        }
+        return run("setup", outcome);
+    }
 
 private:
-    void run(const std::string& name) {
+    template <class Outcome>
+    Outcome run(const std::string& name, Outcome outcome) {
         ran_.push_back(name);
         if (name == failing_) {
             throw std::runtime_error("Unable to open com port");
@@ -76,11 +88,7 @@ private:
         if (failing_ == "no access") {
             throw EComPort(EComPort::kOpenFailed, EACCES);
         }
-        if (failing_ == "store and open") {
-            const StoreFailure readOnly{StoreFailure::Kind::ReadOnlyFile, EACCES, "/r.reg", {}};
-            throw SerialErrors({EComPort(EComPort::kStoreFailed, readOnly),
-                                EComPort(EComPort::kLineSettingsFailed, EINVAL)});
-        }
+        return outcome;
     }
     std::vector<std::string>& ran_;
     const std::string& failing_;
@@ -92,7 +100,7 @@ protected:
     MainFormParts parts() {
         MainFormParts p;
         p.port = std::make_unique<TComPort>();
-        p.workflows = [this](ConsoleView&, TCustomComPort&) {
+        p.workflows = [this](WorkflowObserver&, TCustomComPort&) {
             return std::make_unique<FakeWorkflows>(ran, failing);
         };
         p.presenter = std::make_unique<RecordingPresenter>(shown);
@@ -349,13 +357,20 @@ TEST_F(TMainFormTest, RowsRunFromTheTopAndReachTheirOwnControls) {
     form.refillRow(2, "11.11", RowMarks{7, false, false});  // a code outside 1-5: no selection
     EXPECT_EQ(form.rowInputs(2).gradeIndex, -1);
 
-    form.showReadback(2, Half::Second, "45.67", kReadbackGreen);
+    // A framed reply shows green and refills the price; any other red "XX.XX".
+    HalfRead read{HalfVerdict::Answered,
+                  parseReadReply(composeReadReply(':', "4567", '3', '1', "A0"))};
+    form.halfRead(2, Half::Second, read);
     auto* label = child<QLabel>("Label8");
     EXPECT_EQ(label->text(), QStringLiteral("45.67"));
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(0, 255, 0));
     EXPECT_EQ(label->palette().color(QPalette::Window), QColor(Qt::black));
-    form.showReadback(4, Half::First, "<b>1</b>", kReadbackRed);  // bytes from the line stay plain
-    EXPECT_EQ(child<QLabel>("Label12")->textFormat(), Qt::PlainText);
+    EXPECT_EQ(form.rowInputs(2).priceText, "45.67");
+    read.reply.framed = false;
+    form.halfRead(2, Half::Second, read);
+    EXPECT_EQ(label->text(), QStringLiteral("XX.XX"));
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(child<QLabel>("Label12")->textFormat(), Qt::PlainText);  // bytes from the line
 
     EXPECT_THROW(form.rowInputs(0), std::out_of_range);
     EXPECT_THROW(form.refillRow(6, "", std::nullopt), std::out_of_range);
@@ -368,7 +383,14 @@ TEST_F(TMainFormTest, ButtonsRunTheirWorkflows) {
     }
     EXPECT_EQ(ran, (std::vector<std::string>{"search", "setup", "automatic", "manual", "effect",
                                              "read", "write", "read"}));
-    EXPECT_TRUE(shown.empty());
+    // The notices say what the outcomes say: no sign found, no command confirmed.
+    QStringList notices;
+    for (const Shown& s : shown) {
+        notices << (s.error ? QStringLiteral("error: ") : QString()) + s.text;
+    }
+    EXPECT_EQ(notices, QStringList({"Табло не найдено. Проверьте кабель подключения табло",
+                                    "Яркость не установлена.", "Яркость не установлена.",
+                                    "Эффекты не включены"}));
 }
 
 TEST_F(TMainFormTest, AnEscapingErrorEndsTheHandlerInTheErrorReport) {
@@ -539,8 +561,8 @@ TEST_F(TMainFormTest, TheWindowSpeaksTheOperatorsLanguage) {
         MainFormParts p;
         p.port = std::make_unique<TComPort>(std::move(device));
         loadSignPortSettings(*p.port);
-        p.workflows = [&clock](ConsoleView& view, TCustomComPort& port) {
-            return std::make_unique<Console>(view, port, clock);
+        p.workflows = [&clock](WorkflowObserver& observer, TCustomComPort& port) {
+            return std::make_unique<Console>(observer, port, clock);
         };
         std::vector<Shown> notices;
         p.presenter = std::make_unique<RecordingPresenter>(notices);

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "console/SignPort.h"
+#include "workflows/SignPort.h"
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
 #include "protocol/ReplyReader.h"

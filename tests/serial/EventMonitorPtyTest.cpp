@@ -9,19 +9,19 @@
 #include <future>
 #include <thread>
 
-#include "console/Console.h"
-#include "console/SignPort.h"
 #include "protocol/Clock.h"
 #include "serial/EventMask.h"
 #include "serial/TComPort.h"
 #include "serial/posix/PosixComDevice.h"
-#include "tests/console/RecordingView.h"
 #include "tests/serial/EmulatedLineCounters.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ProcessCounts.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/ServedSign.h"
+#include "tests/workflows/RecordingObserver.h"
+#include "workflows/Console.h"
+#include "workflows/SignPort.h"
 
 namespace stela {
 namespace {
@@ -250,17 +250,18 @@ TEST(EventMonitorWorkflowTest, RepliesDuringAReadAreAllLeftToItsPolls) {
     port.SetPort("COM6");
     auto dispatcher = std::make_shared<test::ManualDispatcher>();
     port.SetEventDispatcher(dispatcher);
-    test::RecordingView view;
+    test::RecordingObserver observer;
     bool lettingEventsRun = false;
-    view.onProcessEvents = [&] {
+    observer.onStopNow = [&] {
         lettingEventsRun = true;
         dispatcher->runPending();
         lettingEventsRun = false;
+        return false;
     };
     std::vector<std::string> batches;
     auto record = [&](const std::string& what) {
         EXPECT_TRUE(lettingEventsRun) << what << " outside a progress step";
-        batches.push_back(what + " at " + std::to_string(view.progressPosition));
+        batches.push_back(what + " at " + std::to_string(observer.progressStep));
     };
     port.OnRxChar = [&](TCustomComPort&, int count) {
         record("OnRxChar " + std::to_string(count));
@@ -269,15 +270,15 @@ TEST(EventMonitorWorkflowTest, RepliesDuringAReadAreAllLeftToItsPolls) {
     port.Open();
 
     SteadyClock clock;
-    Console console(view, port, clock);
-    console.readPrices();
+    Console console(observer, port, clock);
+    const ReadOutcome read = console.readPrices();
     for (int row = 1; row <= 5; ++row) {
         for (Half half : {Half::First, Half::Second}) {
-            EXPECT_EQ(view.label(row, half).color, kReadbackGreen) << row;
+            EXPECT_TRUE(read.at(row, half).valid()) << row;
         }
     }
     int reads = 0;
-    for (const std::string& line : view.log) {
+    for (const std::string& line : observer.log) {
         reads += line.rfind("--- Читаю панель", 0) == 0;
     }
     EXPECT_EQ(reads, 10) << "every half read at its first pass";

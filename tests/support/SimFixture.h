@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "console/SignPort.h"
+#include "workflows/SignPort.h"
 #include "protocol/LogSink.h"
 #include "serial/TComPort.h"
 #include "tests/support/SimComDevice.h"

@@ -20,18 +20,18 @@
 #include <thread>
 #include <vector>
 
-#include "console/Console.h"
-#include "console/PortTrouble.h"
-#include "console/SignPort.h"
+#include "diagnostics/PortTrouble.h"
 #include "serial/EComPort.h"
 #include "serial/NamedComDevice.h"
 #include "serial/TComPort.h"
 #include "serial/net/PortUrl.h"
-#include "tests/console/RecordingView.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/Ser2net.h"
 #include "tests/support/ServedSign.h"
+#include "tests/workflows/RecordingObserver.h"
+#include "workflows/Console.h"
+#include "workflows/SignPort.h"
 
 namespace stela {
 namespace {
@@ -171,9 +171,9 @@ protected:
     std::unique_ptr<Ser2net> server;
     WriteTap* tap = new WriteTap;
     TComPort port{std::unique_ptr<ComDevice>(tap)};
-    test::RecordingView view;
+    test::RecordingObserver observer;
     SteadyClock clock;
-    Console console{view, port, clock};
+    Console console{observer, port, clock};
 };
 
 int countOf(const std::vector<std::string>& lines, const std::string& line) {
@@ -187,26 +187,26 @@ TEST_P(Ser2netTest, ReadWriteAndBrightnessReachTheSignFrameForFrame) {
     sign.start();
     port.Open();
 
-    console.readPrices();
-    EXPECT_EQ(view.label(5, Half::First).text, "45.67");
-    EXPECT_EQ(view.rows[5].price, "45.67");
+    const ReadOutcome read = console.readPrices();
+    EXPECT_EQ(read.at(5, Half::First).reply.priceText(), "45.67");
     for (int row = 1; row <= 5; ++row) {
-        EXPECT_EQ(view.label(row, Half::First).color, kReadbackGreen) << row;
-        EXPECT_EQ(view.label(row, Half::Second).color, kReadbackGreen) << row;
+        EXPECT_TRUE(read.at(row, Half::First).valid()) << row;
+        EXPECT_TRUE(read.at(row, Half::Second).valid()) << row;
     }
 
-    view.rows[1] = {"12.34", false, true, 2, false};
-    view.rows[5] = {"  .  ", true, false, 4, true};
-    const std::size_t logBefore = view.log.size();
-    console.writePrices();
+    observer.log.clear();
+    console.writePrices([](int row) {
+        return row == 1   ? PriceRowInputs{"12.34", false, 2, true, false}
+               : row == 5 ? PriceRowInputs{"  .  ", true, 4, false, true}
+                          : PriceRowInputs{"--.--", false, 0, false, false};  // as read
+    });
     // Every half confirmed by its first attempt: no quick reply was cleared away
     // (on a loaded machine one may come at a later poll).
-    const auto written = view.logSince(logBefore);
+    const auto& written = observer.log;
     EXPECT_EQ(countOf(written, "--- Жду ответ после записи данных ---"), 10);
     EXPECT_EQ(countOf(written, "Ошибка чтения!!! "), 0);
 
-    view.brightnessDigit = "5";
-    console.manualBrightness();
+    console.manualBrightness(5);
 
     port.Close();
     sign.stop();
@@ -389,8 +389,7 @@ TEST_P(Rfc2217SettingsTest, ASettingTheServerDoesNotTakeFailsAndTheLineWorksOn) 
         EXPECT_EQ(error.SystemCode(), EINVAL);
     }
     port.SetStopBits(sbOneStopBit);
-    console.readPrices();
-    EXPECT_EQ(view.label(1, Half::First).color, kReadbackGreen);
+    EXPECT_TRUE(console.readPrices().at(1, Half::First).valid());
 }
 
 INSTANTIATE_TEST_SUITE_P(Rfc2217, Rfc2217SettingsTest, ::testing::Values(Scheme::Rfc2217));

@@ -1,0 +1,146 @@
+#include "diagnostics/PortTrouble.h"
+
+#include <cerrno>
+#include <initializer_list>
+
+#include "diagnostics/NetPortTrouble.h"
+#include "diagnostics/StoreTrouble.h"
+#include "i18n/FilledText.h"
+#include "i18n/Translate.h"
+#include "serial/DeviceOwners.h"
+#include "serial/EComPort.h"
+#include "serial/PortNames.h"
+#include "serial/net/PortUrl.h"
+
+namespace stela {
+namespace {
+
+std::string deviceOf(const std::string& port) {
+    const std::string path = devicePathForPort(port);
+    return path.empty() ? port : path;
+}
+
+// Joining the device's group helps only where the group is there to give users
+// serial ports and may read and write this one; root's group, say, is not.
+bool groupGivesAccess(const DeviceAccess& access) {
+    const bool serialGroup =
+        access.group == "dialout" || access.group == "uucp" || access.group == "tty";
+    return serialGroup && (access.mode & 060) == 060;
+}
+
+std::string noAccess(const std::string& device) {
+    const auto access = deviceAccess(device);
+    if (!access) {
+        return filled(
+            markDefault("Нет доступа к %1: доступ должен дать администратор или правило udev."),
+            {device});
+    }
+    if (groupGivesAccess(*access)) {
+        return filled(
+            markDefault("Нет доступа к %1 (группа %2). Выполните: sudo usermod -aG %3 $USER, затем "
+                        "выйдите из системы и войдите снова."),
+            {device, access->group, access->group});
+    }
+    return filled(markDefault("Нет доступа к %1 (владелец %2, группа %3, права %4): доступ должен "
+                              "дать администратор или правило udev."),
+                  {device, access->owner, access->group, modeText(access->mode)});
+}
+
+std::string inUse(const std::string& device) {
+    const auto holder = deviceHolder(device);
+    if (!holder) {
+        return filled(markDefault("%1 занят другой программой."), {device});
+    }
+    const std::string pid = std::to_string(holder->pid);
+    if (holder->how == DeviceHolder::How::Open) {
+        return filled(markDefault("%1 занят другой программой; он открыт в %2 (pid %3)."),
+                      {device, holder->command, pid});
+    }
+    if (holder->pid == 0) {
+        return filled(markDefault("%1 помечен занятым файлом %2, в котором нет номера процесса; "
+                                  "удалите этот файл, если порт никто не использует."),
+                      {device, holder->lockPath});
+    }
+    if (holder->command.empty()) {
+        return filled(markDefault("%1 занят процессом с pid %2 (файл блокировки %3)."),
+                      {device, pid, holder->lockPath});
+    }
+    return filled(markDefault("%1 занят программой %2 (pid %3)."), {device, holder->command, pid});
+}
+
+// A name that stands for no device, or for one that is not there.
+std::string noDevice(const std::string& port) {
+    if (port.empty()) {
+        return {};  // no port chosen: the error says enough
+    }
+    const int number = comNumber(port);
+    if (devicePathForPort(port).empty() && number != 0) {
+        return filled(markDefault("За %1 не стоит никакое устройство: свяжите его с устройством "
+                                  "ссылкой %2."),
+                      {port, dosdevicesDirectory() + "/com" + std::to_string(number)});
+    }
+    return filled(markDefault("Устройства %1 нет: адаптер не подключён или получил другое имя."),
+                  {portLabel(port)});
+}
+
+}  // namespace
+
+std::string portLabel(const std::string& port) {
+    const std::string path = devicePathForPort(port);
+    return path.empty() || path == port ? port : port + " (" + path + ")";
+}
+
+std::string openTroubleHint(const std::string& port, int error) {
+    if (isPortUrl(deviceOf(port))) {
+        return netOpenTroubleHint(deviceOf(port), error);
+    }
+    switch (error) {
+        case ENOENT:
+            return noDevice(port);
+        case EACCES:
+        case EPERM:
+            return noAccess(deviceOf(port));
+        case EBUSY:
+            return inUse(deviceOf(port));
+        default:
+            return {};
+    }
+}
+
+// Only its first line settings, within the open's time, time a network port out.
+bool endedOpen(const EComPort& error, const std::string& port) {
+    return error.Code() == EComPort::kOpenFailed ||
+           (error.SystemCode() == ETIMEDOUT && isPortUrl(deviceOf(port)));
+}
+
+std::string settingsTroubleHint(const std::string& port, int error) {
+    return isPortUrl(deviceOf(port)) ? netSettingsTroubleHint(deviceOf(port), error) : "";
+}
+
+std::string portTroubleHint(const EComPort& error, const std::string& port) {
+    if (const StoreFailure* failure = error.StoreTrouble()) {
+        return storeTroubleHint(*failure);
+    }
+    if (endedOpen(error, port)) {
+        return openTroubleHint(port, error.SystemCode());
+    }
+    if (error.Code() == EComPort::kLineSettingsFailed) {
+        return settingsTroubleHint(port, error.SystemCode());
+    }
+    switch (error.SystemCode()) {
+        case EBADF:
+            return translateDefault(
+                "Порт не открыт: нажмите «Поиск табло» или «Настроить COM - порт.».");
+        case EIO:
+        case ENXIO:
+        case ENODEV:
+            return filled(markDefault("Связь с %1 потеряна: адаптер отключён или устройство "
+                                      "пропало. Подключите его и "
+                                      "нажмите «Поиск табло»."),
+                          {deviceOf(port)});
+        default:
+            return {};
+    }
+}
+
+}  // namespace stela

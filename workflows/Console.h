@@ -1,0 +1,61 @@
+#pragma once
+
+#include <string>
+
+#include "protocol/Clock.h"
+#include "protocol/Frames.h"
+#include "protocol/ReplyReader.h"
+#include "workflows/Outcomes.h"
+#include "workflows/WorkflowObserver.h"
+#include "workflows/Workflows.h"
+
+namespace stela {
+
+class TCustomComPort;
+
+// The workflows behind the main window's buttons, on the window's one port
+// object. Each runs to the end on the caller's thread, tells `observer` how
+// it goes and returns what happened; serial errors escape to the caller.
+class Console final : public Workflows {
+public:
+    Console(WorkflowObserver& observer, TCustomComPort& port, Clock& clock);
+
+    SearchOutcome boardSearch() override;
+    CommandOutcome automaticBrightness() override;
+    CommandOutcome manualBrightness(int level) override;
+    CommandOutcome effect(int level) override;
+    WriteOutcome writePrices(const PriceRows& rows) override;
+    ReadOutcome readPrices() override;
+    SetupOutcome portSetup() override;
+
+    // What the last price write got done, half by half, also when an error
+    // or a stop cut it short; its lossLines() are what the log then says.
+    const WriteAccount& lastWrite() const { return written_.account; }
+
+private:
+    // Logs the stop and what the sign holds (lastWrite), then stops the write.
+    [[noreturn]] void stopWrite();
+    void logWriteAccount(const std::string& header, WriteAccount::Cut cut);
+    void writeSteps(const PriceRows& rows);
+    // True when the sign confirmed the frame.
+    bool writeConfirmation(const std::string& frame);
+    // Up to seven passes until a reply answers the read of `row`'s `half`.
+    HalfRead halfRead(int row, Half half);
+    // Says once in the operation log, before the first exchange on such a port,
+    // that the port is held without the lock file other serial programs look for.
+    void noteLockFolderTrouble();
+    // The bar starts at 1; false when the front end asks to stop.
+    bool startProgress();
+    CommandOutcome command(CommandOutcome::Command command, int level,
+                           const SingleWaitExchange& exchange);
+
+    WorkflowObserver& observer_;
+    TCustomComPort& port_;
+    ReplyReader reader_;
+    std::string reply_;
+    std::string confirmation_;
+    bool lockFolderTroubleNoted_ = false;
+    WriteOutcome written_;
+};
+
+}  // namespace stela

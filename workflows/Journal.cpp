@@ -1,0 +1,183 @@
+#include "workflows/Journal.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <string_view>
+#include <vector>
+
+#include "i18n/Translate.h"
+#include "store/AtomicFile.h"
+#include "store/ConfigDirectory.h"
+
+namespace stela {
+namespace {
+
+std::tm localTime(std::chrono::system_clock::time_point when) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    ::localtime_r(&seconds, &local);
+    return local;
+}
+
+std::string dayOf(const std::tm& local) {
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
+}
+
+// A journal file's name: YYYY-MM-DD.log.
+bool isDayFile(std::string_view name) {
+    if (name.size() != 14 || name.substr(10) != ".log") {
+        return false;
+    }
+    for (std::size_t i = 0; i < 10; ++i) {
+        const bool dash = i == 4 || i == 7;
+        if (dash ? name[i] != '-' : (name[i] < '0' || name[i] > '9')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string failure(const std::string& path, int error) {
+    return path + ": " + std::strerror(error);
+}
+
+// Cuts off the `written` bytes a short write appended at the end of the file,
+// unless another program has appended after them.
+void takeBack(int fd, ssize_t written) {
+    const off_t end = ::lseek(fd, 0, SEEK_CUR);
+    struct stat info {};
+    if (end >= written && ::fstat(fd, &info) == 0 && info.st_size == end) {
+        [[maybe_unused]] const int ignored = ::ftruncate(fd, end - written);
+    }
+}
+
+}  // namespace
+
+std::string journalDirectory() {
+    return stateDirectory() + "/journal";
+}
+
+Journal::Journal(std::string directory, std::function<std::string()> port, Now now)
+    : directory_(std::move(directory)), port_(std::move(port)), now_(std::move(now)) {}
+
+void Journal::appendLog(const std::string& line) {
+    const auto when = now_();
+    const std::tm local = localTime(when);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()) % 1000;
+    char fraction[8];
+    std::snprintf(fraction, sizeof fraction, ".%03d", static_cast<int>(millis.count()));
+    const std::string port = port_();
+    const std::string problem =
+        appendTo(dayOf(local), std::string(stamp) + fraction + " " + (port.empty() ? "-" : port) +
+                                   " " + line + "\n");
+    if (failure_.empty()) {
+        failure_ = problem;
+    }
+}
+
+std::string Journal::flush() {
+    std::string problem;
+    problem.swap(failure_);
+    prune(now_());
+    return problem;
+}
+
+std::string Journal::appendTo(const std::string& day, const std::string& line) const {
+    const std::string path = directory_ + "/" + day + ".log";
+    // Without blocking, only to a regular file and not through a symbolic
+    // link: a FIFO put there must not hang the window, and a link must not
+    // carry the lines into another file.
+    const auto open = [&path] {
+        return ::open(path.c_str(),
+                      O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0644);
+    };
+    int fd = open();
+    if (fd < 0 && errno == ENOENT) {
+        if (int error = makeDirectories(directory_, 0700)) {
+            return failure(directory_, error);
+        }
+        fd = open();
+    }
+    if (fd < 0 && errno == ELOOP) {
+        return path + ": " + translateDefault("символическая ссылка, журнал по ней не пишется");
+    }
+    if (fd < 0) {
+        return failure(path, errno);
+    }
+    struct stat info {};
+    int error = ::fstat(fd, &info) != 0 ? errno : S_ISREG(info.st_mode) ? 0 : kNotARegularFile;
+    // A line left unfinished (by a full disk, or another program) gets a line
+    // end of its own, so that this line does not run on from it.
+    char last = '\n';
+    const bool unfinished = error == 0 && info.st_size > 0 &&
+                            ::pread(fd, &last, 1, info.st_size - 1) == 1 && last != '\n';
+    const std::string text = unfinished ? "\n" + line : line;
+    // One write: the line whole beside another program's lines, or not at all.
+    ssize_t n = -1;
+    while (error == 0 && (n = ::write(fd, text.data(), text.size())) < 0 && errno == EINTR) {
+    }
+    if (error == 0 && n != static_cast<ssize_t>(text.size())) {
+        error = n < 0 ? errno : ENOSPC;  // a regular file takes less when it is full
+        if (n > 0) {
+            takeBack(fd, n);
+        }
+    }
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    return error == 0 ? std::string() : failure(path, error);
+}
+
+void Journal::prune(std::chrono::system_clock::time_point now) const {
+    DIR* dir = ::opendir(directory_.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    struct File {
+        std::string name;
+        long long size;
+    };
+    std::vector<File> files;
+    while (const dirent* entry = ::readdir(dir)) {
+        struct stat info {};
+        if (isDayFile(entry->d_name) &&
+            ::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode)) {
+            files.push_back({entry->d_name, static_cast<long long>(info.st_size)});
+        }
+    }
+    ::closedir(dir);
+    std::sort(files.begin(), files.end(),
+              [](const File& a, const File& b) { return a.name < b.name; });
+
+    // Newest first: a day goes when it is older than kKeptDays, or does not fit
+    // in what is left of kKeptBytes, so one oversized day takes only itself.
+    const std::string today = dayOf(localTime(now)) + ".log";
+    const std::string oldestKept =
+        dayOf(localTime(now - std::chrono::hours(24 * kKeptDays))) + ".log";
+    long long total = 0;
+    for (auto f = files.rbegin(); f != files.rend(); ++f) {
+        if (f->name >= today) {
+            continue;  // written today, or dated by a clock that was wrong
+        }
+        if (f->name >= oldestKept && total + f->size <= kKeptBytes) {
+            total += f->size;
+        } else {
+            ::unlink((directory_ + "/" + f->name).c_str());
+        }
+    }
+}
+
+}  // namespace stela

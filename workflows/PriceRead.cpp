@@ -1,0 +1,113 @@
+#include <algorithm>
+#include <iterator>
+
+#include "i18n/Translate.h"
+#include "protocol/Frames.h"
+#include "protocol/LogText.h"
+#include "workflows/Console.h"
+
+namespace stela {
+
+namespace {
+
+constexpr int kMaxPasses = 7;
+const std::string kBlankReply(16, ' ');
+
+// The ten half reads. Positions 4 and 5 are set twice: the bar has 8 steps.
+struct ReadStep {
+    int row;
+    Half half;
+    int position;  // set before the read
+};
+
+constexpr ReadStep kReadSteps[] = {
+    {5, Half::First, 1},  {4, Half::First, 2},  {3, Half::First, 3},  {2, Half::First, 4},
+    {1, Half::First, 4},  {1, Half::Second, 5}, {2, Half::Second, 5}, {3, Half::Second, 6},
+    {4, Half::Second, 7}, {5, Half::Second, 8},
+};
+
+// A framed reply by its price; else the furthest any pass got.
+HalfVerdict verdictOf(const ReadReply& reply, ReplyVerdict furthest) {
+    if (reply.framed) {
+        const bool digits = std::all_of(reply.price.begin(), reply.price.end(),
+                                        [](char c) { return c >= '0' && c <= '9'; });
+        // Price characters that mix digits and dashes make no price.
+        return reply.price == "----" ? HalfVerdict::Unused
+               : digits              ? HalfVerdict::Answered
+                                     : HalfVerdict::NotAPrice;
+    }
+    switch (furthest) {
+        case ReplyVerdict::Incomplete:
+            return HalfVerdict::NoReply;
+        case ReplyVerdict::BadChecksum:
+            return HalfVerdict::BadChecksum;
+        case ReplyVerdict::WrongAddress:
+            return HalfVerdict::WrongAddress;
+        default:
+            return HalfVerdict::NotAPrice;
+    }
+}
+
+}  // namespace
+
+std::optional<RowRefill> rowRefill(int row, Half half, const HalfRead& read) {
+    if (!read.reply.framed) {
+        return std::nullopt;
+    }
+    RowRefill refill{read.reply.priceText(), std::nullopt};
+    if (half == Half::First || row == 5) {
+        refill.marks =
+            RowMarks{read.reply.gradeIndex(), read.reply.caption1(), read.reply.caption2()};
+    }
+    return refill;
+}
+
+ReadOutcome Console::readPrices() {
+    noteLockFolderTrouble();
+    if (!startProgress()) {
+        throw WorkflowStopped{};
+    }
+    ReadOutcome outcome;
+    const int steps = static_cast<int>(std::size(kReadSteps));
+    for (int i = 0; i < steps; ++i) {
+        const ReadStep& step = kReadSteps[i];
+        HalfRead& read = outcome.at(step.row, step.half);
+        read = halfRead(step.row, step.half);
+        if (!read.reply.framed) {
+            observer_.appendLog(translateDefault("Принятые данные ошибочные:") + logText(reply_));
+        }
+        observer_.halfRead(step.row, step.half, read);
+        observer_.progress(i + 1 < steps ? kReadSteps[i + 1].position : 0);
+        if (observer_.stopNow()) {
+            throw WorkflowStopped{};
+        }
+    }
+    return outcome;
+}
+
+HalfRead Console::halfRead(int row, Half half) {
+    const char addressChar = addressCharacter(halfAddress(row, half));
+    const PolledExchange exchange = panelReadExchange(addressChar);
+    ReplyVerdict furthest = ReplyVerdict::Incomplete;
+    for (int pass = 1;; ++pass) {
+        reader_.run(exchange, reply_);
+        const ReadReply reply = parseReadReply(reply_);
+        observer_.appendLog(translateDefault("Контрольная сумма принятая ") +
+                            logText(reply.checksumReceived));
+        observer_.appendLog(translateDefault("Контрольная сумма расчитанная ") +
+                            reply.checksumComputed);
+        // A reply to another half (late, or out of order) or one whose price
+        // bytes are no price fails its pass as a checksum mismatch does.
+        furthest = std::max(furthest, reply.verdict(addressChar));
+        if (reply.answers(addressChar)) {
+            return {verdictOf(reply, reply.verdict(addressChar)), reply};
+        }
+        if (pass == kMaxPasses) {
+            reply_ = kBlankReply;
+            const ReadReply blank = parseReadReply(reply_);
+            return {verdictOf(blank, furthest), blank};
+        }
+    }
+}
+
+}  // namespace stela
