@@ -404,6 +404,9 @@ void TMainForm::appendLog(const std::string& line) {
     if (journal_) {
         journal_->appendLog(line);
     }
+    if (logEcho_ != nullptr) {
+        *logEcho_ << line << std::endl;
+    }
 }
 
 void TMainForm::flushJournal() {

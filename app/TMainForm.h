@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 
 #include "app/Messages.h"
 #include "serial/TComPort.h"
@@ -56,6 +57,9 @@ public:
     ~TMainForm() override;
 
     TCustomComPort& ComPort() { return *comPort_; }
+    // From now on every log line goes to `out` as well: after a signal nobody
+    // may see the window, and how a stopped write left the sign must be said.
+    void echoLogTo(std::ostream& out) { logEcho_ = &out; }
 
     // Runs before the window is first shown: the board search, then the log
     // is cleared of "Mem", "o1" and the search's lines (unless the search
@@ -135,6 +139,7 @@ private:
     std::unique_ptr<MessagePresenter> presenter_;
     std::unique_ptr<Journal> journal_;
     bool journalFailing_ = false;
+    std::ostream* logEcho_ = nullptr;
     std::array<PriceRow, 5> rows_{};
     std::array<QPushButton*, 7> busySet_{};
     QWidget* focusBeforeBusy_ = nullptr;  // a busy button that had the focus

@@ -7,15 +7,16 @@
 #include <QDialog>
 #include <cerrno>
 #include <csignal>
+#include <iterator>
 
 namespace stela {
 namespace {
 
-constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
+constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM};
 
 volatile std::sig_atomic_t caught = 0;
 volatile std::sig_atomic_t pipeWriteEnd = -1;
-struct sigaction replaced[3];
+struct sigaction replaced[std::size(kSignals)];
 
 void onTerminationSignal(int signal) {
     const int savedErrno = errno;
@@ -25,7 +26,10 @@ void onTerminationSignal(int signal) {
         defaultAction.sa_handler = SIG_DFL;
         sigemptyset(&defaultAction.sa_mask);
         for (int s : kSignals) {
-            ::sigaction(s, &defaultAction, nullptr);
+            // A write to a closed stderr must not end the row in progress.
+            if (s != SIGPIPE) {
+                ::sigaction(s, &defaultAction, nullptr);
+            }
         }
         const unsigned char byte = static_cast<unsigned char>(signal);
         [[maybe_unused]] const ssize_t written = ::write(pipeWriteEnd, &byte, 1);

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <iostream>
 
 #include "app/AppTexts.h"
 #include "app/CommandLine.h"
@@ -25,7 +26,10 @@ int main(int argc, char* argv[]) {
 
     stela::SteadyClock clock;
     stela::TMainForm form(stela::programParts(clock));
-    stela::TerminationSignals terminations([&form](int) { stela::closeAsTheCloseBoxDoes(form); });
+    stela::TerminationSignals terminations([&form](int) {
+        form.echoLogTo(std::cerr);
+        stela::closeAsTheCloseBoxDoes(form);
+    });
     // The board search runs before the window is first shown; its notice
     // appears on its own.
     if (qEnvironmentVariableIsSet("STELA_EXIT_AFTER_FIRST_PAINT")) {

@@ -70,8 +70,13 @@ int Session::run() {
         return dispatch();
     } catch (const WorkflowStopped&) {
         bar_.finish();
-        err_ << prefixed(translateCli("stopped by signal %1", {std::to_string(stopSignal_())}));
-        return kSignalBase + stopSignal_();
+        const int signal = stopSignal_();
+        err_ << prefixed(translateCli("stopped by signal %1", {std::to_string(signal)}));
+        // A write stopped at a row's end, or during its read-back: what the sign holds.
+        for (const std::string& line : console_.lastWrite().lossLines(WriteAccount::Cut::Stopped)) {
+            err_ << line << "\n";
+        }
+        return kSignalBase + signal;
     } catch (const EComPort& error) {
         bar_.finish();
         const std::vector<std::string> lines = portErrorLines(error);

@@ -18,24 +18,35 @@ namespace {
 
 volatile std::sig_atomic_t stopSignal = 0;
 
-// A stop asked by Ctrl-C, a closed remote shell or kill is taken at the
-// workflow's next progress step, as a closing window is: a read stops there,
-// a write at the end of the row it is writing. The board search has no such
-// step; a second Ctrl-C ends the program at once (the handler is reset).
+// A stop asked by any signal whose default would end the program (Ctrl-C or
+// Ctrl-\, a closed remote shell, kill, a timer) is taken at the workflow's next
+// progress step, as a closing window is: a read stops there, a write at the
+// end of the row it is writing. The board search has no such step; a second
+// signal of the same kind ends the program at once (the handler is reset).
+// SIGPIPE alone stays caught: output that can no longer be written (a reader
+// such as `head` gone) stops the run at the same points, and its EPIPE is
+// otherwise ignored, so the row in progress is finished.
 void askToStop(int signal) {
-    stopSignal = signal;
+    if (stopSignal == 0) {
+        stopSignal = signal;  // the first says why; a later SIGPIPE is the stop's echo
+    }
+}
+
+void catchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = askToStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGPIPE, &action, nullptr);
+    action.sa_flags = SA_RESETHAND;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM}) {
+        sigaction(signal, &action, nullptr);
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    struct sigaction action {};
-    action.sa_handler = askToStop;
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        sigaction(signal, &action, nullptr);
-    }
+    catchStopSignals();
 
     stela::cli::Environment env;
     // The terminal's charset; the C library's own messages (strerror) only
@@ -58,5 +69,7 @@ int main(int argc, char** argv) {
     env.journal = &journal;
     const int status = stela::cli::runCli({argv + 1, argv + argc}, env);
     std::cout.flush();
-    return status;
+    // A signal that came after the last progress step (a reader gone while the
+    // readout was printed) still fails the run.
+    return status == 0 && stopSignal != 0 ? 128 + stopSignal : status;
 }

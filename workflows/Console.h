@@ -33,7 +33,9 @@ public:
     const WriteAccount& lastWrite() const { return written_.account; }
 
 private:
+    // Logs the stop and what the sign holds (lastWrite), then stops the write.
     [[noreturn]] void stopWrite();
+    void logWriteAccount(const std::string& header, WriteAccount::Cut cut);
     void writeSteps(const PriceRows& rows);
     // True when the sign confirmed the frame.
     bool writeConfirmation(const std::string& frame);

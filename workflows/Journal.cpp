@@ -10,7 +10,9 @@
 #include <cstring>
 #include <ctime>
 #include <string_view>
+#include <vector>
 
+#include "i18n/Translate.h"
 #include "store/AtomicFile.h"
 #include "store/ConfigDirectory.h"
 
@@ -48,6 +50,16 @@ std::string failure(const std::string& path, int error) {
     return path + ": " + std::strerror(error);
 }
 
+// Cuts off the `written` bytes a short write appended at the end of the file,
+// unless another program has appended after them.
+void takeBack(int fd, ssize_t written) {
+    const off_t end = ::lseek(fd, 0, SEEK_CUR);
+    struct stat info {};
+    if (end >= written && ::fstat(fd, &info) == 0 && info.st_size == end) {
+        [[maybe_unused]] const int ignored = ::ftruncate(fd, end - written);
+    }
+}
+
 }  // namespace
 
 std::string journalDirectory() {
@@ -67,59 +79,60 @@ void Journal::appendLog(const std::string& line) {
     char fraction[8];
     std::snprintf(fraction, sizeof fraction, ".%03d", static_cast<int>(millis.count()));
     const std::string port = port_();
-    pending_.push_back({dayOf(local), std::string(stamp) + fraction + " " +
-                                          (port.empty() ? "-" : port) + " " + line + "\n"});
+    const std::string problem =
+        appendTo(dayOf(local), std::string(stamp) + fraction + " " + (port.empty() ? "-" : port) +
+                                   " " + line + "\n");
+    if (failure_.empty()) {
+        failure_ = problem;
+    }
 }
 
 std::string Journal::flush() {
-    std::vector<Line> lines;
-    lines.swap(pending_);
-    if (lines.empty()) {
-        return {};
-    }
-    if (int error = makeDirectories(directory_, 0700)) {
-        return failure(directory_, error);
-    }
-    // An operation over midnight goes to two files.
     std::string problem;
-    for (std::size_t first = 0; first < lines.size();) {
-        std::string text;
-        std::size_t end = first;
-        for (; end < lines.size() && lines[end].day == lines[first].day; ++end) {
-            text += lines[end].text;
-        }
-        if (problem.empty()) {
-            problem = appendTo(lines[first].day, text);
-        }
-        first = end;
-    }
+    problem.swap(failure_);
     prune(now_());
     return problem;
 }
 
-std::string Journal::appendTo(const std::string& day, const std::string& text) const {
+std::string Journal::appendTo(const std::string& day, const std::string& line) const {
     const std::string path = directory_ + "/" + day + ".log";
-    // Without blocking, and only to a regular file: a FIFO put there must not hang
-    // the window.
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+    // Without blocking, only to a regular file and not through a symbolic
+    // link: a FIFO put there must not hang the window, and a link must not
+    // carry the lines into another file.
+    const auto open = [&path] {
+        return ::open(path.c_str(),
+                      O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0644);
+    };
+    int fd = open();
+    if (fd < 0 && errno == ENOENT) {
+        if (int error = makeDirectories(directory_, 0700)) {
+            return failure(directory_, error);
+        }
+        fd = open();
+    }
+    if (fd < 0 && errno == ELOOP) {
+        return path + ": " + translateDefault("символическая ссылка, журнал по ней не пишется");
+    }
     if (fd < 0) {
         return failure(path, errno);
     }
     struct stat info {};
     int error = ::fstat(fd, &info) != 0 ? errno : S_ISREG(info.st_mode) ? 0 : kNotARegularFile;
-    // One write keeps the operation's lines together beside another program's.
-    std::string_view rest = text;
-    while (error == 0 && !rest.empty()) {
-        const ssize_t n = ::write(fd, rest.data(), rest.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
+    // A line left unfinished (by a full disk, or another program) gets a line
+    // end of its own, so that this line does not run on from it.
+    char last = '\n';
+    const bool unfinished = error == 0 && info.st_size > 0 &&
+                            ::pread(fd, &last, 1, info.st_size - 1) == 1 && last != '\n';
+    const std::string text = unfinished ? "\n" + line : line;
+    // One write: the line whole beside another program's lines, or not at all.
+    ssize_t n = -1;
+    while (error == 0 && (n = ::write(fd, text.data(), text.size())) < 0 && errno == EINTR) {
+    }
+    if (error == 0 && n != static_cast<ssize_t>(text.size())) {
+        error = n < 0 ? errno : ENOSPC;  // a regular file takes less when it is full
+        if (n > 0) {
+            takeBack(fd, n);
         }
-        if (n <= 0) {
-            error = n < 0 ? errno : EIO;
-            break;
-        }
-        rest.remove_prefix(static_cast<std::size_t>(n));
     }
     if (::close(fd) != 0 && error == 0) {
         error = errno;
@@ -149,19 +162,21 @@ void Journal::prune(std::chrono::system_clock::time_point now) const {
     std::sort(files.begin(), files.end(),
               [](const File& a, const File& b) { return a.name < b.name; });
 
+    // Newest first: a day goes when it is older than kKeptDays, or does not fit
+    // in what is left of kKeptBytes, so one oversized day takes only itself.
     const std::string today = dayOf(localTime(now)) + ".log";
     const std::string oldestKept =
         dayOf(localTime(now - std::chrono::hours(24 * kKeptDays))) + ".log";
     long long total = 0;
-    for (const File& f : files) {
-        total += f.size;
-    }
-    for (const File& f : files) {
-        if (f.name >= today || (f.name >= oldestKept && total <= kKeptBytes)) {
-            break;
+    for (auto f = files.rbegin(); f != files.rend(); ++f) {
+        if (f->name >= today) {
+            continue;  // written today, or dated by a clock that was wrong
         }
-        ::unlink((directory_ + "/" + f.name).c_str());
-        total -= f.size;
+        if (f->name >= oldestKept && total + f->size <= kKeptBytes) {
+            total += f->size;
+        } else {
+            ::unlink((directory_ + "/" + f->name).c_str());
+        }
     }
 }
 

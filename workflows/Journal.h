@@ -3,7 +3,6 @@
 #include <chrono>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "protocol/LogSink.h"
 
@@ -15,10 +14,13 @@ namespace stela {
 // local time. A station's manager can show from it which prices were written
 // when and whether the sign confirmed them.
 //
-// Lines are held until the operation ends (flush), then appended to the day's
-// file at once, and files older than 90 days, or beyond 50 MB in all, are
-// removed oldest first (the day's own file stays). A journal that cannot be
-// written never stops an operation: flush says so, and the lines are dropped.
+// Each line is appended as it is logged, in one write, so that a program
+// killed mid-way leaves every line it logged, and never half of one. When an
+// operation ends (flush), days older than 90 are removed, and older days go
+// while the past days exceed 50 MB in all: newest first, each day is kept
+// while it fits. Today's file and files dated after it are neither counted
+// nor removed. A journal that cannot be written never stops an operation:
+// flush says so, and the lines are dropped.
 class Journal final : public LogSink {
 public:
     using Now = std::function<std::chrono::system_clock::time_point()>;
@@ -33,22 +35,19 @@ public:
 
     void appendLog(const std::string& line) override;
 
-    // Ends an operation. Returns "" or what failed ("path: reason").
+    // Ends an operation. Returns "" or the first line's failure since the last
+    // flush ("path: reason").
     std::string flush();
 
 private:
-    struct Line {
-        std::string day;   // YYYY-MM-DD: the file it goes to
-        std::string text;  // with its time and port, and the line end
-    };
-
-    std::string appendTo(const std::string& day, const std::string& text) const;
+    // Appends `line` (with its line end) to the day's file; "" or what failed.
+    std::string appendTo(const std::string& day, const std::string& line) const;
     void prune(std::chrono::system_clock::time_point now) const;
 
     std::string directory_;
     std::function<std::string()> port_;
     Now now_;
-    std::vector<Line> pending_;
+    std::string failure_;
 };
 
 // stateDirectory()/journal: $XDG_STATE_HOME/stela/journal, ~/.local/state when unset.

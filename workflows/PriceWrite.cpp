@@ -47,8 +47,16 @@ std::vector<WriteStep> plannedWrite(const PriceRows& rows) {
 }
 
 void Console::stopWrite() {
-    observer_.appendLog(translateDefault("--- Окно закрывается: запись остановлена ---"));
+    logWriteAccount(translateDefault("--- Окно закрывается: запись остановлена ---"),
+                    WriteAccount::Cut::Stopped);
     throw WorkflowStopped{};
+}
+
+void Console::logWriteAccount(const std::string& header, WriteAccount::Cut cut) {
+    observer_.appendLog(header);
+    for (const std::string& line : written_.account.lossLines(cut)) {
+        observer_.appendLog(line);
+    }
 }
 
 WriteOutcome Console::writePrices(const PriceRows& rows) {
@@ -59,12 +67,9 @@ WriteOutcome Console::writePrices(const PriceRows& rows) {
         writeSteps(rows);
     } catch (const EComPort&) {
         // The port is gone mid-write: say what the sign was left holding.
-        const std::vector<std::string> lines = written_.account.lossLines();
-        if (!lines.empty()) {
-            observer_.appendLog(translateDefault("--- Связь потеряна: запись прервана ---"));
-        }
-        for (const std::string& line : lines) {
-            observer_.appendLog(line);
+        if (!written_.account.lossLines().empty()) {
+            logWriteAccount(translateDefault("--- Связь потеряна: запись прервана ---"),
+                            WriteAccount::Cut::PortLost);
         }
         throw;
     }
@@ -99,6 +104,7 @@ void Console::writeSteps(const PriceRows& rows) {
         // Asked while the previous row's second half was being confirmed: that
         // row is whole, so this one is not begun.
         if (closing && step.half == Half::First) {
+            observer_.appendLog(translateDefault("Кадр не отправлен:") + logText(frame));
             stopWrite();
         }
         written_.account.sent(step.row, step.half);

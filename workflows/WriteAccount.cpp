@@ -55,7 +55,7 @@ WriteAccount::State WriteAccount::state(int row, Half half) const {
     return halves_.at(std::size_t(row - 1))[half == Half::First ? 0 : 1];
 }
 
-std::vector<std::string> WriteAccount::lossLines() const {
+std::vector<std::string> WriteAccount::lossLines(Cut cut) const {
     if (!anySent()) {
         return {};  // the sign holds what it held: the error says enough
     }
@@ -84,7 +84,9 @@ std::vector<std::string> WriteAccount::lossLines() const {
                                {rowList(untouched)}));
     }
     if (!split.empty() || !untouched.empty()) {
-        lines.push_back(translateDefault("Запишите цены снова, когда связь восстановится."));
+        lines.push_back(cut == Cut::PortLost
+                            ? translateDefault("Запишите цены снова, когда связь восстановится.")
+                            : translateDefault("Запишите цены снова, чтобы записать все строки."));
     }
     return lines;
 }

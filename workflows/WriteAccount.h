@@ -15,6 +15,9 @@ namespace stela {
 class WriteAccount {
 public:
     enum class State { NotSent, Sent, Confirmed };
+    // Why the write ended early: the port was lost, or a stop was asked for
+    // (the window closing, a signal), which waits for the row's end.
+    enum class Cut { PortLost, Stopped };
 
     // A new write: nothing sent yet.
     void start();
@@ -23,11 +26,12 @@ public:
 
     State state(int row, Half half) const;
 
-    // What the sign holds after a write the port was lost in or after, in plain
-    // words: the rows written and confirmed, the rows that may show two different
-    // prices (one half may hold the new price and the other the old one), and the
-    // rows not written. Nothing when no frame has been sent.
-    std::vector<std::string> lossLines() const;
+    // What the sign holds after a write the port was lost in or after, or that
+    // was stopped, in plain words: the rows written and confirmed, the rows that
+    // may show two different prices (one half may hold the new price and the
+    // other the old one), and the rows not written. Nothing when no frame has
+    // been sent.
+    std::vector<std::string> lossLines(Cut cut = Cut::PortLost) const;
 
 private:
     State& at(int row, Half half);

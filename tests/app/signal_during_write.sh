@@ -29,6 +29,7 @@ order=(0 8 1 9 2 : 3 ';' 4 '<')
 failed=0
 for k in ${STEPS:-1 2 3 4 5 6 7 8 9 10 11}; do
     mkdir -p "$XDG_CONFIG_HOME"
+    rm -f "$work/sim.out"  # else the last step's output may pass for the new sim's
     "$bin/stela-sim" --com 3 "$@" >"$work/sim.out" 2>&1 &
     sim_pid=$!
     until [[ -s $work/sim.out ]]; do sleep 0.05; done

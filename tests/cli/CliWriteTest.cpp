@@ -286,6 +286,8 @@ TEST_F(CliWriteTest, ASignalStopsTheWriteAtTheEndOfARow) {
     stopSignal = [&checks] { return ++checks > 1 ? SIGINT : 0; };
     const Result r = write(kAllRowsWhole);
     EXPECT_EQ(r.status, 128 + SIGINT);
+    EXPECT_NE(r.err.find("signal 2\nRows written and confirmed: 5.\nRows not written: 4, 3, 2, 1"),
+              std::string::npos);
     EXPECT_EQ(writeFrames().size(), 2u);
     EXPECT_EQ(sign.half(0), sign.half(8));
     EXPECT_EQ(sign.half(8), (HalfContent{"0550", '5', '0'}));

@@ -175,6 +175,19 @@ TEST(StelaCliEndToEnd, ASilentHalfIsNullAndNoReplyInTheShippedSchema) {
     EXPECT_FALSE(matchesSchema(broken, home.path() + "/broken.json"));
 }
 
+// A reader gone (`| head`) stops the write at a row's end, not amid one.
+TEST(StelaCliEndToEnd, OutputNobodyReadsStopsTheWriteAtARowsEnd) {
+    test::ScopedConfigHome home;
+    SimOnCom sim(8);
+    ASSERT_TRUE(sim.ready());
+    std::string write = "bash -c '" STELA_CLI_PATH " write --port COM8 -v";
+    for (char row = '1'; row <= '5'; ++row) {
+        write += std::string(" --row ") + row + "=4" + row + ".00,grade=95,caption1=no,caption2=no";
+    }
+    EXPECT_EQ(shell(write + " 2>&1 | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}'").status, 141);
+    EXPECT_EQ(stelaCli("read --port COM8 2>&1").status, 0);  // no row's halves differ
+}
+
 // With minicom on the sign's line, stela-cli is turned away and names it; once
 // minicom has gone the port is free, and stela-cli leaves no lock file behind.
 TEST(StelaCliEndToEnd, APortMinicomHoldsIsAPortErrorNamingMinicom) {

@@ -3,6 +3,7 @@
 #include "workflows/Journal.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -50,13 +51,13 @@ protected:
     Clock::time_point now = Clock::time_point(std::chrono::seconds(1772398799)) + milliseconds(250);
 };
 
-TEST_F(JournalTest, EachOperationIsAppendedToItsDaysFileWhenItEnds) {
+TEST_F(JournalTest, EachLineIsAppendedToItsDaysFileAsItIsLogged) {
     Journal j = journal();
     j.appendLog("--- Читаю панель0 ---");
     port = "/dev/ttyUSB0";
     now += milliseconds(800);  // past midnight
     j.appendLog("Принял:T0456731  OK27");
-    EXPECT_FALSE(std::filesystem::exists(journalDirectory()));  // held until the end
+    EXPECT_NE(day("2026-03-02.log"), "");  // there at once, not held until the end
     EXPECT_EQ(j.flush(), "");
     port = "";
     j.appendLog("--- Поиск табло --- ");
@@ -68,7 +69,7 @@ TEST_F(JournalTest, EachOperationIsAppendedToItsDaysFileWhenItEnds) {
     EXPECT_EQ(journalDirectory(), home.path() + "/state/stela/journal");
 }
 
-TEST_F(JournalTest, DaysOlderThanNinetyOrBeyondFiftyMegabytesGoOldestFirst) {
+TEST_F(JournalTest, DaysOlderThanNinetyOrBeyondFiftyMegabytesGoButNoOddFileTakesTheRest) {
     std::filesystem::create_directories(journalDirectory());
     const auto make = [&](const std::string& name, std::uintmax_t size) {
         std::ofstream(journalDirectory() + "/" + name) << "x";
@@ -77,9 +78,10 @@ TEST_F(JournalTest, DaysOlderThanNinetyOrBeyondFiftyMegabytesGoOldestFirst) {
     const std::uintmax_t mb = 1024 * 1024;
     make("2025-12-01.log", 1);        // 90 days before 2026-03-01: kept
     make("2025-11-30.log", 1);        // 91 days: removed
-    make("2026-01-10.log", 30 * mb);  // with the next, beyond 50 MB: removed, the older
+    make("2026-01-10.log", 30 * mb);  // does not fit beside the next: removed
     make("2026-02-10.log", 30 * mb);
-    make("2026-03-01.log", 60 * mb);  // today's own file stays, however large
+    make("2026-03-01.log", 60 * mb);  // today's own file stays, however large, and takes no day
+    make("2099-01-01.log", 60 * mb);  // nor does one dated by a wrong clock
     make("notes.txt", 1);             // not the journal's
     Journal j = journal();
     j.appendLog("line");
@@ -89,7 +91,8 @@ TEST_F(JournalTest, DaysOlderThanNinetyOrBeyondFiftyMegabytesGoOldestFirst) {
         left.push_back(entry.path().filename().string());
     }
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"2026-03-01.log", "notes.txt"}));
+    EXPECT_EQ(left, (std::vector<std::string>{"2025-12-01.log", "2026-02-10.log", "2026-03-01.log",
+                                              "2099-01-01.log", "notes.txt"}));
 }
 
 TEST_F(JournalTest, AJournalThatCannotBeWrittenIsSaidAndItsLinesDropped) {
@@ -103,10 +106,30 @@ TEST_F(JournalTest, AJournalThatCannotBeWrittenIsSaidAndItsLinesDropped) {
     mkfifo((journalDirectory() + "/2026-03-01.log").c_str(), 0600);
     j.appendLog("Принял:WOK");
     // A FIFO nobody reads: refused at once, not waited on.
-    EXPECT_EQ(j.flush(), journalDirectory() + "/2026-03-01.log: No such device or address");
+    EXPECT_EQ(j.flush(), journalDirectory() + "/2026-03-01.log: Operation not supported");
     std::filesystem::remove(journalDirectory() + "/2026-03-01.log");
+    std::filesystem::create_symlink(home.path() + "/other", journalDirectory() + "/2026-03-01.log");
+    j.appendLog("Принял:WOK");
+    EXPECT_EQ(j.flush(), journalDirectory() +
+                             "/2026-03-01.log: символическая ссылка, журнал по ней не пишется");
+    EXPECT_FALSE(std::filesystem::exists(home.path() + "/other"));
     EXPECT_EQ(j.flush(), "");  // nothing held over
     EXPECT_FALSE(std::filesystem::exists(journalDirectory() + "/2026-03-01.log"));
+}
+
+TEST_F(JournalTest, NoLineIsLeftHalfWrittenOrGluedOntoAnother) {
+    std::filesystem::create_directories(journalDirectory());
+    std::ofstream(journalDirectory() + "/2026-03-01.log") << "cut off mid-";
+    Journal j = journal();
+    j.appendLog("a");
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    const rlimit full{60, before.rlim_max};  // the disk fills mid-line
+    setrlimit(RLIMIT_FSIZE, &full);
+    j.appendLog("Запишу 0 панель:W0456731E20");
+    setrlimit(RLIMIT_FSIZE, &before);
+    EXPECT_EQ(day("2026-03-01.log"), "cut off mid-\n2026-03-01 23:59:59.250 COM3 a\n");
+    EXPECT_EQ(j.flush(), journalDirectory() + "/2026-03-01.log: No space left on device");
 }
 
 }  // namespace
