@@ -13,8 +13,8 @@ namespace stela {
 namespace {
 
 // The catalogues live in locale/ beside the executable (a build) or, installed,
-// in share/stela/locale beside its bin/: the domains' names are stela's own,
-// so they stay out of the system's shared locale directory.
+// in share/locale beside its bin/ (/usr/share/locale for /usr/bin): found from
+// the executable's own place, a package unpacked anywhere finds its own.
 std::vector<std::string> catalogueRoots() {
     char path[4096];
     const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
@@ -23,7 +23,7 @@ std::vector<std::string> catalogueRoots() {
     }
     const std::string executable(path, static_cast<std::size_t>(length));
     const std::string directory = executable.substr(0, executable.rfind('/'));
-    return {directory + "/locale", directory + "/../share/stela/locale"};
+    return {directory + "/locale", directory + "/../share/locale"};
 }
 
 std::string environmentVariable(const char* name) {
@@ -62,8 +62,7 @@ void useCatalogueLanguages(std::vector<std::string> languages) {
 
 bool hasCatalogue(const std::string& language, const std::string& domain) {
     for (const std::string& root : catalogueRoots()) {
-        if (::access((root + "/" + language + "/LC_MESSAGES/" + domain + ".mo").c_str(), R_OK) ==
-            0) {
+        if (::access(cataloguePath(root, language, domain).c_str(), R_OK) == 0) {
             return true;
         }
     }

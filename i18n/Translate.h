@@ -16,7 +16,8 @@ inline constexpr char kCliDomain[] = "cli";
 
 // Looks up the translation of a user-interface text in a text domain, or gives
 // the text unchanged when no catalogue translates it. The catalogues are
-// locale/<language>/LC_MESSAGES/<domain>.mo beside the executable; the
+// below locale/ beside the executable, or share/locale beside its bin/ once
+// installed (named as cataloguePath in i18n/Translator.h names them); the
 // languages come from the environment (see catalogueLanguages), read at the
 // first lookup. Safe from any thread.
 std::string translate(const std::string& text, const std::string& domain);

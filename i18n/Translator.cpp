@@ -18,6 +18,12 @@ std::string sourceLanguage(const std::string& domain) {
 
 }  // namespace
 
+std::string cataloguePath(const std::string& root, const std::string& language,
+                          const std::string& domain) {
+    const std::string name = domain == "default" ? "stela" : "stela-" + domain;
+    return root + "/" + language + "/LC_MESSAGES/" + name + ".mo";
+}
+
 Translator::Translator(std::vector<std::string> languages, std::vector<std::string> roots)
     : languages_(std::move(languages)), roots_(std::move(roots)) {}
 
@@ -38,7 +44,7 @@ const MoCatalogue* Translator::catalogue(const std::string& domain) {
                 break;
             }
             for (const std::string& root : roots_) {
-                loaded = loadMoCatalogue(root + "/" + language + "/LC_MESSAGES/" + domain + ".mo");
+                loaded = loadMoCatalogue(cataloguePath(root, language, domain));
                 if (loaded) {
                     break;
                 }

@@ -10,7 +10,14 @@
 
 namespace stela {
 
-// Looks texts up in the catalogues <root>/<language>/LC_MESSAGES/<domain>.mo,
+// The catalogue of a text domain in a language below a catalogue root:
+// <root>/<language>/LC_MESSAGES/<name>.mo, the name "stela" for "default" and
+// "stela-<domain>" for the others, so that among the system's catalogues in
+// /usr/share/locale they say whose they are. locale/CMakeLists.txt names them alike.
+std::string cataloguePath(const std::string& root, const std::string& language,
+                          const std::string& domain);
+
+// Looks texts up in the catalogues of cataloguePath,
 // trying the languages in order, and for each the roots in order. A domain's catalogue is read
 // once, on its first lookup; the first language with a valid catalogue wins. The search stops at
 // the language a domain's texts are written in (Russian for "default", English for "cport"

@@ -2,8 +2,8 @@
 # The collection stela.sign under a real ansible-playbook: three stela-sims on
 # pseudo-terminals are three stations (aliases of localhost, connection local,
 # each with its own port), set by the collection's playbook stela.sign.prices,
-# which the README shows.
-#   prices_across_stations.sh STELA_CLI STELA_SIM COLLECTIONS_PATH README
+# which the guide (docs/ansible.md) shows.
+#   prices_across_stations.sh STELA_CLI STELA_SIM COLLECTIONS_PATH GUIDE
 set -uo pipefail
 if ! command -v ansible-playbook >/dev/null; then
     echo "skipped: ansible-playbook is missing (Debian: ansible-core)"
@@ -12,7 +12,7 @@ fi
 cli=$(realpath "$1")
 sim=$(realpath "$2")
 collections=$(realpath "$3")
-readme=$4
+guide=$4
 
 work=$(mktemp -d)
 declare -A ports pids
@@ -223,7 +223,7 @@ done
 
 playbook=$collections/ansible_collections/stela/sign/playbooks/prices.yml
 python3 -c 'import sys; sys.exit(open(sys.argv[1]).read() not in open(sys.argv[2]).read())' \
-    "$playbook" "$readme" || fail "the README does not show $playbook as it stands"
+    "$playbook" "$guide" || fail "the guide does not show $playbook as it stands"
 expect "nothing in HOME" "" "$(ls -A "$HOME")" bad
 expect "nothing written into the collection" "" "$(find "$collections" -name __pycache__)" bad
 exit "$failed"

@@ -74,15 +74,15 @@ TEST_F(CliReadTest, CheckWritesThePrometheusTextfile) {
                        "cli-check-prometheus");
 }
 
-// README.md shows a read's CSV; it must be what a read of that sign prints.
-TEST_F(CliReadTest, TheReadmesCsvExampleIsWhatAReadPrints) {
-    std::ifstream readme(STELA_README_PATH);
+// The guide (docs/stela-cli.md) shows a read's CSV; it must be what a read of that sign prints.
+TEST_F(CliReadTest, TheGuidesCsvExampleIsWhatAReadPrints) {
+    std::ifstream guide(STELA_CLI_GUIDE_PATH);
     std::string line, example;
     const std::string header = "kind,row,half,address,state,price,grade,caption1,caption2,valid";
-    while (std::getline(readme, line) && line.find(header) == std::string::npos) {
+    while (std::getline(guide, line) && line.find(header) == std::string::npos) {
     }
     const std::size_t indent = line.find(header);
-    for (; !line.empty(); std::getline(readme, line)) {
+    for (; !line.empty(); std::getline(guide, line)) {
         example += line.substr(indent) + "\n";
     }
     SignModel& sign = sim.device->attachSign("COM3");

@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 using test::kUtf8Header;
 using test::moBytes;
 
-// A catalogue tree of its own: <root>/<language>/LC_MESSAGES/<domain>.mo.
+// A catalogue tree of its own, named as cataloguePath names it.
 class TranslatorTest : public ::testing::Test {
 protected:
     TranslatorTest()
@@ -23,9 +23,9 @@ protected:
     ~TranslatorTest() override { fs::remove_all(root_); }
 
     void put(const std::string& language, const std::string& domain, const std::string& bytes) {
-        const fs::path dir = root_ / language / "LC_MESSAGES";
-        fs::create_directories(dir);
-        std::ofstream(dir / (domain + ".mo"), std::ios::binary) << bytes;
+        const fs::path file = cataloguePath(root_.string(), language, domain);
+        fs::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << bytes;
     }
 
     Translator translator(std::vector<std::string> languages) {

@@ -17,7 +17,7 @@ options:
       - The stela-cli to run; by default the one on the C(PATH) of the host the task runs on.
     type: path
 requirements:
-  - stela-cli (the stela package) on the host the task runs on; with C(delegate_to) on a
+  - stela-cli (Debian package stela-cli) on the host the task runs on; with C(delegate_to) on a
     controller that reaches the sign through a network serial server.
 notes:
   - stela-cli runs in the C.UTF-8 locale, so that its messages, quoted in failed tasks, are

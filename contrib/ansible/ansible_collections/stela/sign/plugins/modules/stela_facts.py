@@ -10,7 +10,7 @@ description:
     stela-cli's account of them is given as warnings. A sign that does not answer at all
     fails the task.
 version_added: 0.1.0
-author: ORVENA
+author: The stela developers
 extends_documentation_fragment: stela.sign.stela_cli
 attributes:
   check_mode:
@@ -38,6 +38,14 @@ ansible_facts:
         caption1, caption2).
       type: dict
       returned: success
+      sample:
+        port: COM33
+        halves:
+          - {row: 1, half: first, address: 4, state: ok, price: '45.67', grade: '95',
+             caption1: true, caption2: false}
+        rows:
+          - {row: 1, valid: true, price: '45.67', grade: '95', caption1: true,
+             caption2: false}
 '''
 
 from ansible.module_utils.basic import AnsibleModule

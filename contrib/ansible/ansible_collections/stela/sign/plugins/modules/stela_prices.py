@@ -12,7 +12,7 @@ description:
   - In check mode nothing is written - C(stela-cli write --dry-run) checks the write and
     lists its frames.
 version_added: 0.1.0
-author: ORVENA
+author: The stela developers
 extends_documentation_fragment: stela.sign.stela_cli
 options:
   rows:
@@ -78,6 +78,7 @@ port:
   description: The port the sign answered on.
   returned: when the sign was read
   type: str
+  sample: COM33
 rows:
   description: The sign's rows as stela-cli prints them (row, valid, price, grade, caption1,
     caption2; null where the read could not tell) - after the write, or as read; null
@@ -85,26 +86,35 @@ rows:
   returned: when the sign was read
   type: list
   elements: dict
+  sample:
+    - {row: 1, valid: true, price: '45.67', grade: '95', caption1: true, caption2: false}
+    - {row: 4, valid: false, price: '52.30', grade: '92', caption1: false, caption2: false}
 changes:
   description: The declared rows the sign did not show, as given to stela-cli.
   returned: when the sign was read
   type: list
   elements: dict
+  sample:
+    - {row: 1, price: '56.49', grade: '92'}
 frames:
   description: The ten frames the write would send, in check mode.
   returned: in check mode, when rows would change
   type: list
   elements: str
+  sample: [W0010010E22, W8010010E2A, W1010010E23, W9010010E2B, W2----10E21, W:----10E29,
+           W3456730E22, W;456730E2A, W4564921E2B, W<564921E23]
 commands:
   description: The brightness and effect commands sent (or, in check mode, to be sent).
   returned: always
   type: list
   elements: str
+  sample: [brightness auto, effect 3]
 may_show_two_prices:
   description: Rows that may show two different prices after a failed task.
   returned: failure
   type: list
   elements: int
+  sample: [4]
 '''
 
 import json
