@@ -43,6 +43,7 @@ std::string prefixed(const std::string& message) {
 
 Session::Session(const Arguments& args, const Environment& env, std::ostream* log)
     : args_(args),
+      clock_(*env.clock),
       out_(*env.out),
       err_(*env.err),
       stopSignal_(env.stopSignal),
@@ -78,14 +79,10 @@ int Session::run() {
         return kSignalBase + signal;
     } catch (const EComPort& error) {
         bar_.finish();
-        std::string message = error.what();
-        if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
-            message += '.';
-        }
-        err_ << prefixed(escapedText(portLabel(port_.Port())) + ": " + message);
-        const std::string hint = portHint(error, port_.Port());
-        if (!hint.empty()) {
-            err_ << hint << "\n";
+        const std::vector<std::string> lines = portErrorLines(error);
+        err_ << prefixed(lines.front());
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            err_ << lines[i] << "\n";
         }
         // A write the port was lost in, or during its read-back: what the sign holds.
         for (const std::string& line : console_.lastWrite().lossLines()) {
@@ -93,6 +90,19 @@ int Session::run() {
         }
         return kNoSign;
     }
+}
+
+std::vector<std::string> Session::portErrorLines(const EComPort& error) const {
+    std::string message = error.what();
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
+        message += '.';
+    }
+    std::vector<std::string> lines{escapedText(portLabel(port_.Port())) + ": " + message};
+    const std::string hint = portHint(error, port_.Port());
+    if (!hint.empty()) {
+        lines.push_back(hint);
+    }
+    return lines;
 }
 
 int Session::dispatch() {
@@ -103,6 +113,8 @@ int Session::dispatch() {
             return read();
         case Action::Write:
             return write();
+        case Action::Check:
+            return check();
         case Action::Brightness:
         case Action::Effect:
             return command();
@@ -134,7 +146,10 @@ bool Session::connect() {
         throw *search.openError;
     }
     if (search.port.empty()) {
-        err_ << prefixed(noSignMessage(search));
+        noSign_ = noSignMessage(search);
+        if (args_.action != Action::Check) {  // check tells it in its status line
+            err_ << prefixed(noSign_);
+        }
         return false;
     }
     if (args_.verbose) {
