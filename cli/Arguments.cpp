@@ -16,8 +16,13 @@ namespace stela::cli {
 namespace {
 
 const std::map<std::string, Action> kCommands = {
-    {"search", Action::Search},         {"read", Action::Read},     {"write", Action::Write},
-    {"brightness", Action::Brightness}, {"effect", Action::Effect}, {"help", Action::Help},
+    {"search", Action::Search},
+    {"read", Action::Read},
+    {"write", Action::Write},
+    {"check", Action::Check},
+    {"brightness", Action::Brightness},
+    {"effect", Action::Effect},
+    {"help", Action::Help},
     {"ports", Action::Ports},
 };
 
@@ -33,14 +38,23 @@ enum LongCode : int {
     kVerbose,
     kHelp,
     kVersion,
+    kOutput,
+    kWarnUnread,
 };
 
 const option kLongOptions[] = {
-    {"port", required_argument, nullptr, kPort}, {"format", required_argument, nullptr, kFormat},
-    {"row", required_argument, nullptr, kRow},   {"file", required_argument, nullptr, kFile},
-    {"dry-run", no_argument, nullptr, kDryRun},  {"log", required_argument, nullptr, kLog},
-    {"verbose", no_argument, nullptr, kVerbose}, {"help", no_argument, nullptr, kHelp},
-    {"version", no_argument, nullptr, kVersion}, {nullptr, 0, nullptr, 0},
+    {"port", required_argument, nullptr, kPort},
+    {"format", required_argument, nullptr, kFormat},
+    {"row", required_argument, nullptr, kRow},
+    {"file", required_argument, nullptr, kFile},
+    {"dry-run", no_argument, nullptr, kDryRun},
+    {"log", required_argument, nullptr, kLog},
+    {"verbose", no_argument, nullptr, kVerbose},
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {"output", required_argument, nullptr, kOutput},
+    {"warn-unread", no_argument, nullptr, kWarnUnread},
+    {nullptr, 0, nullptr, 0},
 };
 // '-': the command and other operands come back in order as code 1 (also under
 // POSIXLY_CORRECT); ':': a missing value is told apart from an unknown option.
@@ -148,7 +162,7 @@ void once(std::string& target, const char* option) {
 
 }  // namespace
 
-Arguments parseArguments(const std::vector<std::string>& args) {
+void parseArguments(const std::vector<std::string>& args, Arguments& a) {
     std::vector<std::string> storage{"stela-cli"};
     storage.insert(storage.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -158,8 +172,9 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     argv.push_back(nullptr);
     const int argc = static_cast<int>(storage.size());
 
-    Arguments a;
+    a = Arguments();
     std::vector<std::string> positional;
+    std::string optionFault;  // told once the command is known
     std::vector<std::string> rowOptions;
     std::string format;
     bool help = false, version = false;
@@ -198,27 +213,40 @@ Arguments parseArguments(const std::vector<std::string>& args) {
             case kVersion:
                 version = true;
                 break;
+            case kOutput:
+                once(a.output, "--output");
+                break;
+            case kWarnUnread:
+                a.warnUnread = true;
+                break;
             default:
-                throw InputError(optionError(code, argv[static_cast<std::size_t>(optind - 1)]));
+                if (optionFault.empty()) {
+                    optionFault = optionError(code, argv[static_cast<std::size_t>(optind - 1)]);
+                }
         }
     }
     for (; optind < argc; ++optind) {
         positional.emplace_back(argv[static_cast<std::size_t>(optind)]);  // after "--"
     }
+    const auto command = positional.empty() ? kCommands.end() : kCommands.find(positional.front());
+    if (command != kCommands.end()) {
+        a.action = command->second;
+    }
+    if (!optionFault.empty()) {
+        throw InputError(optionFault);
+    }
     if (help || version) {
-        Arguments shown;
-        shown.action = help ? Action::Help : Action::Version;
-        return shown;
+        a = Arguments();
+        a.action = help ? Action::Help : Action::Version;
+        return;
     }
     if (positional.empty()) {
-        throw InputError(
-            translateCli("no command given (search, read, write, brightness, effect or ports)"));
+        throw InputError(translateCli(
+            "no command given (search, read, write, check, brightness, effect or ports)"));
     }
-    const auto command = kCommands.find(positional.front());
     if (command == kCommands.end()) {
         throw InputError(translateCli("unknown command %1", {quoted(positional.front())}));
     }
-    a.action = command->second;
     const bool takesLevel = a.action == Action::Brightness || a.action == Action::Effect;
     if (positional.size() != (takesLevel ? 2u : 1u)) {
         throw InputError(takesLevel ? translateCli("%1 needs one level", {positional.front()})
@@ -231,42 +259,52 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     }
 
     const bool write = a.action == Action::Write;
+    const bool check = a.action == Action::Check;
     const bool ports = a.action == Action::Ports;
-    requireFor(!format.empty(), a.action == Action::Read || write || ports, "--format",
-               translateCli("read, write and ports"));
+    requireFor(!format.empty(), a.action == Action::Read || write || check || ports, "--format",
+               translateCli("read, write, check and ports"));
     requireFor(!a.ports.empty(), !ports, "--port",
-               translateCli("search, read, write, brightness and effect"));
+               translateCli("search, read, write, check, brightness and effect"));
     if (ports && format == "csv") {
         throw InputError(translateCli("--format: ports prints text or json"));
     }
-    requireFor(!rowOptions.empty(), write, "--row", "write");
-    requireFor(!a.file.empty(), write, "--file", "write");
+    if (check && !format.empty() && format != "text" && format != "prometheus") {
+        throw InputError(translateCli("--format: check prints text or prometheus"));
+    }
+    requireFor(!rowOptions.empty(), write || check, "--row", translateCli("write and check"));
+    requireFor(!a.file.empty(), write || check, "--file", translateCli("write and check"));
     requireFor(a.dryRun, write, "--dry-run", "write");
+    requireFor(a.warnUnread, check, "--warn-unread", "check");
+    requireFor(!a.output.empty(), check && format == "prometheus", "--output",
+               "check --format prometheus");
     if (a.ports.size() > 1 && a.action != Action::Search) {
         throw InputError(translateCli("--port: one port only (a list is for search)"));
     }
     if (!format.empty()) {
-        const std::map<std::string, Format> formats = {
-            {"text", Format::Text}, {"json", Format::Json}, {"csv", Format::Csv}};
+        const std::map<std::string, Format> formats = {{"text", Format::Text},
+                                                       {"json", Format::Json},
+                                                       {"csv", Format::Csv},
+                                                       {"prometheus", Format::Prometheus}};
         const auto found = formats.find(format);
-        if (found == formats.end()) {
+        if (found == formats.end() || (found->second == Format::Prometheus && !check)) {
             throw InputError(
                 translateCli("--format: %1 is not text, json or csv", {quoted(format)}));
         }
         a.format = found->second;
     }
-    if (write) {
+    if (write || check) {
+        const std::string& name = positional.front();
         if (!a.file.empty() && !rowOptions.empty()) {
-            throw InputError(translateCli("write takes --row or --file, not both"));
+            throw InputError(translateCli("%1 takes --row or --file, not both", {name}));
         }
         for (const std::string& row : rowOptions) {
             parseRowOption(row, a.rows);
         }
         if (a.file.empty() && rowOptions.empty()) {
-            throw InputError(translateCli("write: no rows given (--row N=PRICE or --file FILE)"));
+            throw InputError(
+                translateCli("%1: no rows given (--row N=PRICE or --file FILE)", {name}));
         }
     }
-    return a;
 }
 
 std::string usageText() {
@@ -281,6 +319,10 @@ Commands:
   write                  writes the five rows, each half confirmed, then reads
                          them back; rows not given keep what the sign holds
                          (it is read first)
+  check                  reads the sign and compares the rows of --file or
+                         --row with what it shows, as a monitoring plugin:
+                         one status line, exit 0 OK, 1 WARNING, 2 CRITICAL,
+                         3 UNKNOWN; nothing is written to the sign
   brightness auto|0..9   automatic brightness, or a manual level
   effect 0..9            the effect's interval in seconds (0: off)
   ports                  lists the serial ports present: COM name, device,
@@ -295,15 +337,20 @@ Options:
                          comma-separated or repeated
       --format=FORMAT    text, json or csv: the output of read and write
                          (default text; stela-cli(1) describes the fields);
-                         ports prints text or json
+                         ports prints text or json; check prints text or
+                         prometheus (the node exporter's textfile format)
   -r, --row=N=PRICE[,grade=G][,caption1=F][,caption2=F]
-                         write: row N (1 top .. 5 bottom); PRICE fits 99.99
-                         or is "unused"; G one of 80 92 95 98 ДТ (DT) none;
+                         write, check: row N (1 top .. 5 bottom); PRICE fits
+                         99.99 or is "unused"; G one of 80 92 95 98 ДТ (DT) none;
                          F yes/no, 1/0 or on/off. Fields may be given alone:
                          --row 3=grade=95. Repeat for more rows
-  -f, --file=FILE        write: the rows of a JSON or CSV file ("-": standard
-                         input), checked whole before anything is sent
+  -f, --file=FILE        write, check: the rows of a JSON or CSV file ("-":
+                         standard input), checked whole before anything is sent
   -n, --dry-run          write: print the ten write frames, send none
+      --output=FILE      check --format prometheus: replace FILE with the
+                         metrics (atomically) instead of printing them
+      --warn-unread      check: a half that did not answer is a WARNING, not
+                         CRITICAL
       --log=FILE         write the operation log to FILE (UTF-8)
   -v, --verbose          print the operation log on stderr as it happens
   -h, --help             show this help and exit
@@ -314,6 +361,8 @@ a row's halves differ, or the read-back differs from what was written (stderr
 says which); 2 bad arguments or a bad prices file (nothing is sent); 3 no sign
 found, or a port error; 4 done, but the --log file could not be written;
 128+N stopped by signal N (a write stops at the end of the row it is writing).
+check exits as monitoring plugins do: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN
+(no sign, a port error, bad arguments or a bad prices file).
 )");
 }
 

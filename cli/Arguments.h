@@ -8,7 +8,7 @@
 
 namespace stela::cli {
 
-enum class Action { Help, Version, Search, Read, Write, Brightness, Effect, Ports };
+enum class Action { Help, Version, Search, Read, Write, Check, Brightness, Effect, Ports };
 
 // A command line, checked: what it asks for is valid before any port opens.
 struct Arguments {
@@ -17,21 +17,24 @@ struct Arguments {
     // the board search finds it.
     std::vector<std::string> ports;
     Format format = Format::Text;
-    RowChanges rows;         // write: from --row
-    std::string file;        // write --file: the rows are read from it ("-": standard input)
+    RowChanges rows;         // write, check: from --row
+    std::string file;        // write, check --file: the rows are read from it ("-": standard input)
     bool dryRun = false;     // write: print the frames, send none
     bool automatic = false;  // brightness auto
     int level = 0;           // brightness 0..9, effect 0..9
     std::string logPath;     // --log
     bool verbose = false;    // -v
+    std::string output;      // check --format prometheus: the file replaced with the metrics
+    bool warnUnread = false;  // check: a half that did not answer is a warning, not critical
 };
 
 // Options by getopt_long: long ones may be abbreviated while that is
 // unambiguous and take their value as --opt=VALUE or --opt VALUE; short ones
 // group (-nv); "--" ends the options. Options may stand before or after the
 // command. Throws InputError for anything it does not take; the --file is
-// read by the caller.
-Arguments parseArguments(const std::vector<std::string>& args);
+// read by the caller. `a` is filled as the parse goes, so that a refusal still
+// tells the command it was given to (check answers as a monitoring plugin).
+void parseArguments(const std::vector<std::string>& args, Arguments& a);
 
 // The help, in the run's language.
 std::string usageText();

@@ -257,6 +257,7 @@ std::string formatReadout(const ReadOutcome& outcome, const std::string& port, F
         case Format::Csv:
             return csv(outcome);
         case Format::Text:
+        case Format::Prometheus:
             break;
     }
     return text(outcome, port);

@@ -7,7 +7,7 @@
 
 namespace stela::cli {
 
-enum class Format { Text, Json, Csv };
+enum class Format { Text, Json, Csv, Prometheus };  // Prometheus: check only
 
 // A row as the last read found it, from its two halves. A value is missing
 // where the read could not tell it: the half it comes from (as the window's

@@ -12,6 +12,7 @@
 
 #include "cli/Arguments.h"
 #include "cli/Charset.h"
+#include "cli/CheckOutput.h"
 #include "cli/CliLanguage.h"
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
@@ -79,7 +80,7 @@ int run(const std::vector<std::string>& rawArgs, const Environment& env) {
     Arguments arguments;
     std::unique_ptr<std::ofstream> log;
     try {
-        arguments = parseArguments(argumentsInUtf8(rawArgs, env.charset));
+        parseArguments(argumentsInUtf8(rawArgs, env.charset), arguments);
         if (!arguments.file.empty()) {
             arguments.rows = readPriceFile(arguments.file, *env.in, env.charset);
             if (std::none_of(arguments.rows.begin(), arguments.rows.end(),
@@ -93,6 +94,11 @@ int run(const std::vector<std::string>& rawArgs, const Environment& env) {
             log = openLog(arguments.logPath, arguments.file == "-" ? "" : arguments.file);
         }
     } catch (const InputError& error) {
+        if (arguments.action == Action::Check) {  // a monitoring plugin's UNKNOWN
+            const CheckResult refused = uncheckable(error.what());
+            *env.out << pluginOutput(refused);
+            return static_cast<int>(refused.status);
+        }
         *env.err << "stela-cli: " << error.what() << "\n"
                  << translateCli("Try 'stela-cli --help'.") << "\n";
         return kBadArguments;
@@ -121,7 +127,8 @@ int run(const std::vector<std::string>& rawArgs, const Environment& env) {
         *env.err << "stela-cli: "
                  << translateCli("--log %1: could not be written", {escapedText(arguments.logPath)})
                  << "\n";
-        status = status == kDone ? kLogFailed : status;
+        // check keeps to the plugin's four statuses; its status line told the sign's.
+        status = status == kDone && arguments.action != Action::Check ? kLogFailed : status;
     }
     return status;
 }

@@ -40,6 +40,7 @@ std::string prefixed(const std::string& message) {
 
 Session::Session(const Arguments& args, const Environment& env, std::ostream* log)
     : args_(args),
+      clock_(*env.clock),
       out_(*env.out),
       err_(*env.err),
       stopSignal_(env.stopSignal),
@@ -75,14 +76,10 @@ int Session::run() {
         return kSignalBase + signal;
     } catch (const EComPort& error) {
         bar_.finish();
-        std::string message = error.what();
-        if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
-            message += '.';
-        }
-        err_ << prefixed(escapedText(port_.Address().label()) + ": " + message);
-        const std::string hint = portHint(error, port_.Address());
-        if (!hint.empty()) {
-            err_ << hint << "\n";
+        const std::vector<std::string> lines = portErrorLines(error);
+        err_ << prefixed(lines.front());
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            err_ << lines[i] << "\n";
         }
         // A write the port was lost in, or during its read-back: what the sign holds.
         for (const std::string& line : console_.lastWrite().lossLines()) {
@@ -90,6 +87,19 @@ int Session::run() {
         }
         return kNoSign;
     }
+}
+
+std::vector<std::string> Session::portErrorLines(const EComPort& error) const {
+    std::string message = error.what();
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
+        message += '.';
+    }
+    std::vector<std::string> lines{escapedText(port_.Address().label()) + ": " + message};
+    const std::string hint = portHint(error, port_.Address());
+    if (!hint.empty()) {
+        lines.push_back(hint);
+    }
+    return lines;
 }
 
 int Session::dispatch() {
@@ -100,6 +110,8 @@ int Session::dispatch() {
             return read();
         case Action::Write:
             return write();
+        case Action::Check:
+            return check();
         case Action::Brightness:
         case Action::Effect:
             return command();
@@ -138,7 +150,10 @@ bool Session::connect() {
         throw *search.openError;
     }
     if (search.port.empty()) {
-        err_ << prefixed(noSignMessage(search));
+        noSign_ = noSignMessage(search);
+        if (args_.action != Action::Check) {  // check tells it in its status line
+            err_ << prefixed(noSign_);
+        }
         return false;
     }
     if (args_.verbose) {

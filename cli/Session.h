@@ -10,6 +10,7 @@
 #include "cli/CliObserver.h"
 #include "cli/Environment.h"
 #include "cli/ProgressBar.h"
+#include "serial/EComPort.h"
 #include "serial/TComPort.h"
 #include "workflows/Console.h"
 
@@ -34,6 +35,12 @@ private:
     int read();
     int write();
     int command();
+    int check();  // SessionCheck.cpp
+
+    // A port error as stela-cli tells it: the port and the message, then a hint.
+    std::vector<std::string> portErrorLines(const EComPort& error) const;
+    // Replaces the --output file with `contents`; "" or what failed.
+    std::string replaceOutput(const std::string& contents) const;
 
     // False when a row whose frames need what the sign holds did not read
     // valid (a half failed, or the halves differ); reported on err.
@@ -51,6 +58,7 @@ private:
     static constexpr int kHalfCount = 10;
 
     const Arguments& args_;
+    Clock& clock_;
     std::ostream& out_;
     std::ostream& err_;
     std::function<int()> stopSignal_;
@@ -60,6 +68,7 @@ private:
     Console console_;
     ProgressBar bar_;
     std::set<std::string> reached_;  // given ports some COM name led to in the search
+    std::string noSign_;             // why connect() found no sign
 };
 
 }  // namespace stela::cli

@@ -5,8 +5,8 @@
 _stela_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD - 1]:-}
-    local commands="search read write brightness effect ports help"
-    local options="--port --format --row --file --dry-run --log --verbose --help --version"
+    local commands="search read write check brightness effect ports help"
+    local options="--port --format --row --file --dry-run --output --warn-unread --log --verbose --help --version"
     COMPREPLY=()
 
     # bash splits "--format=js" at the "=": take the option before it.
@@ -30,15 +30,20 @@ _stela_cli() {
             return
             ;;
         --format)
-            COMPREPLY=($(compgen -W "text json csv" -- "$cur"))
+            # check prints text or the node exporter's textfile; the others text, json or csv.
+            local formats="text json csv" word
+            for word in "${COMP_WORDS[@]}"; do
+                [[ $word == check ]] && formats="text prometheus"
+            done
+            COMPREPLY=($(compgen -W "$formats" -- "$cur"))
             return
             ;;
-        -f | --file | --log)
+        -f | --file | --log | --output)
             # Folders, and for --file the JSON and CSV files in them ("-": standard input).
             local entry
             compopt -o filenames 2>/dev/null
             while IFS= read -r entry; do
-                if [[ -d $entry || $prev == --log || $entry == *.[jJ][sS][oO][nN] ||
+                if [[ -d $entry || $prev == --log || $prev == --output || $entry == *.[jJ][sS][oO][nN] ||
                     $entry == *.[cC][sS][vV] ]]; then
                     COMPREPLY+=("$entry")
                 fi

@@ -128,7 +128,7 @@ TEST_F(CliCommandTest, BadArgumentsAreStatusTwoAndReachNoPort) {
     std::ofstream(empty) << R"({"rows": []})";
     // What each says, where getopt_long's reasons and ours are told apart.
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{}, "no command given (search, read, write, brightness, effect or ports)"},
+        {{}, "no command given (search, read, write, check, brightness, effect or ports)"},
         {{"reed"}, "unknown command \"reed\""},
         {{"read", "--colour"}, "unknown option '--colour'"},
         {{"read", "-x"}, "unknown option '-x'"},
@@ -147,10 +147,10 @@ TEST_F(CliCommandTest, BadArgumentsAreStatusTwoAndReachNoPort) {
         {{"read", "--format", "xml"}, "--format: \"xml\" is not text, json or csv"},
         {{"read", "--format", "json", "--format", "csv"}, "--format is given twice"},
         {{"read", "--row", "1=45.67"}, "--row is only for write"},
-        {{"search", "--format", "json"}, "--format is only for read, write and ports"},
+        {{"search", "--format", "json"}, "--format is only for read, write, check and ports"},
         {{"ports", "--format", "csv"}, "--format: ports prints text or json"},
         {{"ports", "--port", "COM3"},
-         "--port is only for search, read, write, brightness and effect"},
+         "--port is only for search, read, write, check, brightness and effect"},
         {{"brightness"}, "brightness needs one level"},
         {{"brightness", "10"}, "brightness: \"10\" is no level (0 to 9)"},
         {{"brightness", "-1"}, "unknown option '-1'"},

@@ -57,6 +57,23 @@ TEST_F(CliReadTest, PrintsTheHalvesAndTheRowsInEachFormat) {
     }
 }
 
+// The node exporter's textfile, replaced whole; the status line still printed.
+TEST_F(CliReadTest, CheckWritesThePrometheusTextfile) {
+    fillSign();
+    const std::string file = home.path() + "/stela.prom";
+    const Result r =
+        run({"check", "--port", "COM3", "--row", "1=45.67,grade=95", "--row", "2=09.99", "--row",
+             "3=unused", "--row", "4=12.34", "--row", "5=5.6,grade=none", "--warn-unread",
+             "--format", "prometheus", "--output", file});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(
+        r.out.substr(0, r.out.find(" | ")),
+        "STELA CRITICAL - row 2 halves differ; row 4, second half (address 9) did not answer");
+    std::ifstream metrics(file);
+    test::expectGolden(linesOf({std::istreambuf_iterator<char>(metrics), {}}),
+                       "cli-check-prometheus");
+}
+
 // The guide (docs/stela-cli.md) shows a read's CSV; it must be what a read of that sign prints.
 TEST_F(CliReadTest, TheGuidesCsvExampleIsWhatAReadPrints) {
     std::ifstream guide(STELA_CLI_GUIDE_PATH);

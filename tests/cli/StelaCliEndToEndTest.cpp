@@ -1,5 +1,7 @@
 // stela-cli and stela-sim as processes, over a real pseudo-terminal in real time.
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,7 +14,9 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "cli/Json.h"
 #include "posix/UucpLock.h"
@@ -22,26 +26,27 @@
 namespace stela {
 namespace {
 
-// stela-sim registered as COM<n> in the current config home, until destroyed.
+// stela-sim registered as COM<n> in the current config home, until destroyed;
+// `options` are stela-sim's (--set, --fault). What it logs of the line is kept.
 class SimOnCom {
 public:
-    explicit SimOnCom(int n, const char* fault = nullptr) {
+    explicit SimOnCom(int n, std::vector<std::string> options = {}) {
         int out[2];
         if (pipe(out) != 0) {
             throw std::runtime_error("pipe");
         }
+        options.insert(options.begin(), {STELA_SIM_PATH, "--com", std::to_string(n)});
+        std::vector<char*> argv;
+        for (std::string& option : options) {
+            argv.push_back(option.data());
+        }
+        argv.push_back(nullptr);
         pid_ = fork();
         if (pid_ == 0) {
             dup2(out[1], STDOUT_FILENO);
             close(out[0]);
             close(out[1]);
-            const std::string com = std::to_string(n);
-            if (fault != nullptr) {
-                execl(STELA_SIM_PATH, STELA_SIM_PATH, "--com", com.c_str(), "--quiet", "--fault",
-                      fault, nullptr);
-            } else {
-                execl(STELA_SIM_PATH, STELA_SIM_PATH, "--com", com.c_str(), "--quiet", nullptr);
-            }
+            execv(STELA_SIM_PATH, argv.data());
             _exit(127);
         }
         close(out[1]);
@@ -56,11 +61,21 @@ public:
         close(out_);
     }
     bool ready() const { return ready_; }
+    // The device path, then a line for each frame received and reply sent so far.
+    std::string log() {
+        fcntl(out_, F_SETFL, O_NONBLOCK);
+        char buffer[4096];
+        for (ssize_t n; (n = read(out_, buffer, sizeof buffer)) > 0;) {
+            log_.append(buffer, static_cast<std::size_t>(n));
+        }
+        return log_;
+    }
 
 private:
     pid_t pid_ = -1;
     int out_ = -1;
     bool ready_ = false;
+    std::string log_;
 };
 
 struct CliRun {
@@ -142,7 +157,7 @@ TEST(StelaCliEndToEnd, WhatAJsonFileWritesReadsBackAsJson) {
 
 TEST(StelaCliEndToEnd, ASilentHalfIsNullAndNoReplyInTheShippedSchema) {
     test::ScopedConfigHome home;
-    SimOnCom sim(8, "silence,address=9");
+    SimOnCom sim(8, {"--fault", "silence,address=9"});
     ASSERT_TRUE(sim.ready());
     const CliRun read = stelaCli("read --port COM8 --format json");
     EXPECT_EQ(read.status, 1);
@@ -219,6 +234,98 @@ TEST(StelaCliEndToEnd, ALockFolderThatCannotBeWrittenIsToldInTheLog) {
                              "will not see that it is in use.\n";
     EXPECT_EQ(read.out.find(note), 0u) << read.out;
     EXPECT_EQ(read.out.find(note, 1), std::string::npos);
+}
+
+// `check` on each state of the sign: its status line and exit status, as a
+// monitoring plugin's must be (first line "STELA STATUS - text", the status
+// word matching the exit code, performance data 'label'=value[UOM];warn;crit;min;max),
+// and not one write frame on the line.
+TEST(StelaCliEndToEnd, CheckTellsEachStateOfTheSignAsAMonitoringPlugin) {
+    test::ScopedConfigHome home;
+    const std::string prices = home.path() + "/prices.csv";
+    std::ofstream(prices) << "row,price,grade,caption1,caption2\n1,45.67,95,1,0\n2,45.67,95,1,0\n"
+                             "3,45.67,95,1,0\n4,45.67,95,1,0\n5,45.67,95,1,0\n";
+    std::filesystem::create_directories(home.path() + "/stela/dosdevices");
+    std::filesystem::create_symlink(home.path() + "/unplugged",
+                                    home.path() + "/stela/dosdevices/com9");
+    const std::string perf = " | rows_ok=4;;;0;5 read_time=Ts";
+    const std::string sign = "--port COM8 --file " + prices;
+    const struct {
+        const char* state;
+        std::vector<std::string> sim;
+        std::string args;
+        int status;
+        std::string line;
+        bool held = false;  // another program holds the port
+    } cases[] = {
+        {"as expected",
+         {},
+         sign,
+         0,
+         "STELA OK - 5 rows as expected | rows_ok=5;;;0;5 read_time=Ts"},
+        {"one row different",
+         {"--set", "3=612031", "--set", "11=612031"},
+         sign,
+         2,
+         "STELA CRITICAL - row 2 shows 61.20, expected 45.67" + perf},
+        {"a split row",
+         {"--set", "9=456732"},
+         sign,
+         2,
+         "STELA CRITICAL - row 4 halves differ" + perf},
+        {"a silent half",
+         {"--fault", "silence,address=9"},
+         sign,
+         2,
+         "STELA CRITICAL - row 4, second half (address 9) did not answer" + perf},
+        {"a silent half, warned",
+         {"--fault", "silence,address=9"},
+         sign + " --warn-unread",
+         1,
+         "STELA WARNING - row 4, second half (address 9) did not answer" + perf},
+        {"no sign",
+         {},
+         "--port COM9 --file " + prices,
+         3,
+         "STELA UNKNOWN - COM9 (HOME/unplugged): Unable to open com port (win error code: 2)"},
+        {"a busy port",
+         {},
+         sign,
+         3,
+         "STELA UNKNOWN - COM8 (DEVICE): Unable to open com port (win error code: 16)",
+         true},
+        {"a bad file",
+         {},
+         "--port COM8 --row 6=1",
+         3,
+         "STELA UNKNOWN - --row: \"6\" is no row (1 to 5, from the top)"},
+    };
+    const std::regex plugin(
+        "STELA (OK|WARNING|CRITICAL|UNKNOWN) - [^|\n]+"
+        "( \\| ('[^'=]+'|[^'= ]+)=[-0-9.]+(s|us|ms|%|B|KB|MB|TB|c)?(;[-0-9.:~@]*){0,4}"
+        "( ('[^'=]+'|[^'= ]+)=[-0-9.]+(s|us|ms|%|B|KB|MB|TB|c)?(;[-0-9.:~@]*){0,4})*)?");
+    const char* const words[] = {"OK", "WARNING", "CRITICAL", "UNKNOWN"};
+    for (const auto& c : cases) {
+        std::vector<std::string> options{"--set", "all=456731"};
+        options.insert(options.end(), c.sim.begin(), c.sim.end());
+        SimOnCom sim(8, options);
+        ASSERT_TRUE(sim.ready());
+        const std::string device = sim.log().substr(0, sim.log().find('\n'));
+        const int held = c.held ? open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK) : -1;
+        flock(held, LOCK_EX);
+        const CliRun run = stelaCli("check " + c.args);
+        close(held);
+        std::string first = run.out.substr(0, run.out.find('\n'));
+        first =
+            std::regex_replace(first, std::regex("read_time=[0-9]+\\.[0-9]{2}s"), "read_time=Ts");
+        first = std::regex_replace(first, std::regex(home.path()), "HOME");
+        first = std::regex_replace(first, std::regex(device), "DEVICE");
+        EXPECT_EQ(first, c.line) << c.state;
+        EXPECT_EQ(run.status, c.status) << c.state;
+        EXPECT_TRUE(std::regex_match(run.out.substr(0, run.out.find('\n')), plugin)) << c.state;
+        EXPECT_EQ(first.find(std::string("STELA ") + words[c.status & 3] + " - "), 0u) << c.state;
+        EXPECT_EQ(sim.log().find(" rx W"), std::string::npos) << c.state << sim.log();
+    }
 }
 
 }  // namespace

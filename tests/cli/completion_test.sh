@@ -36,6 +36,7 @@ check "--verbose --version" stela-cli read --ver
 check "json" stela-cli read --format j
 check "csv" stela-cli read --format = c
 check "csv json text" stela-cli read --format =
+check "prometheus text" stela-cli check --format =
 check "auto" stela-cli brightness a
 check "COM7" stela-cli read --port CO
 check "" stela-cli read ""
