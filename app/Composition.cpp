@@ -2,16 +2,16 @@
 
 #include "app/Messages.h"
 #include "app/QtEventDispatcher.h"
+#include "app/setup/TComSetupFrm.h"
+#include "serial/ComDeviceFactory.h"
 #include "workflows/Console.h"
 #include "workflows/SignPort.h"
-#include "serial/NamedComDevice.h"
-#include "serial/ui/TComSetupFrm.h"
 
 namespace stela {
 
 MainFormParts programParts(Clock& clock) {
     MainFormParts parts;
-    parts.port = std::make_unique<TComPort>(std::make_unique<NamedComDevice>());
+    parts.port = std::make_unique<TComPort>(machineDevice);
     loadSignPortSettings(*parts.port);
     installSetupDialog(*parts.port);
     parts.port->SetEventDispatcher(std::make_shared<QtEventDispatcher>());

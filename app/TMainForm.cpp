@@ -18,9 +18,9 @@
 #include "app/AppTexts.h"
 #include "app/MaskedEdit.h"
 #include "app/PylonIcon.h"
+#include "app/WindowsFonts.h"
 #include "diagnostics/PortTrouble.h"
 #include "serial/EComPort.h"
-#include "serial/ui/WindowsFonts.h"
 
 namespace stela {
 namespace {
@@ -262,7 +262,7 @@ bool TMainForm::runWorkflow(const std::function<void()>& workflow) {
     } catch (const WorkflowStopped&) {
         // The window is closing: nothing to report.
     } catch (const EComPort& error) {
-        reportError(error.what(), portTroubleHint(error, comPort_->Port()));
+        reportError(error.what(), portTroubleHint(error, comPort_->Address()));
     } catch (const std::exception& error) {
         errorReport(error.what());
     } catch (...) {
@@ -318,9 +318,9 @@ void TMainForm::Button2Click() {
         std::string text;
         for (const std::optional<EComPort>* error : {&setup.storeError, &setup.openError}) {
             if (*error) {
-                text +=
-                    (text.empty() ? "" : "\n") +
-                    errorReportText((*error)->what(), portTroubleHint(**error, comPort_->Port()));
+                text += (text.empty() ? "" : "\n") +
+                        errorReportText((*error)->what(),
+                                        portTroubleHint(**error, comPort_->Address()));
             }
         }
         if (!text.empty()) {

@@ -41,12 +41,15 @@ void onTerminationSignal(int signal) {
 
 TerminationSignals::TerminationSignals(std::function<void(int)> onSignal)
     : onSignal_(std::move(onSignal)) {
-    if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;  // the signals keep their default action: they end the program
     }
+    readEnd_.reset(ends[0]);
+    writeEnd_.reset(ends[1]);
     caught = 0;
-    pipeWriteEnd = pipe_[1];
-    notifier_ = new QSocketNotifier(pipe_[0], QSocketNotifier::Read, this);
+    pipeWriteEnd = writeEnd_.get();
+    notifier_ = new QSocketNotifier(readEnd_.get(), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::readPipe);
 
     struct sigaction action {};
@@ -68,9 +71,7 @@ TerminationSignals::~TerminationSignals() {
     for (std::size_t i = 0; i < std::size(kSignals); ++i) {
         ::sigaction(kSignals[i], &replaced[i], nullptr);
     }
-    pipeWriteEnd = -1;
-    ::close(pipe_[0]);
-    ::close(pipe_[1]);
+    pipeWriteEnd = -1;  // the pipe closes after this
 }
 
 int TerminationSignals::received() {
@@ -79,7 +80,7 @@ int TerminationSignals::received() {
 
 void TerminationSignals::readPipe() {
     unsigned char byte = 0;
-    while (::read(pipe_[0], &byte, 1) == 1) {
+    while (::read(readEnd_.get(), &byte, 1) == 1) {
     }
     notifier_->setEnabled(false);  // one signal is acted on; a second ends the program
     if (caught != 0) {

@@ -4,6 +4,8 @@
 #include <QSocketNotifier>
 #include <functional>
 
+#include "os/FileDescriptor.h"
+
 class QWidget;
 
 namespace stela {
@@ -31,7 +33,9 @@ private:
     void readPipe();
 
     std::function<void(int)> onSignal_;
-    int pipe_[2] = {-1, -1};
+    // The handler writes to the pipe; the notifier wakes the event loop on its read end.
+    FileDescriptor readEnd_;
+    FileDescriptor writeEnd_;
     QSocketNotifier* notifier_ = nullptr;
 };
 

@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
         int failed = 0;
         for (int round = 0; round < rounds; ++round) {
             for (Path& p : paths) {
-                TComPort port;
+                TComPort port(machineDevice);
                 loadSignPortSettings(port);
                 port.SetPort(p.port);
                 const auto start = bench::nowNanos();

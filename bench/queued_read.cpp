@@ -11,7 +11,7 @@
 
 #include "bench/Stats.h"
 #include "serial/TComPort.h"
-#include "serial/posix/PosixComDevice.h"
+#include "posix/PosixComDevice.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedConfigHome.h"
 

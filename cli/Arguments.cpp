@@ -9,7 +9,7 @@
 #include "cli/InputError.h"
 #include "cli/Utf8.h"
 #include "serial/PortNames.h"
-#include "serial/net/PortUrl.h"
+#include "serial/PortUrl.h"
 
 namespace stela::cli {
 

@@ -5,12 +5,10 @@
 #include "cli/CliText.h"
 #include "diagnostics/PortTrouble.h"
 #include "serial/EComPort.h"
-#include "serial/PortNames.h"
-#include "serial/net/PortUrl.h"
 
 namespace stela::cli {
 
-std::string portHint(const EComPort& error, const std::string& port) {
+std::string portHint(const EComPort& error, const PortAddress& port) {
     if (endedOpen(error, port)) {
         return openTroubleHint(port, error.SystemCode());
     }
@@ -23,17 +21,16 @@ std::string portHint(const EComPort& error, const std::string& port) {
         case EIO:
         case ENXIO:
         case ENODEV: {
-            const std::string device = devicePathForPort(port);
-            if (isPortUrl(device)) {
+            if (port.isNetwork()) {
                 return translateCli(
                     "The connection to %1 is lost: the server closed it or the network failed. "
                     "Check the server and the network, then run the command again.",
-                    {device});
+                    {port.device()});
             }
             return translateCli(
                 "The connection to %1 is lost: the adapter was unplugged or the device went "
                 "away. Plug it in again and run `stela-cli search`.",
-                {device.empty() ? port : device});
+                {port.deviceOrName()});
         }
         default:
             return {};

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "serial/PortAddress.h"
+
 namespace stela {
 class EComPort;
 }
@@ -12,6 +14,6 @@ namespace stela::cli {
 // or "" when Linux tells nothing more: no access or a port held by another
 // program (the console's hints), or a device that went away. It names
 // stela-cli's commands, never the window's buttons.
-std::string portHint(const EComPort& error, const std::string& port);
+std::string portHint(const EComPort& error, const PortAddress& port);
 
 }  // namespace stela::cli

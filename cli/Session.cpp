@@ -8,7 +8,6 @@
 #include "cli/PortHint.h"
 #include "cli/Readout.h"
 #include "cli/Utf8.h"
-#include "diagnostics/PortTrouble.h"
 #include "protocol/Frames.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
@@ -19,12 +18,10 @@ namespace stela::cli {
 
 namespace {
 
-// The board search walks COM1..COM255; a listed device path or network port
-// stands for the COM names that resolve to it.
-bool listed(const std::vector<std::string>& ports, const std::string& candidate) {
-    return std::any_of(ports.begin(), ports.end(), [&](const std::string& port) {
-        return port == candidate || (comNumber(port) == 0 && devicePathForPort(candidate) == port);
-    });
+// The board search walks COM1..COM255; a given device path or network port
+// stands for the COM names that lead to it.
+bool standsFor(const std::string& port, const PortAddress& candidate) {
+    return port == candidate.name() || (comNumber(port) == 0 && candidate.device() == port);
 }
 
 // A half's content as a read shows it: "45.67, grade 95, caption1 yes, caption2 no".
@@ -97,8 +94,8 @@ std::vector<std::string> Session::portErrorLines(const EComPort& error) const {
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
         message += '.';
     }
-    std::vector<std::string> lines{escapedText(portLabel(port_.Port())) + ": " + message};
-    const std::string hint = portHint(error, port_.Port());
+    std::vector<std::string> lines{escapedText(port_.Address().label()) + ": " + message};
+    const std::string hint = portHint(error, port_.Address());
     if (!hint.empty()) {
         lines.push_back(hint);
     }
@@ -134,8 +131,15 @@ bool Session::connect() {
     }
     if (!args_.ports.empty()) {
         const std::vector<std::string> ports = args_.ports;
-        port_.OnBeforeOpen = [ports](TCustomComPort& port) {
-            if (!listed(ports, port.Port())) {
+        port_.OnBeforeOpen = [this, ports](TCustomComPort& port) {
+            bool listed = false;
+            for (const std::string& given : ports) {
+                if (standsFor(given, port.Address())) {
+                    reached_.insert(given);
+                    listed = true;
+                }
+            }
+            if (!listed) {
                 throw EComPort(EComPort::kOpenFailed, ENOENT);
             }
         };
@@ -161,11 +165,7 @@ bool Session::connect() {
 std::string Session::noSignMessage(const SearchOutcome& search) const {
     std::string message = searchNotice(search);
     for (const std::string& port : args_.ports) {
-        bool named = comNumber(port) != 0;
-        for (int n = 1; n <= 255 && !named; ++n) {
-            named = devicePathForPort("COM" + std::to_string(n)) == port;
-        }
-        if (!named) {
+        if (comNumber(port) == 0 && reached_.count(port) == 0) {
             message += "\n" + translateCli(
                                   "%1: no COM name stands for it, and the search walks "
                                   "COM1..COM255",

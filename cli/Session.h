@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 
 #include "cli/Arguments.h"
@@ -66,7 +67,8 @@ private:
     CliObserver observer_;
     Console console_;
     ProgressBar bar_;
-    std::string noSign_;  // why connect() found no sign
+    std::set<std::string> reached_;  // given ports some COM name led to in the search
+    std::string noSign_;             // why connect() found no sign
 };
 
 }  // namespace stela::cli

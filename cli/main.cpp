@@ -10,7 +10,7 @@
 #include "cli/CliLanguage.h"
 #include "cli/Run.h"
 #include "protocol/Clock.h"
-#include "serial/NamedComDevice.h"
+#include "serial/ComDeviceFactory.h"
 #include "serial/TComPort.h"
 #include "workflows/Journal.h"
 
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     env.charset = stela::cli::localeCharset(env.variables);
 
     stela::SteadyClock clock;
-    stela::TComPort port(std::make_unique<stela::NamedComDevice>());
+    stela::TComPort port(stela::machineDevice);
     env.port = &port;
     env.clock = &clock;
     env.out = &std::cout;

@@ -4,7 +4,7 @@
 
 #include "i18n/FilledText.h"
 #include "i18n/Translate.h"
-#include "serial/net/PortUrl.h"
+#include "serial/PortUrl.h"
 
 namespace stela {
 namespace {

@@ -10,15 +10,9 @@
 #include "serial/DeviceOwners.h"
 #include "serial/EComPort.h"
 #include "serial/PortNames.h"
-#include "serial/net/PortUrl.h"
 
 namespace stela {
 namespace {
-
-std::string deviceOf(const std::string& port) {
-    const std::string path = devicePathForPort(port);
-    return path.empty() ? port : path;
-}
 
 // Joining the device's group helps only where the group is there to give users
 // serial ports and may read and write this one; root's group, say, is not.
@@ -69,55 +63,50 @@ std::string inUse(const std::string& device) {
 }
 
 // A name that stands for no device, or for one that is not there.
-std::string noDevice(const std::string& port) {
-    if (port.empty()) {
+std::string noDevice(const PortAddress& port) {
+    if (port.name().empty()) {
         return {};  // no port chosen: the error says enough
     }
-    const int number = comNumber(port);
-    if (devicePathForPort(port).empty() && number != 0) {
-        return filled(markDefault("За %1 не стоит никакое устройство: свяжите его с устройством "
-                                  "ссылкой %2."),
-                      {port, dosdevicesDirectory() + "/com" + std::to_string(number)});
+    if (port.device().empty() && port.comNumber() != 0) {
+        return filled(
+            markDefault("За %1 не стоит никакое устройство: свяжите его с устройством "
+                        "ссылкой %2."),
+            {port.name(), dosdevicesDirectory() + "/com" + std::to_string(port.comNumber())});
     }
     return filled(markDefault("Устройства %1 нет: адаптер не подключён или получил другое имя."),
-                  {portLabel(port)});
+                  {port.label()});
 }
 
 }  // namespace
 
-std::string portLabel(const std::string& port) {
-    const std::string path = devicePathForPort(port);
-    return path.empty() || path == port ? port : port + " (" + path + ")";
-}
-
-std::string openTroubleHint(const std::string& port, int error) {
-    if (isPortUrl(deviceOf(port))) {
-        return netOpenTroubleHint(deviceOf(port), error);
+std::string openTroubleHint(const PortAddress& port, int error) {
+    if (port.isNetwork()) {
+        return netOpenTroubleHint(port.deviceOrName(), error);
     }
     switch (error) {
         case ENOENT:
             return noDevice(port);
         case EACCES:
         case EPERM:
-            return noAccess(deviceOf(port));
+            return noAccess(port.deviceOrName());
         case EBUSY:
-            return inUse(deviceOf(port));
+            return inUse(port.deviceOrName());
         default:
             return {};
     }
 }
 
 // Only its first line settings, within the open's time, time a network port out.
-bool endedOpen(const EComPort& error, const std::string& port) {
+bool endedOpen(const EComPort& error, const PortAddress& port) {
     return error.Code() == EComPort::kOpenFailed ||
-           (error.SystemCode() == ETIMEDOUT && isPortUrl(deviceOf(port)));
+           (error.SystemCode() == ETIMEDOUT && port.isNetwork());
 }
 
-std::string settingsTroubleHint(const std::string& port, int error) {
-    return isPortUrl(deviceOf(port)) ? netSettingsTroubleHint(deviceOf(port), error) : "";
+std::string settingsTroubleHint(const PortAddress& port, int error) {
+    return port.isNetwork() ? netSettingsTroubleHint(port.deviceOrName(), error) : "";
 }
 
-std::string portTroubleHint(const EComPort& error, const std::string& port) {
+std::string portTroubleHint(const EComPort& error, const PortAddress& port) {
     if (const StoreFailure* failure = error.StoreTrouble()) {
         return storeTroubleHint(*failure);
     }
@@ -137,7 +126,7 @@ std::string portTroubleHint(const EComPort& error, const std::string& port) {
             return filled(markDefault("Связь с %1 потеряна: адаптер отключён или устройство "
                                       "пропало. Подключите его и "
                                       "нажмите «Поиск табло»."),
-                          {deviceOf(port)});
+                          {port.deviceOrName()});
         default:
             return {};
     }

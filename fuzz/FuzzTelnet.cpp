@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "serial/net/Rfc2217Client.h"
-#include "serial/net/Telnet.h"
+#include "net/Rfc2217Client.h"
+#include "net/Telnet.h"
 
 namespace {
 

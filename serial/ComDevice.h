@@ -5,6 +5,7 @@
 #include <string>
 
 #include "serial/ComTypes.h"
+#include "serial/PortAddress.h"
 
 namespace stela {
 
@@ -68,10 +69,10 @@ class ComDevice {
 public:
     virtual ~ComDevice() = default;
 
-    // Opens the port named `port` ("COM3", or a path) for reading and writing,
-    // exclusively and without waiting for carrier detect; ENOENT when the name
-    // stands for no device, EBUSY when another process holds it.
-    virtual int open(const std::string& port) = 0;
+    // Opens the device `address` leads to for reading and writing, exclusively
+    // and without waiting for carrier detect; ENOENT when it leads to none,
+    // EBUSY when another process holds it.
+    virtual int open(const PortAddress& address) = 0;
     // Closes the device at once, discarding unsent output; nothing when closed.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;

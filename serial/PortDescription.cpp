@@ -1,6 +1,5 @@
 #include "serial/PortDescription.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -10,8 +9,9 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "os/DirectoryListing.h"
+#include "serial/PortAddress.h"
 #include "serial/PortNames.h"
-#include "serial/net/PortUrl.h"
 
 namespace stela {
 namespace {
@@ -91,14 +91,11 @@ bool isPseudoTerminal(const std::string& path) {
 // The links in `directory` that lead to `device`, by name.
 std::vector<std::string> linksTo(const std::string& device, const std::string& directory) {
     std::vector<std::string> links;
-    if (DIR* dir = ::opendir(directory.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string link = directory + "/" + entry->d_name;
-            if (entry->d_name[0] != '.' && resolved(link) == device) {
-                links.push_back(link);
-            }
+    for (const std::string& name : directoryNames(directory)) {
+        const std::string link = directory + "/" + name;
+        if (name[0] != '.' && resolved(link) == device) {
+            links.push_back(link);
         }
-        ::closedir(dir);
     }
     std::sort(links.begin(), links.end());
     return links;
@@ -109,12 +106,13 @@ std::vector<std::string> linksTo(const std::string& device, const std::string& d
 PortDescription describePort(const std::string& port, const PortListSources& sources) {
     PortDescription d;
     d.port = port;
-    std::string path = devicePathForPort(port);
-    const int number = comNumber(port);
+    const PortAddress address = PortAddress::of(port);
+    std::string path = address.device();
+    const int number = address.comNumber();
     if (number != 0 && path == defaultDeviceForCom(number)) {
         path = sources.dev + path.substr(std::string("/dev").size());  // as presentPorts sees it
     }
-    if (isPortUrl(path)) {
+    if (address.isNetwork()) {
         d.device = path;  // a network port: what stands behind it is known only by connecting
         return d;
     }

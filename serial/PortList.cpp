@@ -1,6 +1,5 @@
 #include "serial/PortList.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
@@ -14,9 +13,11 @@
 #include <cstdlib>
 #include <set>
 
+#include "os/DirectoryListing.h"
+#include "os/FileDescriptor.h"
 #include "serial/EComPort.h"
+#include "serial/PortAddress.h"
 #include "serial/PortNames.h"
-#include "serial/net/PortUrl.h"
 
 namespace stela {
 namespace {
@@ -24,27 +25,11 @@ namespace {
 // The names in a directory, without "." and "..". A directory that is missing
 // gives none when `missingIsEmpty`; any other failure is the registry error.
 std::vector<std::string> entries(const std::string& directory, bool missingIsEmpty) {
-    DIR* dir = ::opendir(directory.c_str());
-    if (dir == nullptr) {
-        if (errno == ENOENT && missingIsEmpty) {
-            return {};
-        }
-        throw EComPort(EComPort::kRegistryError, errno);
-    }
     std::vector<std::string> names;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir);
-        if (entry == nullptr) {
-            break;
-        }
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") {
-            names.push_back(name);
-        }
+    const int error = listDirectory(directory, names);
+    if (error == ENOENT && missingIsEmpty) {
+        return {};
     }
-    const int error = errno;
-    ::closedir(dir);
     if (error != 0) {
         throw EComPort(EComPort::kRegistryError, error);
     }
@@ -87,14 +72,9 @@ bool lessIgnoringCase(const std::string& a, const std::string& b) {
 }  // namespace
 
 bool uartPresent(const std::string& devicePath) {
-    const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
+    const FileDescriptor fd(::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     serial_struct info{};
-    const bool present = ::ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
-    ::close(fd);
-    return present;
+    return fd.valid() && ::ioctl(fd.get(), TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
 }
 
 std::vector<std::string> presentPorts(const PortListSources& sources) {
@@ -109,7 +89,7 @@ std::vector<std::string> presentPorts(const PortListSources& sources) {
         }
         overridden.insert(number);
         const std::string target = canonical(links + "/" + entry);
-        if (!target.empty() || isPortUrl(devicePathForPort("COM" + std::to_string(number)))) {
+        if (!target.empty() || PortAddress::of(entry).isNetwork()) {
             names.insert("COM" + std::to_string(number));
             linked.insert(target);
         }

@@ -1,11 +1,7 @@
 #include "serial/PortNames.h"
 
-#include <unistd.h>
-
-#include <limits.h>
-
-#include "serial/net/PortUrl.h"
 #include "store/ConfigDirectory.h"
+#include "store/IgnoringCase.h"
 
 namespace stela {
 
@@ -17,8 +13,7 @@ int comNumber(std::string_view port) {
     if (port.size() < 4 || port.size() > 6) {
         return 0;
     }
-    auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; };
-    if (upper(port[0]) != 'C' || upper(port[1]) != 'O' || upper(port[2]) != 'M' || port[3] == '0') {
+    if (!equalIgnoringCase(port.substr(0, 3), "COM") || port[3] == '0') {
         return 0;
     }
     int number = 0;
@@ -72,25 +67,6 @@ int comNumberForTty(std::string_view tty) {
         return index < kRangeSize ? range.first + index : 0;
     }
     return 0;
-}
-
-std::string devicePathForPort(const std::string& port) {
-    if ((!port.empty() && port[0] == '/') || isPortUrl(port)) {
-        return port;
-    }
-    const int number = comNumber(port);
-    if (number == 0) {
-        return {};
-    }
-    const std::string dir = dosdevicesDirectory();
-    const std::string link = dir + "/com" + std::to_string(number);
-    char target[PATH_MAX];
-    const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
-    if (n > 0) {
-        target[n] = '\0';
-        return target[0] == '/' || isPortUrl(target) ? std::string(target) : dir + "/" + target;
-    }
-    return defaultDeviceForCom(number);
 }
 
 }  // namespace stela

@@ -7,8 +7,9 @@ namespace stela {
 
 // Port names are Windows-style ("COM1".."COM255"). On Linux a name resolves to
 // a device path: the override link "comN" in the dosdevices directory first,
-// then the fixed default map, and a name starting with '/' is a path already.
-// A network port's URL (serial/net/PortUrl.h) stands for itself, and a link may
+// then the fixed default map, and a name starting with '/' is a path already
+// (PortAddress works it out).
+// A network port's URL (serial/PortUrl.h) stands for itself, and a link may
 // point at one.
 
 // configDirectory()/dosdevices
@@ -25,10 +26,5 @@ std::string defaultDeviceForCom(int number);
 // The inverse of the default map for a device name below /dev: "ttyS3" -> 4,
 // "ttyUSB0" -> 33, "ttyACM0" -> 65; 0 for a device outside the fixed ranges.
 int comNumberForTty(std::string_view tty);
-
-// The device path a port name stands for, or "" when it stands for none.
-// An override link is taken even when its target is missing, so that opening
-// reports the missing device rather than silently using the default.
-std::string devicePathForPort(const std::string& port);
 
 }  // namespace stela

@@ -6,8 +6,8 @@
 #include <stdexcept>
 
 #include "serial/EComPort.h"
-#include "serial/NamedComDevice.h"
 #include "serial/TComThread.h"
+#include "posix/PosixComDevice.h"
 
 namespace stela {
 namespace {
@@ -22,6 +22,11 @@ TCustomComPort::TCustomComPort(std::unique_ptr<ComDevice> device) : device_(std:
     if (!device_) {
         throw std::invalid_argument("TCustomComPort needs a device");
     }
+}
+
+TCustomComPort::TCustomComPort(ComDeviceFactory factory)
+    : TCustomComPort(factory ? factory(PortAddress()) : nullptr) {
+    factory_ = std::move(factory);
 }
 
 TCustomComPort::~TCustomComPort() {
@@ -50,6 +55,7 @@ void TCustomComPort::Open() {
     if (connected_) {
         return;
     }
+    address_ = PortAddress::of(port_);
     DoBeforeOpen();
     CreateDeviceHandle();
     connected_ = true;
@@ -213,6 +219,7 @@ void TCustomComPort::SetPort(const std::string& value) {
         return;
     }
     port_ = value;
+    address_ = PortAddress::unresolved(value);
     if (connected_) {
         Close();
         Open();
@@ -328,7 +335,10 @@ void TCustomComPort::ApplyQueueSizes() {
 // --- device handle ---------------------------------------------------------------------
 
 void TCustomComPort::CreateDeviceHandle() {
-    if (int error = device_->open(port_)) {
+    if (factory_) {
+        device_ = factory_(address_);
+    }
+    if (int error = device_->open(address_)) {
         throw EComPort(EComPort::kOpenFailed, error);
     }
 }
@@ -407,8 +417,10 @@ void TCustomComPort::DoRx80Full() {
 
 // --- TComPort --------------------------------------------------------------------------
 
-TComPort::TComPort() : TComPort(std::make_unique<NamedComDevice>()) {}
+TComPort::TComPort() : TComPort(std::make_unique<PosixComDevice>()) {}
 
 TComPort::TComPort(std::unique_ptr<ComDevice> device) : TCustomComPort(std::move(device)) {}
+
+TComPort::TComPort(ComDeviceFactory factory) : TCustomComPort(std::move(factory)) {}
 
 }  // namespace stela

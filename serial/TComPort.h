@@ -5,6 +5,7 @@
 #include <string>
 
 #include "serial/ComDevice.h"
+#include "serial/ComDeviceFactory.h"
 #include "serial/ComSettings.h"
 #include "serial/ComTypes.h"
 #include "serial/EventDispatcher.h"
@@ -30,7 +31,10 @@ using TComErrorEvent = std::function<void(TCustomComPort& Sender, TComErrors Err
 // and hands what it sees back to the port's thread, where the hooks run.
 class TCustomComPort {
 public:
+    // Always on `device`.
     explicit TCustomComPort(std::unique_ptr<ComDevice> device);
+    // On the device `factory` makes for the address at each open.
+    explicit TCustomComPort(ComDeviceFactory factory);
     // Closes the port. Handlers run; hooks overridden in a subclass do not, since
     // that part of the object is gone by then.
     virtual ~TCustomComPort();
@@ -68,6 +72,10 @@ public:
     std::string LockFolderTrouble() const { return device_->lockFolderTrouble(); }
 
     const std::string& Port() const { return port_; }
+    // What Port means: worked out when the port was last opened and kept, so
+    // that messages name the device opened even after its link is gone; the
+    // name alone (PortAddress::unresolved) once another is set while closed.
+    const PortAddress& Address() const { return address_; }
     // A different name on an open port closes it and opens the new one; a failing
     // reopen leaves the port closed with the new name.
     void SetPort(const std::string& value);
@@ -188,6 +196,7 @@ private:
     // One batch of the monitor, on this port's thread.
     void dispatchEvents(TComEvents events);
 
+    ComDeviceFactory factory_;  // none: device_ is the only one
     std::unique_ptr<ComDevice> device_;
     int batchDepth_ = 0;
     bool loading_ = false;
@@ -196,6 +205,7 @@ private:
     TBaudRate baudRate_ = br9600;
     int customBaudRate_ = 9600;
     std::string port_ = "COM1";
+    PortAddress address_ = PortAddress::unresolved(port_);
     TStopBits stopBits_ = sbOneStopBit;
     TDataBits dataBits_ = dbEight;
     bool discardNull_ = false;
@@ -213,13 +223,14 @@ private:
     std::unique_ptr<TComThread> monitor_;  // while open, when one runs
 };
 
-// The port as the program uses it: on the machine's serial devices and network
-// serial servers, as the port name says (NamedComDevice), unless given another
-// device (a simulated sign, a test's fake).
+// The port as the program uses it: on the device its builder gives it (a
+// simulated sign, a test's fake) or makes for each address (machineDevice);
+// on Linux's serial devices alone when given none.
 class TComPort : public TCustomComPort {
 public:
     TComPort();
     explicit TComPort(std::unique_ptr<ComDevice> device);
+    explicit TComPort(ComDeviceFactory factory);
 };
 
 }  // namespace stela

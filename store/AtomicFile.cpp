@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "os/FileDescriptor.h"
+
 namespace stela {
 namespace {
 
@@ -42,14 +44,14 @@ int readFileAt(int dirFd, const std::string& name, std::string& contents, std::s
                mode_t* mode) {
     contents.clear();
     // Without blocking: opening a FIFO for reading would wait for a writer.
-    const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const FileDescriptor owner(::openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const int fd = owner.get();
     if (fd < 0) {
         return errno;
     }
     struct stat info {};
     const int statError = ::fstat(fd, &info) == 0 ? 0 : errno;
     if (statError != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
         return statError != 0 ? statError : kNotARegularFile;
     }
     if (mode != nullptr) {
@@ -72,7 +74,6 @@ int readFileAt(int dirFd, const std::string& name, std::string& contents, std::s
         }
         contents.append(chunk, std::size_t(n));
     }
-    ::close(fd);
     return error;
 }
 
@@ -97,8 +98,9 @@ int replaceFileAt(int dirFd, const std::string& name, std::string_view contents,
                   RenameAtFunction renameAt) {
     const std::string temp = name + ".tmp";
     ::unlinkat(dirFd, temp.c_str(), 0);
-    const int fd =
-        ::openat(dirFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    FileDescriptor owner(
+        ::openat(dirFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    const int fd = owner.get();
     if (fd < 0) {
         return errno;
     }
@@ -109,8 +111,8 @@ int replaceFileAt(int dirFd, const std::string& name, std::string_view contents,
     if (error == 0 && ::fsync(fd) != 0) {
         error = errno;
     }
-    if (::close(fd) != 0 && error == 0) {
-        error = errno;
+    if (const int closeError = owner.close(); error == 0) {
+        error = closeError;
     }
     if (error == 0 && renameAt(dirFd, temp.c_str(), dirFd, name.c_str()) != 0) {
         error = errno;

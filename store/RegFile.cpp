@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "store/IgnoringCase.h"
 #include "store/Utf16.h"
 
 namespace stela {
@@ -27,22 +28,6 @@ std::string_view trimmed(std::string_view s) {
         s.remove_suffix(1);
     }
     return s;
-}
-
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 bool startsWithIgnoringCase(std::string_view s, std::string_view prefix) {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <thread>
 
+#include "os/FileDescriptor.h"
 #include "store/AtomicFile.h"
 #include "store/ConfigDirectory.h"
 
@@ -79,18 +80,15 @@ int RegistryKey::commit() {
     if (int error = makeDirectories(dir, 0700)) {
         return fail(StoreFailure::Kind::System, error, dir);
     }
-    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) {
+    // Closing it lets go of the lock.
+    const FileDescriptor dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dirFd.valid()) {
         return fail(StoreFailure::Kind::System, errno, dir);
     }
-    int error = lockDirectory(dirFd);
-    if (error != 0) {
-        fail(StoreFailure::Kind::System, error, dir);
-    } else {
-        error = update(dir);
+    if (int error = lockDirectory(dirFd.get())) {
+        return fail(StoreFailure::Kind::System, error, dir);
     }
-    ::close(dirFd);  // and with it the lock
-    return error;
+    return update(dir);
 }
 
 int RegistryKey::update(const std::string& dir) {
@@ -109,13 +107,11 @@ int RegistryKey::update(const std::string& dir) {
     std::free(real);
     const std::string fileName = path.substr(slash + 1);
     path = (fileDir == "/" ? "" : fileDir) + "/" + fileName;
-    const int fileDirFd = ::open(fileDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fileDirFd < 0) {
+    const FileDescriptor fileDirFd(::open(fileDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fileDirFd.valid()) {
         return fail(StoreFailure::Kind::System, errno, fileDir);
     }
-    const int error = replaceValues(fileDirFd, path, fileName);
-    ::close(fileDirFd);
-    return error;
+    return replaceValues(fileDirFd.get(), path, fileName);
 }
 
 int RegistryKey::replaceValues(int dirFd, const std::string& path, const std::string& name) {

@@ -49,7 +49,7 @@ SearchOutcome Console::boardSearch() {
         } catch (const EComPort& error) {
             // No such port, or not a serial device, no access or busy.
             if (error.Code() == EComPort::kOpenFailed) {
-                outcome.failures.push_back({candidate, error.SystemCode()});
+                outcome.failures.push_back({port_.Address(), error.SystemCode()});
             }
             continue;
         }

@@ -1,6 +1,5 @@
 #include "workflows/Journal.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +12,8 @@
 #include <vector>
 
 #include "i18n/Translate.h"
+#include "os/DirectoryListing.h"
+#include "os/FileDescriptor.h"
 #include "store/AtomicFile.h"
 #include "store/ConfigDirectory.h"
 
@@ -103,13 +104,14 @@ std::string Journal::appendTo(const std::string& day, const std::string& line) c
         return ::open(path.c_str(),
                       O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0644);
     };
-    int fd = open();
-    if (fd < 0 && errno == ENOENT) {
+    FileDescriptor owner(open());
+    if (!owner.valid() && errno == ENOENT) {
         if (int error = makeDirectories(directory_, 0700)) {
             return failure(directory_, error);
         }
-        fd = open();
+        owner.reset(open());
     }
+    const int fd = owner.get();
     if (fd < 0 && errno == ELOOP) {
         return path + ": " + translateDefault("символическая ссылка, журнал по ней не пишется");
     }
@@ -134,31 +136,25 @@ std::string Journal::appendTo(const std::string& day, const std::string& line) c
             takeBack(fd, n);
         }
     }
-    if (::close(fd) != 0 && error == 0) {
-        error = errno;
+    if (const int closeError = owner.close(); error == 0) {
+        error = closeError;
     }
     return error == 0 ? std::string() : failure(path, error);
 }
 
 void Journal::prune(std::chrono::system_clock::time_point now) const {
-    DIR* dir = ::opendir(directory_.c_str());
-    if (dir == nullptr) {
-        return;
-    }
     struct File {
         std::string name;
         long long size;
     };
     std::vector<File> files;
-    while (const dirent* entry = ::readdir(dir)) {
+    for (const std::string& name : directoryNames(directory_)) {
         struct stat info {};
-        if (isDayFile(entry->d_name) &&
-            ::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        if (isDayFile(name) && ::lstat((directory_ + "/" + name).c_str(), &info) == 0 &&
             S_ISREG(info.st_mode)) {
-            files.push_back({entry->d_name, static_cast<long long>(info.st_size)});
+            files.push_back({name, static_cast<long long>(info.st_size)});
         }
     }
-    ::closedir(dir);
     std::sort(files.begin(), files.end(),
               [](const File& a, const File& b) { return a.name < b.name; });
 

@@ -8,6 +8,7 @@
 
 #include "protocol/Frames.h"
 #include "serial/EComPort.h"
+#include "serial/PortAddress.h"
 #include "workflows/WriteAccount.h"
 
 namespace stela {
@@ -25,9 +26,10 @@ inline constexpr int kProgressSteps = 8;
 // --- Board search
 
 struct SearchOutcome {
-    // A candidate that could not be opened, with the system's error number.
+    // A candidate that could not be opened, as it was addressed, with the
+    // system's error number.
     struct Failure {
-        std::string port;
+        PortAddress port;
         int error = 0;
     };
     std::string port;  // the port the sign answered on; "" when none did

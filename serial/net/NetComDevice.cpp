@@ -1,4 +1,4 @@
-#include "serial/net/NetComDevice.h"
+#include "net/NetComDevice.h"
 
 #include <unistd.h>
 
@@ -6,11 +6,10 @@
 #include <cerrno>
 #include <thread>
 
-#include "serial/PortNames.h"
-#include "serial/net/NetEventWatch.h"
-#include "serial/net/NetLink.h"
-#include "serial/net/Rfc2217Client.h"
-#include "serial/net/TcpConnect.h"
+#include "net/NetEventWatch.h"
+#include "net/NetLink.h"
+#include "net/Rfc2217Client.h"
+#include "net/TcpConnect.h"
 
 namespace stela {
 namespace {
@@ -33,12 +32,12 @@ NetComDevice::~NetComDevice() {
     close();
 }
 
-int NetComDevice::open(const std::string& port) {
+int NetComDevice::open(const PortAddress& address) {
     if (link_) {
         return EBUSY;
     }
     PortUrl url;
-    if (parsePortUrl(devicePathForPort(port), url) != PortUrlProblem::None) {
+    if (parsePortUrl(address.device(), url) != PortUrlProblem::None) {
         return EINVAL;
     }
     const auto begin = Clock::now();

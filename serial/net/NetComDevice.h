@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "serial/ComDevice.h"
-#include "serial/net/NetPortLock.h"
-#include "serial/net/PortUrl.h"
+#include "serial/PortUrl.h"
+#include "net/NetPortLock.h"
 
 struct addrinfo;
 
@@ -15,7 +15,7 @@ namespace stela {
 class NetLink;
 
 // A serial line behind a network server (ser2net, a serial device server),
-// named by a URL (serial/net/PortUrl.h), or by a COM name whose dosdevices link
+// named by a URL (serial/PortUrl.h), or by a COM name whose dosdevices link
 // points at one.
 //
 // open() fails with the open's errno: EINVAL for a name that is no valid URL,
@@ -45,7 +45,7 @@ public:
     NetComDevice(const NetComDevice&) = delete;
     NetComDevice& operator=(const NetComDevice&) = delete;
 
-    int open(const std::string& port) override;
+    int open(const PortAddress& address) override;
     void close() override;
     bool isOpen() const override { return link_ != nullptr; }
 

@@ -1,11 +1,11 @@
-#include "serial/net/NetEventWatch.h"
+#include "net/NetEventWatch.h"
 
 #include <sys/epoll.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "serial/net/NetLink.h"
+#include "net/NetLink.h"
 
 namespace stela {
 
@@ -23,32 +23,26 @@ NetEventWatch::NetEventWatch(std::shared_ptr<NetLink> link, std::uint32_t mask)
     : link_(std::move(link)), mask_(mask) {}
 
 int NetEventWatch::start() {
-    socket_ = link_->duplicateSocket();
-    epoll_ = ::epoll_create1(EPOLL_CLOEXEC);
-    if (socket_ < 0 || epoll_ < 0) {
-        return socket_ < 0 && errno == 0 ? EBADF : errno;
+    socket_.reset(link_->duplicateSocket());
+    epoll_.reset(::epoll_create1(EPOLL_CLOEXEC));
+    if (!socket_.valid() || !epoll_.valid()) {
+        return !socket_.valid() && errno == 0 ? EBADF : errno;
     }
     epoll_event wakeEvent{};
     wakeEvent.events = EPOLLIN | EPOLLET;
     wakeEvent.data.fd = link_->wakeDescriptor();
     epoll_event socketEvent{};
     socketEvent.events = EPOLLIN | EPOLLRDHUP | EPOLLET;
-    socketEvent.data.fd = socket_;
-    if (::epoll_ctl(epoll_, EPOLL_CTL_ADD, link_->wakeDescriptor(), &wakeEvent) != 0 ||
-        ::epoll_ctl(epoll_, EPOLL_CTL_ADD, socket_, &socketEvent) != 0) {
+    socketEvent.data.fd = socket_.get();
+    if (::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, link_->wakeDescriptor(), &wakeEvent) != 0 ||
+        ::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, socket_.get(), &socketEvent) != 0) {
         return errno;
     }
     link_->resetEvents();
     return 0;
 }
 
-NetEventWatch::~NetEventWatch() {
-    for (int fd : {epoll_, socket_}) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-}
+NetEventWatch::~NetEventWatch() = default;
 
 void NetEventWatch::stop() {
     stopped_ = true;
@@ -59,7 +53,7 @@ void NetEventWatch::stop() {
 int NetEventWatch::wait(std::uint32_t& kinds) {
     kinds = 0;
     epoll_event ready[2];
-    if (!stopped_ && ::epoll_wait(epoll_, ready, 2, -1) < 0 && errno != EINTR) {
+    if (!stopped_ && ::epoll_wait(epoll_.get(), ready, 2, -1) < 0 && errno != EINTR) {
         return errno;
     }
     if (stopped_) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "os/FileDescriptor.h"
 #include "serial/ComDevice.h"
 
 namespace stela {
@@ -31,8 +32,8 @@ private:
 
     const std::shared_ptr<NetLink> link_;
     const std::uint32_t mask_;
-    int socket_ = -1;  // our own descriptor of the link's socket
-    int epoll_ = -1;
+    FileDescriptor socket_;  // our own descriptor of the link's socket
+    FileDescriptor epoll_;
     std::atomic<bool> stopped_{false};
 };
 

@@ -1,4 +1,4 @@
-#include "serial/net/NetLink.h"
+#include "net/NetLink.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -10,8 +10,9 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "net/Telnet.h"
 #include "serial/EventMask.h"
-#include "serial/net/Telnet.h"
+#include "serial/SpeedTaken.h"
 
 namespace stela {
 namespace {
@@ -43,11 +44,6 @@ void drain(int eventFd) {
     (void)!::read(eventFd, &count, sizeof count);
 }
 
-// More than 3 % away is not the speed asked for (as for a tty).
-bool speedTaken(std::uint32_t actual, int wanted) {
-    return std::llabs(static_cast<long long>(actual) - wanted) * 100 <= 3LL * wanted;
-}
-
 }  // namespace
 
 NetLink::NetLink(int fd, PortScheme scheme)
@@ -58,26 +54,20 @@ NetLink::NetLink(int fd, PortScheme scheme)
 
 NetLink::~NetLink() {
     close();
-    for (int fd : {progress_, wake_}) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
 }
 
 void NetLink::close() {
     const Lock lock(mutex_);
-    if (fd_ >= 0) {
-        ::shutdown(fd_, SHUT_RDWR);  // wakes a watch waiting on its own descriptor
-        ::close(fd_);
-        fd_ = -1;
+    if (fd_.valid()) {
+        ::shutdown(fd_.get(), SHUT_RDWR);  // wakes a watch waiting on its own descriptor
+        fd_.reset();
     }
     down_ = true;
 }
 
 int NetLink::start(Clock::time_point deadline, Clock::duration grace) {
     Lock lock(mutex_);
-    if (progress_ < 0 || wake_ < 0) {
+    if (!progress_.valid() || !wake_.valid()) {
         return EMFILE;
     }
     if (!telnet_) {
@@ -127,12 +117,12 @@ void NetLink::tell(const std::string& bytes) {
 
 void NetLink::fail() {
     broken_ = down_ = true;
-    ::shutdown(fd_, SHUT_RDWR);  // the server sees the end; a watch wakes
+    ::shutdown(fd_.get(), SHUT_RDWR);  // the server sees the end; a watch wakes
 }
 
 void NetLink::flush() {
     while (!out_.empty() && !down_) {
-        const ssize_t n = ::send(fd_, out_.data(), out_.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        const ssize_t n = ::send(fd_.get(), out_.data(), out_.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
         if (n > 0) {
             out_.erase(0, static_cast<std::size_t>(n));
             sentTotal_ += static_cast<std::uint64_t>(n);
@@ -150,7 +140,7 @@ void NetLink::pump() {
     bool took = false;
     char chunk[4096];
     for (std::size_t taken = 0; !down_ && taken < kPumpLimit;) {
-        const ssize_t n = ::recv(fd_, chunk, sizeof chunk, MSG_DONTWAIT);
+        const ssize_t n = ::recv(fd_.get(), chunk, sizeof chunk, MSG_DONTWAIT);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -184,7 +174,7 @@ void NetLink::pump() {
         arrivals_ += in_.size() > before ? 1 : 0;
     }
     if (took) {
-        signal(progress_);
+        signal(progress_.get());
     }
 }
 
@@ -203,11 +193,11 @@ int NetLink::waitUntil(Lock& lock, Clock::time_point deadline, const std::functi
         }
         // Another thread's pump may take what we wait for off the socket first:
         // its progress wakes us as well.
-        pollfd fds[2] = {{fd_, POLLIN, 0}, {progress_, POLLIN, 0}};
+        pollfd fds[2] = {{fd_.get(), POLLIN, 0}, {progress_.get(), POLLIN, 0}};
         lock.unlock();
         const int ready = ::poll(fds, 2, left);
         if (ready > 0 && (fds[1].revents & POLLIN)) {
-            drain(progress_);
+            drain(progress_.get());
         }
         lock.lock();
         if (ready < 0 && errno != EINTR) {
@@ -247,7 +237,7 @@ int NetLink::write(const char* data, int size, Clock::time_point deadline, int& 
         if (left == 0) {
             break;
         }
-        pollfd p{fd_, POLLOUT, 0};
+        pollfd p{fd_.get(), POLLOUT, 0};
         lock.unlock();
         const int ready = ::poll(&p, 1, left);
         lock.lock();
@@ -275,7 +265,7 @@ int NetLink::write(const char* data, int size, Clock::time_point deadline, int& 
         queuedTotal_ -= end - cut;
     }
     raised_ |= kEvTxEmpty;
-    signal(wake_);
+    signal(wake_.get());
     return 0;
 }
 
@@ -349,11 +339,11 @@ int NetLink::lineErrors(bool parityCheck, TComErrors& errors) {
 
 int NetLink::duplicateSocket() const {
     const Lock lock(mutex_);
-    return fd_ < 0 ? -1 : ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    return fd_.valid() ? ::fcntl(fd_.get(), F_DUPFD_CLOEXEC, 0) : -1;
 }
 
 void NetLink::wake() {
-    signal(wake_);
+    signal(wake_.get());
 }
 
 void NetLink::resetEvents() {
@@ -373,7 +363,7 @@ int NetLink::collect(std::uint32_t& kinds) {
         arrivalsReported_ = arrivals_;
     }
     if (down_ && kinds != 0) {
-        signal(wake_);  // the next wait finds the link down at once
+        signal(wake_.get());  // the next wait finds the link down at once
     }
     return down_ && kinds == 0 ? EIO : 0;
 }

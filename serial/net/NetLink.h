@@ -7,9 +7,10 @@
 #include <mutex>
 #include <string>
 
+#include "net/Rfc2217Client.h"
+#include "os/FileDescriptor.h"
 #include "serial/ComDevice.h"
-#include "serial/net/PortUrl.h"
-#include "serial/net/Rfc2217Client.h"
+#include "serial/PortUrl.h"
 
 namespace stela {
 
@@ -39,9 +40,9 @@ public:
     // Brings the link up before `deadline`. RFC 2217: the server must take the
     // COM-PORT-OPTION (else EPROTO, also when it says nothing) and answer a
     // question, which proves it kept the connection; raw TCP: the connection
-    // must survive `grace` (or what is left of it before `deadline`). A server that closes the connection at once serves
-    // someone else (ser2net: "Port already in use"): EBUSY. One that breaks the
-    // Telnet protocol (see fail()): EBADMSG.
+    // must survive `grace` (or what is left of it before `deadline`). A server that closes the
+    // connection at once serves someone else (ser2net: "Port already in use"): EBUSY. One that
+    // breaks the Telnet protocol (see fail()): EBADMSG.
     int start(Clock::time_point deadline, Clock::duration grace);
     // Shuts the socket down at once; the link is down from here on.
     void close();
@@ -64,7 +65,7 @@ public:
     // For the event watch: a descriptor of the socket of its own (the caller
     // closes it), and one that becomes readable when wake() is called.
     int duplicateSocket() const;
-    int wakeDescriptor() const { return wake_; }
+    int wakeDescriptor() const { return wake_.get(); }
     void wake();
     // Forgets the event kinds gathered so far (a new watch starts).
     void resetEvents();
@@ -90,10 +91,10 @@ private:
     int waitUntil(Lock& lock, Clock::time_point deadline, const std::function<bool()>& done);
 
     mutable std::mutex mutex_;
-    int fd_;
+    FileDescriptor fd_;
     const bool telnet_;
-    const int progress_;  // eventfd: a pump took something from the socket
-    const int wake_;      // eventfd: for the watch
+    const FileDescriptor progress_;  // eventfd: a pump took something from the socket
+    const FileDescriptor wake_;      // eventfd: for the watch
     Rfc2217Client client_;
     std::string in_;   // line data, not yet read
     std::string out_;  // encoded, not yet sent

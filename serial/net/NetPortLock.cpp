@@ -1,4 +1,4 @@
-#include "serial/net/NetPortLock.h"
+#include "net/NetPortLock.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -51,24 +51,19 @@ int NetPortLock::bind(const std::string& serverPort) {
     // cut; an address is never that long.
     const std::size_t length = std::min(name.size(), sizeof address.sun_path - 1);
     std::memcpy(address.sun_path + 1, name.data(), length);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
+    FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd.valid()) {
         return errno;
     }
     const auto size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), size) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return error == EADDRINUSE ? EBUSY : error;
+    if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), size) != 0) {
+        return errno == EADDRINUSE ? EBUSY : errno;
     }
-    fds_.push_back(fd);
+    fds_.push_back(std::move(fd));
     return 0;
 }
 
 void NetPortLock::release() {
-    for (int fd : fds_) {
-        ::close(fd);
-    }
     fds_.clear();
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "os/FileDescriptor.h"
+
 namespace stela {
 
 // Keeps a second program on this machine from using the same server port while
@@ -36,7 +38,7 @@ public:
 private:
     int bind(const std::string& serverPort);
 
-    std::vector<int> fds_;
+    std::vector<FileDescriptor> fds_;
 };
 
 }  // namespace stela

@@ -1,4 +1,4 @@
-#include "serial/net/Rfc2217Client.h"
+#include "net/Rfc2217Client.h"
 
 #include <vector>
 

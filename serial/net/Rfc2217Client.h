@@ -7,7 +7,7 @@
 
 #include "serial/ComDevice.h"
 #include "serial/ComTypes.h"
-#include "serial/net/Telnet.h"
+#include "net/Telnet.h"
 
 namespace stela {
 

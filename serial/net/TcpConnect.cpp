@@ -1,4 +1,4 @@
-#include "serial/net/TcpConnect.h"
+#include "net/TcpConnect.h"
 
 #include <fcntl.h>
 #include <netdb.h>
@@ -16,6 +16,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+
+#include "os/FileDescriptor.h"
 
 namespace stela {
 namespace {
@@ -134,8 +136,10 @@ void tune(int fd) {
 
 // One address: 0 with the connected socket, or the error it met.
 int connectTo(const addrinfo& address, Clock::time_point deadline, int& fd) {
-    const int s = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                           address.ai_protocol);
+    FileDescriptor owner(::socket(address.ai_family,
+                                  address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                                  address.ai_protocol));
+    const int s = owner.get();
     if (s < 0) {
         return errno;
     }
@@ -161,10 +165,9 @@ int connectTo(const addrinfo& address, Clock::time_point deadline, int& fd) {
         }
     }
     if (error != 0) {
-        ::close(s);
         return error;
     }
-    fd = s;
+    fd = owner.release();
     return 0;
 }
 

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <memory>
 
-#include "serial/net/PortUrl.h"
+#include "serial/PortUrl.h"
 
 namespace stela {
 

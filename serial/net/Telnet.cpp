@@ -1,4 +1,4 @@
-#include "serial/net/Telnet.h"
+#include "net/Telnet.h"
 
 namespace stela::telnet {
 

@@ -1,6 +1,5 @@
 #include "serial/DeviceOwners.h"
 
-#include <dirent.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -12,25 +11,11 @@
 #include <sstream>
 #include <vector>
 
-#include "serial/posix/UucpLock.h"
+#include "os/DirectoryListing.h"
+#include "posix/UucpLock.h"
 
 namespace stela {
 namespace {
-
-// The entries of a directory, without "." and "..".
-std::vector<std::string> entries(const std::string& directory) {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(directory.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        ::closedir(dir);
-    }
-    return names;
-}
 
 bool isNumber(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
@@ -94,12 +79,12 @@ int flockHolder(const struct stat& node) {
 // A process other than this one with the device open.
 std::optional<DeviceHolder> openIn(const struct stat& device) {
     const std::string self = std::to_string(::getpid());
-    for (const std::string& pid : entries("/proc")) {
+    for (const std::string& pid : directoryNames("/proc")) {
         if (!isNumber(pid) || pid == self) {
             continue;
         }
         const std::string fds = "/proc/" + pid + "/fd";
-        for (const std::string& fd : entries(fds)) {
+        for (const std::string& fd : directoryNames(fds)) {
             if (refersTo(fds + "/" + fd, device)) {
                 const int number = std::stoi(pid);
                 return DeviceHolder{DeviceHolder::How::Open, number, commandOf(number), {}};

@@ -1,4 +1,4 @@
-#include "serial/posix/ModemLineWaiter.h"
+#include "posix/ModemLineWaiter.h"
 
 #include <linux/serial.h>
 #include <pthread.h>

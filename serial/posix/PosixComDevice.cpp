@@ -1,7 +1,7 @@
 // This unit talks to the tty driver through the kernel's termios2 structures
 // (TCGETS2/TCSETS2, BOTHER). <asm/termbits.h> clashes with glibc's <termios.h>,
 // so nothing here includes the latter and no other unit includes the former.
-#include "serial/posix/PosixComDevice.h"
+#include "posix/PosixComDevice.h"
 
 #include <asm/termbits.h>
 #include <fcntl.h>
@@ -19,10 +19,11 @@
 #include <cstdlib>
 #include <thread>
 
+#include "os/FileDescriptor.h"
+#include "posix/PosixEventWatch.h"
+#include "posix/PosixIoctl.h"
 #include "serial/EventMask.h"
-#include "serial/PortNames.h"
-#include "serial/posix/PosixEventWatch.h"
-#include "serial/posix/PosixIoctl.h"
+#include "serial/SpeedTaken.h"
 
 namespace stela {
 namespace {
@@ -124,12 +125,6 @@ void setLine(termios2& t, const LineParameters& line) {
     t.c_ispeed = t.c_ospeed = static_cast<speed_t>(line.baudRate);
 }
 
-// Drivers that cannot run at a speed quietly pick another (the 8250 falls back to
-// 9600); more than 3 % away is not the speed asked for.
-bool speedTaken(speed_t actual, int wanted) {
-    return std::llabs(static_cast<long long>(actual) - wanted) * 100 <= 3LL * wanted;
-}
-
 // Sets the tty's exclusive flag unless another holder already has; `ours` tells
 // whether closing should clear it. A kernel that cannot tell (before 3.8) is taken
 // to have it clear.
@@ -172,15 +167,16 @@ PosixComDevice::~PosixComDevice() {
     close();
 }
 
-int PosixComDevice::open(const std::string& port) {
-    if (fd_ >= 0) {
+int PosixComDevice::open(const PortAddress& address) {
+    if (fd_.valid()) {
         return EBUSY;
     }
-    const std::string path = devicePathForPort(port);
+    const std::string& path = address.device();
     if (path.empty()) {
         return ENOENT;
     }
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    FileDescriptor owner(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    const int fd = owner.get();
     if (fd < 0) {
         return errno;
     }
@@ -213,7 +209,7 @@ int PosixComDevice::open(const std::string& port) {
         if (exclusive) {
             control(fd, TIOCNXCL, 0);
         }
-        ::close(fd);
+        owner.reset();
         lock_.release();
         return error;
     }
@@ -223,7 +219,7 @@ int PosixComDevice::open(const std::string& port) {
         serial.flags |= ASYNC_LOW_LATENCY;
         control(fd, TIOCSSERIAL, &serial);
     }
-    fd_ = fd;
+    fd_ = std::move(owner);
     pseudoTerminal_ = pseudoTerminal;
     exclusive_ = exclusive;
     baudRate_ = t.c_ospeed > 0 ? static_cast<int>(t.c_ospeed) : 9600;
@@ -236,24 +232,23 @@ int PosixComDevice::open(const std::string& port) {
 
 void PosixComDevice::close() {
     hungUp_ = false;
-    if (fd_ < 0) {
+    if (!fd_.valid()) {
         return;
     }
     // Closing a tty waits (up to 30 s) for unsent output: a stalled line must not
     // hold the program. A pseudo-terminal holds nothing unsent (see purge).
     if (!pseudoTerminal_) {
-        control(fd_, TCFLSH, TCOFLUSH);
+        control(fd_.get(), TCFLSH, TCOFLUSH);
     }
     if (exclusive_) {
-        control(fd_, TIOCNXCL, 0);
+        control(fd_.get(), TIOCNXCL, 0);
     }
-    ::close(fd_);
-    fd_ = -1;
+    fd_.reset();
     lock_.release();
 }
 
 int PosixComDevice::failed(int error) {
-    if (error != 0 && fd_ >= 0 && hungUp(fd_)) {
+    if (error != 0 && fd_.valid() && hungUp(fd_.get())) {
         release();
     }
     return error;
@@ -283,16 +278,16 @@ int PosixComDevice::setLineParameters(const LineParameters& line) {
         return EINVAL;
     }
     termios2 previous{};
-    if (int error = control(fd_, TCGETS2, &previous)) {
+    if (int error = control(fd_.get(), TCGETS2, &previous)) {
         return failed(error);
     }
     termios2 t = previous;
     setLine(t, line);
-    if (int error = control(fd_, TCSETS2, &t)) {
+    if (int error = control(fd_.get(), TCSETS2, &t)) {
         return failed(error);
     }
     termios2 actual{};
-    if (int error = control(fd_, TCGETS2, &actual)) {
+    if (int error = control(fd_.get(), TCGETS2, &actual)) {
         return failed(error);
     }
     // A driver that cannot frame bytes as asked quietly keeps what it had:
@@ -301,12 +296,12 @@ int PosixComDevice::setLineParameters(const LineParameters& line) {
     constexpr unsigned kFraming = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
     if (!speedTaken(actual.c_ospeed, line.baudRate) ||
         (!pseudoTerminal_ && (actual.c_cflag & kFraming) != (t.c_cflag & kFraming))) {
-        control(fd_, TCSETS2, &previous);
+        control(fd_.get(), TCSETS2, &previous);
         return EINVAL;
     }
-    int error = setModemLine(fd_, TIOCM_DTR, line.dtrControl == dtrEnable);
+    int error = setModemLine(fd_.get(), TIOCM_DTR, line.dtrControl == dtrEnable);
     if (error == 0 && line.rtsControl != rtsHandshake) {
-        error = setModemLine(fd_, TIOCM_RTS, line.rtsControl == rtsEnable);
+        error = setModemLine(fd_.get(), TIOCM_RTS, line.rtsControl == rtsEnable);
     }
     baudRate_ = line.baudRate;
     bitsPerByte_ = 1 + line.dataBits + (line.parity != prNone ? 1 : 0) +
@@ -333,7 +328,10 @@ int PosixComDevice::purge(bool input, bool output) {
     if (!input && !output) {
         return 0;
     }
-    return failed(control(fd_, TCFLSH, input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH));
+    return failed(control(fd_.get(), TCFLSH,
+                          input && output ? TCIOFLUSH
+                          : input         ? TCIFLUSH
+                                          : TCOFLUSH));
 }
 
 int PosixComDevice::abortTransfers() {
@@ -347,13 +345,13 @@ int PosixComDevice::read(char* buffer, int capacity, int& received) {
         return error;
     }
     while (capacity > 0) {
-        const ssize_t n = ::read(fd_, buffer, static_cast<size_t>(capacity));
+        const ssize_t n = ::read(fd_.get(), buffer, static_cast<size_t>(capacity));
         if (n > 0) {
             received = static_cast<int>(n);
             return 0;
         }
         if (n == 0) {
-            return failed(hangUpState(fd_));
+            return failed(hangUpState(fd_.get()));
         }
         if (errno == EAGAIN) {
             return 0;
@@ -389,7 +387,7 @@ int PosixComDevice::write(const char* data, int size, int& sent) {
     const std::int64_t deadline = nowMicros() + writeBoundMicros(size);
     int accepted = 0;
     while (accepted < size) {
-        const ssize_t n = ::write(fd_, data + accepted, static_cast<size_t>(size - accepted));
+        const ssize_t n = ::write(fd_.get(), data + accepted, static_cast<size_t>(size - accepted));
         if (n > 0) {
             accepted += static_cast<int>(n);
             continue;
@@ -408,7 +406,7 @@ int PosixComDevice::write(const char* data, int size, int& sent) {
         if (left <= 0) {
             break;
         }
-        pollfd p{fd_, POLLOUT, 0};
+        pollfd p{fd_.get(), POLLOUT, 0};
         const int ready = ::poll(
             &p, 1,
             static_cast<int>(std::min<std::int64_t>((left + 999) / 1000, 24LL * 3600 * 1000)));
@@ -426,7 +424,7 @@ int PosixComDevice::write(const char* data, int size, int& sent) {
     if (pending > 0) {
         // What missed the deadline must not leave later (usb-serial and cdc-acm
         // have no output flush: there it still leaves).
-        control(fd_, TCFLSH, TCOFLUSH);
+        control(fd_.get(), TCFLSH, TCOFLUSH);
     }
     sent = accepted - pending;
     if (watch_ != nullptr) {
@@ -445,7 +443,7 @@ int PosixComDevice::write(const char* data, int size, int& sent) {
 // FIFO, and usb-serial and cdc-acm have none.
 int PosixComDevice::waitUntilHandedOver(std::int64_t deadline, int& pending) {
     for (;;) {
-        if (int error = control(fd_, TIOCOUTQ, &pending)) {
+        if (int error = control(fd_.get(), TIOCOUTQ, &pending)) {
             return error;
         }
         const std::int64_t left = deadline - nowMicros();
@@ -463,7 +461,7 @@ int PosixComDevice::modemLines(TComSignals& lines) {
         return error;
     }
     int bits = 0;
-    const int error = control(fd_, TIOCMGET, &bits);
+    const int error = control(fd_.get(), TIOCMGET, &bits);
     if (error != 0) {
         return unsupported(error) ? 0 : failed(error);  // a pseudo-terminal has no modem lines
     }
@@ -485,7 +483,7 @@ int PosixComDevice::lineErrors(TComErrors& errors) {
         return error;
     }
     serial_icounter_struct now{};
-    const int error = control(fd_, TIOCGICOUNT, &now);
+    const int error = control(fd_.get(), TIOCGICOUNT, &now);
     if (error != 0) {
         return unsupported(error) ? 0 : failed(error);  // no error counters (a pseudo-terminal)
     }
@@ -516,7 +514,7 @@ int PosixComDevice::watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWat
     if (int error = usable()) {
         return error;
     }
-    return PosixEventWatch::create(fd_, mask, watch_, watch);
+    return PosixEventWatch::create(fd_.get(), mask, watch_, watch);
 }
 
 }  // namespace stela

@@ -2,8 +2,9 @@
 
 #include <cstdint>
 
+#include "os/FileDescriptor.h"
+#include "posix/UucpLock.h"
 #include "serial/ComDevice.h"
-#include "serial/posix/UucpLock.h"
 
 namespace stela {
 
@@ -30,11 +31,11 @@ public:
     PosixComDevice(const PosixComDevice&) = delete;
     PosixComDevice& operator=(const PosixComDevice&) = delete;
 
-    int open(const std::string& port) override;
+    int open(const PortAddress& address) override;
     void close() override;
     // A device whose line hung up is still open (its operations fail with EIO)
     // until close(), although its descriptor is already let go.
-    bool isOpen() const override { return fd_ >= 0 || hungUp_; }
+    bool isOpen() const override { return fd_.valid() || hungUp_; }
 
     int setQueueSizes(int inputSize, int outputSize) override;
     int setLineParameters(const LineParameters& line) override;
@@ -53,7 +54,7 @@ public:
     std::string lockFolderTrouble() const override { return lock_.folderTrouble(); }
 
     // The open file descriptor, -1 when closed (for waiting on line events).
-    int fileDescriptor() const { return fd_; }
+    int fileDescriptor() const { return fd_.get(); }
 
 private:
     struct ErrorCounts {
@@ -62,7 +63,7 @@ private:
 
     // 0 when operations may go to the descriptor: else EBADF (closed) or EIO
     // (hung up).
-    int usable() const { return hungUp_ ? EIO : fd_ < 0 ? EBADF : 0; }
+    int usable() const { return hungUp_ ? EIO : fd_.valid() ? 0 : EBADF; }
     // Passes an operation's error on; when the line has hung up, lets the
     // descriptor go first.
     int failed(int error);
@@ -71,7 +72,7 @@ private:
     std::int64_t writeBoundMicros(int size) const;
     int waitUntilHandedOver(std::int64_t deadline, int& pending);
 
-    int fd_ = -1;
+    FileDescriptor fd_;
     int baudRate_ = 9600;
     int bitsPerByte_ = 10;
     bool parityCheck_ = false;

@@ -1,4 +1,4 @@
-#include "serial/posix/PosixEventWatch.h"
+#include "posix/PosixEventWatch.h"
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -8,9 +8,9 @@
 
 #include <cerrno>
 
+#include "posix/ModemLineWaiter.h"
+#include "posix/PosixIoctl.h"
 #include "serial/EventMask.h"
-#include "serial/posix/ModemLineWaiter.h"
-#include "serial/posix/PosixIoctl.h"
 
 namespace stela {
 namespace {
@@ -41,28 +41,28 @@ PosixEventWatch::PosixEventWatch(std::uint32_t mask, PosixEventWatch*& registrat
 
 int PosixEventWatch::start(int fd) {
     // A descriptor of our own: the waits never touch one the device may close.
-    fd_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    epoll_ = ::epoll_create1(EPOLL_CLOEXEC);
-    wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (fd_ < 0 || epoll_ < 0 || wake_ < 0) {
+    fd_.reset(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+    epoll_.reset(::epoll_create1(EPOLL_CLOEXEC));
+    wake_.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!fd_.valid() || !epoll_.valid() || !wake_.valid()) {
         return errno;
     }
     epoll_event wakeEvent{};
     wakeEvent.events = EPOLLIN;
-    wakeEvent.data.fd = wake_;
+    wakeEvent.data.fd = wake_.get();
     // Bytes wake the wait even when they are not watched: errors and breaks
     // come with one.
     epoll_event lineEvent{};
     lineEvent.events = EPOLLIN | EPOLLET;
-    lineEvent.data.fd = fd_;
-    if (::epoll_ctl(epoll_, EPOLL_CTL_ADD, wake_, &wakeEvent) != 0 ||
-        ::epoll_ctl(epoll_, EPOLL_CTL_ADD, fd_, &lineEvent) != 0) {
+    lineEvent.data.fd = fd_.get();
+    if (::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, wake_.get(), &wakeEvent) != 0 ||
+        ::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, fd_.get(), &lineEvent) != 0) {
         return errno;
     }
     counters_ = (mask_ & kCountedKinds) && readCounts(counts_);
     if (counters_ && (mask_ & kModemKinds)) {
         modemLines_ =
-            std::make_unique<ModemLineWaiter>(fd_, modemLinesOf(mask_), [this] { wake(); });
+            std::make_unique<ModemLineWaiter>(fd_.get(), modemLinesOf(mask_), [this] { wake(); });
     }
     return 0;
 }
@@ -72,17 +72,12 @@ PosixEventWatch::~PosixEventWatch() {
     if (registration_ == this) {
         registration_ = nullptr;
     }
-    for (int fd : {wake_, epoll_, fd_}) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
 }
 
 void PosixEventWatch::wake() {
     const std::uint64_t one = 1;
     // Only a full counter refuses, and a full one wakes the wait just as well.
-    (void)!::write(wake_, &one, sizeof one);
+    (void)!::write(wake_.get(), &one, sizeof one);
 }
 
 void PosixEventWatch::stop() {
@@ -105,7 +100,7 @@ int PosixEventWatch::wait(std::uint32_t& kinds) {
         if (stopped_) {
             return ECANCELED;
         }
-        count = ::epoll_wait(epoll_, ready, 2, -1);
+        count = ::epoll_wait(epoll_.get(), ready, 2, -1);
     } while (count < 0 && errno == EINTR);
     if (count < 0) {
         return errno;
@@ -114,15 +109,14 @@ int PosixEventWatch::wait(std::uint32_t& kinds) {
         return ECANCELED;
     }
     for (int i = 0; i < count; ++i) {
-        if (ready[i].data.fd == wake_) {
+        if (ready[i].data.fd == wake_.get()) {
             std::uint64_t wakeUps;
-            (void)!::read(wake_, &wakeUps, sizeof wakeUps);  // empties it
+            (void)!::read(wake_.get(), &wakeUps, sizeof wakeUps);  // empties it
         } else if (ready[i].events & (EPOLLHUP | EPOLLERR)) {
             // The adapter went away, or the far end of a pseudo-terminal: the
             // device node is let go at once (see PosixComDevice::release).
             modemLines_.reset();
-            ::close(fd_);
-            fd_ = -1;
+            fd_.reset();
             return EIO;
         } else if (ready[i].events & EPOLLIN) {
             kinds |= kEvRxChar;
@@ -136,7 +130,7 @@ int PosixEventWatch::wait(std::uint32_t& kinds) {
 
 bool PosixEventWatch::readCounts(Counts& counts) const {
     serial_icounter_struct now{};
-    if (control(fd_, TIOCGICOUNT, &now) != 0) {
+    if (control(fd_.get(), TIOCGICOUNT, &now) != 0) {
         return false;
     }
     counts = {std::uint32_t(now.cts),    std::uint32_t(now.dsr),   std::uint32_t(now.rng),

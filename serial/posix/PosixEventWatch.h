@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "os/FileDescriptor.h"
 #include "serial/ComDevice.h"
 
 namespace stela {
@@ -51,9 +52,10 @@ private:
 
     const std::uint32_t mask_;
     PosixEventWatch*& registration_;
-    int fd_ = -1;
-    int epoll_ = -1;
-    int wake_ = -1;
+    // Closed in this order when the watch goes: the wake-up, the epoll, the line.
+    FileDescriptor fd_;
+    FileDescriptor epoll_;
+    FileDescriptor wake_;
     bool counters_ = false;
     Counts counts_;
     std::atomic<bool> stopped_{false};

@@ -1,4 +1,4 @@
-#include "serial/posix/UucpLock.h"
+#include "posix/UucpLock.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "os/FileDescriptor.h"
 
 namespace stela {
 namespace {
@@ -68,18 +70,17 @@ int parsePid(const char* bytes, std::size_t size) {
 // there names no pid. The folder is writable by anyone: whatever stands at the
 // name is read without following a link or waiting on a pipe.
 std::optional<int> lockPid(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid()) {
         const bool none = errno == ENOENT || errno == ENOTDIR;  // ENOTDIR: no folder
         return none ? std::nullopt : std::optional<int>(0);
     }
     struct stat st {};
     char bytes[32];
     ssize_t n = -1;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        n = ::read(fd, bytes, sizeof bytes);
+    if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode)) {
+        n = ::read(fd.get(), bytes, sizeof bytes);
     }
-    ::close(fd);
     return n > 0 ? parsePid(bytes, static_cast<std::size_t>(n)) : 0;
 }
 
@@ -134,17 +135,17 @@ int UucpLock::acquire(const std::string& devicePath) {
 // fails with EEXIST when another program was first. False when that program holds it.
 bool UucpLock::link(const std::string& lockPath) {
     std::string temp = folder_ + "/LTMP.XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
+    FileDescriptor fd(::mkstemp(temp.data()));
+    if (!fd.valid()) {
         giveUp(folder_, errno);
         return true;
     }
     char pid[16];
     const int size = std::snprintf(pid, sizeof pid, "%10d\n", static_cast<int>(::getpid()));
     // Readable by all, so that programs run by other users see who holds the port.
-    const bool written = ::write(fd, pid, size) == size && ::fchmod(fd, 0644) == 0;
+    const bool written = ::write(fd.get(), pid, size) == size && ::fchmod(fd.get(), 0644) == 0;
     const int writeError = errno;
-    ::close(fd);
+    fd.reset();
     bool free = true;
     if (!written) {
         giveUp(temp, writeError);

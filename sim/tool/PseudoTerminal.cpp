@@ -35,55 +35,42 @@ speed_t speedCode(int baudRate) {
 }  // namespace
 
 PseudoTerminal::PseudoTerminal(int baudRate) {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-    if (master_ < 0) {
+    // What is opened is closed again when a step below throws.
+    master_.reset(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
+    if (!master_.valid()) {
         raise("posix_openpt");
     }
-    try {
-        char name[128];
-        if (grantpt(master_) != 0 || unlockpt(master_) != 0) {
-            raise("grantpt/unlockpt");
-        }
-        if (ptsname_r(master_, name, sizeof name) != 0) {
-            raise("ptsname_r");
-        }
-        slavePath_ = name;
-        slave_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (slave_ < 0) {
-            raise("open pseudo-terminal slave");
-        }
-        // Raw like the sign's line: no echo (it would send our replies back to
-        // us as input), no line editing, no translation.
-        termios tio{};
-        if (tcgetattr(slave_, &tio) != 0) {
-            raise("tcgetattr");
-        }
-        cfmakeraw(&tio);
-        tio.c_cflag |= CLOCAL | CREAD;
-        cfsetispeed(&tio, speedCode(baudRate));
-        cfsetospeed(&tio, speedCode(baudRate));
-        if (tcsetattr(slave_, TCSANOW, &tio) != 0) {
-            raise("tcsetattr");
-        }
-    } catch (...) {
-        if (slave_ >= 0) {
-            close(slave_);
-        }
-        close(master_);
-        throw;
+    char name[128];
+    if (grantpt(master_.get()) != 0 || unlockpt(master_.get()) != 0) {
+        raise("grantpt/unlockpt");
+    }
+    if (ptsname_r(master_.get(), name, sizeof name) != 0) {
+        raise("ptsname_r");
+    }
+    slavePath_ = name;
+    slave_.reset(open(name, O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (!slave_.valid()) {
+        raise("open pseudo-terminal slave");
+    }
+    // Raw like the sign's line: no echo (it would send our replies back to
+    // us as input), no line editing, no translation.
+    termios tio{};
+    if (tcgetattr(slave_.get(), &tio) != 0) {
+        raise("tcgetattr");
+    }
+    cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    cfsetispeed(&tio, speedCode(baudRate));
+    cfsetospeed(&tio, speedCode(baudRate));
+    if (tcsetattr(slave_.get(), TCSANOW, &tio) != 0) {
+        raise("tcsetattr");
     }
 }
 
-PseudoTerminal::~PseudoTerminal() {
-    close(slave_);
-    closeMaster();
-}
+PseudoTerminal::~PseudoTerminal() = default;  // the slave closes first, then the master
 
 void PseudoTerminal::closeMaster() {
-    if (master_ >= 0) {
-        close(master_);
-        master_ = -1;
-    }
+    master_.reset();
 }
 
 }  // namespace stela

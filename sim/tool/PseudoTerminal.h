@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "os/FileDescriptor.h"
+
 namespace stela {
 
 // A pseudo-terminal whose slave side stands in for a serial port: the sign's,
@@ -17,17 +19,17 @@ public:
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    int masterFd() const { return master_; }
+    int masterFd() const { return master_.get(); }
     // Our own slave descriptor (never read from).
-    int slaveFd() const { return slave_; }
+    int slaveFd() const { return slave_.get(); }
     const std::string& slavePath() const { return slavePath_; }
 
     // The far end goes away, as when an adapter is unplugged; the slave hangs up.
     void closeMaster();
 
 private:
-    int master_ = -1;
-    int slave_ = -1;
+    FileDescriptor master_;
+    FileDescriptor slave_;  // declared last: closed first
     std::string slavePath_;
 };
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "os/FileDescriptor.h"
 #include "sim/SignModel.h"
 #include "sim/tool/ComLink.h"
 #include "sim/tool/PseudoTerminal.h"
@@ -35,8 +36,8 @@ int openSignalFd() {
 int run(const stela::SimOptions& options) {
     using namespace stela;
     std::signal(SIGPIPE, SIG_IGN);  // a reader that went away must not kill us before cleanup
-    const int signalFd = openSignalFd();
-    if (signalFd < 0) {
+    const FileDescriptor signalFd(openSignalFd());
+    if (!signalFd.valid()) {
         std::perror("stela-sim: signalfd");
         return 1;
     }
@@ -67,9 +68,8 @@ int run(const stela::SimOptions& options) {
                                                      : DisplayMode::Plain;
     PylonDisplay display(sign, mode, title);
     sign.setObserver(&display);
-    const int status = serveSign(sign, pty.masterFd(), signalFd, display);
+    const int status = serveSign(sign, pty.masterFd(), signalFd.get(), display);
     sign.setObserver(nullptr);
-    close(signalFd);
     return status;
 }
 

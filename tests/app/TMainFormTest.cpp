@@ -53,8 +53,8 @@ private:
 // Records which workflow ran; the one named in failing throws as a serial error would.
 class FakeWorkflows : public Workflows {
 public:
-    FakeWorkflows(std::vector<std::string>& ran, const std::string& failing)
-        : ran_(ran), failing_(failing) {}
+    FakeWorkflows(std::vector<std::string>& ran, const std::string& failing, TCustomComPort& port)
+        : ran_(ran), failing_(failing), port_(port) {}
     SearchOutcome boardSearch() override { return run("search", SearchOutcome{}); }
     CommandOutcome automaticBrightness() override { return run("automatic", CommandOutcome{}); }
     CommandOutcome manualBrightness(int) override { return run("manual", CommandOutcome{}); }
@@ -85,13 +85,17 @@ private:
         if (failing_ == "no port") {
             throw EComPort(EComPort::kPurgeFailed, EBADF);
         }
-        if (failing_ == "no access") {
-            throw EComPort(EComPort::kOpenFailed, EACCES);
+        if (failing_ == "no access") {  // an open the system refuses
+            port_.OnBeforeOpen = [](TCustomComPort&) {
+                throw EComPort(EComPort::kOpenFailed, EACCES);
+            };
+            port_.Open();
         }
         return outcome;
     }
     std::vector<std::string>& ran_;
     const std::string& failing_;
+    TCustomComPort& port_;
 };
 
 class TMainFormTest : public ::testing::Test {
@@ -100,8 +104,8 @@ protected:
     MainFormParts parts() {
         MainFormParts p;
         p.port = std::make_unique<TComPort>();
-        p.workflows = [this](WorkflowObserver&, TCustomComPort&) {
-            return std::make_unique<FakeWorkflows>(ran, failing);
+        p.workflows = [this](WorkflowObserver&, TCustomComPort& port) {
+            return std::make_unique<FakeWorkflows>(ran, failing, port);
         };
         p.presenter = std::make_unique<RecordingPresenter>(shown);
         return p;

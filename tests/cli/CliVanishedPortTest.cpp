@@ -1,6 +1,7 @@
-// stela-cli writing to stela-sim over a pseudo-terminal whose far end vanishes
-// between the two halves of row 3, as an adapter pulled at that moment: the words
-// that the vm tests check on a real FTDI adapter, here on a pty.
+// stela-cli writing to stela-sim over a pseudo-terminal whose far end vanishes,
+// with the COM name's link, between the two halves of row 3, as an adapter pulled
+// at that moment: the words that the vm tests check on a real FTDI adapter, here
+// on a pty, naming the device that was open.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -74,16 +75,18 @@ TEST(CliVanishedPort, AWriteCutShortSaysWhatTheSignHolds) {
     std::string device = line;
     device.pop_back();
 
+    home.linkCom(3, device);
     int cliOut = -1, cliErr = -1;
     const pid_t cli =
-        spawn({STELA_CLI_PATH, "write", "--port", device, "--file", file}, &cliOut, &cliErr);
+        spawn({STELA_CLI_PATH, "write", "--port", "COM3", "--file", file}, &cliOut, &cliErr);
     ASSERT_GT(cli, 0);
     bool heard = false;
     while (!heard && fgets(line, sizeof line, simLog) != nullptr) {
         heard = std::string(line).find(" rx W:") != std::string::npos;
     }
     ASSERT_TRUE(heard) << "the second half of row 3 never reached the sign";
-    kill(sim, SIGKILL);  // the far end goes away
+    kill(sim, SIGKILL);  // the far end goes away, and its link with it
+    unlink((home.path() + "/stela/dosdevices/com3").c_str());
     const auto pulled = std::chrono::steady_clock::now();
     int status = -1;
     while (waitpid(cli, &status, WNOHANG) == 0 &&
@@ -108,6 +111,7 @@ TEST(CliVanishedPort, AWriteCutShortSaysWhatTheSignHolds) {
                              "second sent but not confirmed.\n"
                              "Rows not written: 2, 1 (the sign shows the old prices).\n"
                              "Write the prices again once the connection is back.\n";
+    EXPECT_EQ(said.substr(0, said.find(':', 11) + 2), "stela-cli: COM3 (" + device + "): ") << said;
     EXPECT_EQ(said.substr(said.find('\n') + 1), tail) << said;
 }
 

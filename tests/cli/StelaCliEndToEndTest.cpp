@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "cli/Json.h"
-#include "serial/posix/UucpLock.h"
+#include "posix/UucpLock.h"
 #include "tests/support/Minicom.h"
 #include "tests/support/ScopedConfigHome.h"
 

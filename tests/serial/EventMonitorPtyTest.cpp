@@ -12,7 +12,7 @@
 #include "protocol/Clock.h"
 #include "serial/EventMask.h"
 #include "serial/TComPort.h"
-#include "serial/posix/PosixComDevice.h"
+#include "posix/PosixComDevice.h"
 #include "tests/serial/EmulatedLineCounters.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ProcessCounts.h"
@@ -86,7 +86,7 @@ protected:
 
 TEST_F(EventMonitorPtyTest, TheWatchWakesForNewBytesOnlyAndForDrainedWrites) {
     PosixComDevice device;
-    ASSERT_EQ(device.open("COM7"), 0);
+    ASSERT_EQ(device.open(PortAddress::of("COM7")), 0);
     pty.send("ab");  // already queued when the watch starts: one wake-up
     std::unique_ptr<LineEventWatch> watch;
     ASSERT_EQ(device.watchEvents(eventMask(allComEvents), watch), 0);

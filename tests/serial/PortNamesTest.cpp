@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
+#include "serial/PortAddress.h"
+#include "serial/TComPort.h"
+#include "tests/support/PtyPair.h"
 #include "tests/support/ScopedConfigHome.h"
 
 namespace stela {
@@ -39,25 +43,60 @@ TEST(PortNames, TtyNamesMapBackToTheirComNumbers) {
     }
 }
 
-TEST(PortNames, OverrideLinkComesFirstAndPathsStandAsTheyAre) {
+TEST(PortNames, AnAddressIsTheLinkFirstThenTheDefaultMapAndPathsAndUrlsAsTheyStand) {
     test::ScopedConfigHome home;
-    EXPECT_EQ(dosdevicesDirectory(), home.path() + "/stela/dosdevices");
-    EXPECT_EQ(devicePathForPort("COM3"), "/dev/ttyS2");
-
+    const std::string links = home.path() + "/stela/dosdevices/";
+    EXPECT_EQ(dosdevicesDirectory(), links.substr(0, links.size() - 1));
+    const std::string byId = "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0";
     home.linkCom(3, "/dev/pts/7");
+    home.linkCom(5, byId);
+    home.linkCom(6, "rfc2217://10.1.2.3:4001");
     home.linkCom(200, "/nonexistent/device");
-    EXPECT_EQ(devicePathForPort("COM3"), "/dev/pts/7");
-    EXPECT_EQ(devicePathForPort("com3"), "/dev/pts/7");
-    EXPECT_EQ(devicePathForPort("COM200"), "/nonexistent/device");
-    EXPECT_EQ(devicePathForPort("COM201"), "");
-    EXPECT_EQ(devicePathForPort("/dev/ttyUSB5"), "/dev/ttyUSB5");
-    EXPECT_EQ(devicePathForPort("PRN"), "");
+    struct Case {
+        const char* name;
+        std::string link, device, label;
+    };
+    const Case cases[] = {
+        {"COM2", "", "/dev/ttyS1", "COM2 (/dev/ttyS1)"},
+        {"com3", links + "com3", "/dev/pts/7", "com3 (/dev/pts/7)"},
+        {"COM5", links + "com5", byId, "COM5 (" + byId + ")"},
+        {"COM6", links + "com6", "rfc2217://10.1.2.3:4001", "COM6 (rfc2217://10.1.2.3:4001)"},
+        {"COM200", links + "com200", "/nonexistent/device", "COM200 (/nonexistent/device)"},
+        {"COM201", "", "", "COM201"},
+        {"/dev/ttyUSB5", "", "/dev/ttyUSB5", "/dev/ttyUSB5"},
+        {"tcp://sign:4001", "", "tcp://sign:4001", "tcp://sign:4001"},
+        {"PRN", "", "", "PRN"},
+    };
+    for (const Case& c : cases) {
+        const PortAddress address = PortAddress::of(c.name);
+        EXPECT_EQ(address.link(), c.link) << c.name;
+        EXPECT_EQ(address.device(), c.device) << c.name;
+        EXPECT_EQ(address.label(), c.label) << c.name;
+        EXPECT_EQ(address.isNetwork(), c.device.find("://") != std::string::npos) << c.name;
+    }
+}
+
+// The address is worked out at the open and kept: a link that goes away while
+// the port is open (the sign's pseudo-terminal with it) changes nothing.
+TEST(PortNames, AnOpenPortKeepsTheAddressItWasOpenedWith) {
+    test::ScopedConfigHome home;
+    test::PtyPair pty;
+    home.linkCom(3, pty.slavePath());
+    TComPort port;
+    port.SetPort("COM3");
+    port.Open();
+    ASSERT_EQ(unlink((home.path() + "/stela/dosdevices/com3").c_str()), 0);
+    EXPECT_EQ(port.Address().label(), "COM3 (" + pty.slavePath() + ")");
+    port.Close();
+    EXPECT_EQ(port.Address().device(), pty.slavePath());
+    port.SetPort("COM4");
+    EXPECT_EQ(port.Address().label(), "COM4");  // not looked up until it is opened
 }
 
 TEST(PortNames, RelativeLinkTargetsResolveAgainstTheLinkDirectory) {
     test::ScopedConfigHome home;
     home.linkCom(9, "../devices/tty9");
-    EXPECT_EQ(devicePathForPort("COM9"), dosdevicesDirectory() + "/../devices/tty9");
+    EXPECT_EQ(PortAddress::of("COM9").device(), dosdevicesDirectory() + "/../devices/tty9");
 }
 
 TEST(PortNames, UnsetConfigHomeFallsBackToHomeConfig) {

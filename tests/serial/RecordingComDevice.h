@@ -97,8 +97,8 @@ public:
     LineParameters line;  // the last record applied
     TimeoutValues timeouts;
 
-    int open(const std::string& port) override {
-        log_.push_back("open " + port);
+    int open(const PortAddress& address) override {
+        log_.push_back("open " + address.name());
         const int error = failure("open");
         open_ = error == 0;
         return error;

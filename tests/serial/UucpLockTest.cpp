@@ -1,6 +1,6 @@
 // The lock files other serial programs honour: written as minicom writes them,
 // in a folder of the test's own, then through the port object in /var/lock.
-#include "serial/posix/UucpLock.h"
+#include "posix/UucpLock.h"
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -16,7 +16,7 @@
 #include <sstream>
 
 #include "serial/TComPort.h"
-#include "serial/posix/PosixComDevice.h"
+#include "posix/PosixComDevice.h"
 #include "tests/serial/Raised.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedConfigHome.h"

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <thread>
 
-#include "serial/posix/UucpLock.h"
+#include "posix/UucpLock.h"
 
 namespace stela::test {
 namespace {

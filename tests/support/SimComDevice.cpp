@@ -35,7 +35,8 @@ int SimComDevice::failure(Op op) const {
     return 0;
 }
 
-int SimComDevice::open(const std::string& port) {
+int SimComDevice::open(const PortAddress& address) {
+    const std::string& port = address.name();
     if (ports_.find(port) == ports_.end()) {
         return ENOENT;
     }

@@ -59,7 +59,7 @@ public:
     const std::string& openPort() const { return openPort_; }
     int openCount() const { return openCount_; }
 
-    int open(const std::string& port) override;
+    int open(const PortAddress& address) override;
     void close() override;
     bool isOpen() const override { return !openPort_.empty(); }
     int setQueueSizes(int inputSize, int outputSize) override;

@@ -100,7 +100,7 @@ TEST_F(BoardSearchTest, PortsThatFailToOpenAreSkippedAndKeptWithTheirError) {
     EXPECT_EQ(std::count(observer.log.begin(), observer.log.end(), "Отправлено:R0E"), 1);
     EXPECT_EQ(found.port, "COM9");
     ASSERT_EQ(found.failures.size(), 254u);
-    EXPECT_EQ(found.failures[1].port, "COM2");
+    EXPECT_EQ(found.failures[1].port.name(), "COM2");
     EXPECT_EQ(found.failures[1].error, EBUSY);
 }
 

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "serial/posix/UucpLock.h"
+#include "posix/UucpLock.h"
 #include "tests/support/Minicom.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/ServedSign.h"

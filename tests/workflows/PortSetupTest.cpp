@@ -113,7 +113,7 @@ TEST_F(PortSetupTest, AFailedStoreStillOpensThePortWithTheChosenSettings) {
     ASSERT_TRUE(setup.storeError);
     EXPECT_FALSE(setup.openError);
     EXPECT_STREQ(setup.storeError->what(), "Failed to store settings");
-    EXPECT_EQ(portTroubleHint(*setup.storeError, sim.port.Port()),
+    EXPECT_EQ(portTroubleHint(*setup.storeError, sim.port.Address()),
               "Файл настроек " + file +
                   ", строка 3: непонятная строка значения; файл не перезаписан, исправьте "
                   "или удалите его. Выбранные настройки порта применены, но не сохранены.");

@@ -15,8 +15,8 @@
 #include <fstream>
 
 #include "serial/EComPort.h"
-#include "serial/posix/PosixComDevice.h"
-#include "serial/posix/UucpLock.h"
+#include "posix/PosixComDevice.h"
+#include "posix/UucpLock.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ProcessCounts.h"
 #include "tests/support/PtyPair.h"
@@ -56,23 +56,26 @@ std::string inChild(Body body) {
 }
 
 TEST(PortTrouble, EachReasonHasItsLineAndOthersNone) {
-    EXPECT_EQ(portTroubleHint(EComPort(EComPort::kPurgeFailed, EBADF), "COM1"),
+    EXPECT_EQ(portTroubleHint(EComPort(EComPort::kPurgeFailed, EBADF), PortAddress::of("COM1")),
               "Порт не открыт: нажмите «Поиск табло» или «Настроить COM - порт.».");
     for (int error : {EIO, ENXIO, ENODEV}) {
-        EXPECT_EQ(portTroubleHint(EComPort(EComPort::kStatusFailed, error), "/dev/ttyUSB7"),
+        EXPECT_EQ(portTroubleHint(EComPort(EComPort::kStatusFailed, error),
+                                  PortAddress::of("/dev/ttyUSB7")),
                   "Связь с /dev/ttyUSB7 потеряна: адаптер отключён или устройство пропало. "
                   "Подключите его и нажмите «Поиск табло».");
     }
     test::ScopedConfigHome home;
     home.linkCom(40, "/dev/ttyUSB7");
-    EXPECT_EQ(portTroubleHint(EComPort(EComPort::kOpenFailed, ENOENT), "COM40"),
+    EXPECT_EQ(portTroubleHint(EComPort(EComPort::kOpenFailed, ENOENT), PortAddress::of("COM40")),
               "Устройства COM40 (/dev/ttyUSB7) нет: адаптер не подключён или получил другое имя.");
-    EXPECT_EQ(portTroubleHint(EComPort(EComPort::kOpenFailed, ENOENT), "COM200"),
+    EXPECT_EQ(portTroubleHint(EComPort(EComPort::kOpenFailed, ENOENT), PortAddress::of("COM200")),
               "За COM200 не стоит никакое устройство: свяжите его с устройством ссылкой " +
                   home.path() + "/stela/dosdevices/com200.");
-    EXPECT_EQ(portTroubleHint(EComPort(EComPort::kOpenFailed, ENOENT), ""), "");
-    EXPECT_EQ(portTroubleHint(EComPort(EComPort::kLineSettingsFailed, EINVAL), "COM3"), "");
-    EXPECT_EQ(portTroubleHint(EComPort(EComPort::kStoreFailed), "COM3"), "");
+    EXPECT_EQ(portTroubleHint(EComPort(EComPort::kOpenFailed, ENOENT), PortAddress::of("")), "");
+    EXPECT_EQ(
+        portTroubleHint(EComPort(EComPort::kLineSettingsFailed, EINVAL), PortAddress::of("COM3")),
+        "");
+    EXPECT_EQ(portTroubleHint(EComPort(EComPort::kStoreFailed), PortAddress::of("COM3")), "");
 }
 
 // What a port object that fails to open `device` tells.
@@ -82,7 +85,7 @@ std::string openHint(const std::string& device) {
     try {
         port.Open();
     } catch (const EComPort& error) {
-        return portTroubleHint(error, port.Port());
+        return portTroubleHint(error, port.Address());
     }
     return "opened";
 }
@@ -175,8 +178,9 @@ TEST(PortTrouble, TheInUseHintNamesTheHolderOfTheFlockThenOfTheLockFile) {
         EXPECT_EQ(openHint(device),
                   device + " занят программой script (pid " + script.pid() + ").");
     }
-    EXPECT_EQ(openTroubleHint(device, EBUSY), device + " занят другой программой; он открыт в " +
-                                                  "sign-server (pid " + server.pid() + ").");
+    EXPECT_EQ(openTroubleHint(PortAddress::of(device), EBUSY),
+              device + " занят другой программой; он открыт в " + "sign-server (pid " +
+                  server.pid() + ").");
 
     if (access(UucpLock::kFolder, W_OK) != 0) {
         GTEST_SKIP() << UucpLock::kFolder << " is not writable here";
@@ -219,8 +223,9 @@ TEST_F(SearchTroubleTest, AFailedSearchTellsOfPortsWithoutAccessOrInUse) {
     EXPECT_EQ(searchNotice(console.boardSearch()), "Стела подключена на порт : COM9");
 }
 
-// In real time: the adapter is pulled while the port is open; the error says so,
-// and a search after plugging it in again finds the sign.
+// In real time: the adapter is pulled while the port is open, its link going
+// with it; the error names the device that was open, and a search after
+// plugging it in again finds the sign.
 TEST(PortTroubleRealTime, AVanishedAdapterIsToldAndFoundAgainAfterReplugging) {
     test::ScopedConfigHome home;
     for (int n = 1; n <= 255; ++n) {
@@ -238,11 +243,12 @@ TEST(PortTroubleRealTime, AVanishedAdapterIsToldAndFoundAgainAfterReplugging) {
 
     const std::string device = sign->devicePath();
     sign.reset();  // pulled
+    unlink((home.path() + "/stela/dosdevices/com3").c_str());
     std::string told;
     try {
         console.readPrices();
     } catch (const EComPort& error) {
-        told = portTroubleHint(error, port.Port());
+        told = portTroubleHint(error, port.Address());
     }
     EXPECT_EQ(told, "Связь с " + device +
                         " потеряна: адаптер отключён или устройство пропало. Подключите его и "
@@ -275,7 +281,7 @@ public:
     PulledDevice(std::unique_ptr<test::ServedSign>& sign, int pullAt)
         : sign_(sign), pullAt_(pullAt) {}
 
-    int open(const std::string& port) override { return real_.open(port); }
+    int open(const PortAddress& address) override { return real_.open(address); }
     void close() override { real_.close(); }
     bool isOpen() const override { return real_.isOpen(); }
     int setQueueSizes(int in, int out) override { return real_.setQueueSizes(in, out); }
@@ -359,7 +365,7 @@ TEST(PortTroubleRealTime, AWriteCutShortByALostPortTellsWhatTheSignHolds) {
             });
         } catch (const EComPort& error) {
             EXPECT_EQ(error.SystemCode(), EIO);
-            hint = portTroubleHint(error, port.Port());
+            hint = portTroubleHint(error, port.Address());
         }
         std::string expected = told;
         expected.replace(expected.find("%1"), 2, device);

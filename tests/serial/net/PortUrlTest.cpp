@@ -1,7 +1,8 @@
-#include "serial/net/PortUrl.h"
+#include "serial/PortUrl.h"
 
 #include <gtest/gtest.h>
 
+#include "serial/PortAddress.h"
 #include "serial/PortList.h"
 #include "serial/PortNames.h"
 #include "tests/support/FakeSerialTree.h"
@@ -81,8 +82,8 @@ TEST(PortUrl, OnlySchemeColonSlashSlashMakesANetworkName) {
 TEST(PortUrl, AComNameStandsForTheUrlItsLinkPointsAt) {
     test::ScopedConfigHome home;
     home.linkCom(7, "rfc2217://10.1.2.3:4001");
-    EXPECT_EQ(devicePathForPort("COM7"), "rfc2217://10.1.2.3:4001");
-    EXPECT_EQ(devicePathForPort("tcp://10.1.2.3:4001"), "tcp://10.1.2.3:4001");
+    EXPECT_EQ(PortAddress::of("COM7").device(), "rfc2217://10.1.2.3:4001");
+    EXPECT_EQ(PortAddress::of("tcp://10.1.2.3:4001").device(), "tcp://10.1.2.3:4001");
     // The dialog lists it: whether the server answers is known only by connecting.
     const test::FakeSerialTree tree(home.path() + "/tree");
     EXPECT_EQ(presentPorts(tree.sources()), std::vector<std::string>{"COM7"});

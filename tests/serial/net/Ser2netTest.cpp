@@ -21,10 +21,10 @@
 #include <vector>
 
 #include "diagnostics/PortTrouble.h"
+#include "serial/ComDeviceFactory.h"
 #include "serial/EComPort.h"
-#include "serial/NamedComDevice.h"
+#include "serial/PortUrl.h"
 #include "serial/TComPort.h"
-#include "serial/net/PortUrl.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/Ser2net.h"
@@ -96,27 +96,32 @@ class WriteTap final : public ComDevice {
 public:
     std::vector<std::string> writes;
 
-    int open(const std::string& port) override { return device_.open(port); }
-    void close() override { device_.close(); }
-    bool isOpen() const override { return device_.isOpen(); }
-    int setQueueSizes(int in, int out) override { return device_.setQueueSizes(in, out); }
-    int setLineParameters(const LineParameters& l) override { return device_.setLineParameters(l); }
-    int setTimeouts(const TimeoutValues& t) override { return device_.setTimeouts(t); }
-    int purge(bool in, bool out) override { return device_.purge(in, out); }
-    int abortTransfers() override { return device_.abortTransfers(); }
-    int read(char* b, int c, int& r) override { return device_.read(b, c, r); }
+    int open(const PortAddress& address) override {
+        device_ = machineDevice(address);
+        return device_->open(address);
+    }
+    void close() override { device_->close(); }
+    bool isOpen() const override { return device_->isOpen(); }
+    int setQueueSizes(int in, int out) override { return device_->setQueueSizes(in, out); }
+    int setLineParameters(const LineParameters& l) override {
+        return device_->setLineParameters(l);
+    }
+    int setTimeouts(const TimeoutValues& t) override { return device_->setTimeouts(t); }
+    int purge(bool in, bool out) override { return device_->purge(in, out); }
+    int abortTransfers() override { return device_->abortTransfers(); }
+    int read(char* b, int c, int& r) override { return device_->read(b, c, r); }
     int write(const char* data, int size, int& sent) override {
         writes.emplace_back(data, static_cast<std::size_t>(size));
-        return device_.write(data, size, sent);
+        return device_->write(data, size, sent);
     }
-    int modemLines(TComSignals& lines) override { return device_.modemLines(lines); }
-    int lineErrors(TComErrors& errors) override { return device_.lineErrors(errors); }
+    int modemLines(TComSignals& lines) override { return device_->modemLines(lines); }
+    int lineErrors(TComErrors& errors) override { return device_->lineErrors(errors); }
     int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override {
-        return device_.watchEvents(mask, watch);
+        return device_->watchEvents(mask, watch);
     }
 
 private:
-    NamedComDevice device_;
+    std::unique_ptr<ComDevice> device_ = machineDevice(PortAddress());
 };
 
 struct CliRun {
@@ -272,7 +277,7 @@ TEST_P(Ser2netTest, AServerThatDiesMidReadIsAnAdapterThatWentAway) {
         FAIL() << "the read went on without its server";
     } catch (const EComPort& error) {
         EXPECT_EQ(error.SystemCode(), EIO) << error.what();
-        EXPECT_NE(portTroubleHint(error, "COM7").find("Связь с " + url() + " потеряна"),
+        EXPECT_NE(portTroubleHint(error, port.Address()).find("Связь с " + url() + " потеряна"),
                   std::string::npos);
     }
     port.Close();
@@ -298,7 +303,7 @@ TEST_P(Ser2netTest, AServerServingAnotherClientTurnsUsAwayAsBusy) {
     } catch (const EComPort& error) {
         EXPECT_EQ(error.Code(), EComPort::kOpenFailed);
         EXPECT_EQ(error.SystemCode(), EBUSY);
-        EXPECT_EQ(portTroubleHint(error, "COM7"), url() + " занят другой программой.");
+        EXPECT_EQ(portTroubleHint(error, port.Address()), url() + " занят другой программой.");
     }
     ::close(client);
 }

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "serial/EventMask.h"
-#include "serial/net/Rfc2217Client.h"
-#include "serial/net/Telnet.h"
+#include "net/Rfc2217Client.h"
+#include "net/Telnet.h"
 
 namespace stela {
 namespace {

@@ -3,8 +3,8 @@
 #include <QDialog>
 #include <array>
 
+#include "app/setup/TComComboBox.h"
 #include "serial/PortList.h"
-#include "serial/ui/TComComboBox.h"
 
 namespace stela {
 

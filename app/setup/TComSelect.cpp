@@ -1,4 +1,4 @@
-#include "serial/ui/TComSelect.h"
+#include "app/setup/TComSelect.h"
 
 #include <strings.h>
 #include <QComboBox>

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "serial/ui/TComSelect.h"
+#include "app/setup/TComSelect.h"
 
 namespace stela {
 

@@ -1,4 +1,4 @@
-#include "serial/ui/TComComboBox.h"
+#include "app/setup/TComComboBox.h"
 
 namespace stela {
 

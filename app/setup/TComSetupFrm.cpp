@@ -1,4 +1,4 @@
-#include "serial/ui/TComSetupFrm.h"
+#include "app/setup/TComSetupFrm.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -6,9 +6,9 @@
 #include <QScreen>
 #include <vector>
 
+#include "app/WindowsFonts.h"
+#include "app/setup/ComSetupTexts.h"
 #include "serial/TComPort.h"
-#include "serial/ui/ComSetupTexts.h"
-#include "serial/ui/WindowsFonts.h"
 
 namespace stela {
 namespace {

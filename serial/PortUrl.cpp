@@ -1,29 +1,15 @@
-#include "serial/net/PortUrl.h"
+#include "serial/PortUrl.h"
 
 #include <arpa/inet.h>
 
 #include <cctype>
 
+#include "store/IgnoringCase.h"
+
 namespace stela {
 namespace {
 
 constexpr std::string_view kSeparator = "://";
-
-char lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Letters, digits, '-', '.' and '_' (which some station networks' names carry).
 bool isHostName(std::string_view host) {

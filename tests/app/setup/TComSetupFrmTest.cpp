@@ -1,4 +1,4 @@
-#include "serial/ui/TComSetupFrm.h"
+#include "app/setup/TComSetupFrm.h"
 
 #include <gtest/gtest.h>
 
