@@ -1,6 +1,11 @@
 #include "serial/PortUrl.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
+#endif
 
 #include <cctype>
 
@@ -25,10 +30,17 @@ bool isHostName(std::string_view host) {
 // shorthands, or whose last label is a number, as no top-level domain's is: a
 // mistyped address, which no resolver may be given.
 bool looksNumeric(const std::string& host) {
+#ifdef _WIN32
+    // inet_addr takes the same old shorthands as inet_aton (which Windows lacks).
+    if (inet_addr(host.c_str()) != INADDR_NONE) {
+        return true;
+    }
+#else
     in_addr parsed{};
     if (inet_aton(host.c_str(), &parsed) != 0) {
         return true;
     }
+#endif
     std::string_view name(host);
     if (!name.empty() && name.back() == '.') {
         name.remove_suffix(1);  // the root's dot of a full name

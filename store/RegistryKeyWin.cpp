@@ -62,8 +62,8 @@ int RegistryKey::commit() {
         return fail(StoreFailure::Kind::Unstorable, ERROR_INVALID_NAME, keyName);
     }
     HKEY key = nullptr;
-    LONG error = RegCreateKeyExA(rootKey(root_), path_.c_str(), 0, nullptr,
-                                 REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    LONG error = RegCreateKeyExA(rootKey(root_), path_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 KEY_ALL_ACCESS, nullptr, &key, nullptr);
     if (error != ERROR_SUCCESS) {
         return fail(StoreFailure::Kind::System, int(error), keyName);
     }

@@ -9,9 +9,9 @@ namespace {
 
 // As text, ignoring case: COM1, COM10, COM2.
 bool lessIgnoringCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(),
-        [](char x, char y) { return lowerAscii(x) < lowerAscii(y); });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return lowerAscii(x) < lowerAscii(y);
+    });
 }
 
 }  // namespace

@@ -257,9 +257,10 @@ int WinComDevice::lineErrors(TComErrors& errors) {
     const struct {
         DWORD flag;
         TComError error;
-    } map[] = {{CE_FRAME, ceFrame},   {CE_RXPARITY, ceRxParity}, {CE_OVERRUN, ceOverrun},
-               {CE_BREAK, ceBreak},   {CE_IOE, ceIO},            {CE_MODE, ceMode},
-               {CE_RXOVER, ceRxOver}, {CE_TXFULL, ceTxFull}};
+    } map[] = {{CE_FRAME, ceFrame},     {CE_RXPARITY, ceRxParity},
+               {CE_OVERRUN, ceOverrun}, {CE_BREAK, ceBreak},
+               {CE_IOE, ceIO},          {CE_MODE, ceMode},
+               {CE_RXOVER, ceRxOver},   {CE_TXFULL, ceTxFull}};
     for (const auto& m : map) {
         if ((flags & m.flag) && (m.error != ceRxParity || parityCheck_)) {
             errors.include(m.error);

@@ -41,45 +41,59 @@ int WinEventWatch::waitForStop() {
 
 int WinEventWatch::wait(std::uint32_t& kinds) {
     kinds = 0;
-    if (WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) {
-        return ERROR_OPERATION_ABORTED;
-    }
     DWORD happened = 0;
+    switch (waitOnce(happened)) {
+        case Outcome::Stopped:
+            return ERROR_OPERATION_ABORTED;
+        case Outcome::Unable:
+            return waitForStop();
+        case Outcome::Ended:
+            break;
+    }
+    if (happened != 0) {
+        endedEmpty_ = false;
+        kinds = happened;
+        return 0;
+    }
+    // Windows ends a wait without an event only when the selection changes or
+    // the result cannot be fetched. A device that does so twice running cannot
+    // report events (Wine gives up every wait on a device without modem lines
+    // at once): waiting again would spin.
+    if (endedEmpty_) {
+        return waitForStop();
+    }
+    endedEmpty_ = true;
+    return 0;
+}
+
+WinEventWatch::Outcome WinEventWatch::waitOnce(DWORD& happened) {
+    if (WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) {
+        return Outcome::Stopped;
+    }
     OVERLAPPED overlapped{};
     overlapped.hEvent = done_;
     ResetEvent(done_);
     if (WaitCommEvent(device_, &happened, &overlapped)) {
-        failedBefore_ = false;
-        kinds = happened;
-        return 0;
+        return Outcome::Ended;
     }
     if (GetLastError() != ERROR_IO_PENDING) {
-        return waitForStop();
+        return Outcome::Unable;
     }
     const HANDLE both[] = {stop_, done_};
-    const DWORD woken = WaitForMultipleObjects(2, both, FALSE, INFINITE);
-    if (woken != WAIT_OBJECT_0 + 1) {
+    DWORD ignored = 0;
+    if (WaitForMultipleObjects(2, both, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
         // Stopped (or the wait failed): end the wait in progress before its
         // record goes. Selecting no kinds completes it; cancelling is for a
         // driver that does not.
         SetCommMask(device_, 0);
         CancelIoEx(device_, &overlapped);
-        DWORD ignored = 0;
         GetOverlappedResult(device_, &overlapped, &ignored, TRUE);
-        return ERROR_OPERATION_ABORTED;
+        return Outcome::Stopped;
     }
-    DWORD ignored = 0;
     if (!GetOverlappedResult(device_, &overlapped, &ignored, FALSE)) {
-        const int error = static_cast<int>(GetLastError());
-        if (failedBefore_) {
-            return error;
-        }
-        failedBefore_ = true;
-        return 0;  // this batch is lost; the next wait tells
+        happened = 0;  // this batch is lost
     }
-    failedBefore_ = false;
-    kinds = happened;
-    return 0;
+    return Outcome::Ended;
 }
 
 }  // namespace stela

@@ -20,21 +20,25 @@ public:
     static int create(HANDLE device, std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch);
     ~WinEventWatch() override;
 
-    // 0 with the kinds that happened (0 after a wait whose result could not be
-    // fetched); ERROR_OPERATION_ABORTED once stopped, also when no wait could
-    // be started (the watch then waits for its stop alone); the fetch's error
-    // when it fails twice running (the device has gone: no busy loop).
+    // 0 with the kinds that happened (none after a wait whose result could not
+    // be fetched); ERROR_OPERATION_ABORTED once stopped. A device on which no
+    // wait starts, or whose waits end twice running without an event, leaves
+    // the watch waiting for its stop alone.
     int wait(std::uint32_t& kinds) override;
     void stop() override;
 
 private:
+    enum class Outcome { Ended, Stopped, Unable };
+
     WinEventWatch(HANDLE device, HANDLE stop, HANDLE done);
+    // One overlapped WaitCommEvent, waited for with the stop event.
+    Outcome waitOnce(DWORD& happened);
     int waitForStop();
 
     const HANDLE device_;
-    const HANDLE stop_;  // manual reset
-    const HANDLE done_;  // the wait's completion, manual reset
-    bool failedBefore_ = false;
+    const HANDLE stop_;        // manual reset
+    const HANDLE done_;        // the wait's completion, manual reset
+    bool endedEmpty_ = false;  // the last wait ended without an event
 };
 
 }  // namespace stela
