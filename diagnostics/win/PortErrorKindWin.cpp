@@ -20,7 +20,6 @@ PortErrorKind portErrorKind(int systemCode) {
         case ERROR_BAD_COMMAND:
         case ERROR_GEN_FAILURE:
         case ERROR_DEV_NOT_EXIST:
-        case ERROR_NO_SUCH_DEVICE:
         case ERROR_OPERATION_ABORTED:
         case ERROR_DEVICE_NOT_CONNECTED:
             return PortErrorKind::Gone;
