@@ -32,9 +32,9 @@ EOF
 
 # start_sign [OPTION]...: stela-sim as COM3 for both programs; its log in $work/sign.
 start_sign() {
-    "$sim" --com 3 "$@" >"$work/sign" 2>&1 &
+    "$sim" --com 3 "$@" >"$work/sign" 2>/dev/null &
     sim_pid=$!
-    until [[ -s $work/sign ]]; do sleep 0.05; done
+    until [[ $(wc -l <"$work/sign") -ge 1 ]]; do sleep 0.05; done
     ln -sfn "$(head -1 "$work/sign")" "$WINEPREFIX/dosdevices/com3"
 }
 stop_sign() {
@@ -57,7 +57,7 @@ failed=0
 for command in "read --format json" "write --file $work/prices.json --format json" \
     "brightness 5" "brightness auto" "effect 3" "read --format csv"; do
     read -ra args <<<"$command"
-    run linux "$linux_cli" "${args[@]}"
+    run linux env XDG_STATE_HOME="$work/state" "$linux_cli" "${args[@]}"
     run windows wine "$exe" "${args[@]}"
     for kind in out heard; do
         if ! diff -u "$work/linux.$kind" "$work/windows.$kind"; then
@@ -73,7 +73,8 @@ if ! grep -q 'WOK' "${journal[@]}"; then
     failed=1
 fi
 
-# The second half of row 3 is never confirmed; the sign goes away while the write waits there.
+# The second half of row 3 (address 10, ":") is never confirmed; the sign goes
+# away while the write waits there.
 start_sign --fault silence,address=10,frames=write
 status=0
 wine "$exe" write --port COM3 --file "$work/prices.json" >/dev/null 2>"$work/err" &
