@@ -17,6 +17,7 @@ PortErrorKind portErrorKind(int systemCode) {
             return PortErrorKind::InUse;
         case ERROR_INVALID_HANDLE:
             return PortErrorKind::NotOpen;
+        case ERROR_NOT_READY:
         case ERROR_BAD_COMMAND:
         case ERROR_GEN_FAILURE:
         case ERROR_DEV_NOT_EXIST:

@@ -14,12 +14,16 @@ work=$(mktemp -d)
 sim_pid=
 cleanup() {
     [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null
-    WINEPREFIX=$work/prefix wineserver -k 2>/dev/null || true
+    wineserver -k >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT
 export LANG=C WINEDEBUG=-all WINEPREFIX=$work/prefix XDG_CONFIG_HOME=$work/config
 unset LC_ALL LC_MESSAGES LANGUAGE
+# One server for the whole run, whose own output goes nowhere: a server that a
+# run started would hold that run's output open and write into it.
+mkdir -p "$WINEPREFIX"
+wineserver -p >/dev/null 2>&1
 wineboot -i >/dev/null 2>&1
 cat >"$work/prices.json" <<'EOF'
 {"rows": [
@@ -32,7 +36,8 @@ EOF
 
 # start_sign [OPTION]...: stela-sim as COM3 for both programs; its log in $work/sign.
 start_sign() {
-    "$sim" --com 3 "$@" >"$work/sign" 2>/dev/null &
+    : >"$work/sign"
+    "$sim" --com 3 "$@" >>"$work/sign" 2>/dev/null &
     sim_pid=$!
     until [[ $(wc -l <"$work/sign") -ge 1 ]]; do sleep 0.05; done
     ln -sfn "$(head -1 "$work/sign")" "$WINEPREFIX/dosdevices/com3"
