@@ -14,6 +14,7 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${zip_name}.zip
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${staged}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${staged}
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:stela-cli> ${staged}/
+    COMMAND ${CMAKE_STRIP} ${staged}/stela-cli.exe
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/locale
             ${staged}/locale
     COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/docs/windows.md ${staged}/README.md
