@@ -30,28 +30,6 @@ LONG setValue(HKEY key, const std::string& name, const RegValue& value) {
 
 }  // namespace
 
-const char* registryRootName(RegistryRoot root) {
-    return root == RegistryRoot::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
-}
-
-RegistryKey::RegistryKey(RegistryRoot root, std::string path)
-    : root_(root), path_(std::move(path)) {}
-
-void RegistryKey::writeString(const std::string& name, const std::string& value) {
-    written_.emplace_back(name, RegValue::string(value));
-}
-
-void RegistryKey::writeInteger(const std::string& name, std::int32_t value) {
-    written_.emplace_back(name, RegValue::dword(std::uint32_t(value)));
-}
-
-int RegistryKey::fail(StoreFailure::Kind kind, int error, std::string path) {
-    failure_.kind = kind;
-    failure_.error = error;
-    failure_.path = std::move(path);
-    return error;
-}
-
 // Values go in one by one, in the order written: a failure leaves those before
 // it stored. Without write access (HKEY_LOCAL_MACHINE for a user who is not an
 // administrator) the key does not open and nothing is stored.

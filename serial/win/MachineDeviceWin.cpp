@@ -1,4 +1,5 @@
 #include "net/NetComDevice.h"
+#include "net/win/WindowsCodedDevice.h"
 #include "serial/ComDeviceFactory.h"
 #include "win/WinComDevice.h"
 
@@ -6,7 +7,7 @@ namespace stela {
 
 std::unique_ptr<ComDevice> machineDevice(const PortAddress& address) {
     if (address.isNetwork()) {
-        return std::make_unique<NetComDevice>();
+        return std::make_unique<WindowsCodedDevice>(std::make_unique<NetComDevice>());
     }
     return serialDevice();
 }
