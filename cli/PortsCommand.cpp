@@ -8,6 +8,7 @@
 #include "cli/Charset.h"
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
+#include "cli/PortError.h"
 #include "cli/Utf8.h"
 #include "serial/EComPort.h"
 
@@ -126,7 +127,8 @@ int runPorts(Format format, const Environment& env) {
         return kDone;
     } catch (const EComPort& error) {
         *env.err << "stela-cli: "
-                 << translateCli("the serial ports cannot be listed: %1", {error.what()}) << "\n";
+                 << translateCli("the serial ports cannot be listed: %1", {portErrorText(error)})
+                 << "\n";
         return kNoSign;
     }
 }

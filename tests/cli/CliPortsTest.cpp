@@ -167,7 +167,7 @@ TEST_F(CliPortsTest, AnUnreadableSysfsIsAPortError) {
     const Result r = run({"ports"});
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.err,
-              "stela-cli: the serial ports cannot be listed: Registry error (win error code: 2)\n");
+              "stela-cli: the serial ports cannot be listed: Registry error (ENOENT, No such file or directory)\n");
 }
 
 }  // namespace

@@ -14,14 +14,21 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/Json.h"
 #include "posix/UucpLock.h"
+#include "serial/ComDeviceFactory.h"
+#include "serial/DeviceOwners.h"
+#include "serial/TComPort.h"
 #include "tests/support/Minicom.h"
+#include "tests/support/PtyPair.h"
 #include "tests/support/ScopedConfigHome.h"
+#include "tests/support/Ser2net.h"
 
 namespace stela {
 namespace {
@@ -216,6 +223,35 @@ TEST(StelaCliEndToEnd, APortMinicomHoldsIsAPortErrorNamingMinicom) {
     EXPECT_FALSE(std::filesystem::exists(UucpLock::lockPaths(device).front()));
 }
 
+// ser2net opens the line it serves with neither flock nor lock file: while it
+// has a client, stela-cli is turned away without a byte sent, and names it.
+TEST(StelaCliEndToEnd, APortSer2netServesIsBusyNamingSer2net) {
+    if (!test::Ser2net::installed()) {
+        GTEST_SKIP() << "ser2net is not installed (scripts/deps installs it)";
+    }
+    test::ScopedConfigHome home;
+    test::PtyPair line;
+    test::Ser2net server(line.slavePath());
+    TComPort client(machineDevice);
+    client.SetPort(server.tcpUrl());
+    client.Open();
+    std::optional<DeviceHolder> holder;
+    for (int wait = 0; wait < 200 && !holder; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        holder = heldOpen(line.slavePath());
+    }
+    ASSERT_TRUE(holder);
+    const CliRun busy = stelaCli("read --port " + line.slavePath() + " 2>&1");
+    EXPECT_EQ(busy.status, 3);
+    EXPECT_EQ(busy.out.find("stela-cli: " + line.slavePath() +
+                            ": Unable to open com port (EBUSY, Device or resource busy)\n" +
+                            line.slavePath() + " is in use by another program; it is open in " +
+                            "ser2net (pid " + std::to_string(holder->pid) + ")."),
+              0u)
+        << busy.out;
+    EXPECT_EQ(line.receive(1, 200), "");
+}
+
 // With the lock folder read-only (a mount namespace of its own), the port is
 // held by flock alone: the read goes on, and its log says so once.
 TEST(StelaCliEndToEnd, ALockFolderThatCannotBeWrittenIsToldInTheLog) {
@@ -287,12 +323,13 @@ TEST(StelaCliEndToEnd, CheckTellsEachStateOfTheSignAsAMonitoringPlugin) {
          {},
          "--port COM9 --file " + prices,
          3,
-         "STELA UNKNOWN - COM9 (HOME/unplugged): Unable to open com port (win error code: 2)"},
+         "STELA UNKNOWN - COM9 (HOME/unplugged): Unable to open com port (ENOENT, No such file or "
+         "directory)"},
         {"a busy port",
          {},
          sign,
          3,
-         "STELA UNKNOWN - COM8 (DEVICE): Unable to open com port (win error code: 16)",
+         "STELA UNKNOWN - COM8 (DEVICE): Unable to open com port (EBUSY, Device or resource busy)",
          true},
         {"a bad file",
          {},
