@@ -9,6 +9,11 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 mkdir -p "$home/stela/dosdevices" "$home/prices"
 ln -s /dev/null "$home/stela/dosdevices/com7"
+# A built-in port with a UART (ttyS2, COM3), one without, one beyond COM32.
+for tty in ttyS2:4 ttyS5:0 ttyS40:4; do
+    mkdir -p "$home/sys/class/tty/${tty%:*}"
+    echo "${tty#*:}" >"$home/sys/class/tty/${tty%:*}/type"
+done
 touch "$home/prices/monday.json" "$home/prices/monday.csv" "$home/prices/notes.txt"
 
 failed=0
@@ -16,7 +21,7 @@ check() {
     local expected=$1
     shift
     local got
-    got=$(XDG_CONFIG_HOME=$home bash --norc --noprofile -c '
+    got=$(XDG_CONFIG_HOME=$home _stela_cli_sysfs=$home/sys bash --norc --noprofile -c '
         source "$0"
         COMP_WORDS=("$@")
         COMP_CWORD=$(($# - 1))
@@ -37,8 +42,10 @@ check "json" stela-cli read --format j
 check "csv" stela-cli read --format = c
 check "csv json text" stela-cli read --format =
 check "prometheus text" stela-cli check --format =
+check "json text" stela-cli ports --format =
+check "" stela-cli search --format =
 check "auto" stela-cli brightness a
-check "COM7" stela-cli read --port CO
+check "COM3 COM7" stela-cli read --port CO
 check "" stela-cli read ""
 check "$home/prices/monday.csv $home/prices/monday.json" stela-cli write --file "$home/prices/"
 check "1= 2= 3= 4= 5=" stela-cli write --row ""
