@@ -9,11 +9,9 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 mkdir -p "$home/stela/dosdevices" "$home/prices"
 ln -s /dev/null "$home/stela/dosdevices/com7"
-# A built-in port with a UART (ttyS2, COM3), one without, one beyond COM32.
-for tty in ttyS2:4 ttyS5:0 ttyS40:4; do
-    mkdir -p "$home/sys/class/tty/${tty%:*}"
-    echo "${tty#*:}" >"$home/sys/class/tty/${tty%:*}/type"
-done
+# UART types of built-in ports: ttyS2 (COM3) has one, ttyS5 none, ttyS40 no COM name.
+mkdir -p "$home"/sys/class/tty/ttyS{2,5,40}
+for tty in ttyS2:4 ttyS5:0 ttyS40:4; do echo "${tty#*:}" >"$home/sys/class/tty/${tty%:*}/type"; done
 touch "$home/prices/monday.json" "$home/prices/monday.csv" "$home/prices/notes.txt"
 
 failed=0
