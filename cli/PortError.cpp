@@ -1,9 +1,10 @@
 #include "cli/PortError.h"
 
-#include <netdb.h>
-
 #include <cerrno>
 #include <cstring>
+#ifdef __GLIBC__
+#include <netdb.h>
+#endif
 
 #include "diagnostics/PortTrouble.h"
 #include "i18n/Translate.h"
@@ -14,6 +15,7 @@ namespace {
 
 // "EBUSY, Device or resource busy"; "" for a number the system has no name for.
 std::string systemError(int error, bool lookup) {
+#ifdef __GLIBC__
     // The network device gives the resolver's failures as these numbers.
     if (lookup && error == ENOENT) {
         return std::string("EAI_NONAME, ") + gai_strerror(EAI_NONAME);
@@ -21,12 +23,13 @@ std::string systemError(int error, bool lookup) {
     if (lookup && error == EAGAIN) {
         return std::string("EAI_AGAIN, ") + gai_strerror(EAI_AGAIN);
     }
-#ifdef __GLIBC__
     const char* name = strerrorname_np(error);
     const char* meaning = strerrordesc_np(error);
     if (name != nullptr && meaning != nullptr) {
         return std::string(name) + ", " + meaning;
     }
+#else
+    (void)error, (void)lookup;
 #endif
     return {};
 }
