@@ -86,7 +86,7 @@ int ptyIndex(const struct stat& device) {
 }
 
 // The pseudo-terminal a master descriptor serves, from its fdinfo's "tty-index:";
-// -1 where the kernel does not tell (before 4.14): any one, then.
+// -1 where the kernel does not tell (older kernels): any one, then.
 int masterIndex(const std::string& fdinfo) {
     std::ifstream info(fdinfo);
     for (std::string line; std::getline(info, line);) {
