@@ -305,9 +305,8 @@ TEST_F(CliWriteTest, ASignalStopsTheWriteAtTheEndOfARow) {
 namespace stela {
 namespace {
 
-// The journal's fields are the same words in Russian and English, so that the
-// recipe for "which prices went to the sign, and were they confirmed" finds
-// the same lines in both.
+// The journal's fields are the same words in Russian and English: one recipe
+// ("which prices went to the sign, and were they confirmed") finds both.
 TEST_F(CliWriteTest, TheJournalsFieldsAreTheSameInEveryLanguage) {
     filledSign().addFault(Fault::silence().onFrames(FrameKind::Write).forAddress(12));
     setenv("TZ", "UTC0", 1);
