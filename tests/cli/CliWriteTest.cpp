@@ -308,7 +308,8 @@ namespace {
 // The journal's fields are the same words in Russian and English: one recipe
 // ("which prices went to the sign, and were they confirmed") finds both.
 TEST_F(CliWriteTest, TheJournalsFieldsAreTheSameInEveryLanguage) {
-    filledSign().addFault(Fault::silence().onFrames(FrameKind::Write).forAddress(12));
+    // Row 5's second half is never confirmed, and a stop cuts the write at row 5's end.
+    filledSign().addFault(Fault::silence().onFrames(FrameKind::Write).forAddress(8));
     setenv("TZ", "UTC0", 1);
     tzset();
     std::map<std::string, Lines> fields, recipe;
@@ -319,9 +320,12 @@ TEST_F(CliWriteTest, TheJournalsFieldsAreTheSameInEveryLanguage) {
             directory, "stela-cli", [this] { return sim.port.Port(); },
             [] { return std::chrono::system_clock::time_point(std::chrono::seconds(1796469600)); });
         journal = &kept;
-        EXPECT_EQ(write({"--row", "1=45.67,grade=92,caption1=yes,caption2=no"}).status, 1);
+        int checks = 0;
+        stopSignal = [&checks] { return ++checks > 1 ? SIGINT : 0; };
+        EXPECT_EQ(write(kAllRowsWhole).status, 128 + SIGINT);
         std::ifstream file(directory + "/2026-12-05.log");
-        const std::regex field("^(\\S+ ){6}"), write(" write (frame|confirmed|not-confirmed) ");
+        const std::regex field("^(\\S+ ){6}"),
+            write(" write (frame|confirmed|not-confirmed|not-sent|account) ");
         for (std::string line; std::getline(file, line);) {
             std::smatch found;
             fields[language].push_back(std::regex_search(line, found, field) ? found.str() : line);
@@ -332,7 +336,7 @@ TEST_F(CliWriteTest, TheJournalsFieldsAreTheSameInEveryLanguage) {
     }
     unsetenv("TZ");
     tzset();
-    EXPECT_GT(fields["C"].size(), 200u);
+    EXPECT_GT(fields["C"].size(), 40u);
     EXPECT_EQ(fields["C"], fields["ru_RU.UTF-8"]);
     test::expectGolden(recipe["ru_RU.UTF-8"], "journal-write-recipe");
     test::expectGolden(recipe["C"], "journal-write-recipe-en");
