@@ -621,13 +621,13 @@ TEST_F(TMainFormTest, TheLogIsCappedAndTheJournalKeptBesideIt) {
     EXPECT_EQ(ran, (std::vector<std::string>{"automatic", "automatic"}));
 
     std::filesystem::remove(directory);
-    window.appendLog("Принял:WOK");
+    window.appendTagged({LogOperation::Write, LogEvent::Reply}, "Принял:WOK");
     window.Button5Click();
     std::ifstream journal(directory + "/" +
                           QDate::currentDate().toString(Qt::ISODate).toStdString() + ".log");
     std::string line;
     ASSERT_TRUE(std::getline(journal, line));
-    EXPECT_EQ(line.substr(23), " COM3 stela - line Принял:WOK");
+    EXPECT_EQ(line.substr(23), " COM3 stela write reply Принял:WOK");
 }
 
 }  // namespace
