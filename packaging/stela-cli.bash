@@ -6,7 +6,7 @@ _stela_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD - 1]:-}
     local commands="search read write check brightness effect ports help"
-    local options="--port --format --row --file --dry-run --output --warn-unread --log --verbose --help --version"
+    local options="--port --format --row --file --encoding --dry-run --output --warn-unread --log --verbose --help --version"
     COMPREPLY=()
 
     # bash splits "--format=js" at the "=": take the option before it.
@@ -61,6 +61,11 @@ _stela_cli() {
                     COMPREPLY+=("$entry")
                 fi
             done < <(compgen -f -- "$cur")
+            return
+            ;;
+        --encoding)
+            # The charsets a prices file is likely in; iconv -l lists all.
+            COMPREPLY=($(compgen -W "UTF-8 CP1251 CP866 KOI8-R" -- "$cur"))
             return
             ;;
         -r | --row)

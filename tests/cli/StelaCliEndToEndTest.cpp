@@ -160,6 +160,21 @@ TEST(StelaCliEndToEnd, WhatAJsonFileWritesReadsBackAsJson) {
     EXPECT_EQ(confirmed, 10);
 }
 
+// What a Russian Excel saves: CP1251, ';' between fields, decimal commas.
+TEST(StelaCliEndToEnd, ASpreadsheetsCp1251CsvIsWrittenAndConfirmed) {
+    test::ScopedConfigHome home;
+    SimOnCom sim(8);
+    ASSERT_TRUE(sim.ready());
+    const std::string file = home.path() + "/prices.csv";
+    std::ofstream(file) << "row;price;grade;caption1;caption2\r\n1;45,67;\xC4\xD2;1;0\r\n"
+                           "2;5,1;92;0;0\r\n3;unused;80;0;0\r\n4;99,99;95;1;1\r\n5;0,01;98;0;0\r\n";
+    const CliRun written = stelaCli("write --port COM8 --format csv --file " + file + " 2>&1");
+    EXPECT_EQ(written.status, 0) << written.out;
+    EXPECT_EQ(written.out.rfind("stela-cli: --file " + file + ": not UTF-8; read as CP1251\n", 0),
+              0u);
+    EXPECT_NE(written.out.find("\nrow,1,,,,45.67,ДТ,1,0,1\n"), std::string::npos) << written.out;
+}
+
 TEST(StelaCliEndToEnd, ASilentHalfIsNullAndNoReplyInTheShippedSchema) {
     test::ScopedConfigHome home;
     SimOnCom sim(8, {"--fault", "silence,address=9"});

@@ -47,4 +47,5 @@ check "COM3 COM7" stela-cli read --port CO
 check "" stela-cli read ""
 check "$home/prices/monday.csv $home/prices/monday.json" stela-cli write --file "$home/prices/"
 check "1= 2= 3= 4= 5=" stela-cli write --row ""
+check "CP1251 CP866" stela-cli write --file x.csv --encoding CP
 exit "$failed"
