@@ -83,12 +83,13 @@ TEST_F(CliCommandTest, PortErrorsAreStatusThreeWithTheSerialLayersMessageAndAHin
     Result r = run({"read", "--port", "COM4"});
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.err,
-              "stela-cli: COM4 (/dev/ttyS3): Unable to open com port (win error code: 2)\n"
+              "stela-cli: COM4 (/dev/ttyS3): Unable to open com port (ENOENT, No such file or "
+              "directory)\n"
               "There is no device COM4 (/dev/ttyS3): the adapter is not plugged in, or it got "
               "another name.\n");
     r = run({"read", "--port", "COM200"});  // no device behind the name
     EXPECT_EQ(r.err,
-              "stela-cli: COM200: Unable to open com port (win error code: 2)\n"
+              "stela-cli: COM200: Unable to open com port (ENOENT, No such file or directory)\n"
               "No device stands behind COM200: link it to one with " +
                   home.path() + "/stela/dosdevices/com200.\n");
 
@@ -114,6 +115,11 @@ TEST_F(CliCommandTest, PortErrorsAreStatusThreeWithTheSerialLayersMessageAndAHin
     sim.device->failOn(test::SimComDevice::Op::LineParameters, EINVAL, url);
     EXPECT_NE(run({"read", "--port", url}).err.find("\n" + url + " refused the line settings"),
               std::string::npos);
+    sim.device->failOn(test::SimComDevice::Op::Open, ENOENT, url);  // a name no resolver knows
+    r = run({"read", "--port", url});
+    EXPECT_EQ(
+        r.err.find(url + ": Unable to open com port (EAI_NONAME, Name or service not known)\n"),
+        11u);
     // No line of stderr is made up by a name.
     r = run({"read", "--port", "/dev/x\nstela-cli: forged\x1B[2J"});
     EXPECT_EQ(r.err.find_first_of("\x1B"), std::string::npos) << r.err;

@@ -20,8 +20,13 @@
 
 #include "cli/Json.h"
 #include "posix/UucpLock.h"
+#include "serial/ComDeviceFactory.h"
+#include "serial/DeviceOwners.h"
+#include "serial/TComPort.h"
 #include "tests/support/Minicom.h"
+#include "tests/support/PtyPair.h"
 #include "tests/support/ScopedConfigHome.h"
+#include "tests/support/Ser2net.h"
 
 namespace stela {
 namespace {
@@ -231,6 +236,33 @@ TEST(StelaCliEndToEnd, APortMinicomHoldsIsAPortErrorNamingMinicom) {
     EXPECT_FALSE(std::filesystem::exists(UucpLock::lockPaths(device).front()));
 }
 
+// ser2net, serving a client with no lock taken, turns stela-cli away unsent.
+TEST(StelaCliEndToEnd, APortSer2netServesIsBusyNamingSer2net) {
+    if (!test::Ser2net::installed()) {
+        GTEST_SKIP() << "ser2net is not installed (scripts/deps installs it)";
+    }
+    test::ScopedConfigHome home;
+    test::PtyPair line;
+    test::Ser2net server(line.slavePath());
+    TComPort client(machineDevice);
+    client.SetPort(server.tcpUrl());
+    client.Open();
+    int pid = 0;  // ser2net opens the line once it has a client
+    for (int wait = 0; wait < 200 && pid == 0; ++wait, usleep(10000)) {
+        pid = heldOpen(line.slavePath()).value_or(DeviceHolder{}).pid;
+    }
+    ASSERT_NE(pid, 0);
+    const CliRun busy = stelaCli("read --port " + line.slavePath() + " 2>&1");
+    EXPECT_EQ(busy.status, 3);
+    EXPECT_EQ(busy.out.find("stela-cli: " + line.slavePath() +
+                            ": Unable to open com port (EBUSY, Device or resource busy)\n" +
+                            line.slavePath() + " is in use by another program; it is open in " +
+                            "ser2net (pid " + std::to_string(pid) + ")."),
+              0u)
+        << busy.out;
+    EXPECT_EQ(line.receive(1, 200), "");
+}
+
 // With the lock folder read-only (a mount namespace of its own), the port is
 // held by flock alone: the read goes on, and its log says so once.
 TEST(StelaCliEndToEnd, ALockFolderThatCannotBeWrittenIsToldInTheLog) {
@@ -302,12 +334,13 @@ TEST(StelaCliEndToEnd, CheckTellsEachStateOfTheSignAsAMonitoringPlugin) {
          {},
          "--port COM9 --file " + prices,
          3,
-         "STELA UNKNOWN - COM9 (HOME/unplugged): Unable to open com port (win error code: 2)"},
+         "STELA UNKNOWN - COM9 (HOME/unplugged): Unable to open com port (ENOENT, No such file or "
+         "directory)"},
         {"a busy port",
          {},
          sign,
          3,
-         "STELA UNKNOWN - COM8 (DEVICE): Unable to open com port (win error code: 16)",
+         "STELA UNKNOWN - COM8 (DEVICE): Unable to open com port (EBUSY, Device or resource busy)",
          true},
         {"a bad file",
          {},
