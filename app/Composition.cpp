@@ -20,7 +20,8 @@ MainFormParts programParts(Clock& clock) {
     };
     parts.presenter = std::make_unique<MessageBoxPresenter>();
     TCustomComPort* port = parts.port.get();
-    parts.journal = std::make_unique<Journal>(journalDirectory(), [port] { return port->Port(); });
+    parts.journal =
+        std::make_unique<Journal>(journalDirectory(), "stela", [port] { return port->Port(); });
     return parts;
 }
 

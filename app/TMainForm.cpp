@@ -399,13 +399,17 @@ void TMainForm::holdNormalSize() {
     }
 }
 
-void TMainForm::appendLog(const std::string& line) {
+void TMainForm::appendTagged(const LogTag& tag, const std::string& line) {
     log_->appendPlainText(QString::fromStdString(line));
-    if (journal_) {
-        journal_->appendLog(line);
-    }
+    appendJournalOnly(tag, line);
     if (logEcho_ != nullptr) {
         *logEcho_ << line << std::endl;
+    }
+}
+
+void TMainForm::appendJournalOnly(const LogTag& tag, const std::string& line) {
+    if (journal_) {
+        journal_->appendTagged(tag, line);
     }
 }
 

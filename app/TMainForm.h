@@ -76,7 +76,9 @@ public:
     void Button36Click();  // "Поиск табло"
 
     // WorkflowObserver
-    void appendLog(const std::string& line) override;
+    void appendLog(const std::string& line) override { appendTagged({}, line); }
+    void appendTagged(const LogTag& tag, const std::string& line) override;
+    void appendJournalOnly(const LogTag& tag, const std::string& line) override;
     void progress(int step) override;
     // The read-back label: the price green, or "XX.XX" red; a framed reply
     // also refills its row (rowRefill).

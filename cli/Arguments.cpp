@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 
+#include "cli/Charset.h"
 #include "cli/CliText.h"
 #include "cli/InputError.h"
 #include "cli/Utf8.h"
@@ -40,6 +41,7 @@ enum LongCode : int {
     kVersion,
     kOutput,
     kWarnUnread,
+    kEncoding,
 };
 
 const option kLongOptions[] = {
@@ -54,6 +56,7 @@ const option kLongOptions[] = {
     {"version", no_argument, nullptr, kVersion},
     {"output", required_argument, nullptr, kOutput},
     {"warn-unread", no_argument, nullptr, kWarnUnread},
+    {"encoding", required_argument, nullptr, kEncoding},
     {nullptr, 0, nullptr, 0},
 };
 // '-': the command and other operands come back in order as code 1 (also under
@@ -219,6 +222,9 @@ void parseArguments(const std::vector<std::string>& args, Arguments& a) {
             case kWarnUnread:
                 a.warnUnread = true;
                 break;
+            case kEncoding:
+                once(a.encoding, "--encoding");
+                break;
             default:
                 if (optionFault.empty()) {
                     optionFault = optionError(code, argv[static_cast<std::size_t>(optind - 1)]);
@@ -273,6 +279,11 @@ void parseArguments(const std::vector<std::string>& args, Arguments& a) {
     }
     requireFor(!rowOptions.empty(), write || check, "--row", translateCli("write and check"));
     requireFor(!a.file.empty(), write || check, "--file", translateCli("write and check"));
+    requireFor(!a.encoding.empty(), !a.file.empty(), "--encoding", "--file");
+    if (!a.encoding.empty() && !knownCharset(a.encoding)) {
+        throw InputError(translateCli(
+            "--encoding: %1 is no charset known here (iconv -l lists them)", {quoted(a.encoding)}));
+    }
     requireFor(a.dryRun, write, "--dry-run", "write");
     requireFor(a.warnUnread, check, "--warn-unread", "check");
     requireFor(!a.output.empty(), check && format == "prometheus", "--output",
@@ -341,11 +352,15 @@ Options:
                          prometheus (the node exporter's textfile format)
   -r, --row=N=PRICE[,grade=G][,caption1=F][,caption2=F]
                          write, check: row N (1 top .. 5 bottom); PRICE fits
-                         99.99 or is "unused"; G one of 80 92 95 98 ДТ (DT) none;
+                         99.99 (45,67 too) or is "unused"; G one of 80 92 95 98 ДТ (DT) none;
                          F yes/no, 1/0 or on/off. Fields may be given alone:
                          --row 3=grade=95. Repeat for more rows
   -f, --file=FILE        write, check: the rows of a JSON or CSV file ("-":
                          standard input), checked whole before anything is sent
+      --encoding=NAME    the --file's charset (CP1251, KOI8-R, any iconv
+                         name); without it a file that is not UTF-8 is taken
+                         in the locale's charset or else CP1251, and stderr
+                         says which
   -n, --dry-run          write: print the ten write frames, send none
       --output=FILE      check --format prometheus: replace FILE with the
                          metrics (atomically) instead of printing them

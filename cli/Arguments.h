@@ -19,6 +19,7 @@ struct Arguments {
     Format format = Format::Text;
     RowChanges rows;         // write, check: from --row
     std::string file;        // write, check --file: the rows are read from it ("-": standard input)
+    std::string encoding;    // --encoding: the --file's charset; "": UTF-8, else guessed
     bool dryRun = false;     // write: print the frames, send none
     bool automatic = false;  // brightness auto
     int level = 0;           // brightness 0..9, effect 0..9

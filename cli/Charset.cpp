@@ -20,9 +20,11 @@ bool isUtf8Name(std::string name) {
     return name == "UTF-8" || name == "UTF8";
 }
 
-// Converts all of `in`; false when a byte sequence is not valid in the source.
-// Characters the target lacks become "?" (substitute = true).
-bool convert(iconv_t converter, std::string_view in, std::string& out, bool substitute) {
+// Converts all of `in`; false when a byte sequence is not valid in the source
+// (or ends cut short), with `stop` at its first byte. Characters the target
+// lacks become "?" (substitute = true).
+bool convert(iconv_t converter, std::string_view in, std::string& out, bool substitute,
+             std::size_t* stop = nullptr) {
     char* from = const_cast<char*>(in.data());
     std::size_t left = in.size();
     char buffer[1024];
@@ -35,6 +37,9 @@ bool convert(iconv_t converter, std::string_view in, std::string& out, bool subs
             continue;
         }
         if (!substitute) {
+            if (stop != nullptr) {
+                *stop = static_cast<std::size_t>(from - in.data());
+            }
             return false;
         }
         // A character the target has no place for: one "?" for the whole character.
@@ -72,13 +77,26 @@ std::string localeCharset(const EnvironmentReader& environment) {
     return isUtf8Name(charset) || charset.empty() ? kUtf8 : charset;
 }
 
-std::optional<std::string> toUtf8(std::string_view text, const std::string& charset) {
+bool knownCharset(const std::string& charset) {
     const iconv_t converter = iconv_open(kUtf8, charset.c_str());
     if (converter == kNoConverter) {
+        return false;
+    }
+    iconv_close(converter);
+    return true;
+}
+
+std::optional<std::string> toUtf8(std::string_view text, const std::string& charset,
+                                  std::size_t* invalidAt) {
+    const iconv_t converter = iconv_open(kUtf8, charset.c_str());
+    if (converter == kNoConverter) {
+        if (invalidAt != nullptr) {
+            *invalidAt = 0;
+        }
         return std::nullopt;
     }
     std::string out;
-    const bool valid = convert(converter, text, out, false);
+    const bool valid = convert(converter, text, out, false, invalidAt);
     iconv_close(converter);
     if (!valid) {
         return std::nullopt;

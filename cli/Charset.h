@@ -19,9 +19,15 @@ inline constexpr char kUtf8[] = "UTF-8";
 // ("ru_RU.KOI8-R"). "UTF-8" under C and POSIX, whose ASCII is a part of it.
 std::string localeCharset(const EnvironmentReader& environment);
 
+// Whether text can be taken from `charset` ("CP1251", "KOI8-R", any name
+// iconv knows).
+bool knownCharset(const std::string& charset);
+
 // `text` in `charset` as UTF-8; nothing when it is not valid there or the
-// charset is unknown.
-std::optional<std::string> toUtf8(std::string_view text, const std::string& charset);
+// charset is unknown. Where it is not valid, `invalidAt` (when given) gets the
+// offset of the first byte that is not (0 for an unknown charset).
+std::optional<std::string> toUtf8(std::string_view text, const std::string& charset,
+                                  std::size_t* invalidAt = nullptr);
 
 // Passes UTF-8 text on to `out` in `charset`, a line (or a flush) at a time:
 // bytes that are not well-formed UTF-8 go as \xHH, and so do control

@@ -4,9 +4,15 @@
 
 namespace stela::cli {
 
-void CliObserver::appendLog(const std::string& line) {
+void CliObserver::appendJournalOnly(const LogTag& tag, const std::string& line) {
     for (LogSink* sink : logSinks_) {
-        sink->appendLog(line);
+        sink->appendJournalOnly(tag, line);
+    }
+}
+
+void CliObserver::appendTagged(const LogTag& tag, const std::string& line) {
+    for (LogSink* sink : logSinks_) {
+        sink->appendTagged(tag, line);
     }
     if (logStreams_.empty()) {
         return;

@@ -22,7 +22,9 @@ public:
     void addLogSink(LogSink& sink) { logSinks_.push_back(&sink); }
     void setProgressBar(ProgressBar* bar) { bar_ = bar; }
 
-    void appendLog(const std::string& line) override;
+    void appendLog(const std::string& line) override { appendTagged({}, line); }
+    void appendTagged(const LogTag& tag, const std::string& line) override;
+    void appendJournalOnly(const LogTag& tag, const std::string& line) override;
     void progress(int) override {}  // the bar counts halves instead
     void halfWritten(int, Half, bool) override { advance(); }
     void halfRead(int, Half, const HalfRead&) override { advance(); }

@@ -1,5 +1,7 @@
 #include "cli/Csv.h"
 
+#include <algorithm>
+
 #include "cli/CliText.h"
 #include "cli/InputError.h"
 #include "cli/Utf8.h"
@@ -25,8 +27,10 @@ public:
         if (text_.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
             text_.remove_prefix(kByteOrderMark.size());
         }
-        if (firstNonUtf8(text_) != std::string_view::npos) {
-            throw InputError(translateCli("CSV: not UTF-8"));
+        if (const std::size_t bad = firstNonUtf8(text_); bad != std::string_view::npos) {
+            const std::string_view before = text_.substr(0, bad);
+            line_ += static_cast<int>(std::count(before.begin(), before.end(), '\n'));
+            fail(translateCli("not UTF-8"));
         }
         CsvTable out;
         out.separator = separator_ = separatorOf(text_);

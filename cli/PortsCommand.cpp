@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <limits>
 #include <nlohmann/json.hpp>
 
 #include "cli/Charset.h"
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
+#include "cli/PortError.h"
 #include "cli/Utf8.h"
 #include "serial/EComPort.h"
+#include "serial/PortNames.h"
 
 namespace stela::cli {
 namespace {
@@ -100,6 +103,18 @@ Json portJson(const PortDescription& p) {
     };
 }
 
+// COM names by number (COM3 before COM11), where the window's list has them as
+// text; device paths after them, in the list's order.
+std::vector<PortDescription> byComNumber(std::vector<PortDescription> ports) {
+    const auto key = [](const PortDescription& p) {
+        const int number = comNumber(p.port);
+        return number != 0 ? number : std::numeric_limits<int>::max();
+    };
+    std::stable_sort(ports.begin(), ports.end(),
+                     [&key](const auto& a, const auto& b) { return key(a) < key(b); });
+    return ports;
+}
+
 }  // namespace
 
 std::string formatPorts(const std::vector<PortDescription>& ports, Format format, bool asciiJson) {
@@ -121,12 +136,13 @@ std::string formatPorts(const std::vector<PortDescription>& ports, Format format
 
 int runPorts(Format format, const Environment& env) {
     try {
-        *env.out << formatPorts(describePresentPorts(env.portSources), format,
+        *env.out << formatPorts(byComNumber(describePresentPorts(env.portSources)), format,
                                 env.charset != kUtf8);
         return kDone;
     } catch (const EComPort& error) {
         *env.err << "stela-cli: "
-                 << translateCli("the serial ports cannot be listed: %1", {error.what()}) << "\n";
+                 << translateCli("the serial ports cannot be listed: %1", {portErrorText(error)})
+                 << "\n";
         return kNoSign;
     }
 }

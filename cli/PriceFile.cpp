@@ -6,9 +6,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "cli/Charset.h"
 #include "cli/CliText.h"
 #include "cli/Csv.h"
+#include "cli/FileText.h"
 #include "cli/InputError.h"
 #include "cli/Json.h"
 #include "cli/Utf8.h"
@@ -200,11 +200,11 @@ RowChanges parsePriceCsv(std::string_view text) {
     return rows;
 }
 
-RowChanges readPriceFile(const std::string& path, std::istream& standardInput,
-                         const std::string& charset) {
+RowChanges readPriceFile(const std::string& path, const std::string& encoding,
+                         const Environment& env) {
     const std::string shownPath = escapedText(path);
     std::ifstream file;
-    std::istream* in = &standardInput;
+    std::istream* in = env.in;
     if (path != "-") {
         file.open(path, std::ios::binary);
         if (!file) {
@@ -224,10 +224,17 @@ RowChanges readPriceFile(const std::string& path, std::istream& standardInput,
     if (in->bad()) {
         throw InputError(translateCli("--file %1: cannot be read", {shownPath}));
     }
-    if (firstNonUtf8(text) != std::string::npos && charset != kUtf8) {
-        if (auto converted = toUtf8(text, charset)) {
-            text = std::move(*converted);
+    try {
+        FileText decoded = decodeFileText(text, encoding, env.charset);
+        text = std::move(decoded.utf8);
+        if (!decoded.readAs.empty()) {
+            *env.err << "stela-cli: "
+                     << translateCli("--file %1: not UTF-8; read as %2",
+                                     {shownPath, decoded.readAs})
+                     << "\n";
         }
+    } catch (const InputError& error) {
+        throw InputError(translateCli("--file %1: %2", {shownPath, error.what()}));
     }
     const auto endsWith = [&](const char* ending) {
         const std::size_t n = std::strlen(ending);

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/Environment.h"
 #include "cli/RowChange.h"
 
 namespace stela::cli {
@@ -28,11 +29,12 @@ namespace stela::cli {
 RowChanges parsePriceJson(std::string_view text);
 RowChanges parsePriceCsv(std::string_view text);
 
-// The file at `path`, or standard input for "-". JSON by the name's ending
-// (.json), CSV by .csv, else by the first character that is not white space
-// ('{' for JSON). A file that is not UTF-8 is taken in `charset`, the
-// terminal's, where that is another.
-RowChanges readPriceFile(const std::string& path, std::istream& standardInput,
-                         const std::string& charset);
+// The file at `path`, or env.in for "-". JSON by the name's ending (.json),
+// CSV by .csv, else by the first character that is not white space ('{' for
+// JSON). Its text is taken in `encoding` (--encoding) when given; a file that
+// is not UTF-8 is otherwise taken as decodeFileText says, in the terminal's
+// charset (env.charset) or CP1251, and a line on env.err says which.
+RowChanges readPriceFile(const std::string& path, const std::string& encoding,
+                         const Environment& env);
 
 }  // namespace stela::cli

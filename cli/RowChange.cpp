@@ -128,7 +128,7 @@ void parseRowOption(std::string_view text, RowChanges& rows) {
     RowChange change;
     std::string_view rest = text.substr(equals + 1);
     for (bool first = true;; first = false) {
-        const std::size_t comma = rest.find(',');
+        std::size_t comma = rest.find(',');
         const std::string_view field = rest.substr(0, comma);
         const std::size_t eq = field.find('=');
         const std::string key(eq == std::string_view::npos ? std::string_view()
@@ -149,7 +149,19 @@ void parseRowOption(std::string_view text, RowChanges& rows) {
         }
         const std::string what = name + " " + fieldName;
         if (fieldName == "price") {
-            change.price = parsePrice(value, what);
+            std::string price(value);
+            // A decimal comma, as a spreadsheet writes it (45,67): the digits
+            // after it make no field of their own, so they cannot mean another.
+            const std::size_t nextComma =
+                comma == std::string_view::npos ? comma : rest.find(',', comma + 1);
+            const std::string_view next = comma == std::string_view::npos
+                                              ? std::string_view()
+                                              : rest.substr(comma + 1, nextComma - comma - 1);
+            if (isDigits(value, 1, 2) && isDigits(next, 1, 2)) {
+                price += "." + std::string(next);
+                comma = nextComma;
+            }
+            change.price = parsePrice(price, what);
         } else if (key == "grade") {
             change.gradeIndex = parseGrade(value, what);
         } else if (key == "caption1") {

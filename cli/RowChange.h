@@ -45,7 +45,8 @@ bool parseFlag(std::string_view text, const std::string& what);
 int parseRowNumber(std::string_view text, const std::string& what);
 
 // "N=PRICE[,grade=G][,caption1=F][,caption2=F]", or fields alone:
-// "N=grade=95,caption1=on". Sets rows[N]; a row given twice is refused.
+// "N=grade=95,caption1=on"; the price may have a decimal comma ("1=45,67").
+// Sets rows[N]; a row given twice is refused.
 void parseRowOption(std::string_view text, RowChanges& rows);
 
 // A grade as printed: its name, "none" for no grade of the list.

@@ -83,7 +83,7 @@ int run(const std::vector<std::string>& rawArgs, const Environment& env) {
     try {
         parseArguments(argumentsInUtf8(rawArgs, env.charset), arguments);
         if (!arguments.file.empty()) {
-            arguments.rows = readPriceFile(arguments.file, *env.in, env.charset);
+            arguments.rows = readPriceFile(arguments.file, arguments.encoding, env);
             if (std::none_of(arguments.rows.begin(), arguments.rows.end(),
                              [](const auto& r) { return r.has_value(); })) {
                 throw InputError(

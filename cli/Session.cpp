@@ -5,6 +5,7 @@
 #include "cli/Charset.h"
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
+#include "cli/PortError.h"
 #include "cli/PortHint.h"
 #include "cli/Readout.h"
 #include "cli/Utf8.h"
@@ -90,7 +91,7 @@ int Session::run() {
 }
 
 std::vector<std::string> Session::portErrorLines(const EComPort& error) const {
-    std::string message = error.what();
+    std::string message = portErrorText(error, port_.Address());
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
         message += '.';
     }

@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     env.err = &std::cerr;
     env.errIsTerminal = isatty(STDERR_FILENO) == 1;
     env.stopSignal = stela::cli::stopSignal;
-    stela::Journal journal(stela::journalDirectory(), [&port] { return port.Port(); });
+    stela::Journal journal(stela::journalDirectory(), "stela-cli", [&port] { return port.Port(); });
     env.journal = &journal;
     const int status = stela::cli::runCli({argv + 1, argv + argc}, env);
     std::cout.flush();

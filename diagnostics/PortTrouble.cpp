@@ -106,7 +106,8 @@ std::string settingsTroubleHint(const PortAddress& port, int error) {
     return port.isNetwork() ? netSettingsTroubleHint(port.deviceOrName(), error) : "";
 }
 
-std::string portTroubleHint(const EComPort& error, const PortAddress& port) {
+std::string portTroubleHint(const EComPort& error, const PortAddress& port,
+                            const PortLossWords& words) {
     if (const StoreFailure* failure = error.StoreTrouble()) {
         return storeTroubleHint(*failure);
     }
@@ -118,16 +119,28 @@ std::string portTroubleHint(const EComPort& error, const PortAddress& port) {
     }
     switch (portErrorKind(error.SystemCode())) {
         case PortErrorKind::NotOpen:
-            return translateDefault(
-                "Порт не открыт: нажмите «Поиск табло» или «Настроить COM - порт.».");
+            return words.notOpen();
         case PortErrorKind::Gone:
-            return filled(markDefault("Связь с %1 потеряна: адаптер отключён или устройство "
-                                      "пропало. Подключите его и "
-                                      "нажмите «Поиск табло»."),
-                          {port.deviceOrName()});
+            return words.lost(port);
         default:
             return {};
     }
+}
+
+std::string portTroubleHint(const EComPort& error, const PortAddress& port) {
+    const PortLossWords window = {
+        [] {
+            return translateDefault(
+                "Порт не открыт: нажмите «Поиск табло» или «Настроить COM - порт.».");
+        },
+        [](const PortAddress& lost) {
+            return filled(markDefault("Связь с %1 потеряна: адаптер отключён или устройство "
+                                      "пропало. Подключите его и "
+                                      "нажмите «Поиск табло»."),
+                          {lost.deviceOrName()});
+        },
+    };
+    return portTroubleHint(error, port, window);
 }
 
 }  // namespace stela

@@ -26,9 +26,21 @@ bool endedOpen(const EComPort& error, const PortAddress& port);
 // `error`: a network server that refused them.
 std::string settingsTroubleHint(const PortAddress& port, int error);
 
+// What a front end says in its own words (the window names its buttons,
+// stela-cli its commands) of a port that is not open, and of one whose device
+// went away (an unplugged adapter, a lost connection).
+struct PortLossWords {
+    std::string (*notOpen)();
+    std::string (*lost)(const PortAddress& port);
+};
+
 // A serial error met while using `port`: the reasons above when it could not be
-// opened, a device that went away (an unplugged adapter), or no port open; for
-// settings that could not be stored, the file and what is wrong with it.
+// opened or take its line settings, no port open or a device that went away
+// (in `words`); for settings that could not be stored, the file and what is
+// wrong with it.
+std::string portTroubleHint(const EComPort& error, const PortAddress& port,
+                            const PortLossWords& words);
+// The same in the window's words.
 std::string portTroubleHint(const EComPort& error, const PortAddress& port);
 
 }  // namespace stela

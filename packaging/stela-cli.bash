@@ -6,7 +6,7 @@ _stela_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD - 1]:-}
     local commands="search read write check brightness effect ports help"
-    local options="--port --format --row --file --dry-run --output --warn-unread --log --verbose --help --version"
+    local options="--port --format --row --file --encoding --dry-run --output --warn-unread --log --verbose --help --version"
     COMPREPLY=()
 
     # bash splits "--format=js" at the "=": take the option before it.
@@ -18,10 +18,17 @@ _stela_cli() {
 
     case $prev in
         -p | --port)
-            # The COM names of the dosdevices links, and the serial devices present.
-            local names=() entry
+            # The COM names of the dosdevices links and of the built-in ports with a
+            # UART behind them (ttyS0-31 are COM1-32; sysfs gives the others type 0),
+            # and the serial devices present.
+            local names=() entry n type
             for entry in "${XDG_CONFIG_HOME:-$HOME/.config}"/stela/dosdevices/com*; do
                 [[ -e $entry ]] && names+=("COM${entry##*/com}")
+            done
+            for entry in "${_stela_cli_sysfs:-/sys}"/class/tty/ttyS*; do
+                n=${entry##*/ttyS}
+                [[ $n =~ ^[0-9]+$ ]] && ((n < 32)) && read -r type <"$entry/type" 2>/dev/null &&
+                    [[ $type != 0 ]] && names+=("COM$((n + 1))")
             done
             for entry in /dev/serial/by-id/* /dev/ttyUSB* /dev/ttyACM*; do
                 [[ -e $entry ]] && names+=("$entry")
@@ -30,10 +37,16 @@ _stela_cli() {
             return
             ;;
         --format)
-            # check prints text or the node exporter's textfile; the others text, json or csv.
-            local formats="text json csv" word
-            for word in "${COMP_WORDS[@]}"; do
-                [[ $word == check ]] && formats="text prometheus"
+            # What the command given prints: check text or the node exporter's
+            # textfile, ports text or json, read and write text, json or csv.
+            local formats="text json csv prometheus" word
+            for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
+                case $word in
+                    read | write) formats="text json csv" ;;
+                    check) formats="text prometheus" ;;
+                    ports) formats="text json" ;;
+                    search | brightness | effect | help) formats="" ;;
+                esac
             done
             COMPREPLY=($(compgen -W "$formats" -- "$cur"))
             return
@@ -48,6 +61,11 @@ _stela_cli() {
                     COMPREPLY+=("$entry")
                 fi
             done < <(compgen -f -- "$cur")
+            return
+            ;;
+        --encoding)
+            # The charsets a prices file is likely in; iconv -l lists all.
+            COMPREPLY=($(compgen -W "UTF-8 CP1251 CP866 KOI8-R" -- "$cur"))
             return
             ;;
         -r | --row)

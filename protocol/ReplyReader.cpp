@@ -10,6 +10,8 @@ namespace stela {
 PolledExchange boardSearchExchange() {
     PolledExchange e;
     e.frame = kIdentificationCommand;
+    e.operation = LogOperation::Search;
+    e.headerEvent = LogEvent::Frame;
     e.header = translateDefault("Отправлено:") + e.frame;
     e.filler = std::string(11, '=');
     e.pollLimit = 4;
@@ -25,6 +27,8 @@ PolledExchange boardSearchExchange() {
 PolledExchange writeConfirmationExchange(const std::string& frame) {
     PolledExchange e;
     e.frame = frame;
+    e.operation = LogOperation::Write;
+    e.headerEvent = LogEvent::Wait;
     e.clearing = PolledExchange::Clearing::WriteThenClear;
     e.header = translateDefault("--- Жду ответ после записи данных ---");
     e.filler = std::string(14, ' ');
@@ -40,6 +44,8 @@ PolledExchange writeConfirmationExchange(const std::string& frame) {
 PolledExchange panelReadExchange(char addressChar) {
     PolledExchange e;
     e.frame = composeReadFrame(addressChar);
+    e.operation = LogOperation::Read;
+    e.headerEvent = LogEvent::Half;
     e.pauseBeforeSend = true;
     e.header = translateDefault("--- Читаю панель") + logText(std::string(1, addressChar)) + " ---";
     e.headerBeforeWrite = true;
@@ -54,13 +60,13 @@ PolledExchange panelReadExchange(char addressChar) {
 }
 
 SingleWaitExchange automaticBrightnessExchange() {
-    return {"LA", "", 100, 2, 2, "LA"};
+    return {"LA", "", 100, 2, 2, "LA", LogOperation::Brightness};
 }
 
 // The sign answers with the frame itself: "LM" and the same level digit.
 SingleWaitExchange manualBrightnessExchange(int level) {
     const std::string frame = std::string("LM") + char('0' + level);
-    return {frame, "", 200, 3, 3, frame};
+    return {frame, "", 200, 3, 3, frame, LogOperation::Brightness};
 }
 
 SingleWaitExchange effectExchange(int level) {
@@ -69,7 +75,8 @@ SingleWaitExchange effectExchange(int level) {
             200,
             3,
             3,
-            "FOK"};
+            "FOK",
+            LogOperation::Effect};
 }
 
 void ReplyReader::sendFrame(const PolledExchange& exchange) {
@@ -78,14 +85,14 @@ void ReplyReader::sendFrame(const PolledExchange& exchange) {
         port_.ClearBuffers(true, true);
     }
     if (exchange.headerBeforeWrite) {
-        log_.appendLog(exchange.header);
+        log_.appendTagged({exchange.operation, exchange.headerEvent}, exchange.header);
     }
     port_.WriteText(exchange.frame);
     if (!clearFirst) {
         port_.ClearBuffers(true, true);
     }
     if (!exchange.headerBeforeWrite) {
-        log_.appendLog(exchange.header);
+        log_.appendTagged({exchange.operation, exchange.headerEvent}, exchange.header);
     }
 }
 
@@ -96,9 +103,10 @@ void ReplyReader::run(const PolledExchange& exchange, std::string& target) {
     sendFrame(exchange);
     target = exchange.filler;
 
-    auto logCount = [this] {
-        log_.appendLog(translateDefault("Принято символов:") +
-                       std::to_string(port_.QueuedInputCount()));
+    const LogTag poll{exchange.operation, LogEvent::Poll};
+    auto logCount = [this, &poll] {
+        log_.appendTagged(
+            poll, translateDefault("Принято символов:") + std::to_string(port_.QueuedInputCount()));
     };
     int polls = 0;
     while (polls != exchange.pollLimit) {
@@ -114,8 +122,9 @@ void ReplyReader::run(const PolledExchange& exchange, std::string& target) {
             break;
         }
     }
-    log_.appendLog(std::to_string(polls) + translateDefault(" попыток чтения прошло. Задержка ") +
-                   std::to_string(exchange.printedDelayMs) + translateDefault("мс"));
+    log_.appendTagged(poll, std::to_string(polls) +
+                                translateDefault(" попыток чтения прошло. Задержка ") +
+                                std::to_string(exchange.printedDelayMs) + translateDefault("мс"));
 
     const bool success = exchange.success == PolledExchange::Success::PollCount
                              ? polls < exchange.pollLimit
@@ -124,17 +133,18 @@ void ReplyReader::run(const PolledExchange& exchange, std::string& target) {
         port_.ReadText(target, exchange.readSize);
     } else {
         for (const auto& line : exchange.failureLines) {
-            log_.appendLog(line);
+            log_.appendTagged({exchange.operation, LogEvent::Error}, line);
         }
     }
-    log_.appendLog(translateDefault("Принял:") + logText(target));
+    log_.appendTagged({exchange.operation, LogEvent::Reply},
+                      translateDefault("Принял:") + logText(target));
 }
 
 void ReplyReader::run(const SingleWaitExchange& exchange, std::string& target) {
     port_.ClearBuffers(true, true);
     port_.WriteText(exchange.frame);
     if (!exchange.lineAfterWrite.empty()) {
-        log_.appendLog(exchange.lineAfterWrite);
+        log_.appendTagged({exchange.operation, LogEvent::Frame}, exchange.lineAfterWrite);
     }
     target.clear();
     clock_.sleep_ms(exchange.pauseMs);

@@ -20,6 +20,8 @@ struct PolledExchange {
     enum class Success { PollCount, InputCount };
 
     std::string frame;
+    LogOperation operation = LogOperation::None;  // for the journal
+    LogEvent headerEvent = LogEvent::Line;
     Clearing clearing = Clearing::ClearThenWrite;
     bool pauseBeforeSend = false;
     std::string header;
@@ -42,6 +44,7 @@ struct SingleWaitExchange {
     int threshold = 0;
     int readSize = 0;
     std::string confirmation;  // what the reply must begin with
+    LogOperation operation = LogOperation::None;
 
     bool isConfirmation(const std::string& reply) const {
         return reply.compare(0, confirmation.size(), confirmation) == 0;

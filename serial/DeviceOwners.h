@@ -34,8 +34,14 @@ struct DeviceHolder {
 
 // Who keeps `path` from us, in the order that tells most: the holder of its
 // flock (/proc/locks, by the device node's inode), the process its lock file
-// names, and only then another process that has it open (a user sees only
-// their own processes there unless they are root).
+// names, and only then heldOpen().
 std::optional<DeviceHolder> deviceHolder(const std::string& path);
+
+// Another process that has the device at `path` open, lock or none: two programs
+// on one line take each other's replies. Not one: this process; a process whose
+// descriptors we may not see (a user sees only their own, unless root); the far
+// end of a pseudo-terminal, which holds its master as well and keeps the line up.
+// Reads /proc, at a cost that grows with the processes' descriptors.
+std::optional<DeviceHolder> heldOpen(const std::string& path);
 
 }  // namespace stela

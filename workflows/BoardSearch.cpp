@@ -40,7 +40,8 @@ std::string workingOnText(const std::string& port) {
 
 SearchOutcome Console::boardSearch() {
     SearchOutcome outcome;
-    observer_.appendLog(translateDefault("--- Поиск табло --- "));
+    observer_.appendTagged({LogOperation::Search, LogEvent::Start},
+                           translateDefault("--- Поиск табло --- "));
     for (int n = 1; n <= kLastCandidate; ++n) {
         const std::string candidate = "COM" + std::to_string(n);
         try {

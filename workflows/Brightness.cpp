@@ -25,7 +25,7 @@ std::string commandNotice(const CommandOutcome& outcome) {
 
 CommandOutcome Console::command(CommandOutcome::Command command, int level,
                                 const SingleWaitExchange& exchange) {
-    noteLockFolderTrouble();
+    noteLockFolderTrouble(exchange.operation);
     reader_.run(exchange, reply_);
     return {command, level, exchange.frame, exchange.isConfirmation(reply_)};
 }

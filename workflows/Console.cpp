@@ -9,16 +9,18 @@ namespace stela {
 Console::Console(WorkflowObserver& observer, TCustomComPort& port, Clock& clock)
     : observer_(observer), port_(port), reader_(port, clock, observer) {}
 
-void Console::noteLockFolderTrouble() {
+void Console::noteLockFolderTrouble(LogOperation operation) {
     const std::string trouble = port_.Connected() ? port_.LockFolderTrouble() : std::string();
     if (trouble.empty() || lockFolderTroubleNoted_) {
         return;
     }
     lockFolderTroubleNoted_ = true;
-    observer_.appendLog(filled(
-        markDefault("Файл блокировки порта не создан (%1): другие программы (minicom и т. п.) не "
-                    "увидят, что порт занят."),
-        {trouble}));
+    observer_.appendTagged(
+        {operation, LogEvent::Note},
+        filled(markDefault(
+                   "Файл блокировки порта не создан (%1): другие программы (minicom и т. п.) не "
+                   "увидят, что порт занят."),
+               {trouble}));
 }
 
 bool Console::startProgress() {

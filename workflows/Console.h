@@ -43,7 +43,7 @@ private:
     HalfRead halfRead(int row, Half half);
     // Says once in the operation log, before the first exchange on such a port,
     // that the port is held without the lock file other serial programs look for.
-    void noteLockFolderTrouble();
+    void noteLockFolderTrouble(LogOperation operation);
     // The bar starts at 1; false when the front end asks to stop.
     bool startProgress();
     CommandOutcome command(CommandOutcome::Command command, int level,

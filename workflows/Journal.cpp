@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string_view>
@@ -64,16 +65,40 @@ void takeBack(int fd, ssize_t written) {
     }
 }
 
+// The port as one field: a name with a blank or a control character (a path
+// given on the command line) must not shift the fields or start a line.
+std::string portField(const std::string& port) {
+    if (port.empty()) {
+        return "-";
+    }
+    std::string field;
+    for (const char c : port) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= ' ' || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            field += escaped;
+        } else {
+            field += c;
+        }
+    }
+    return field;
+}
+
 }  // namespace
 
 std::string journalDirectory() {
     return stateDirectory() + "/journal";
 }
 
-Journal::Journal(std::string directory, std::function<std::string()> port, Now now)
-    : directory_(std::move(directory)), port_(std::move(port)), now_(std::move(now)) {}
+Journal::Journal(std::string directory, std::string program, std::function<std::string()> port,
+                 Now now)
+    : directory_(std::move(directory)),
+      program_(std::move(program)),
+      port_(std::move(port)),
+      now_(std::move(now)) {}
 
-void Journal::appendLog(const std::string& line) {
+void Journal::appendTagged(const LogTag& tag, const std::string& line) {
     const auto when = now_();
     const std::tm local = localTime(when);
     char stamp[32];
@@ -82,10 +107,9 @@ void Journal::appendLog(const std::string& line) {
         std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()) % 1000;
     char fraction[8];
     std::snprintf(fraction, sizeof fraction, ".%03d", static_cast<int>(millis.count()));
-    const std::string port = port_();
     const std::string problem =
-        appendTo(dayOf(local), std::string(stamp) + fraction + " " + (port.empty() ? "-" : port) +
-                                   " " + line + "\n");
+        appendTo(dayOf(local), std::string(stamp) + fraction + " " + portField(port_()) + " " +
+                                   program_ + " " + logTagText(tag) + " " + line + "\n");
     if (failure_.empty()) {
         failure_ = problem;
     }

@@ -10,9 +10,11 @@ namespace stela {
 
 // The operation journal: every line of the operation log, of the window and
 // stela-cli alike, kept in files under `directory` (journalDirectory()), one
-// per day: YYYY-MM-DD.log, each line "YYYY-MM-DD HH:MM:SS.mmm PORT line" in
-// local time. A station's manager can show from it which prices were written
-// when and whether the sign confirmed them.
+// per day: YYYY-MM-DD.log, each line
+// "YYYY-MM-DD HH:MM:SS.mmm PORT PROGRAM OPERATION EVENT line" in local time,
+// the three words in the middle the same in every language (LogTag.h). A
+// station's manager can show from it which prices were written when and
+// whether the sign confirmed them.
 //
 // Each line is appended as it is logged, in one write, so that a program
 // killed mid-way leaves every line it logged, and never half of one. When an
@@ -28,12 +30,16 @@ public:
     static constexpr int kKeptDays = 90;
     static constexpr long long kKeptBytes = 50LL * 1024 * 1024;
 
-    // `port` names the port a line is about (the port object's name when it
-    // is logged).
-    Journal(std::string directory, std::function<std::string()> port,
+    // `program` ("stela", "stela-cli") names who logged; `port` the port a
+    // line is about (the port object's name when it is logged).
+    Journal(std::string directory, std::string program, std::function<std::string()> port,
             Now now = std::chrono::system_clock::now);
 
-    void appendLog(const std::string& line) override;
+    void appendLog(const std::string& line) override { appendTagged({}, line); }
+    void appendTagged(const LogTag& tag, const std::string& line) override;
+    void appendJournalOnly(const LogTag& tag, const std::string& line) override {
+        appendTagged(tag, line);
+    }
 
     // Ends an operation. Returns "" or the first line's failure since the last
     // flush ("path: reason").
@@ -45,6 +51,7 @@ private:
     void prune(std::chrono::system_clock::time_point now) const;
 
     std::string directory_;
+    std::string program_;
     std::function<std::string()> port_;
     Now now_;
     std::string failure_;

@@ -63,7 +63,7 @@ std::optional<RowRefill> rowRefill(int row, Half half, const HalfRead& read) {
 }
 
 ReadOutcome Console::readPrices() {
-    noteLockFolderTrouble();
+    noteLockFolderTrouble(LogOperation::Read);
     if (!startProgress()) {
         throw WorkflowStopped{};
     }
@@ -74,7 +74,9 @@ ReadOutcome Console::readPrices() {
         HalfRead& read = outcome.at(step.row, step.half);
         read = halfRead(step.row, step.half);
         if (!read.reply.framed) {
-            observer_.appendLog(translateDefault("Принятые данные ошибочные:") + logText(reply_));
+            observer_.appendTagged(
+                {LogOperation::Read, LogEvent::Error},
+                translateDefault("Принятые данные ошибочные:") + logText(reply_));
         }
         observer_.halfRead(step.row, step.half, read);
         observer_.progress(i + 1 < steps ? kReadSteps[i + 1].position : 0);
@@ -92,10 +94,11 @@ HalfRead Console::halfRead(int row, Half half) {
     for (int pass = 1;; ++pass) {
         reader_.run(exchange, reply_);
         const ReadReply reply = parseReadReply(reply_);
-        observer_.appendLog(translateDefault("Контрольная сумма принятая ") +
-                            logText(reply.checksumReceived));
-        observer_.appendLog(translateDefault("Контрольная сумма расчитанная ") +
-                            reply.checksumComputed);
+        const LogTag checksum{LogOperation::Read, LogEvent::Checksum};
+        observer_.appendTagged(checksum, translateDefault("Контрольная сумма принятая ") +
+                                             logText(reply.checksumReceived));
+        observer_.appendTagged(
+            checksum, translateDefault("Контрольная сумма расчитанная ") + reply.checksumComputed);
         // A reply to another half (late, or out of order) or one whose price
         // bytes are no price fails its pass as a checksum mismatch does.
         furthest = std::max(furthest, reply.verdict(addressChar));

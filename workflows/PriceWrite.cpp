@@ -53,14 +53,15 @@ void Console::stopWrite() {
 }
 
 void Console::logWriteAccount(const std::string& header, WriteAccount::Cut cut) {
-    observer_.appendLog(header);
+    const LogTag account{LogOperation::Write, LogEvent::Account};
+    observer_.appendTagged(account, header);
     for (const std::string& line : written_.account.lossLines(cut)) {
-        observer_.appendLog(line);
+        observer_.appendTagged(account, line);
     }
 }
 
 WriteOutcome Console::writePrices(const PriceRows& rows) {
-    noteLockFolderTrouble();
+    noteLockFolderTrouble(LogOperation::Write);
     written_ = {};
     written_.account.start();
     try {
@@ -95,7 +96,8 @@ void Console::writeSteps(const PriceRows& rows) {
         // The effect button may run its exchange in the reply buffer while
         // events are processed below, so the frame is sent from this copy.
         const std::string frame = reply_;
-        observer_.appendLog(translateDefault(step.logText) + logText(frame));
+        observer_.appendTagged({LogOperation::Write, LogEvent::Frame},
+                               translateDefault(step.logText) + logText(frame));
         if (!firstStep) {
             observer_.progress(step.position);
             closing = observer_.stopNow() || closing;
@@ -104,7 +106,8 @@ void Console::writeSteps(const PriceRows& rows) {
         // Asked while the previous row's second half was being confirmed: that
         // row is whole, so this one is not begun.
         if (closing && step.half == Half::First) {
-            observer_.appendLog(translateDefault("Кадр не отправлен:") + logText(frame));
+            observer_.appendTagged({LogOperation::Write, LogEvent::NotSent},
+                                   translateDefault("Кадр не отправлен:") + logText(frame));
             stopWrite();
         }
         written_.account.sent(step.row, step.half);
@@ -126,11 +129,15 @@ bool Console::writeConfirmation(const std::string& frame) {
     for (int attempt = 0; attempt < kConfirmationAttempts; ++attempt) {
         reader_.run(exchange, confirmation_);
         if (confirmsWrite(confirmation_)) {
-            observer_.appendLog(translateDefault("Принятые данные верные:") +
-                                logText(confirmation_));
+            observer_.appendTagged(
+                {LogOperation::Write, LogEvent::Confirmed},
+                translateDefault("Принятые данные верные:") + logText(confirmation_));
             return true;
         }
     }
+    // The log says no more; the journal names the frame, so that a grep for
+    // the write's outcome finds every half.
+    observer_.appendJournalOnly({LogOperation::Write, LogEvent::NotConfirmed}, logText(frame));
     return false;
 }
 

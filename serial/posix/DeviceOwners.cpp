@@ -6,9 +6,12 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "os/DirectoryListing.h"
@@ -76,22 +79,54 @@ int flockHolder(const struct stat& node) {
     return 0;
 }
 
-// A process other than this one with the device open.
-std::optional<DeviceHolder> openIn(const struct stat& device) {
-    const std::string self = std::to_string(::getpid());
-    for (const std::string& pid : directoryNames("/proc")) {
-        if (!isNumber(pid) || pid == self) {
-            continue;
-        }
-        const std::string fds = "/proc/" + pid + "/fd";
-        for (const std::string& fd : directoryNames(fds)) {
-            if (refersTo(fds + "/" + fd, device)) {
-                const int number = std::stoi(pid);
-                return DeviceHolder{DeviceHolder::How::Open, number, commandOf(number), {}};
-            }
+// The index of a pseudo-terminal slave (/dev/pts/N: majors 136 to 143), else -1.
+int ptyIndex(const struct stat& device) {
+    const unsigned number = major(device.st_rdev);
+    return number >= 136 && number <= 143 ? int((number - 136) * 256 + minor(device.st_rdev)) : -1;
+}
+
+// The pseudo-terminal a master descriptor serves, from its fdinfo's "tty-index:";
+// -1 where the kernel does not tell (older kernels): any one, then.
+int masterIndex(const std::string& fdinfo) {
+    std::ifstream info(fdinfo);
+    for (std::string line; std::getline(info, line);) {
+        if (line.rfind("tty-index:", 0) == 0) {
+            return std::atoi(line.c_str() + 10);
         }
     }
-    return std::nullopt;
+    return -1;
+}
+
+// What one process has open of a device and, for a pseudo-terminal, its master.
+struct OpenFiles {
+    bool device = false;
+    bool master = false;
+};
+
+// Only descriptors that lead below /dev are looked at more closely: readlink
+// alone passes over the files, sockets and pipes that make up most of them.
+OpenFiles openFilesOf(const std::string& pid, const struct stat& device) {
+    OpenFiles files;
+    const int index = ptyIndex(device);
+    const std::string fds = "/proc/" + pid + "/fd/";
+    for (const std::string& fd : directoryNames(fds)) {
+        char target[32];
+        const ssize_t size = ::readlink((fds + fd).c_str(), target, sizeof target);
+        if (size < 0 && errno == EACCES) {
+            break;  // a process we may not look into: so are all its descriptors
+        }
+        const std::string_view path(target, size > 0 ? std::size_t(size) : 0);
+        if (path.rfind("/dev/", 0) != 0) {
+            continue;
+        }
+        if (path == "/dev/ptmx" || path == "/dev/pts/ptmx") {
+            const int served = index < 0 ? index : masterIndex("/proc/" + pid + "/fdinfo/" + fd);
+            files.master = files.master || (index >= 0 && (served < 0 || served == index));
+        } else {
+            files.device = files.device || refersTo(fds + fd, device);
+        }
+    }
+    return files;
 }
 
 }  // namespace
@@ -136,8 +171,24 @@ std::optional<DeviceHolder> deviceHolder(const std::string& path) {
         return DeviceHolder{DeviceHolder::How::LockFile, lock->pid,
                             lock->pid > 0 ? commandOf(lock->pid) : std::string(), lock->lockPath};
     }
-    if (S_ISCHR(device.st_mode)) {
-        return openIn(device);
+    return heldOpen(path);
+}
+
+std::optional<DeviceHolder> heldOpen(const std::string& path) {
+    struct stat device {};
+    if (::stat(path.c_str(), &device) != 0 || !S_ISCHR(device.st_mode)) {
+        return std::nullopt;
+    }
+    const std::string self = std::to_string(::getpid());
+    for (const std::string& pid : directoryNames("/proc")) {
+        if (!isNumber(pid) || pid == self) {
+            continue;
+        }
+        const OpenFiles files = openFilesOf(pid, device);
+        if (files.device && !files.master) {
+            const int number = std::stoi(pid);
+            return DeviceHolder{DeviceHolder::How::Open, number, commandOf(number), {}};
+        }
     }
     return std::nullopt;
 }

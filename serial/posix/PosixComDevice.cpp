@@ -22,6 +22,7 @@
 #include "os/FileDescriptor.h"
 #include "posix/PosixEventWatch.h"
 #include "posix/PosixIoctl.h"
+#include "serial/DeviceOwners.h"
 #include "serial/EventMask.h"
 #include "serial/SpeedTaken.h"
 
@@ -191,6 +192,12 @@ int PosixComDevice::open(const PortAddress& address) {
     // minicom, cu and their kin take no flock: they look for a lock file.
     if (error == 0) {
         error = lock_.acquire(path);
+    }
+    // Nor do ser2net and many scripts take either: a program that merely has the
+    // line open would take the sign's replies from us. Asked only of a tty that
+    // is there and free of locks, as /proc takes longest to read.
+    if (error == 0 && heldOpen(path)) {
+        error = EBUSY;
     }
     // TIOCEXCL also keeps out opens of the node by anyone but root. It belongs to
     // the tty, not to the descriptor: it outlives a crash while another process

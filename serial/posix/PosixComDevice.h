@@ -11,7 +11,8 @@ namespace stela {
 // A serial device on Linux through termios (the termios2 interface, so that speeds
 // without a B-constant, such as 14400 or 256000, work too). An open device is held
 // by its flock and by the UUCP lock file that minicom and cu look for (UucpLock);
-// either one held by another program makes open() EBUSY.
+// either one held by another program makes open() EBUSY, and so does another
+// program that merely has the device open (heldOpen).
 //
 // What Linux cannot do is refused by setLineParameters with EINVAL: 1.5 stop bits,
 // output DSR flow, DSR sensitivity, DTR handshake, RTS toggle, CTS output flow

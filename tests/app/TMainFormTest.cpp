@@ -606,7 +606,7 @@ TEST_F(TMainFormTest, TheLogIsCappedAndTheJournalKeptBesideIt) {
     const std::string directory = home.path() + "/journal";
     std::ofstream(directory) << "a file in the folder's place";
     MainFormParts p = parts();
-    p.journal = std::make_unique<Journal>(directory, [] { return "COM3"; });
+    p.journal = std::make_unique<Journal>(directory, "stela", [] { return "COM3"; });
     TMainForm window(std::move(p));
     auto* log = window.findChild<QPlainTextEdit*>("Memo1");
     for (int press = 0; press < 2; ++press) {
@@ -621,13 +621,13 @@ TEST_F(TMainFormTest, TheLogIsCappedAndTheJournalKeptBesideIt) {
     EXPECT_EQ(ran, (std::vector<std::string>{"automatic", "automatic"}));
 
     std::filesystem::remove(directory);
-    window.appendLog("Принял:WOK");
+    window.appendTagged({LogOperation::Write, LogEvent::Reply}, "Принял:WOK");
     window.Button5Click();
     std::ifstream journal(directory + "/" +
                           QDate::currentDate().toString(Qt::ISODate).toStdString() + ".log");
     std::string line;
     ASSERT_TRUE(std::getline(journal, line));
-    EXPECT_EQ(line.substr(23), " COM3 Принял:WOK");
+    EXPECT_EQ(line.substr(23), " COM3 stela write reply Принял:WOK");
 }
 
 }  // namespace

@@ -83,12 +83,13 @@ TEST_F(CliCommandTest, PortErrorsAreStatusThreeWithTheSerialLayersMessageAndAHin
     Result r = run({"read", "--port", "COM4"});
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.err,
-              "stela-cli: COM4 (/dev/ttyS3): Unable to open com port (win error code: 2)\n"
+              "stela-cli: COM4 (/dev/ttyS3): Unable to open com port (ENOENT, No such file or "
+              "directory)\n"
               "There is no device COM4 (/dev/ttyS3): the adapter is not plugged in, or it got "
               "another name.\n");
     r = run({"read", "--port", "COM200"});  // no device behind the name
     EXPECT_EQ(r.err,
-              "stela-cli: COM200: Unable to open com port (win error code: 2)\n"
+              "stela-cli: COM200: Unable to open com port (ENOENT, No such file or directory)\n"
               "No device stands behind COM200: link it to one with " +
                   home.path() + "/stela/dosdevices/com200.\n");
 
@@ -114,6 +115,11 @@ TEST_F(CliCommandTest, PortErrorsAreStatusThreeWithTheSerialLayersMessageAndAHin
     sim.device->failOn(test::SimComDevice::Op::LineParameters, EINVAL, url);
     EXPECT_NE(run({"read", "--port", url}).err.find("\n" + url + " refused the line settings"),
               std::string::npos);
+    sim.device->failOn(test::SimComDevice::Op::Open, ENOENT, url);  // a name no resolver knows
+    r = run({"read", "--port", url});
+    EXPECT_EQ(
+        r.err.find(url + ": Unable to open com port (EAI_NONAME, Name or service not known)\n"),
+        11u);
     // No line of stderr is made up by a name.
     r = run({"read", "--port", "/dev/x\nstela-cli: forged\x1B[2J"});
     EXPECT_EQ(r.err.find_first_of("\x1B"), std::string::npos) << r.err;
@@ -162,7 +168,10 @@ TEST_F(CliCommandTest, BadArgumentsAreStatusTwoAndReachNoPort) {
         {{"write", "--row", "1=145.67"}, ""},
         {{"write", "--row", "1=45.678"}, ""},
         {{"write", "--row", "1=4a.67"}, ""},
-        {{"write", "--row", "1=45,67"}, ""},
+        {{"write", "--row", "1=45,678"}, ""},
+        {{"write", "--file", file, "--encoding", "NO-SUCH"},
+         "--encoding: \"NO-SUCH\" is no charset known here (iconv -l lists them)"},
+        {{"write", "--row", "1=45.67", "--encoding", "CP1251"}, "--encoding is only for --file"},
         {{"write", "--row", "1=45.67", "--row", "1=12.00"}, "--row 1 is given twice"},
         {{"write", "--row", "1=45.67,grade=93"}, ""},
         {{"write", "--row", "1=45.67,caption1=maybe"}, ""},

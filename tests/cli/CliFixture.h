@@ -36,6 +36,7 @@ protected:
         env.errIsTerminal = errIsTerminal;
         env.stopSignal = [this] { return stopSignal(); };
         env.portSources = portSources;
+        env.journal = journal;
         const int status = cli::runCli(args, env);
         return {status, out.str(), err.str()};
     }
@@ -52,6 +53,7 @@ protected:
     std::function<int()> stopSignal = [] { return 0; };
     // Where `ports` looks (the machine's own sysfs and /dev unless a test says).
     PortListSources portSources;
+    Journal* journal = nullptr;
 };
 
 }  // namespace stela::test

@@ -55,13 +55,13 @@ TEST_F(CliPortsTest, EachPortIsOneLineOfWhatATechnicianKnowsItBy) {
     EXPECT_EQ(named(r.out),
               "COM1 $DEV/ttyS0 driver=serial8250\n"
               "COM3 $PTS driver=pty\n"
+              "COM5 rfc2217://192.0.2.1:4001\n"
               "COM33 $DEV/ttyUSB0 driver=ftdi_sio usb=0403:6001 manufacturer=FTDI "
               "product=\"FT232R USB UART\" serial=A1234 latency_timer=16ms "
               "by-id=$DEV/serial/by-id/usb-FTDI_FT232R_USB_UART_A1234-if00-port0 "
               "by-path=$DEV/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0\n"
               "COM34 $DEV/ttyUSB1 driver=ch341 usb=1a86:7523 manufacturer=\"\\xFFQinHeng\" "
               "product=\"USB\\x1B[31mSerial\" serial=\"\\xC2\\x9B2J\"\n"
-              "COM5 rfc2217://192.0.2.1:4001\n"
               "COM65 $DEV/ttyACM0 driver=cdc_acm usb=2e8a:000a manufacturer=Прибор "
               "product=RS-232\n");
 
@@ -92,6 +92,15 @@ TEST_F(CliPortsTest, JsonDescribesEveryPortWithTheSameKeys) {
       "port": "COM3",
       "device": "$PTS",
       "driver": "pty",
+      "usb": null,
+      "latency_timer_ms": null,
+      "by_id": [],
+      "by_path": []
+    },
+    {
+      "port": "COM5",
+      "device": "rfc2217://192.0.2.1:4001",
+      "driver": null,
       "usb": null,
       "latency_timer_ms": null,
       "by_id": [],
@@ -134,15 +143,6 @@ TEST_F(CliPortsTest, JsonDescribesEveryPortWithTheSameKeys) {
       "by_path": []
     },
     {
-      "port": "COM5",
-      "device": "rfc2217://192.0.2.1:4001",
-      "driver": null,
-      "usb": null,
-      "latency_timer_ms": null,
-      "by_id": [],
-      "by_path": []
-    },
-    {
       "port": "COM65",
       "device": "$DEV/ttyACM0",
       "driver": "cdc_acm",
@@ -167,7 +167,8 @@ TEST_F(CliPortsTest, AnUnreadableSysfsIsAPortError) {
     const Result r = run({"ports"});
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.err,
-              "stela-cli: the serial ports cannot be listed: Registry error (win error code: 2)\n");
+              "stela-cli: the serial ports cannot be listed: Registry error (ENOENT, No such file "
+              "or directory)\n");
 }
 
 }  // namespace

@@ -1,8 +1,13 @@
 #include <csignal>
 #include <fstream>
+#include <map>
+#include <regex>
 
 #include "protocol/Frames.h"
 #include "tests/cli/CliFixture.h"
+#include "tests/support/Golden.h"
+#include "tests/support/TestLanguage.h"
+#include "workflows/Journal.h"
 
 namespace stela {
 namespace {
@@ -292,6 +297,49 @@ TEST_F(CliWriteTest, ASignalStopsTheWriteAtTheEndOfARow) {
     EXPECT_EQ(sign.half(0), sign.half(8));
     EXPECT_EQ(sign.half(8), (HalfContent{"0550", '5', '0'}));
     EXPECT_EQ(sign.half(1), (HalfContent{"4444", '4', '0'}));
+}
+
+}  // namespace
+}  // namespace stela
+
+namespace stela {
+namespace {
+
+// The journal's fields are the same words in Russian and English: one recipe
+// ("which prices went to the sign, and were they confirmed") finds both.
+TEST_F(CliWriteTest, TheJournalsFieldsAreTheSameInEveryLanguage) {
+    // Row 5's second half is never confirmed, and a stop cuts the write at row 5's end.
+    filledSign().addFault(Fault::silence().onFrames(FrameKind::Write).forAddress(8));
+    setenv("TZ", "UTC0", 1);
+    tzset();
+    std::map<std::string, Lines> fields, recipe;
+    for (const char* language : {"ru_RU.UTF-8", "C"}) {
+        test::ScopedLanguage speaking("LANG", language);
+        const std::string directory = home.path() + "/" + language;
+        Journal kept(
+            directory, "stela-cli", [this] { return sim.port.Port(); },
+            [] { return std::chrono::system_clock::time_point(std::chrono::seconds(1796469600)); });
+        journal = &kept;
+        int checks = 0;
+        stopSignal = [&checks] { return ++checks > 1 ? SIGINT : 0; };
+        EXPECT_EQ(write(kAllRowsWhole).status, 128 + SIGINT);
+        std::ifstream file(directory + "/2026-12-05.log");
+        const std::regex field("^(\\S+ ){6}"),
+            write(" write (frame|confirmed|not-confirmed|not-sent|account) ");
+        for (std::string line; std::getline(file, line);) {
+            std::smatch found;
+            fields[language].push_back(std::regex_search(line, found, field) ? found.str() : line);
+            if (std::regex_search(line, write)) {
+                recipe[language].push_back(line);
+            }
+        }
+    }
+    unsetenv("TZ");
+    tzset();
+    EXPECT_GT(fields["C"].size(), 40u);
+    EXPECT_EQ(fields["C"], fields["ru_RU.UTF-8"]);
+    test::expectGolden(recipe["ru_RU.UTF-8"], "journal-write-recipe");
+    test::expectGolden(recipe["C"], "journal-write-recipe-en");
 }
 
 }  // namespace

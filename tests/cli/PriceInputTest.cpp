@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "cli/Csv.h"
+#include "cli/FileText.h"
 #include "cli/InputError.h"
 #include "cli/Json.h"
 #include "cli/PriceFile.h"
@@ -35,9 +38,13 @@ TEST(PriceInput, RowOptionsSetOnlyWhatTheyName) {
     EXPECT_EQ(rows[3]->caption2, true);
     EXPECT_TRUE(rows[5]->whole());
     EXPECT_EQ(rows[5]->gradeIndex, -1);
-    EXPECT_FALSE(rows[1] || rows[4]);
+    parseRowOption("1=4,5,grade=95", rows);  // a decimal comma
+    EXPECT_EQ(rows[1]->price, "04.50");
+    EXPECT_EQ(rows[1]->gradeIndex, 2);
+    EXPECT_FALSE(rows[4]);
     for (const char* refused : {"2=1.00", "4", "4=", "0=1.00", "4=1.00,1.00", "4=price=1,price=2",
-                                "4=grade=95,grade=95", "4=1.00,", "4=caption3=on"}) {
+                                "4=grade=95,grade=95", "4=1.00,", "4=caption3=on", "4=45,678",
+                                "4=45,6,7", "4=1.5,5", "4=unused,5", "4=grade=95,5"}) {
         EXPECT_THROW(parseRowOption(refused, rows), InputError) << refused;
     }
 }
@@ -183,6 +190,7 @@ TEST(PriceInput, CsvPricesFilesAreCheckedWhole) {
          {"kind,row\nboth,1\n", "CSV, line 2: kind \"both\" is neither row nor half"},
          {"row,price\n1,1.00\n1,2.00\n", "CSV, line 3: row 1 is given twice"},
          {"row,price\n1,45,67\n", "CSV, line 2: 3 fields where the header has 2"},
+         {"row,price\n1,1.00\n2,\xFF\n", "CSV, line 3: not UTF-8"},
          {"row,valid,price\n4,0,12.34\n",
           "CSV, line 2, row 4 is marked invalid: its halves were not both read, or differ. Give "
           "its values, or leave it out to keep what the sign holds"}});
@@ -202,6 +210,33 @@ TEST(PriceInput, ASpreadsheetsFileReadsAsItsPlainForm) {
             EXPECT_EQ(rows[row]->price, expected[row]->price) << form;
             EXPECT_EQ(rows[row]->gradeIndex, expected[row]->gradeIndex) << form;
             EXPECT_EQ(rows[row]->caption1, expected[row]->caption1) << form;
+        }
+    }
+}
+
+// UTF-8 as it stands, else the charset --encoding names, else the locale's,
+// else a Russian Excel's; a byte that decodes in none names its line.
+TEST(PriceInput, AFilesCharsetIsGivenOrFound) {
+    const std::string utf16("1\0;\0\x14\x04\x22\x04\n\0", 10),
+        guess = " is not UTF-8 text, nor CP1251 throughout; give its charset with --encoding";
+    // The bytes, --encoding and the locale's charset: the text and the charset said, or the error.
+    const std::array<std::string, 5> cases[] = {
+        {"1;ДТ\n", "", "KOI8-R", "1;ДТ\n", ""},
+        {"1;\xC4\xD2\n", "", "UTF-8", "1;ДТ\n", "CP1251"},
+        {"1;\xE4\xF4\n", "", "KOI8-R", "1;ДТ\n", "KOI8-R"},
+        {"1;\xC4\xD2\n", "cp1251", "KOI8-R", "1;ДТ\n", ""},
+        {utf16, "UTF-16LE", "UTF-8", "1;ДТ\n", ""},
+        {"1;ДТ\n\n3;\x98\n", "", "UTF-8", "line 3" + guess, "refused"},
+        {"\xEF\xBB\xBFrow\n1;\xC4\xD2\n", "", "UTF-8", "line 2" + guess, "refused"},
+        {"1\n2;\xC4\xD2\n", "UTF-8", "UTF-8", "line 2 is not UTF-8 text", "refused"},
+        {"1;ДТ\n2;\x98\n", "CP1251", "UTF-8", "line 2 is not CP1251 text", "refused"},
+    };
+    for (const auto& [bytes, encoding, locale, text, readAs] : cases) {
+        try {
+            const FileText got = decodeFileText(bytes, encoding, locale);
+            EXPECT_EQ(got.utf8 + "|" + got.readAs, text + "|" + readAs) << bytes;
+        } catch (const InputError& error) {
+            EXPECT_EQ(error.what() + std::string("|refused"), text + "|" + readAs) << bytes;
         }
     }
 }

@@ -20,8 +20,13 @@
 
 #include "cli/Json.h"
 #include "posix/UucpLock.h"
+#include "serial/ComDeviceFactory.h"
+#include "serial/DeviceOwners.h"
+#include "serial/TComPort.h"
 #include "tests/support/Minicom.h"
+#include "tests/support/PtyPair.h"
 #include "tests/support/ScopedConfigHome.h"
+#include "tests/support/Ser2net.h"
 
 namespace stela {
 namespace {
@@ -155,6 +160,21 @@ TEST(StelaCliEndToEnd, WhatAJsonFileWritesReadsBackAsJson) {
     EXPECT_EQ(confirmed, 10);
 }
 
+// What a Russian Excel saves: CP1251, ';' between fields, decimal commas.
+TEST(StelaCliEndToEnd, ASpreadsheetsCp1251CsvIsWrittenAndConfirmed) {
+    test::ScopedConfigHome home;
+    SimOnCom sim(8);
+    ASSERT_TRUE(sim.ready());
+    const std::string file = home.path() + "/prices.csv";
+    std::ofstream(file) << "row;price;grade;caption1;caption2\r\n1;45,67;\xC4\xD2;1;0\r\n"
+                           "2;5,1;92;0;0\r\n3;unused;80;0;0\r\n4;99,99;95;1;1\r\n5;0,01;98;0;0\r\n";
+    const CliRun written = stelaCli("write --port COM8 --format csv --file " + file + " 2>&1");
+    EXPECT_EQ(written.status, 0) << written.out;
+    EXPECT_EQ(written.out.rfind("stela-cli: --file " + file + ": not UTF-8; read as CP1251\n", 0),
+              0u);
+    EXPECT_NE(written.out.find("\nrow,1,,,,45.67,ДТ,1,0,1\n"), std::string::npos) << written.out;
+}
+
 TEST(StelaCliEndToEnd, ASilentHalfIsNullAndNoReplyInTheShippedSchema) {
     test::ScopedConfigHome home;
     SimOnCom sim(8, {"--fault", "silence,address=9"});
@@ -214,6 +234,33 @@ TEST(StelaCliEndToEnd, APortMinicomHoldsIsAPortErrorNamingMinicom) {
     }
     EXPECT_EQ(stelaCli("read --port COM3").status, 0);
     EXPECT_FALSE(std::filesystem::exists(UucpLock::lockPaths(device).front()));
+}
+
+// ser2net, serving a client with no lock taken, turns stela-cli away unsent.
+TEST(StelaCliEndToEnd, APortSer2netServesIsBusyNamingSer2net) {
+    if (!test::Ser2net::installed()) {
+        GTEST_SKIP() << "ser2net is not installed (scripts/deps installs it)";
+    }
+    test::ScopedConfigHome home;
+    test::PtyPair line;
+    test::Ser2net server(line.slavePath());
+    TComPort client(machineDevice);
+    client.SetPort(server.tcpUrl());
+    client.Open();
+    int pid = 0;  // ser2net opens the line once it has a client
+    for (int wait = 0; wait < 200 && pid == 0; ++wait, usleep(10000)) {
+        pid = heldOpen(line.slavePath()).value_or(DeviceHolder{}).pid;
+    }
+    ASSERT_NE(pid, 0);
+    const CliRun busy = stelaCli("read --port " + line.slavePath() + " 2>&1");
+    EXPECT_EQ(busy.status, 3);
+    EXPECT_EQ(busy.out.find("stela-cli: " + line.slavePath() +
+                            ": Unable to open com port (EBUSY, Device or resource busy)\n" +
+                            line.slavePath() + " is in use by another program; it is open in " +
+                            "ser2net (pid " + std::to_string(pid) + ")."),
+              0u)
+        << busy.out;
+    EXPECT_EQ(line.receive(1, 200), "");
 }
 
 // With the lock folder read-only (a mount namespace of its own), the port is
@@ -287,12 +334,13 @@ TEST(StelaCliEndToEnd, CheckTellsEachStateOfTheSignAsAMonitoringPlugin) {
          {},
          "--port COM9 --file " + prices,
          3,
-         "STELA UNKNOWN - COM9 (HOME/unplugged): Unable to open com port (win error code: 2)"},
+         "STELA UNKNOWN - COM9 (HOME/unplugged): Unable to open com port (ENOENT, No such file or "
+         "directory)"},
         {"a busy port",
          {},
          sign,
          3,
-         "STELA UNKNOWN - COM8 (DEVICE): Unable to open com port (win error code: 16)",
+         "STELA UNKNOWN - COM8 (DEVICE): Unable to open com port (EBUSY, Device or resource busy)",
          true},
         {"a bad file",
          {},

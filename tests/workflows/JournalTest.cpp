@@ -41,7 +41,7 @@ protected:
 
     Journal journal() {
         return Journal(
-            journalDirectory(), [this] { return port; }, [this] { return now; });
+            journalDirectory(), "stela", [this] { return port; }, [this] { return now; });
     }
     std::string day(const std::string& name) { return readFile(journalDirectory() + "/" + name); }
 
@@ -62,10 +62,11 @@ TEST_F(JournalTest, EachLineIsAppendedToItsDaysFileAsItIsLogged) {
     port = "";
     j.appendLog("--- Поиск табло --- ");
     EXPECT_EQ(j.flush(), "");
-    EXPECT_EQ(day("2026-03-01.log"), "2026-03-01 23:59:59.250 COM3 --- Читаю панель0 ---\n");
+    EXPECT_EQ(day("2026-03-01.log"),
+              "2026-03-01 23:59:59.250 COM3 stela - line --- Читаю панель0 ---\n");
     EXPECT_EQ(day("2026-03-02.log"),
-              "2026-03-02 00:00:00.050 /dev/ttyUSB0 Принял:T0456731  OK27\n"
-              "2026-03-02 00:00:00.050 - --- Поиск табло --- \n");
+              "2026-03-02 00:00:00.050 /dev/ttyUSB0 stela - line Принял:T0456731  OK27\n"
+              "2026-03-02 00:00:00.050 - stela - line --- Поиск табло --- \n");
     EXPECT_EQ(journalDirectory(), home.path() + "/state/stela/journal");
 }
 
@@ -128,7 +129,7 @@ TEST_F(JournalTest, NoLineIsLeftHalfWrittenOrGluedOntoAnother) {
     setrlimit(RLIMIT_FSIZE, &full);
     j.appendLog("Запишу 0 панель:W0456731E20");
     setrlimit(RLIMIT_FSIZE, &before);
-    EXPECT_EQ(day("2026-03-01.log"), "cut off mid-\n2026-03-01 23:59:59.250 COM3 a\n");
+    EXPECT_EQ(day("2026-03-01.log"), "cut off mid-\n2026-03-01 23:59:59.250 COM3 stela - line a\n");
     EXPECT_EQ(j.flush(), journalDirectory() + "/2026-03-01.log: No space left on device");
 }
 

@@ -14,9 +14,9 @@
 #include <cerrno>
 #include <fstream>
 
-#include "serial/EComPort.h"
 #include "posix/PosixComDevice.h"
 #include "posix/UucpLock.h"
+#include "serial/EComPort.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ProcessCounts.h"
 #include "tests/support/PtyPair.h"
@@ -134,19 +134,27 @@ TEST(PortTrouble, NoAccessSuggestsAGroupOnlyWhereJoiningItGivesAccess) {
     }
 }
 
-// A child named `name` that opens the device (and takes its flock when asked)
-// and waits until it is killed at destruction.
+// A child named `name` that holds the device as `how` says (and no descriptor of
+// ours but as it says) until it is killed at destruction.
 class Holder {
 public:
-    Holder(const std::string& name, const std::string& device, bool opens, bool locks) {
+    enum How { Opens, Locks, Nothing, FarEnd, Hidden };  // FarEnd keeps our master too
+    Holder(const std::string& name, const std::string& device, How how = Opens) {
         int ready[2];
         EXPECT_EQ(pipe(ready), 0);
         pid_ = fork();
         if (pid_ == 0) {
             prctl(PR_SET_NAME, name.c_str());
-            const int fd = opens ? open(device.c_str(), O_RDWR | O_NOCTTY) : -1;
-            if (locks) {
+            if (how != FarEnd) {
+                close_range(3, ready[1] - 1, 0);
+                close_range(ready[1] + 1, ~0U, 0);
+            }
+            const int fd = how != Nothing ? open(device.c_str(), O_RDWR | O_NOCTTY) : -1;
+            if (how == Locks) {
                 flock(fd, LOCK_EX);
+            }
+            if (how == Hidden) {  // its descriptors are root's alone to see
+                prctl(PR_SET_DUMPABLE, 0);
             }
             (void)!write(ready[1], "x", 1);
             pause();
@@ -167,14 +175,49 @@ private:
     pid_t pid_;
 };
 
+// Another program with the device open keeps us out, lock or none; we ourselves,
+// the far end of the pseudo-terminal and a process we may not look into do not.
+TEST(PortTrouble, AnyOtherProgramThatHasTheDeviceOpenMakesItBusy) {
+    test::PtyPair pty;  // this process holds the slave too
+    const std::string device = pty.slavePath();
+    ASSERT_EQ(chmod(device.c_str(), 0666), 0);
+    const bool lockFiles = access(UucpLock::kFolder, W_OK) == 0;
+    const std::string lockPath = UucpLock::lockPaths(device).front();
+    const std::pair<Holder::How, std::string> cases[] = {
+        {Holder::Opens, "занят другой программой; он открыт в other"},
+        {Holder::Locks, "занят программой other"},
+        {Holder::Nothing, lockFiles ? "занят программой other" : "opened"},
+        {Holder::FarEnd, "opened"},
+        {Holder::Hidden, "opened"},
+    };
+    for (const auto& [how, hint] : cases) {
+        const Holder other("other", device, how);
+        if (how == Holder::Nothing && lockFiles) {
+            std::ofstream(lockPath) << "     " << other.pid() << "\n";
+        }
+        const std::string told = inChild([&] {
+            close(pty.masterFd());  // here, only the slave is ours
+            if (how == Holder::Hidden && geteuid() == 0 &&
+                (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
+                return std::string("could not become nobody");
+            }
+            return openHint(device);
+        });
+        EXPECT_EQ(told,
+                  hint == "opened" ? hint : device + " " + hint + " (pid " + other.pid() + ").")
+            << "holder " << how;
+        unlink(lockPath.c_str());
+    }
+}
+
 // Who holds the port is named before who merely has it open (such as the far
 // end's server keeping the line up), even when that one comes first in /proc.
 TEST(PortTrouble, TheInUseHintNamesTheHolderOfTheFlockThenOfTheLockFile) {
     test::PtyPair pty;
     const std::string device = pty.slavePath();
-    const Holder server("sign-server", device, true, false);
+    const Holder server("sign-server", device);
     {
-        const Holder script("script", device, true, true);
+        const Holder script("script", device, Holder::Locks);
         EXPECT_EQ(openHint(device),
                   device + " занят программой script (pid " + script.pid() + ").");
     }
@@ -187,7 +230,7 @@ TEST(PortTrouble, TheInUseHintNamesTheHolderOfTheFlockThenOfTheLockFile) {
     }
     const std::string lockPath = UucpLock::lockPaths(device).front();
     {
-        const Holder terminal("terminal", device, false, false);
+        const Holder terminal("terminal", device, Holder::Nothing);
         std::ofstream(lockPath) << "     " << terminal.pid() << "\n";
         EXPECT_EQ(openHint(device),
                   device + " занят программой terminal (pid " + terminal.pid() + ").");
