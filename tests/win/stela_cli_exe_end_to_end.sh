@@ -3,7 +3,8 @@
 # throwaway Wine prefix maps as COM3: each command's output and the frames the
 # sign heard equal those of the Linux stela-cli on the same sign; the journal
 # lands under %LOCALAPPDATA%; a sign that goes away mid-write is exit 3 with
-# the rows' account.
+# the rows' account; Ctrl+C (Wine's console event for SIGINT) stops a write at
+# the end of its row.
 #   stela_cli_exe_end_to_end.sh stela-cli.exe linux-stela-cli linux-stela-sim
 set -euo pipefail
 exe=$1 linux_cli=$2 sim=$3
@@ -102,6 +103,26 @@ EOF
 if [[ $status -ne 3 ]] || ! diff -u "$work/expected" "$work/account"; then
     echo "FAILED: a sign gone mid-write: exit $status, not 3 with the rows' account" >&2
     cat "$work/err" >&2
+    failed=1
+fi
+# Ctrl+C while row 4 is written (replies late, so that it takes a while): the
+# row is finished and the write stops there.
+start_sign --fault late=150
+status=0
+wine "$exe" write --port COM3 --file "$work/prices.json" >/dev/null 2>"$work/err" &
+cli_pid=$!
+until grep -q ' rx W1' "$work/sign"; do sleep 0.05; done
+kill -INT "$cli_pid"
+wait "$cli_pid" || status=$?
+stop_sign
+cat >"$work/expected" <<'EOF'
+stela-cli: stopped by signal 2
+Rows written and confirmed: 5, 4.
+Rows not written: 3, 2, 1 (the sign shows the old prices).
+Write the prices again to write every row.
+EOF
+if [[ $status -ne 130 ]] || ! diff -u "$work/expected" <(tr -d '\r' <"$work/err"); then
+    echo "FAILED: Ctrl+C amid row 4: exit $status, not 130 with rows 5 and 4 written" >&2
     failed=1
 fi
 exit $failed
