@@ -1,11 +1,10 @@
 #include "cli/Charset.h"
 
-#include <langinfo.h>
-
 #include <cerrno>
 #include <clocale>
 #include <cstring>
 
+#include "cli/SystemCharset.h"
 #include "cli/Utf8.h"
 
 namespace stela::cli {
@@ -62,8 +61,8 @@ bool convert(iconv_t converter, std::string_view in, std::string& out, bool subs
 }  // namespace
 
 std::string localeCharset(const EnvironmentReader& environment) {
-    std::string charset = nl_langinfo(CODESET);
-    if (charset == "ANSI_X3.4-1968") {
+    std::string charset = systemCharset(environment);
+    if (charset == kUnnamedCharset) {
         // C, POSIX, or a locale that is not generated here: its name tells.
         std::string name;
         for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {

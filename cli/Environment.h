@@ -34,10 +34,7 @@ struct Environment {
     // output goes out in it (JSON as ASCII with \u escapes where it is not UTF-8).
     std::string charset = "UTF-8";
     // The language variables (LANG, LANGUAGE, ...).
-    EnvironmentReader variables = [](const char* name) -> std::string {
-        const char* value = std::getenv(name);
-        return value ? value : "";
-    };
+    EnvironmentReader variables = localeEnvironment;
     // The signal that asked the program to stop, 0 while none has.
     std::function<int()> stopSignal = [] { return 0; };
     // Where `ports` looks for the serial ports (the machine's sysfs and /dev).

@@ -21,8 +21,12 @@
 #include "cli/PriceFile.h"
 #include "cli/Session.h"
 #include "cli/Utf8.h"
+#include "os/SameFile.h"
 #include "stela/Version.h"
 #include "workflows/Journal.h"
+#ifdef _WIN32
+#include "os/win/PosixFileCalls.h"
+#endif
 
 namespace stela::cli {
 
@@ -55,11 +59,8 @@ std::unique_ptr<std::ofstream> openLog(const std::string& path, const std::strin
     if (fd < 0) {
         throw InputError(translateCli("--log %1: %2", {escapedText(path), std::strerror(errno)}));
     }
-    struct stat log {
-    }, prices{};
-    const bool same = ::fstat(fd, &log) == 0 && !pricesPath.empty() &&
-                      ::stat(pricesPath.c_str(), &prices) == 0 && log.st_dev == prices.st_dev &&
-                      log.st_ino == prices.st_ino;
+    struct stat log {};
+    const bool same = ::fstat(fd, &log) == 0 && !pricesPath.empty() && isSameFile(path, pricesPath);
     const bool emptied = same || !S_ISREG(log.st_mode) || ::ftruncate(fd, 0) == 0;
     const int error = errno;
     ::close(fd);

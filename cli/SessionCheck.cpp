@@ -1,8 +1,5 @@
 // `stela-cli check`: one read, compared with the declared rows; nothing is written.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <cerrno>
 #include <cstring>
 
 #include "cli/Check.h"
@@ -10,20 +7,11 @@
 #include "cli/CliText.h"
 #include "cli/Session.h"
 #include "cli/Utf8.h"
+#include "os/PathSeparators.h"
+#include "os/SameFile.h"
 #include "store/AtomicFile.h"
 
 namespace stela::cli {
-
-namespace {
-
-bool sameFile(const std::string& a, const std::string& b) {
-    struct stat first {
-    }, second{};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
-}  // namespace
 
 int Session::check() {
     CheckResult result;
@@ -63,20 +51,15 @@ int Session::check() {
 
 std::string Session::replaceOutput(const std::string& contents) const {
     const std::string& path = args_.output;
-    if (path == args_.file || sameFile(path, args_.file)) {
+    if (path == args_.file || isSameFile(path, args_.file)) {
         return translateCli("it is the prices file given to --file");
     }
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = path.find_last_of(kPathSeparators);
     const std::string folder = slash == std::string::npos ? "."
                                : slash == 0               ? "/"
                                                           : path.substr(0, slash);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) {
-        return std::strerror(errno);
-    }
-    const int error = name.empty() ? EISDIR : replaceFileAt(dirFd, name, contents, 0644);
-    ::close(dirFd);
+    const int error = replaceFile(folder, name, contents, 0644);
     return error == 0 ? std::string() : std::strerror(error);
 }
 

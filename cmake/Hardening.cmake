@@ -2,10 +2,11 @@
 # dpkg-buildflags gives them with hardening=+all: fortified libc calls, the
 # stack protector, format checks, full RELRO with immediate binding, and PIE.
 # Only the hardening: the optimisation and debug flags stay the build type's.
-# Sanitizer and fuzzing builds bring instrumentation of their own and go without.
+# Sanitizer and fuzzing builds bring instrumentation of their own and go without;
+# so do Windows programs, whose linker knows none of the ELF flags (RELRO, now).
 option(STELA_HARDENING "Build with Debian's hardening flags (dpkg-buildflags)" ON)
 
-if(STELA_HARDENING AND NOT STELA_SANITIZE AND NOT STELA_FUZZ)
+if(STELA_HARDENING AND NOT STELA_SANITIZE AND NOT STELA_FUZZ AND NOT WIN32)
     find_program(DPKG_BUILDFLAGS dpkg-buildflags)
     if(NOT DPKG_BUILDFLAGS)
         message(WARNING "dpkg-buildflags (dpkg-dev) is missing: no hardening flags")

@@ -21,6 +21,11 @@ using EnvironmentReader = std::function<std::string(const char* name)>;
 // A name with a '/' is skipped. The locale need not be generated.
 std::vector<std::string> catalogueLanguages(const EnvironmentReader& environment);
 
+// The environment as the translation reads it. Where the user's language is
+// the system's setting rather than a variable (Windows), LANG reads as that
+// language ("ru_RU") while none of LC_ALL, LC_MESSAGES and LANG is set.
+std::string localeEnvironment(const char* name);
+
 // The language part of a catalogue language ("ru" of "ru_RU").
 std::string languageOf(const std::string& catalogueLanguage);
 

@@ -1,6 +1,7 @@
 #include "i18n/Translate.h"
 
 #include <unistd.h>
+
 #include <cstdlib>
 #include <memory>
 #include <mutex>
@@ -8,6 +9,7 @@
 
 #include "i18n/Languages.h"
 #include "i18n/Translator.h"
+#include "os/ExecutablePath.h"
 
 namespace stela {
 namespace {
@@ -16,19 +18,11 @@ namespace {
 // in share/locale beside its bin/ (/usr/share/locale for /usr/bin): found from
 // the executable's own place, a package unpacked anywhere finds its own.
 std::vector<std::string> catalogueRoots() {
-    char path[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) {
+    const std::string directory = executableDirectory();
+    if (directory.empty()) {
         return {};
     }
-    const std::string executable(path, static_cast<std::size_t>(length));
-    const std::string directory = executable.substr(0, executable.rfind('/'));
     return {directory + "/locale", directory + "/../share/locale"};
-}
-
-std::string environmentVariable(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
 }
 
 std::mutex processMutex;
@@ -38,7 +32,7 @@ std::shared_ptr<Translator> currentTranslator() {
     std::lock_guard<std::mutex> lock(processMutex);
     if (!processTranslator) {
         processTranslator =
-            std::make_shared<Translator>(catalogueLanguages(environmentVariable), catalogueRoots());
+            std::make_shared<Translator>(catalogueLanguages(localeEnvironment), catalogueRoots());
     }
     return processTranslator;
 }

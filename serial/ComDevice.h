@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -60,9 +61,19 @@ public:
     virtual void stop() = 0;
 };
 
-// The platform under TComPort. Every operation returns 0 on success or an errno
-// value on failure and never throws; TComPort turns failures into EComPort.
-// Operations other than open() and close() on a closed device return EBADF.
+// What operations on a closed device fail with: the platform's number for a
+// handle that is not open.
+#ifdef _WIN32
+inline constexpr int kClosedDeviceError = 6;  // ERROR_INVALID_HANDLE
+#else
+inline constexpr int kClosedDeviceError = EBADF;
+#endif
+
+// The platform under TComPort. Every operation returns 0 on success or the
+// platform's error number on failure (errno; on Windows the system error code,
+// GetLastError) and never throws; TComPort turns failures into EComPort.
+// Operations other than open() and close() on a closed device return
+// kClosedDeviceError.
 // A device whose far end went away (an unplugged adapter, a pseudo-terminal whose
 // master closed) fails its next operation (EIO) instead of waiting or spinning.
 class ComDevice {

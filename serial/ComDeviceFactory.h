@@ -12,8 +12,11 @@ namespace stela {
 using ComDeviceFactory = std::function<std::unique_ptr<ComDevice>(const PortAddress& address)>;
 
 // The machine's device for `address`: a network device for a tcp:// or
-// rfc2217:// address (a COM name's link may lead to one), Linux's serial device
-// (termios) for every other.
+// rfc2217:// address (a COM name's link may lead to one), serialDevice() for
+// every other.
 std::unique_ptr<ComDevice> machineDevice(const PortAddress& address);
+
+// The machine's serial device (termios on Linux, Win32 on Windows).
+std::unique_ptr<ComDevice> serialDevice();
 
 }  // namespace stela

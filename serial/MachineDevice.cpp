@@ -8,6 +8,10 @@ std::unique_ptr<ComDevice> machineDevice(const PortAddress& address) {
     if (address.isNetwork()) {
         return std::make_unique<NetComDevice>();
     }
+    return serialDevice();
+}
+
+std::unique_ptr<ComDevice> serialDevice() {
     return std::make_unique<PosixComDevice>();
 }
 

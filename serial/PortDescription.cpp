@@ -141,31 +141,4 @@ PortDescription describePort(const std::string& port, const PortListSources& sou
     return d;
 }
 
-std::string portSummary(const PortDescription& port) {
-    std::string summary = port.device;
-    if (!port.driver.empty()) {
-        summary += ", " + port.driver;
-    }
-    if (port.usb) {
-        summary += ", USB " + port.usb->vendorId + ":" + port.usb->productId;
-        for (const std::string* text : {&port.usb->manufacturer, &port.usb->product}) {
-            if (!text->empty()) {
-                summary += " " + *text;
-            }
-        }
-        if (!port.usb->serial.empty()) {
-            summary += ", serial " + port.usb->serial;
-        }
-    }
-    return summary;
-}
-
-std::vector<PortDescription> describePresentPorts(const PortListSources& sources) {
-    std::vector<PortDescription> described;
-    for (const std::string& port : presentPorts(sources)) {
-        described.push_back(describePort(port, sources));
-    }
-    return described;
-}
-
 }  // namespace stela

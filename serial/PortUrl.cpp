@@ -1,6 +1,11 @@
 #include "serial/PortUrl.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
+#endif
 
 #include <cctype>
 
@@ -25,8 +30,7 @@ bool isHostName(std::string_view host) {
 // shorthands, or whose last label is a number, as no top-level domain's is: a
 // mistyped address, which no resolver may be given.
 bool looksNumeric(const std::string& host) {
-    in_addr parsed{};
-    if (inet_aton(host.c_str(), &parsed) != 0) {
+    if (isIpv4Shorthand(host)) {
         return true;
     }
     std::string_view name(host);
@@ -59,6 +63,17 @@ bool takeIpv6(std::string_view text, std::string& host) {
 }
 
 }  // namespace
+
+bool isIpv4Shorthand(const std::string& host) {
+#ifdef _WIN32
+    // inet_addr takes the same shorthands as inet_aton (which Windows lacks);
+    // it cannot tell 255.255.255.255 from a failure, and that one is numeric anyway.
+    return inet_addr(host.c_str()) != INADDR_NONE;
+#else
+    in_addr parsed{};
+    return inet_aton(host.c_str(), &parsed) != 0;
+#endif
+}
 
 bool isPortUrl(std::string_view name) {
     const auto at = name.find(kSeparator);

@@ -7,7 +7,6 @@
 
 #include "serial/EComPort.h"
 #include "serial/TComThread.h"
-#include "posix/PosixComDevice.h"
 
 namespace stela {
 namespace {
@@ -115,7 +114,7 @@ void TCustomComPort::EndSettingsBatch() {
 
 void TCustomComPort::requireDevice(int code) const {
     if (!device_->isOpen()) {
-        throw EComPort(code, EBADF);
+        throw EComPort(code, kClosedDeviceError);
     }
 }
 
@@ -417,7 +416,7 @@ void TCustomComPort::DoRx80Full() {
 
 // --- TComPort --------------------------------------------------------------------------
 
-TComPort::TComPort() : TComPort(std::make_unique<PosixComDevice>()) {}
+TComPort::TComPort() : TComPort(serialDevice()) {}
 
 TComPort::TComPort(std::unique_ptr<ComDevice> device) : TCustomComPort(std::move(device)) {}
 

@@ -125,4 +125,13 @@ int replaceFileAt(int dirFd, const std::string& name, std::string_view contents,
     return ::fsync(dirFd) == 0 ? 0 : errno;
 }
 
+int replaceFile(const std::string& folder, const std::string& name, std::string_view contents,
+                mode_t mode) {
+    const FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid()) {
+        return errno;
+    }
+    return name.empty() ? EISDIR : replaceFileAt(dir.get(), name, contents, mode);
+}
+
 }  // namespace stela

@@ -21,6 +21,14 @@ int makeDirectories(const std::string& path, mode_t mode);
 // device): it is never read, so it cannot hang the reader.
 inline constexpr int kNotARegularFile = ENOTSUP;
 
+// Replaces `name` in `folder` with `contents` (mode `mode`) as replaceFileAt
+// does; EISDIR when `name` is empty.
+int replaceFile(const std::string& folder, const std::string& name, std::string_view contents,
+                mode_t mode);
+
+#ifndef _WIN32
+// Folders held open and symbolic links: the POSIX store's (RegistryStore.cpp).
+
 // The whole of `name` in the directory, and its permission bits when `mode` is
 // given; ENOENT when there is none, kNotARegularFile, EFBIG when it is larger
 // than maxSize.
@@ -41,5 +49,6 @@ using RenameAtFunction = int (*)(int, const char*, int, const char*);
 // name out while this runs. Tests pass a renameAt that fails.
 int replaceFileAt(int dirFd, const std::string& name, std::string_view contents, mode_t mode,
                   RenameAtFunction renameAt = ::renameat);
+#endif
 
 }  // namespace stela

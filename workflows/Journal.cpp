@@ -17,6 +17,9 @@
 #include "os/FileDescriptor.h"
 #include "store/AtomicFile.h"
 #include "store/ConfigDirectory.h"
+#ifdef _WIN32
+#include "os/win/PosixFileCalls.h"
+#endif
 
 namespace stela {
 namespace {

@@ -4,9 +4,9 @@
 #include <memory>
 #include <optional>
 
+#include "net/NetPortLock.h"
 #include "serial/ComDevice.h"
 #include "serial/PortUrl.h"
-#include "net/NetPortLock.h"
 
 struct addrinfo;
 

@@ -1,7 +1,9 @@
 #include "net/NetEventWatch.h"
 
+#ifndef _WIN32
 #include <sys/epoll.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 
@@ -22,6 +24,16 @@ int NetEventWatch::create(std::shared_ptr<NetLink> link, std::uint32_t mask,
 NetEventWatch::NetEventWatch(std::shared_ptr<NetLink> link, std::uint32_t mask)
     : link_(std::move(link)), mask_(mask) {}
 
+#ifdef _WIN32
+int NetEventWatch::start() {
+    socket_.reset(link_->duplicateSocket());
+    if (!socket_.valid()) {
+        return socketError();
+    }
+    link_->resetEvents();
+    return 0;
+}
+#else
 int NetEventWatch::start() {
     socket_.reset(link_->duplicateSocket());
     epoll_.reset(::epoll_create1(EPOLL_CLOEXEC));
@@ -41,6 +53,7 @@ int NetEventWatch::start() {
     link_->resetEvents();
     return 0;
 }
+#endif
 
 NetEventWatch::~NetEventWatch() = default;
 
@@ -52,10 +65,23 @@ void NetEventWatch::stop() {
 // The wake-up is edge-triggered too: nothing needs to empty it.
 int NetEventWatch::wait(std::uint32_t& kinds) {
     kinds = 0;
+#ifdef _WIN32
+    if (!stopped_) {
+        pollfd ready[2] = {pollFor(socket_.get(), POLLIN),
+                           pollFor(link_->wakeDescriptor(), POLLIN)};
+        if (pollSockets(ready, 2, -1) < 0 && socketError() != EINTR) {
+            return socketError();
+        }
+        if (ready[1].revents != 0) {
+            drainWakeup(link_->wakeDescriptor());
+        }
+    }
+#else
     epoll_event ready[2];
     if (!stopped_ && ::epoll_wait(epoll_.get(), ready, 2, -1) < 0 && errno != EINTR) {
         return errno;
     }
+#endif
     if (stopped_) {
         return ECANCELED;
     }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "os/FileDescriptor.h"
+#include "net/Sockets.h"
 #include "serial/ComDevice.h"
 
 namespace stela {
@@ -13,7 +13,9 @@ class NetLink;
 
 // Line events of a network port, waited for in one epoll set, both
 // edge-triggered: the socket (data left unread never wakes the wait again) and
-// the link's wake-up, which a write (evTxEmpty) and stop() use. Each wake-up pumps
+// the link's wake-up, which a write (evTxEmpty) and stop() use. Windows polls
+// both instead (level-triggered): the wake-up is drained, and every wake-up
+// pumps the socket empty, so nothing left behind wakes the wait again. Each wake-up pumps
 // the link and reports what came: received data, and over RFC 2217 the modem
 // lines and line errors the server notified. The event character and the 80 %
 // mark are never reported.
@@ -32,8 +34,8 @@ private:
 
     const std::shared_ptr<NetLink> link_;
     const std::uint32_t mask_;
-    FileDescriptor socket_;  // our own descriptor of the link's socket
-    FileDescriptor epoll_;
+    Socket socket_;         // our own descriptor of the link's socket
+    FileDescriptor epoll_;  // (Windows polls instead)
     std::atomic<bool> stopped_{false};
 };
 

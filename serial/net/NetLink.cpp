@@ -1,11 +1,5 @@
 #include "net/NetLink.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -33,24 +27,13 @@ int millisecondsLeft(NetLink::Clock::time_point deadline) {
     return static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 24LL * 3600 * 1000));
 }
 
-void signal(int eventFd) {
-    const std::uint64_t one = 1;
-    // Only a full counter refuses, and a full one wakes as well.
-    (void)!::write(eventFd, &one, sizeof one);
-}
-
-void drain(int eventFd) {
-    std::uint64_t count;
-    (void)!::read(eventFd, &count, sizeof count);
-}
-
 }  // namespace
 
 NetLink::NetLink(int fd, PortScheme scheme)
     : fd_(fd),
       telnet_(scheme == PortScheme::Rfc2217),
-      progress_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-      wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+      progress_(openWakeup()),
+      wake_(openWakeup()) {}
 
 NetLink::~NetLink() {
     close();
@@ -59,7 +42,7 @@ NetLink::~NetLink() {
 void NetLink::close() {
     const Lock lock(mutex_);
     if (fd_.valid()) {
-        ::shutdown(fd_.get(), SHUT_RDWR);  // wakes a watch waiting on its own descriptor
+        shutdownSocket(fd_.get());  // wakes a watch waiting on its own descriptor
         fd_.reset();
     }
     down_ = true;
@@ -117,18 +100,19 @@ void NetLink::tell(const std::string& bytes) {
 
 void NetLink::fail() {
     broken_ = down_ = true;
-    ::shutdown(fd_.get(), SHUT_RDWR);  // the server sees the end; a watch wakes
+    shutdownSocket(fd_.get());  // the server sees the end; a watch wakes
 }
 
 void NetLink::flush() {
     while (!out_.empty() && !down_) {
-        const ssize_t n = ::send(fd_.get(), out_.data(), out_.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        const ssize_t n = sendNow(fd_.get(), out_.data(), out_.size());
+        const int error = n < 0 ? socketError() : 0;
         if (n > 0) {
             out_.erase(0, static_cast<std::size_t>(n));
             sentTotal_ += static_cast<std::uint64_t>(n);
-        } else if (n < 0 && errno == EINTR) {
+        } else if (n < 0 && error == EINTR) {
             continue;
-        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        } else if (n < 0 && (error == EAGAIN || error == EWOULDBLOCK)) {
             return;
         } else {
             down_ = true;  // EPIPE, ECONNRESET, ETIMEDOUT ...
@@ -140,11 +124,12 @@ void NetLink::pump() {
     bool took = false;
     char chunk[4096];
     for (std::size_t taken = 0; !down_ && taken < kPumpLimit;) {
-        const ssize_t n = ::recv(fd_.get(), chunk, sizeof chunk, MSG_DONTWAIT);
-        if (n < 0 && errno == EINTR) {
+        const ssize_t n = receiveNow(fd_.get(), chunk, sizeof chunk);
+        const int error = n < 0 ? socketError() : 0;
+        if (n < 0 && error == EINTR) {
             continue;
         }
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        if (n < 0 && (error == EAGAIN || error == EWOULDBLOCK)) {
             break;
         }
         took = true;
@@ -174,7 +159,7 @@ void NetLink::pump() {
         arrivals_ += in_.size() > before ? 1 : 0;
     }
     if (took) {
-        signal(progress_.get());
+        signalWakeup(progress_.get());
     }
 }
 
@@ -193,15 +178,16 @@ int NetLink::waitUntil(Lock& lock, Clock::time_point deadline, const std::functi
         }
         // Another thread's pump may take what we wait for off the socket first:
         // its progress wakes us as well.
-        pollfd fds[2] = {{fd_.get(), POLLIN, 0}, {progress_.get(), POLLIN, 0}};
+        pollfd fds[2] = {pollFor(fd_.get(), POLLIN), pollFor(progress_.get(), POLLIN)};
         lock.unlock();
-        const int ready = ::poll(fds, 2, left);
+        const int ready = pollSockets(fds, 2, left);
+        const int error = ready < 0 ? socketError() : 0;
         if (ready > 0 && (fds[1].revents & POLLIN)) {
-            drain(progress_.get());
+            drainWakeup(progress_.get());
         }
         lock.lock();
-        if (ready < 0 && errno != EINTR) {
-            return errno;
+        if (ready < 0 && error != EINTR) {
+            return error;
         }
     }
 }
@@ -237,12 +223,13 @@ int NetLink::write(const char* data, int size, Clock::time_point deadline, int& 
         if (left == 0) {
             break;
         }
-        pollfd p{fd_.get(), POLLOUT, 0};
+        pollfd p = pollFor(fd_.get(), POLLOUT);
         lock.unlock();
-        const int ready = ::poll(&p, 1, left);
+        const int ready = pollSockets(&p, 1, left);
+        const int error = ready < 0 ? socketError() : 0;
         lock.lock();
-        if (ready < 0 && errno != EINTR) {
-            return errno;
+        if (ready < 0 && error != EINTR) {
+            return error;
         }
         flush();
     }
@@ -265,7 +252,7 @@ int NetLink::write(const char* data, int size, Clock::time_point deadline, int& 
         queuedTotal_ -= end - cut;
     }
     raised_ |= kEvTxEmpty;
-    signal(wake_.get());
+    signalWakeup(wake_.get());
     return 0;
 }
 
@@ -339,11 +326,11 @@ int NetLink::lineErrors(bool parityCheck, TComErrors& errors) {
 
 int NetLink::duplicateSocket() const {
     const Lock lock(mutex_);
-    return fd_.valid() ? ::fcntl(fd_.get(), F_DUPFD_CLOEXEC, 0) : -1;
+    return fd_.valid() ? stela::duplicateSocket(fd_.get()) : -1;
 }
 
 void NetLink::wake() {
-    signal(wake_.get());
+    signalWakeup(wake_.get());
 }
 
 void NetLink::resetEvents() {
@@ -363,7 +350,7 @@ int NetLink::collect(std::uint32_t& kinds) {
         arrivalsReported_ = arrivals_;
     }
     if (down_ && kinds != 0) {
-        signal(wake_.get());  // the next wait finds the link down at once
+        signalWakeup(wake_.get());  // the next wait finds the link down at once
     }
     return down_ && kinds == 0 ? EIO : 0;
 }

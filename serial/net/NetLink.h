@@ -8,7 +8,7 @@
 #include <string>
 
 #include "net/Rfc2217Client.h"
-#include "os/FileDescriptor.h"
+#include "net/Sockets.h"
 #include "serial/ComDevice.h"
 #include "serial/PortUrl.h"
 
@@ -91,10 +91,10 @@ private:
     int waitUntil(Lock& lock, Clock::time_point deadline, const std::function<bool()>& done);
 
     mutable std::mutex mutex_;
-    FileDescriptor fd_;
+    Socket fd_;
     const bool telnet_;
-    const FileDescriptor progress_;  // eventfd: a pump took something from the socket
-    const FileDescriptor wake_;      // eventfd: for the watch
+    const Socket progress_;  // wake-up: a pump took something from the socket
+    const Socket wake_;      // wake-up: for the watch
     Rfc2217Client client_;
     std::string in_;   // line data, not yet read
     std::string out_;  // encoded, not yet sent

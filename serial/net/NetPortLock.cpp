@@ -1,8 +1,9 @@
 #include "net/NetPortLock.h"
 
-#include <sys/socket.h>
+#ifndef _WIN32
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -43,6 +44,22 @@ int NetPortLock::acquire(const addrinfo* addresses) {
     return 0;
 }
 
+#ifdef _WIN32
+int NetPortLock::bind(const std::string& serverPort) {
+    const std::string name = "Global\\" + lockName(serverPort);
+    const HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
+    const DWORD error = GetLastError();
+    if (mutex == nullptr) {
+        return error == ERROR_ACCESS_DENIED ? ERROR_BUSY : int(error);  // another user's
+    }
+    if (error == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return ERROR_BUSY;
+    }
+    fds_.emplace_back(mutex, CloseHandle);
+    return 0;
+}
+#else
 int NetPortLock::bind(const std::string& serverPort) {
     const std::string name = lockName(serverPort);
     sockaddr_un address{};
@@ -62,6 +79,7 @@ int NetPortLock::bind(const std::string& serverPort) {
     fds_.push_back(std::move(fd));
     return 0;
 }
+#endif
 
 void NetPortLock::release() {
     fds_.clear();

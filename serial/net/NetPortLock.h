@@ -1,17 +1,17 @@
 #pragma once
 
-#include <netdb.h>
-
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "os/FileDescriptor.h"
+#include "net/Sockets.h"
 
 namespace stela {
 
 // Keeps a second program on this machine from using the same server port while
 // we hold it: a Unix socket bound to an abstract name made of the server's
-// address and port ("stela-port/10.1.2.3:4001"). The kernel knows one binding
+// address and port ("stela-port/10.1.2.3:4001"); on Windows, a named mutex
+// ("Global\stela-port/10.1.2.3:4001"). The kernel knows one binding
 // per name for every user, needs no file, and drops it when the holder ends,
 // crash or not. The name is made of the address a host resolved to, never of
 // how the host was spelt, so "localhost" and "127.0.0.1" meet.
@@ -38,7 +38,11 @@ public:
 private:
     int bind(const std::string& serverPort);
 
+#ifdef _WIN32
+    std::vector<std::shared_ptr<void>> fds_;  // named mutexes' handles
+#else
     std::vector<FileDescriptor> fds_;
+#endif
 };
 
 }  // namespace stela

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "net/Telnet.h"
 #include "serial/ComDevice.h"
 #include "serial/ComTypes.h"
-#include "net/Telnet.h"
 
 namespace stela {
 

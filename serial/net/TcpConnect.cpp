@@ -1,14 +1,8 @@
 #include "net/TcpConnect.h"
 
-#include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#ifndef _WIN32
 #include <arpa/inet.h>
+#endif
 
 #include <cerrno>
 #include <condition_variable>
@@ -16,8 +10,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-
-#include "os/FileDescriptor.h"
 
 namespace stela {
 namespace {
@@ -43,8 +35,10 @@ int resolverError(int code) {
             return EAGAIN;
         case EAI_MEMORY:
             return ENOMEM;
+#ifdef EAI_SYSTEM
         case EAI_SYSTEM:
             return errno != 0 ? errno : EIO;
+#endif
         default:  // EAI_NONAME, EAI_NODATA, EAI_FAIL, EAI_ADDRFAMILY, ...
             return ENOENT;
     }
@@ -68,6 +62,9 @@ struct Lookup {
 }  // namespace
 
 int resolveServer(const PortUrl& url, Clock::time_point deadline, AddressList& addresses) {
+    if (int error = socketsReady()) {
+        return error;
+    }
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -91,8 +88,7 @@ int resolveServer(const PortUrl& url, Clock::time_point deadline, AddressList& a
         return code == 0 ? 0 : resolverError(code);
     }
     // The resolver would read an IPv4 shorthand as an address, whatever the flags.
-    in_addr shorthand{};
-    if (inet_aton(url.host.c_str(), &shorthand) != 0) {
+    if (isIpv4Shorthand(url.host)) {
         return EINVAL;
     }
 
@@ -102,7 +98,11 @@ int resolveServer(const PortUrl& url, Clock::time_point deadline, AddressList& a
             addrinfo* result = nullptr;
             const int code = getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
             const std::lock_guard<std::mutex> lock(lookup->mutex);
+#ifdef EAI_SYSTEM
             lookup->code = code == EAI_SYSTEM && errno == 0 ? EAI_FAIL : code;
+#else
+            lookup->code = code;
+#endif
             lookup->result = result;
             lookup->finished = true;
             lookup->done.notify_all();
@@ -124,35 +124,42 @@ int resolveServer(const PortUrl& url, Clock::time_point deadline, AddressList& a
 
 namespace {
 
+void setOption(int fd, int level, int name, int value) {
+    setsockopt(fd, level, name, reinterpret_cast<const char*>(&value), sizeof value);
+}
+
 void tune(int fd) {
-    const int on = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
-    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &kKeepIdleSeconds, sizeof kKeepIdleSeconds);
-    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &kKeepIntervalSeconds, sizeof kKeepIntervalSeconds);
-    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &kKeepProbes, sizeof kKeepProbes);
-    setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &kUserTimeoutMs, sizeof kUserTimeoutMs);
+    setOption(fd, IPPROTO_TCP, TCP_NODELAY, 1);
+    setOption(fd, SOL_SOCKET, SO_KEEPALIVE, 1);
+    setOption(fd, IPPROTO_TCP, TCP_KEEPIDLE, kKeepIdleSeconds);
+    setOption(fd, IPPROTO_TCP, TCP_KEEPINTVL, kKeepIntervalSeconds);
+    setOption(fd, IPPROTO_TCP, TCP_KEEPCNT, kKeepProbes);
+#ifdef _WIN32
+    // Windows bounds unacknowledged data in whole seconds.
+    setOption(fd, IPPROTO_TCP, TCP_MAXRT, int(kUserTimeoutMs / 1000));
+#else
+    setOption(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, int(kUserTimeoutMs));
+#endif
 }
 
 // One address: 0 with the connected socket, or the error it met.
 int connectTo(const addrinfo& address, Clock::time_point deadline, int& fd) {
-    FileDescriptor owner(::socket(address.ai_family,
-                                  address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                                  address.ai_protocol));
+    Socket owner(openSocket(address.ai_family, address.ai_socktype, address.ai_protocol));
     const int s = owner.get();
     if (s < 0) {
-        return errno;
+        return socketError();
     }
     tune(s);
     int error = 0;
     if (::connect(s, address.ai_addr, address.ai_addrlen) != 0) {
-        error = errno;
+        error = socketError();
     }
-    while (error == EINPROGRESS || error == EINTR) {
-        pollfd p{s, POLLOUT, 0};
-        const int ready = ::poll(&p, 1, millisecondsLeft(deadline));
+    while (error == kConnectPending || error == EINTR) {
+        pollfd p = pollFor(s, POLLOUT);
+        const int ready = pollSockets(&p, 1, millisecondsLeft(deadline));
         if (ready < 0) {
-            error = errno == EINTR ? EINPROGRESS : errno;
+            error = socketError();
+            error = error == EINTR ? kConnectPending : error;
             continue;
         }
         if (ready == 0) {
@@ -160,8 +167,8 @@ int connectTo(const addrinfo& address, Clock::time_point deadline, int& fd) {
             break;
         }
         socklen_t size = sizeof error;
-        if (getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
-            error = errno;
+        if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0) {
+            error = socketError();
         }
     }
     if (error != 0) {

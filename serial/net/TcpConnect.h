@@ -1,6 +1,6 @@
 #pragma once
 
-#include <netdb.h>
+#include "net/Sockets.h"
 
 #include <chrono>
 #include <memory>

@@ -1,0 +1,46 @@
+#include "win/SerialComm.h"
+
+#include <windows.h>
+
+#include "serial/EComPort.h"
+
+namespace stela {
+namespace {
+
+struct KeyCloser {
+    HKEY key;
+    ~KeyCloser() { RegCloseKey(key); }
+};
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> serialCommValues() {
+    HKEY key = nullptr;
+    LONG error = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0,
+                               KEY_QUERY_VALUE, &key);
+    if (error != ERROR_SUCCESS) {
+        throw EComPort(EComPort::kRegistryError, int(error));
+    }
+    const KeyCloser closer{key};
+    std::vector<std::pair<std::string, std::string>> values;
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        BYTE data[256];
+        DWORD nameSize = sizeof name;
+        DWORD dataSize = sizeof data;
+        DWORD type = 0;
+        error = RegEnumValueA(key, index, name, &nameSize, nullptr, &type, data, &dataSize);
+        if (error == ERROR_NO_MORE_ITEMS) {
+            return values;
+        }
+        if (error != ERROR_SUCCESS) {
+            throw EComPort(EComPort::kRegistryError, int(error));
+        }
+        // The data without its terminating NUL (nor anything after one).
+        std::string port(reinterpret_cast<const char*>(data), dataSize);
+        port.resize(port.find('\0') == std::string::npos ? port.size() : port.find('\0'));
+        values.emplace_back(std::string(name, nameSize), port);
+    }
+}
+
+}  // namespace stela

@@ -1,0 +1,199 @@
+// The Win32 device on COM3, a pseudo-terminal under Wine whose far end sends
+// back every byte (com3-echo runs this program): one conversation, compared
+// whole as a transcript.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "serial/EComPort.h"
+#include "serial/EventMask.h"
+#include "serial/PortList.h"
+#include "serial/TComPort.h"
+#include "win/WinComDevice.h"
+
+namespace stela {
+namespace {
+
+using namespace std::chrono;
+
+std::string readText(WinComDevice& device, int capacity) {
+    char buffer[64] = {};
+    int received = 0;
+    const int error = device.read(buffer, capacity, received);
+    return std::to_string(error) + " '" + std::string(buffer, std::size_t(received)) + "'";
+}
+
+std::string writeText(WinComDevice& device, const std::string& text) {
+    int sent = 0;
+    const int error = device.write(text.data(), int(text.size()), sent);
+    return std::to_string(error) + " sent " + std::to_string(sent);
+}
+
+constexpr char kSerialComm[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+
+std::string portList() {
+    try {
+        std::string names;
+        for (const std::string& name : presentPorts()) {
+            names += name + " ";
+        }
+        return names;
+    } catch (const EComPort& e) {
+        return e.what();
+    }
+}
+
+void letEchoArrive() {
+    std::this_thread::sleep_for(milliseconds(300));
+}
+
+std::string registryText(const char* name) {
+    char data[64] = {};
+    DWORD size = sizeof data;
+    DWORD type = 0;
+    const LONG error = RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\ORVENA\\ComPort", name,
+                                    RRF_RT_ANY, &type, data, &size);
+    return error != ERROR_SUCCESS ? "error " + std::to_string(error)
+                                  : (type == REG_SZ ? "REG_SZ " : "other ") + std::string(data);
+}
+
+TEST(WinComDevice, ConversationWithAnEchoingLine) {
+    WinComDevice device;
+    std::vector<std::string> t;
+    t.push_back("closed read: " + readText(device, 4));
+    t.push_back("open COM99: " + std::to_string(device.open(PortAddress::of("COM99"))));
+    t.push_back("open COM3: " + std::to_string(device.open(PortAddress::of("COM3"))));
+    t.push_back("queues: " + std::to_string(device.setQueueSizes(1024, 1024)));
+    LineParameters line;
+    line.baudRate = 19200;
+    line.discardNull = true;
+    t.push_back("line: " + std::to_string(device.setLineParameters(line)));
+    t.push_back("timeouts: " + std::to_string(device.setTimeouts(TimeoutValues{})));
+    TComSignals lines;
+    lines.include(csCTS);
+    const int modemError = device.modemLines(lines);
+    t.push_back("modem lines: " + std::to_string(modemError) + " " + std::to_string(lines.empty()));
+
+    const auto before = steady_clock::now();
+    t.push_back("read none: " + readText(device, 10));
+    t.push_back(std::string("at once: ") +
+                (steady_clock::now() - before < milliseconds(100) ? "yes" : "no"));
+    t.push_back("write: " + writeText(device, "HELLO"));
+    letEchoArrive();
+    t.push_back("read 3: " + readText(device, 3));
+    t.push_back("read rest: " + readText(device, 10));
+
+    writeText(device, "LOST");
+    letEchoArrive();
+    t.push_back("purge: " + std::to_string(device.purge(true, true)));
+    t.push_back("after purge: " + readText(device, 10));
+
+    // Windows reports the echo's arrival; Wine cannot watch a device without
+    // modem lines and gives up every wait at once, so there the watch must wait
+    // for its stop alone (not spin on empty waits).
+    std::unique_ptr<LineEventWatch> watch;
+    t.push_back("watch: " + std::to_string(device.watchEvents(kEvRxChar, watch)));
+    // As the monitor waits: again after a wait that reported nothing.
+    const auto waitOnce = [&] {
+        return std::async(std::launch::async, [&] {
+            std::uint32_t kinds = 0;
+            int error = 0;
+            int waits = 0;
+            for (; error == 0 && kinds == 0 && waits < 1000; ++waits) {
+                error = watch->wait(kinds);
+            }
+            return std::to_string(error) + " " + std::to_string(kinds) +
+                   (waits > 2 ? " spinning" : "");
+        });
+    };
+    const auto stopAfter = [&](std::future<std::string>& waited) {
+        std::this_thread::sleep_for(milliseconds(300));
+        const auto stopping = steady_clock::now();
+        watch->stop();
+        const std::string result = waited.get();
+        return result +
+               (steady_clock::now() - stopping < milliseconds(200) ? " promptly" : " late");
+    };
+    auto arrival = waitOnce();
+    std::this_thread::sleep_for(milliseconds(100));  // Wine's waits have given up by now
+    writeText(device, "X");
+    const std::string seen = stopAfter(arrival);
+    t.push_back("arrival: " + (seen == "0 1 promptly" ? std::string("995 0 promptly") : seen));
+    t.push_back("unread: " + readText(device, 10));
+    auto idle = waitOnce();
+    t.push_back("stopped: " + stopAfter(idle));
+    watch.reset();
+
+    TComErrors errors;
+    errors.include(ceFrame);
+    const int errorsError = device.lineErrors(errors);
+    t.push_back("line errors: " + std::to_string(errorsError) + " " +
+                std::to_string(errors.empty()));
+    t.push_back("abort: " + std::to_string(device.abortTransfers()));
+    device.close();
+    t.push_back("closed write: " + writeText(device, "Z"));
+
+    // The prefix is ours: its list of ports is what this test puts there.
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSerialComm);
+    t.push_back("no port list: " + portList());
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSerialComm, 0, nullptr, REG_OPTION_VOLATILE,
+                    KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    int serial = 0;
+    for (const char* port : {"COM2", "com1", "COM10"}) {
+        const std::string name = "\\Device\\Serial" + std::to_string(serial++);
+        RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(port),
+                       DWORD(std::strlen(port) + 1));
+    }
+    RegCloseKey(key);
+    t.push_back("port list: " + portList());
+
+    TComPort port;
+    port.SetPort("COM99");
+    try {
+        port.Open();
+    } catch (const EComPort& e) {
+        t.push_back(std::string("port: ") + e.what());
+    }
+    port.SetPort("COM3");
+    port.SaveSettings("HKEY_LOCAL_MACHINE\\Software\\ORVENA");
+    t.push_back("stored Port: " + registryText("Port") + ", BaudRate: " + registryText("BaudRate"));
+
+    const std::vector<std::string> expected = {
+        "closed read: 6 ''",
+        "open COM99: 2",
+        "open COM3: 0",
+        "queues: 0",
+        "line: 0",
+        "timeouts: 0",
+        "modem lines: 0 1",
+        "read none: 0 ''",
+        "at once: yes",
+        "write: 0 sent 5",
+        "read 3: 0 'HEL'",
+        "read rest: 0 'LO'",
+        "purge: 0",
+        "after purge: 0 ''",
+        "watch: 0",
+        "arrival: 995 0 promptly",
+        "unread: 0 'X'",
+        "stopped: 995 0 promptly",
+        "line errors: 0 1",
+        "abort: 0",
+        "closed write: 6 sent 0",
+        "no port list: Registry error (win error code: 2)",
+        "port list: com1 COM10 COM2 ",
+        "port: Unable to open com port (win error code: 2)",
+        "stored Port: REG_SZ COM3, BaudRate: REG_SZ 9600",
+    };
+    EXPECT_EQ(t, expected);
+}
+
+}  // namespace
+}  // namespace stela
