@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QDialog>
 #include <cerrno>
 #include <csignal>
 #include <iterator>
@@ -84,20 +82,8 @@ void TerminationSignals::readPipe() {
     }
     notifier_->setEnabled(false);  // one signal is acted on; a second ends the program
     if (caught != 0) {
-        onSignal_(caught);
+        deliver();
     }
-}
-
-void closeAsTheCloseBoxDoes(QWidget& window) {
-    // Dismissed as Cancel or OK would: the workflow that showed it goes on to
-    // its next safe point and stops there, the window closing.
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* dialog = qobject_cast<QDialog*>(widget);
-        if (dialog != nullptr && dialog->isVisible() && dialog->isModal()) {
-            dialog->reject();
-        }
-    }
-    window.close();
 }
 
 }  // namespace stela

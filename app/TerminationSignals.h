@@ -18,7 +18,8 @@ namespace stela {
 // box. The handler also gives the signals their default action back, so that
 // a second one ends the program at once; SIGPIPE alone stays caught and
 // ignored (a closed stderr is no reason to leave a row half-written). One
-// object at a time; destroying it puts back the handlers it replaced.
+// object at a time; destroying it puts back the handlers it replaced. On
+// Windows, the console's Ctrl+C, Ctrl+Break and close in the same way.
 class TerminationSignals : public QObject {
 public:
     explicit TerminationSignals(std::function<void(int signal)> onSignal);
@@ -29,11 +30,15 @@ public:
     // The first signal caught; 0 while none has come.
     static int received();
 
+    // Runs onSignal with it, on the user-interface thread.
+    void deliver();
+
 private:
     void readPipe();
 
     std::function<void(int)> onSignal_;
-    // The handler writes to the pipe; the notifier wakes the event loop on its read end.
+    // POSIX: the handler writes to the pipe; the notifier wakes the event loop
+    // on its read end. Windows (win/) hands the event to the event loop as a call.
     FileDescriptor readEnd_;
     FileDescriptor writeEnd_;
     QSocketNotifier* notifier_ = nullptr;

@@ -1,8 +1,7 @@
 #include "cli/PortHint.h"
 
-#include <cerrno>
-
 #include "cli/CliText.h"
+#include "diagnostics/PortErrorKind.h"
 #include "diagnostics/PortTrouble.h"
 #include "serial/EComPort.h"
 
@@ -15,12 +14,10 @@ std::string portHint(const EComPort& error, const PortAddress& port) {
     if (error.Code() == EComPort::kLineSettingsFailed) {
         return settingsTroubleHint(port, error.SystemCode());
     }
-    switch (error.SystemCode()) {
-        case EBADF:
+    switch (portErrorKind(error.SystemCode())) {
+        case PortErrorKind::NotOpen:
             return translateCli("No port is open: run `stela-cli search`, or give --port.");
-        case EIO:
-        case ENXIO:
-        case ENODEV: {
+        case PortErrorKind::Gone: {
             if (port.isNetwork()) {
                 return translateCli(
                     "The connection to %1 is lost: the server closed it or the network failed. "

@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "diagnostics/NetPortTrouble.h"
+#include "diagnostics/PortErrorKind.h"
 #include "diagnostics/StoreTrouble.h"
 #include "i18n/FilledText.h"
 #include "i18n/Translate.h"
@@ -83,13 +84,12 @@ std::string openTroubleHint(const PortAddress& port, int error) {
     if (port.isNetwork()) {
         return netOpenTroubleHint(port.deviceOrName(), error);
     }
-    switch (error) {
-        case ENOENT:
+    switch (portErrorKind(error)) {
+        case PortErrorKind::Missing:
             return noDevice(port);
-        case EACCES:
-        case EPERM:
+        case PortErrorKind::NoAccess:
             return noAccess(port.deviceOrName());
-        case EBUSY:
+        case PortErrorKind::InUse:
             return inUse(port.deviceOrName());
         default:
             return {};
@@ -116,13 +116,11 @@ std::string portTroubleHint(const EComPort& error, const PortAddress& port) {
     if (error.Code() == EComPort::kLineSettingsFailed) {
         return settingsTroubleHint(port, error.SystemCode());
     }
-    switch (error.SystemCode()) {
-        case EBADF:
+    switch (portErrorKind(error.SystemCode())) {
+        case PortErrorKind::NotOpen:
             return translateDefault(
                 "Порт не открыт: нажмите «Поиск табло» или «Настроить COM - порт.».");
-        case EIO:
-        case ENXIO:
-        case ENODEV:
+        case PortErrorKind::Gone:
             return filled(markDefault("Связь с %1 потеряна: адаптер отключён или устройство "
                                       "пропало. Подключите его и "
                                       "нажмите «Поиск табло»."),

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# stela-cli.exe under Wine against stela-sim on a pseudo-terminal that a
+# throwaway Wine prefix maps as COM3: each command's output and the frames the
+# sign heard equal those of the Linux stela-cli on the same sign; the journal
+# lands under %LOCALAPPDATA%; a sign that goes away mid-write is exit 3 with
+# the rows' account.
+#   stela_cli_exe_end_to_end.sh stela-cli.exe linux-stela-cli linux-stela-sim
+set -euo pipefail
+exe=$1 linux_cli=$2 sim=$3
+[[ -x $linux_cli && -x $sim ]] || { echo "no Linux stela-cli/stela-sim given: skipped"; exit 77; }
+command -v wine >/dev/null || { echo "Wine is missing: skipped"; exit 77; }
+
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+    [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export LANG=C WINEDEBUG=-all WINEPREFIX=$work/prefix XDG_CONFIG_HOME=$work/config
+unset LC_ALL LC_MESSAGES LANGUAGE
+# One server for the whole run, whose own output goes nowhere: a server that a
+# run started would hold that run's output open and write into it.
+mkdir -p "$WINEPREFIX"
+wineserver -p >/dev/null 2>&1
+wineboot -i >/dev/null 2>&1
+cat >"$work/prices.json" <<'EOF'
+{"rows": [
+ {"row": 1, "price": "11.11", "grade": "92", "caption1": false, "caption2": false},
+ {"row": 2, "price": "22.22", "grade": "95", "caption1": true, "caption2": false},
+ {"row": 3, "price": "33.33", "grade": "98", "caption1": false, "caption2": true},
+ {"row": 4, "price": "44.44", "grade": "ДТ", "caption1": false, "caption2": false},
+ {"row": 5, "price": "55.55", "grade": "80", "caption1": true, "caption2": true}]}
+EOF
+
+# start_sign [OPTION]...: stela-sim as COM3 for both programs; its log in $work/sign.
+start_sign() {
+    : >"$work/sign"
+    "$sim" --com 3 "$@" >>"$work/sign" 2>/dev/null &
+    sim_pid=$!
+    until [[ $(wc -l <"$work/sign") -ge 1 ]]; do sleep 0.05; done
+    ln -sfn "$(head -1 "$work/sign")" "$WINEPREFIX/dosdevices/com3"
+}
+stop_sign() {
+    kill "$sim_pid" && wait "$sim_pid" || true
+    sim_pid=
+}
+# run NAME PROGRAM ARGS...: its output (line ends as on Linux), status and the frames heard.
+run() {
+    local name=$1
+    shift
+    start_sign
+    local status=0
+    "$@" --port COM3 >"$work/out" 2>"$work/err" || status=$?
+    stop_sign
+    { tr -d '\r' <"$work/out"; echo "exit $status"; } >"$work/$name.out"
+    sed -n 's/^\[[^]]*\] //p' "$work/sign" >"$work/$name.heard"
+}
+
+failed=0
+for command in "read --format json" "write --file $work/prices.json --format json" \
+    "brightness 5" "brightness auto" "effect 3" "read --format csv"; do
+    read -ra args <<<"$command"
+    run linux env XDG_STATE_HOME="$work/state" "$linux_cli" "${args[@]}"
+    run windows wine "$exe" "${args[@]}"
+    for kind in out heard; do
+        if ! diff -u "$work/linux.$kind" "$work/windows.$kind"; then
+            echo "FAILED: stela-cli.exe $command: its $kind differs from Linux's" >&2
+            failed=1
+        fi
+    done
+done
+
+journal=("$WINEPREFIX"/drive_c/users/*/AppData/Local/stela/journal/*.log)
+if ! grep -q 'WOK' "${journal[@]}"; then
+    echo "FAILED: no journal under %LOCALAPPDATA%\\stela\\journal" >&2
+    failed=1
+fi
+
+# The second half of row 3 (address 10, ":") is never confirmed; the sign goes
+# away while the write waits there.
+start_sign --fault silence,address=10,frames=write
+status=0
+wine "$exe" write --port COM3 --file "$work/prices.json" >/dev/null 2>"$work/err" &
+cli_pid=$!
+until grep -q ' rx W:' "$work/sign"; do sleep 0.05; done
+kill -9 "$sim_pid"
+sim_pid=
+wait "$cli_pid" || status=$?
+tr -d '\r' <"$work/err" | tail -n +2 >"$work/account"
+cat >"$work/expected" <<'EOF'
+The connection to \\.\COM3 is lost: the adapter was unplugged or the device went away. Plug it in again and run `stela-cli search`.
+Rows written and confirmed: 5, 4.
+Row 3 may show two different prices: its first half confirmed, its second sent but not confirmed.
+Rows not written: 2, 1 (the sign shows the old prices).
+Write the prices again once the connection is back.
+EOF
+if [[ $status -ne 3 ]] || ! diff -u "$work/expected" "$work/account"; then
+    echo "FAILED: a sign gone mid-write: exit $status, not 3 with the rows' account" >&2
+    cat "$work/err" >&2
+    failed=1
+fi
+exit $failed
