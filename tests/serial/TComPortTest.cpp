@@ -278,7 +278,7 @@ TEST_F(TComPortTest, OperationsOnAClosedPortRaiseTheirOwnCodes) {
     for (const auto& c : cases) {
         const EComPort e = raised(c.action);
         EXPECT_EQ(e.Code(), c.code);
-        EXPECT_EQ(e.SystemCode(), EBADF);
+        EXPECT_EQ(e.SystemCode(), kClosedDeviceError);
     }
     EXPECT_TRUE(log.empty());
 }

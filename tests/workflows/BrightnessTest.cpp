@@ -74,8 +74,10 @@ TEST_F(BrightnessTest, AReplyThatComesAfterThePauseIsDiscardedByTheNextCommand) 
 TEST_F(BrightnessTest, AClosedPortEscapesAsAnErrorAndSendsNothing) {
     press([this] { console.automaticBrightness(); });
     press([this] { console.effect(1); });
-    EXPECT_EQ(errors, (Lines{"PurgeComm function failed (win error code: 9)",
-                             "PurgeComm function failed (win error code: 9)"}));
+    EXPECT_EQ(errors, (Lines{"PurgeComm function failed (win error code: " +
+                                 std::to_string(kClosedDeviceError) + ")",
+                             "PurgeComm function failed (win error code: " +
+                                 std::to_string(kClosedDeviceError) + ")"}));
     EXPECT_EQ(observer.log, Lines{});
 }
 

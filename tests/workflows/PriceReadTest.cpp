@@ -171,7 +171,8 @@ TEST_F(PriceReadTest, AFramedReplyRefillsItsRowAsTheGridTakesIt) {
 
 TEST_F(PriceReadTest, NoOpenPortEscapesAtTheFirstStep) {
     EXPECT_FALSE(press([this] { console.readPrices(); }));
-    EXPECT_EQ(errors, Lines{"PurgeComm function failed (win error code: 9)"});
+    EXPECT_EQ(errors, Lines{"PurgeComm function failed (win error code: " +
+                            std::to_string(kClosedDeviceError) + ")"});
     EXPECT_EQ(observer.calls, (Lines{"progress:0", "progress:1", "stop?"}));
 }
 

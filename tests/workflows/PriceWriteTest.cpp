@@ -220,7 +220,8 @@ TEST_F(PriceWriteTest, TheEffectPressedDuringTheWriteDoesNotReplaceTheFrame) {
 
 TEST_F(PriceWriteTest, ASerialErrorEndsTheWriteAndTheLogSaysWhatTheSignMayHold) {
     pressWrite();  // no port open
-    EXPECT_EQ(errors, Lines{"PurgeComm function failed (win error code: 9)"});
+    EXPECT_EQ(errors, Lines{"PurgeComm function failed (win error code: " +
+                            std::to_string(kClosedDeviceError) + ")"});
     EXPECT_EQ(observer.log, Lines{});
 
     // The first frame may have left: the log says what the sign may now hold.

@@ -53,14 +53,25 @@ void letEchoArrive() {
     std::this_thread::sleep_for(milliseconds(300));
 }
 
+// A value under HKEY_LOCAL_MACHINE\Software\ORVENA\ComPort with its type, as stored.
 std::string registryText(const char* name) {
-    char data[64] = {};
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\ORVENA\\ComPort", 0, KEY_QUERY_VALUE, &key)) {
+        return "no key";
+    }
+    BYTE data[64] = {};
     DWORD size = sizeof data;
     DWORD type = 0;
-    const LONG error = RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\ORVENA\\ComPort", name,
-                                    RRF_RT_ANY, &type, data, &size);
-    return error != ERROR_SUCCESS ? "error " + std::to_string(error)
-                                  : (type == REG_SZ ? "REG_SZ " : "other ") + std::string(data);
+    const LONG error = RegQueryValueExA(key, name, nullptr, &type, data, &size);
+    RegCloseKey(key);
+    if (error != ERROR_SUCCESS) {
+        return "error " + std::to_string(error);
+    }
+    if (type == REG_DWORD) {
+        return "REG_DWORD " + std::to_string(*reinterpret_cast<const std::uint32_t*>(data));
+    }
+    return (type == REG_SZ ? "REG_SZ " : "other ") +
+           std::string(reinterpret_cast<const char*>(data), size);
 }
 
 TEST(WinComDevice, ConversationWithAnEchoingLine) {
@@ -162,8 +173,17 @@ TEST(WinComDevice, ConversationWithAnEchoingLine) {
         t.push_back(std::string("port: ") + e.what());
     }
     port.SetPort("COM3");
+    port.SetBaudRate(brCustom);
+    port.SetCustomBaudRate(-2);
     port.SaveSettings("HKEY_LOCAL_MACHINE\\Software\\ORVENA");
-    t.push_back("stored Port: " + registryText("Port") + ", BaudRate: " + registryText("BaudRate"));
+    for (const char* name : {"Port", "BaudRate", "CustomBaudRate", "Parity"}) {
+        t.push_back(std::string("stored ") + name + ": " + registryText(name));
+    }
+    try {
+        port.SaveSettings("HKEY_LOCAL_MACHINE\\\\Software");
+    } catch (const EComPort& e) {
+        t.push_back(std::string("no key: ") + e.what());
+    }
 
     const std::vector<std::string> expected = {
         "closed read: 6 ''",
@@ -190,7 +210,11 @@ TEST(WinComDevice, ConversationWithAnEchoingLine) {
         "no port list: Registry error (win error code: 2)",
         "port list: com1 COM10 COM2 ",
         "port: Unable to open com port (win error code: 2)",
-        "stored Port: REG_SZ COM3, BaudRate: REG_SZ 9600",
+        std::string("stored Port: REG_SZ COM3") + '\0',  // the bytes and one NUL
+        std::string("stored BaudRate: REG_SZ Custom") + '\0',
+        "stored CustomBaudRate: REG_DWORD 4294967294",
+        std::string("stored Parity: REG_SZ None") + '\0',
+        "no key: Failed to store settings",
     };
     EXPECT_EQ(t, expected);
 }
