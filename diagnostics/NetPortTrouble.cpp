@@ -4,6 +4,7 @@
 
 #include "i18n/FilledText.h"
 #include "i18n/Translate.h"
+#include "serial/NetErrorCondition.h"
 #include "serial/PortUrl.h"
 
 namespace stela {
@@ -50,7 +51,7 @@ std::string badAddress(const std::string& url) {
 }  // namespace
 
 std::string netOpenTroubleHint(const std::string& url, int error) {
-    switch (error) {
+    switch (netErrorCondition(error)) {
         case EINVAL:
             return badAddress(url);
         case ENOENT:
@@ -94,7 +95,7 @@ std::string netOpenTroubleHint(const std::string& url, int error) {
 }
 
 std::string netSettingsTroubleHint(const std::string& url, int error) {
-    if (error != EINVAL) {
+    if (netErrorCondition(error) != EINVAL) {
         return {};
     }
     return about(markDefault("%1 не принял настройки линии (скорость, биты данных, чётность, "

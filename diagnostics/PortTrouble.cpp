@@ -10,6 +10,7 @@
 #include "i18n/Translate.h"
 #include "serial/DeviceOwners.h"
 #include "serial/EComPort.h"
+#include "serial/NetErrorCondition.h"
 #include "serial/PortNames.h"
 
 namespace stela {
@@ -99,7 +100,7 @@ std::string openTroubleHint(const PortAddress& port, int error) {
 // Only its first line settings, within the open's time, time a network port out.
 bool endedOpen(const EComPort& error, const PortAddress& port) {
     return error.Code() == EComPort::kOpenFailed ||
-           (error.SystemCode() == ETIMEDOUT && port.isNetwork());
+           (port.isNetwork() && netErrorCondition(error.SystemCode()) == ETIMEDOUT);
 }
 
 std::string settingsTroubleHint(const PortAddress& port, int error) {

@@ -1,9 +1,8 @@
 #include "diagnostics/StoreTrouble.h"
 
-#include <cstring>
-
 #include "i18n/FilledText.h"
 #include "i18n/Translate.h"
+#include "os/SystemErrorText.h"
 #include "store/RegistryStore.h"
 
 namespace stela {
@@ -54,7 +53,7 @@ std::string whatIsWrong(const StoreFailure& failure) {
         case StoreFailure::Kind::System:
             break;
     }
-    return failure.path + ": " + std::strerror(failure.error);
+    return failure.path + ": " + systemErrorText(failure.error);
 }
 
 }  // namespace

@@ -2,37 +2,57 @@
 
 #include <winsock2.h>
 
+#include <cerrno>
+
+#include "serial/NetErrorCondition.h"
+
 namespace stela {
 
+namespace {
+
+// The network code's own conditions and the Windows codes that say the same.
+struct CodePair {
+    int condition;
+    int windowsCode;
+};
+constexpr CodePair kCodes[] = {
+    {EBADF, kClosedDeviceError},
+    {EIO, WSAECONNRESET},  // the server closed the connection or it broke
+    {EBUSY, ERROR_BUSY},
+    {ETIMEDOUT, WSAETIMEDOUT},
+    {EPROTO, WSAEPROTONOSUPPORT},  // no RFC 2217 server
+    {EBADMSG, ERROR_INVALID_DATA},
+    {EINVAL, ERROR_INVALID_PARAMETER},
+    {ENOENT, WSAHOST_NOT_FOUND},
+    {EAGAIN, WSATRY_AGAIN},
+    {ENODEV, WSAEADDRNOTAVAIL},  // an IPv6 zone that names no interface
+    {ENOMEM, ERROR_NOT_ENOUGH_MEMORY},
+    {EMFILE, WSAEMFILE},
+    // Given by the sockets themselves, as Winsock codes.
+    {ECONNREFUSED, WSAECONNREFUSED},
+    {EHOSTUNREACH, WSAEHOSTUNREACH},
+    {ENETUNREACH, WSAENETUNREACH},
+    {ENETDOWN, WSAENETDOWN},
+};
+
+}  // namespace
+
 int WindowsCodedDevice::windowsCode(int error) {
-    switch (error) {
-        case EBADF:
-            return kClosedDeviceError;
-        case EIO:
-            return WSAECONNRESET;  // the server closed the connection or it broke
-        case EBUSY:
-            return ERROR_BUSY;
-        case ETIMEDOUT:
-            return WSAETIMEDOUT;
-        case EPROTO:
-            return WSAEPROTONOSUPPORT;  // no RFC 2217 server
-        case EBADMSG:
-            return ERROR_INVALID_DATA;
-        case EINVAL:
-            return ERROR_INVALID_PARAMETER;
-        case ENOENT:
-            return WSAHOST_NOT_FOUND;
-        case EAGAIN:
-            return WSATRY_AGAIN;
-        case ENODEV:
-            return WSAEADDRNOTAVAIL;  // an IPv6 zone that names no interface
-        case ENOMEM:
-            return ERROR_NOT_ENOUGH_MEMORY;
-        case EMFILE:
-            return WSAEMFILE;
-        default:
-            return error;
+    for (const CodePair& pair : kCodes) {
+        if (pair.condition == error) {
+            return pair.windowsCode;
+        }
     }
+    return error;
+}
+
+int netErrorCondition(int systemCode) {
+    for (const CodePair& pair : kCodes) {
+        if (pair.windowsCode == systemCode) {
+            return pair.condition;
+        }
+    }
+    return systemCode;
 }
 
 int WindowsCodedDevice::open(const PortAddress& address) {

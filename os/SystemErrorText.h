@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace stela {
+
+// What the system says of one of its error numbers: errno's text on Linux, the
+// system's message for a Windows error code on Windows (which is what the
+// registry and the devices report there).
+std::string systemErrorText(int code);
+
+}  // namespace stela
