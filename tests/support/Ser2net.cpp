@@ -116,6 +116,20 @@ std::string Ser2net::rfc2217Url() const {
     return "rfc2217://127.0.0.1:" + std::to_string(telnetPort_);
 }
 
+bool Ser2net::opens(const std::string& path) const {
+    const std::string fds = "/proc/" + std::to_string(pid_) + "/fd";
+    for (int tries = 0; tries < 400; ++tries) {
+        std::error_code error;
+        for (const auto& fd : std::filesystem::directory_iterator(fds, error)) {
+            if (std::filesystem::read_symlink(fd.path(), error) == path) {
+                return true;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
 void Ser2net::kill() {
     if (pid_ > 0) {
         ::kill(pid_, SIGKILL);

@@ -22,6 +22,10 @@ public:
     std::string tcpUrl() const;      // "tcp://127.0.0.1:N"
     std::string rfc2217Url() const;  // "rfc2217://127.0.0.1:M"
 
+    // Waits up to two seconds for the server to have `path` open (it opens the
+    // device once a client's connection is set up); tells whether it has.
+    bool opens(const std::string& path) const;
+
     // Ends the server at once (SIGKILL), as one that crashes or loses power
     // would: its connections close under the client. Safe from any thread.
     void kill();

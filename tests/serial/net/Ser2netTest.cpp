@@ -296,7 +296,7 @@ TEST_P(Ser2netTest, AServerServingAnotherClientTurnsUsAwayAsBusy) {
     ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     char banner[64];
     ::recv(client, banner, sizeof banner, MSG_DONTWAIT);
-    clock.sleep_ms(50);  // ser2net has opened the line for it
+    ASSERT_TRUE(server->opens(sign.devicePath())) << "ser2net opens the line for it";
     try {
         port.Open();
         FAIL() << "opened a line another client holds";
