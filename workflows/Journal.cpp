@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "i18n/Translate.h"
+#include "i18n/Utf8.h"
 #include "os/DirectoryListing.h"
 #include "os/FileDescriptor.h"
 #include "store/AtomicFile.h"
@@ -65,22 +66,17 @@ void takeBack(int fd, ssize_t written) {
     }
 }
 
-// The port as one field: a name with a blank or a control character (a path
-// given on the command line) must not shift the fields or start a line.
+// The port as one field: a name with a blank (a path given on the command
+// line) must not shift the fields, and nothing in a field may start a line or
+// be a byte that is not UTF-8, which makes grep take the whole day's file as
+// binary.
 std::string portField(const std::string& port) {
     if (port.empty()) {
         return "-";
     }
     std::string field;
-    for (const char c : port) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= ' ' || byte == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            field += escaped;
-        } else {
-            field += c;
-        }
+    for (const char c : escapedText(port)) {
+        field += c == ' ' ? std::string("\\x20") : std::string(1, c);
     }
     return field;
 }
@@ -107,9 +103,9 @@ void Journal::appendTagged(const LogTag& tag, const std::string& line) {
         std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()) % 1000;
     char fraction[8];
     std::snprintf(fraction, sizeof fraction, ".%03d", static_cast<int>(millis.count()));
-    const std::string problem =
-        appendTo(dayOf(local), std::string(stamp) + fraction + " " + portField(port_()) + " " +
-                                   program_ + " " + logTagText(tag) + " " + line + "\n");
+    const std::string problem = appendTo(
+        dayOf(local), std::string(stamp) + fraction + " " + portField(port_()) + " " + program_ +
+                          " " + logTagText(tag) + " " + escapedText(line) + "\n");
     if (failure_.empty()) {
         failure_ = problem;
     }

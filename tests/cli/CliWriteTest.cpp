@@ -370,7 +370,7 @@ TEST_F(CliWriteTest, TheJournalsFieldsAreTheSameInEveryLanguage) {
         EXPECT_EQ(write(kAllRowsWhole).status, 128 + SIGINT);
         std::ifstream file(directory + "/2026-12-05.log");
         const std::regex field("^(\\S+ ){6}"),
-            write(" write (frame|confirmed|not-confirmed|not-sent|account) ");
+            write("^([^ ]+ ){4}write (frame|confirmed|not-confirmed|not-sent|account) ");
         for (std::string line; std::getline(file, line);) {
             std::smatch found;
             fields[language].push_back(std::regex_search(line, found, field) ? found.str() : line);
