@@ -141,16 +141,13 @@ HalfLine jsonHalf(const JsonValue& item, std::size_t index) {
 }
 
 // A half whose line says other than its row's: the technician edited one and
-// not the other, and a write would send the row's values over the edit.
+// not the other, and a write would send the row's values over the edit. The
+// halves of a row left out say what the sign keeps.
 void checkHalvesAgree(const std::vector<HalfLine>& halves, const RowChanges& rows,
                       const std::array<std::string, kRows + 1>& rowWhere) {
     for (const HalfLine& half : halves) {
-        const std::string row = std::to_string(half.row);
         if (!rows[half.row]) {
-            throw InputError(translateCli(
-                "%1: a half of row %2, which is not given itself; a write takes a row's values, "
-                "never a half's: give the row, or remove the half",
-                {half.where, row}));
+            continue;
         }
         const RowChange& r = *rows[half.row];
         const RowChange& h = half.says;
@@ -163,7 +160,7 @@ void checkHalvesAgree(const std::vector<HalfLine>& halves, const RowChanges& row
             throw InputError(translateCli(
                 "%1: its %2 is not what row %3 says (%4); a write takes the row's values, never "
                 "a half's: give both the same, or remove the half",
-                {half.where, field, row, rowWhere[half.row]}));
+                {half.where, field, std::to_string(half.row), rowWhere[half.row]}));
         }
     }
 }

@@ -25,9 +25,10 @@ namespace stela::cli {
 //   sign's value. The read's columns kind, half, address, state and valid are
 //   allowed. With ';' separators a price may have a decimal comma (45,67).
 // A write takes rows only, so a half (a "halves" item, a line whose kind is
-// "half") must say what its row says wherever it says anything (a null, an
-// empty cell, says nothing; the state "unused" says "--.--"): a half edited
-// and its row not, or the other way round, is refused by the half's name.
+// "half") of a row given must say what its row says wherever it says anything
+// (a null, an empty cell, says nothing; the state "unused" says "--.--"): a
+// half edited and its row not, or the other way round, is refused by the
+// half's name. The halves of a row left out are not looked at.
 // A UTF-8 byte-order mark at the start is skipped.
 RowChanges parsePriceJson(std::string_view text);
 RowChanges parsePriceCsv(std::string_view text);

@@ -203,9 +203,6 @@ TEST(PriceInput, CsvPricesFilesAreCheckedWhole) {
          {"row,valid,price\n4,0,12.34\n",
           "CSV, line 2, row 4 is marked invalid: its halves were not both read, or differ. Give "
           "its values, or leave it out to keep what the sign holds"},
-         {"kind,row,price\nhalf,1,1.00\n",
-          "CSV, line 2: a half of row 1, which is not given itself; a write takes a row's "
-          "values, never a half's: give the row, or remove the half"},
          {"kind,row,state,price\nhalf,2,unused,\nrow,2,,45.00\n",
           "CSV, line 2: its price is not what row 2 says (line 3); a write takes the row's "
           "values, never a half's: give both the same, or remove the half"}});
