@@ -18,15 +18,15 @@ std::string systemError(int error, bool lookup) {
 #ifdef __GLIBC__
     // The network device gives the resolver's failures as these numbers.
     if (lookup && error == ENOENT) {
-        return std::string("EAI_NONAME, ") + gai_strerror(EAI_NONAME);
+        return "EAI_NONAME, " + translateSystem(gai_strerror(EAI_NONAME));
     }
     if (lookup && error == EAGAIN) {
-        return std::string("EAI_AGAIN, ") + gai_strerror(EAI_AGAIN);
+        return "EAI_AGAIN, " + translateSystem(gai_strerror(EAI_AGAIN));
     }
     const char* name = strerrorname_np(error);
     const char* meaning = strerrordesc_np(error);
     if (name != nullptr && meaning != nullptr) {
-        return std::string(name) + ", " + meaning;
+        return std::string(name) + ", " + translateSystem(meaning);
     }
 #else
     (void)error, (void)lookup;

@@ -305,7 +305,7 @@ RowChanges readPriceFile(const std::string& path, const std::string& encoding,
     if (path != "-") {
         file.open(path, std::ios::binary);
         if (!file) {
-            throw InputError(translateCli("--file %1: %2", {shownPath, std::strerror(errno)}));
+            throw InputError(translateCli("--file %1: %2", {shownPath, systemErrorMeaning(errno)}));
         }
         in = &file;
     }

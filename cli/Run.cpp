@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <memory>
 
@@ -57,7 +56,8 @@ std::unique_ptr<std::ofstream> openLog(const std::string& path, const std::strin
     }
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
-        throw InputError(translateCli("--log %1: %2", {escapedText(path), std::strerror(errno)}));
+        throw InputError(
+            translateCli("--log %1: %2", {escapedText(path), systemErrorMeaning(errno)}));
     }
     struct stat log {};
     const bool same = ::fstat(fd, &log) == 0 && !pricesPath.empty() && isSameFile(path, pricesPath);
@@ -68,11 +68,13 @@ std::unique_ptr<std::ofstream> openLog(const std::string& path, const std::strin
         throw InputError(refused);
     }
     if (!emptied) {
-        throw InputError(translateCli("--log %1: %2", {escapedText(path), std::strerror(error)}));
+        throw InputError(
+            translateCli("--log %1: %2", {escapedText(path), systemErrorMeaning(error)}));
     }
     auto out = std::make_unique<std::ofstream>(path, std::ios::app);
     if (!*out) {
-        throw InputError(translateCli("--log %1: %2", {escapedText(path), std::strerror(errno)}));
+        throw InputError(
+            translateCli("--log %1: %2", {escapedText(path), systemErrorMeaning(errno)}));
     }
     return out;
 }

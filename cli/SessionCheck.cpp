@@ -1,6 +1,5 @@
 // `stela-cli check`: one read, compared with the declared rows; nothing is written.
 #include <cerrno>
-#include <cstring>
 
 #include "cli/Check.h"
 #include "cli/CheckOutput.h"
@@ -60,7 +59,7 @@ std::string Session::replaceOutput(const std::string& contents) const {
                                                           : path.substr(0, slash);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     const int error = replaceFile(folder, name, contents, 0644);
-    return error == 0 ? std::string() : std::strerror(error);
+    return error == 0 ? std::string() : systemErrorMeaning(error);
 }
 
 }  // namespace stela::cli

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <string_view>
 #include <vector>
@@ -53,7 +52,7 @@ bool isDayFile(std::string_view name) {
 }
 
 std::string failure(const std::string& path, int error) {
-    return path + ": " + std::strerror(error);
+    return path + ": " + systemErrorMeaning(error);
 }
 
 // Cuts off the `written` bytes a short write appended at the end of the file,
