@@ -53,9 +53,10 @@ void reloadTranslations() {
     processTranslator.reset();
 }
 
-void useCatalogueLanguages(std::vector<std::string> languages) {
+void useCatalogueLanguages(std::vector<std::string> languages,
+                           std::vector<BuiltInCatalogue> builtIn) {
     auto translator = std::make_shared<Translator>(std::move(languages), catalogueRoots(),
-                                                   systemCatalogueDirectory());
+                                                   systemCatalogueDirectory(), std::move(builtIn));
     std::lock_guard<std::mutex> lock(processMutex);
     processTranslator = std::move(translator);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace stela {
@@ -55,10 +56,20 @@ constexpr const char* markCport(const char* text) {
 // tests that change the language.
 void reloadTranslations();
 
+// A catalogue a program carries in itself (the bytes of a .mo file): taken for
+// its language ("ru", also for "ru_RU") and domain where no file is found.
+struct BuiltInCatalogue {
+    const char* language;
+    const char* domain;
+    std::string_view bytes;
+};
+
 // Looks texts up in these catalogue languages (best first, as
-// catalogueLanguages gives them) instead of the environment's, until the
-// next reloadTranslations: for a program with a language rule of its own.
-void useCatalogueLanguages(std::vector<std::string> languages);
+// catalogueLanguages gives them) instead of the environment's, with these
+// built-in catalogues, until the next reloadTranslations: for a program with
+// a language rule of its own.
+void useCatalogueLanguages(std::vector<std::string> languages,
+                           std::vector<BuiltInCatalogue> builtIn = {});
 
 // Whether a catalogue of `domain` for `language` ("ru", "ru_RU") is installed.
 bool hasCatalogue(const std::string& language, const std::string& domain);

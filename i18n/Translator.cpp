@@ -28,10 +28,11 @@ std::string cataloguePath(const std::string& root, const std::string& language,
 }
 
 Translator::Translator(std::vector<std::string> languages, std::vector<std::string> roots,
-                       std::string systemRoot)
+                       std::string systemRoot, std::vector<BuiltInCatalogue> builtIn)
     : languages_(std::move(languages)),
       roots_(std::move(roots)),
-      systemRoot_(std::move(systemRoot)) {}
+      systemRoot_(std::move(systemRoot)),
+      builtIn_(std::move(builtIn)) {}
 
 std::string Translator::translate(const std::string& text, const std::string& domain) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -58,6 +59,14 @@ const MoCatalogue* Translator::catalogue(const std::string& domain) {
                 loaded = loadMoCatalogue(cataloguePath(root, language, domain));
                 if (loaded) {
                     break;
+                }
+            }
+            for (const BuiltInCatalogue& carried : builtIn_) {
+                const bool matches =
+                    carried.domain == domain &&
+                    (carried.language == language || carried.language == languageOf(language));
+                if (!loaded && matches) {
+                    loaded = MoCatalogue::parse(carried.bytes);
                 }
             }
             if (loaded) {

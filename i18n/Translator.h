@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "i18n/MoCatalogue.h"
+#include "i18n/Translate.h"
 
 namespace stela {
 
@@ -23,11 +24,12 @@ std::string cataloguePath(const std::string& root, const std::string& language,
 // once, on its first lookup; the first language with a valid catalogue wins. The search stops at
 // the language a domain's texts are written in (Russian for "default", English for "cport",
 // "cli" and "libc"): those texts need no catalogue, and a later language must not replace them.
-// The C library's catalogues are looked for in `systemRoot` alone. Safe to call from any thread.
+// The C library's catalogues are looked for in `systemRoot` alone. A language without a file
+// of a domain takes the built-in catalogue of both, if there is one. Safe to call from any thread.
 class Translator {
 public:
     Translator(std::vector<std::string> languages, std::vector<std::string> roots,
-               std::string systemRoot = {});
+               std::string systemRoot = {}, std::vector<BuiltInCatalogue> builtIn = {});
 
     // The translation, or `text` unchanged when no catalogue has one.
     std::string translate(const std::string& text, const std::string& domain);
@@ -38,6 +40,7 @@ private:
     const std::vector<std::string> languages_;
     const std::vector<std::string> roots_;
     const std::string systemRoot_;
+    const std::vector<BuiltInCatalogue> builtIn_;
     std::mutex mutex_;
     std::map<std::string, std::optional<MoCatalogue>> domains_;
 };

@@ -52,6 +52,19 @@ cli=$work/stela-cli/usr/bin/stela-cli
 # stela-cli's own catalogue, found from its own place: share/locale beside bin/.
 [[ $(LANGUAGE='' LC_ALL='' LANG=ru_RU.UTF-8 "$cli" --help) == "Использование: stela-cli"* ]] ||
     fail "stela-cli does not find stela-cli.mo"
+# Without stela-common's catalogues a run still speaks one language: the
+# console's English and the serial layer's Russian are built in.
+for language in C ru_RU.UTF-8; do
+    message=$(XDG_CONFIG_HOME=$work/alone XDG_STATE_HOME=$work/alone LANGUAGE='' LC_ALL='' \
+        LANG=$language "$cli" --port COM99 read 2>&1 || true)
+    case $language in
+        C) expected="stela-cli: COM99: Unable to open com port (ENOENT, No such file or directory)
+No device stands behind COM99: link it to one with $work/alone/stela/dosdevices/com99." ;;
+        *) expected="stela-cli: COM99: Не удалось открыть COM-порт (ENOENT, Нет такого файла или каталога)
+За COM99 не стоит никакое устройство: свяжите его с устройством ссылкой $work/alone/stela/dosdevices/com99." ;;
+    esac
+    [[ $message == "$expected" ]] || fail "stela-cli alone under $language: $message"
+done
 # The window's command line is answered before any window: no display here.
 window=$work/stela/usr/bin/stela
 usage=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 10 "$window" --help)
