@@ -14,6 +14,8 @@ version=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+"$(dirname "$0")/../support/require-tools" cpack dpkg-deb lintian desktop-file-validate \
+    appstreamcli man ansible-doc ansible-test hardening-check || exit 1
 
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) ||
     { cat "$work/cpack.log" >&2; fail "cpack"; }
@@ -136,24 +138,20 @@ grep -q "^  $version:" "$collection/changelogs/changelog.yaml" || fail "collecti
 [[ -s $collection/LICENSE && -s $collection/tests/config.yml ]] || fail "collection LICENSE, tests"
 for module in stela_prices stela_facts; do
     [[ -s $collection/plugins/modules/$module.py ]] || fail "Ansible module $module"
-    if command -v ansible-doc >/dev/null; then
-        HOME=$work ANSIBLE_COLLECTIONS_PATH=${collection%/ansible_collections/*} \
-            ansible-doc "stela.sign.$module" >/dev/null || fail "ansible-doc stela.sign.$module"
-    fi
+    HOME=$work ANSIBLE_COLLECTIONS_PATH=${collection%/ansible_collections/*} \
+        ansible-doc "stela.sign.$module" >/dev/null || fail "ansible-doc stela.sign.$module"
 done
 # ansible-test's sanity tests that need nothing from the network (the others
 # install their requirements with pip into a virtual environment).
-if command -v ansible-test >/dev/null; then
-    tests=(action-plugin-docs compile empty-init future-import-boilerplate ignores
-           line-endings metaclass-boilerplate no-assert no-basestring no-dict-iteritems
-           no-dict-iterkeys no-dict-itervalues no-get-exception no-illegal-filenames
-           no-main-display no-smart-quotes no-unicode-literals replace-urlopen shebang
-           shellcheck symlinks use-argspec-type-path use-compat-six)
-    python=$(python3 -c 'import sys; print("%d.%d" % sys.version_info[:2])')
-    (cd "$collection" && HOME=$work ansible-test sanity --python "$python" \
-        "${tests[@]/#/--test=}" >"$work/sanity.log" 2>&1) ||
-        { cat "$work/sanity.log" >&2; fail "ansible-test sanity"; }
-fi
+tests=(action-plugin-docs compile empty-init future-import-boilerplate ignores
+       line-endings metaclass-boilerplate no-assert no-basestring no-dict-iteritems
+       no-dict-iterkeys no-dict-itervalues no-get-exception no-illegal-filenames
+       no-main-display no-smart-quotes no-unicode-literals replace-urlopen shebang
+       shellcheck symlinks use-argspec-type-path use-compat-six)
+python=$(python3 -c 'import sys; print("%d.%d" % sys.version_info[:2])')
+(cd "$collection" && HOME=$work ansible-test sanity --python "$python" \
+    "${tests[@]/#/--test=}" >"$work/sanity.log" 2>&1) ||
+    { cat "$work/sanity.log" >&2; fail "ansible-test sanity"; }
 
 lintian --fail-on error,warning "${deb[@]}" >&2 || fail "lintian"
 # A sanitizer build goes without the hardening flags (cmake/Hardening.cmake).

@@ -4,7 +4,7 @@
 # throwaway prefix (which lists them by name).
 #   registry_after_setup.sh save_port_setup.exe
 set -euo pipefail
-command -v wine >/dev/null || { echo "Wine is missing: skipped"; exit 77; }
+"$(dirname "$0")/../support/require-tools" wine wineserver wineboot || exit 1
 work=$(mktemp -d)
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 export WINEDEBUG=-all WINEPREFIX=$work/prefix
