@@ -59,6 +59,7 @@ TEST(RegistryWine, SavedValuesImportAsTypedRegistryValues) {
     const std::string prefix = home.path() + "/wineprefix";
     setenv("WINEPREFIX", prefix.c_str(), 1);
     setenv("WINEDEBUG", "-all", 1);
+    setenv("WINEDLLOVERRIDES", "winemenubuilder.exe=d", 1);  // nothing on the user's desktop
 
     RegistryKey setup(RegistryRoot::LocalMachine, "Software\\ORVENA\\ComPort");
     setup.writeString("Port", "COM3");

@@ -7,7 +7,8 @@ set -euo pipefail
 "$(dirname "$0")/../support/require-tools" wine wineserver wineboot || exit 1
 work=$(mktemp -d)
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-export WINEDEBUG=-all WINEPREFIX=$work/prefix
+# Nothing of the prefix on the user's desktop (menus, file types).
+export WINEDEBUG=-all WINEPREFIX=$work/prefix WINEDLLOVERRIDES=winemenubuilder.exe=d
 mkdir -p "$WINEPREFIX"
 wineserver -p >/dev/null 2>&1
 wineboot -i >/dev/null 2>&1

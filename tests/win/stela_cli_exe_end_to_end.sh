@@ -21,6 +21,7 @@ cleanup() {
 }
 trap cleanup EXIT
 export LANG=C WINEDEBUG=-all WINEPREFIX=$work/prefix XDG_CONFIG_HOME=$work/config
+export WINEDLLOVERRIDES=winemenubuilder.exe=d  # nothing of the prefix on the user's desktop
 # stela-cli.exe takes an XDG_STATE_HOME as Windows takes a path from the root
 # (Z:), so the caller's would be its journal: without one it keeps
 # %LOCALAPPDATA% inside the prefix. The Linux runs get a journal of their own.
