@@ -235,24 +235,20 @@ TEST_F(CliCommandTest, ARunSpeaksOneLanguage) {
     sim.device->attachSign("COM3");
     struct Case {
         std::vector<std::pair<const char*, const char*>> variables;
-        std::string notice, help, tryHelp, missing;
+        std::string notice, help, tryHelp;
     };
     const std::string english = "Automatic brightness set.\n";
     const std::string russian = "Установлена автоматическая яркость.\n";
-    // The system's words for ENOENT, from the C library's own catalogue (libc-l10n).
-    const std::string enoent = "Unable to open com port (ENOENT, No such file or directory)";
-    const std::string ru = "Не удалось открыть COM-порт (ENOENT, Нет такого файла или каталога)";
     const Case cases[] = {
-        {{{"LANG", "C.UTF-8"}}, english, "Usage: stela-cli", "Try 'stela-cli", enoent},
-        {{{"LANG", "en_GB.UTF-8"}}, english, "Usage: stela-cli", "Try 'stela-cli", enoent},
-        {{{"LANG", "ru_RU.UTF-8"}}, russian, "Использование: stela-cli", "Справка: stela-cli", ru},
+        {{{"LANG", "C.UTF-8"}}, english, "Usage: stela-cli", "Try 'stela-cli"},
+        {{{"LANG", "en_GB.UTF-8"}}, english, "Usage: stela-cli", "Try 'stela-cli"},
+        {{{"LANG", "ru_RU.UTF-8"}}, russian, "Использование: stela-cli", "Справка: stela-cli"},
         // The first language with stela-cli's texts; German has none.
         {{{"LANG", "de_DE.UTF-8"}, {"LANGUAGE", "de:ru"}},
          russian,
          "Использование: stela-cli",
-         "Справка: stela-cli",
-         ru},
-        {{{"LANG", "de_DE.UTF-8"}}, english, "Usage: stela-cli", "Try 'stela-cli", enoent},
+         "Справка: stela-cli"},
+        {{{"LANG", "de_DE.UTF-8"}}, english, "Usage: stela-cli", "Try 'stela-cli"},
     };
     for (const Case& c : cases) {
         std::vector<std::unique_ptr<test::ScopedLanguage>> set;
@@ -263,7 +259,13 @@ TEST_F(CliCommandTest, ARunSpeaksOneLanguage) {
         EXPECT_EQ(run({"brightness", "auto", "--port", "COM3"}).out, c.notice) << name;
         EXPECT_EQ(run({"--help"}).out.rfind(c.help, 0), 0u) << name;
         EXPECT_NE(run({"reed"}).err.find(c.tryHelp), std::string::npos) << name;
-        EXPECT_NE(run({"read", "--port", "COM4"}).err.find(c.missing), std::string::npos) << name;
+    }
+    // The system's words for an error too, from the C library's catalogue (libc-l10n).
+    for (const char* language : {"C", "ru_RU.UTF-8"}) {
+        test::ScopedLanguage speaking("LANG", language);
+        EXPECT_NE(run({"read", "--port", "COM4"})
+                      .err.find(*language == 'C' ? "(ENOENT, No such file" : "(ENOENT, Нет такого"),
+                  std::string::npos);
     }
 }
 

@@ -166,15 +166,9 @@ TEST(PriceInput, JsonPricesFilesAreCheckedWhole) {
          {R"({"rows": [{"row": 3, "grade": null}]})",
           "JSON, row 3, grade is null: the read could not tell it. Give a value, or leave it out "
           "to keep what the sign holds"},
-         {R"({"rows": [], "halves": {}})", "JSON: halves must be a list"},
          {R"({"rows": [{"row": 1, "grade": "92"}], "halves": [{"row": 1, "grade": "95"}]})",
           "JSON, halves item 1: its grade is not what row 1 says (rows item 1); a write takes "
           "the row's values, never a half's: give both the same, or remove the half"}});
-    // A half says nothing by a null, and "--.--" by its state "unused".
-    EXPECT_EQ(parsePriceJson(R"({"halves": [{"row": 2, "state": "unused", "price": null,)"
-                             R"( "grade": null}], "rows": [{"row": 2, "price": "--.--"}]})")[2]
-                  ->price,
-              "--.--");
 }
 
 TEST(PriceInput, CsvPricesFilesAreCheckedWhole) {

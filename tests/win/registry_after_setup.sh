@@ -4,7 +4,7 @@
 # throwaway prefix (which lists them by name).
 #   registry_after_setup.sh save_port_setup.exe
 set -euo pipefail
-"$(dirname "$0")/../support/require-tools" wine wineserver wineboot || exit 1
+"$(dirname "$0")/../../scripts/require-tools" wine wineserver wineboot || exit 1
 work=$(mktemp -d)
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 # Nothing of the prefix on the user's desktop (menus, file types).

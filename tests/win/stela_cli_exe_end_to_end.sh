@@ -10,7 +10,7 @@ set -euo pipefail
 exe=$1 linux_cli=$2 sim=$3
 [[ -x $linux_cli && -x $sim ]] ||
     { echo "FAILED: no Linux stela-cli and stela-sim: give STELA_LINUX_BUILD" >&2; exit 1; }
-"$(dirname "$0")/../support/require-tools" wine wineserver wineboot || exit 1
+"$(dirname "$0")/../../scripts/require-tools" wine wineserver wineboot || exit 1
 
 work=$(mktemp -d)
 sim_pid=
@@ -22,9 +22,7 @@ cleanup() {
 trap cleanup EXIT
 export LANG=C WINEDEBUG=-all WINEPREFIX=$work/prefix XDG_CONFIG_HOME=$work/config
 export WINEDLLOVERRIDES=winemenubuilder.exe=d  # nothing of the prefix on the user's desktop
-# stela-cli.exe takes an XDG_STATE_HOME as Windows takes a path from the root
-# (Z:), so the caller's would be its journal: without one it keeps
-# %LOCALAPPDATA% inside the prefix. The Linux runs get a journal of their own.
+# The caller's XDG_STATE_HOME would be stela-cli.exe's journal (on Z:): none here.
 unset LC_ALL LC_MESSAGES LANGUAGE XDG_STATE_HOME
 # One server for the whole run, whose own output goes nowhere: a server that a
 # run started would hold that run's output open and write into it.

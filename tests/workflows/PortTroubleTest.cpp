@@ -142,9 +142,7 @@ TEST(PortTrouble, NoAccessSuggestsAGroupOnlyWhereJoiningItGivesAccess) {
 // ours but as it says) until it is killed at destruction.
 class Holder {
 public:
-    // FarEnd keeps our master too; Hidden and Exclusive may not be looked into,
-    // and Exclusive keeps every other open out (TIOCEXCL) as well.
-    enum How { Opens, Locks, Nothing, FarEnd, Hidden, Exclusive };
+    enum How { Opens, Locks, Nothing, FarEnd, Hidden, Exclusive };  // FarEnd keeps our master too
     Holder(const std::string& name, const std::string& device, How how = Opens) {
         int ready[2];
         EXPECT_EQ(pipe(ready), 0);
@@ -163,7 +161,7 @@ public:
                 prctl(PR_SET_DUMPABLE, 0);
             }
             if (how == Exclusive) {
-                ioctl(fd, TIOCEXCL);
+                ioctl(fd, TIOCEXCL);  // hidden, and keeping every other open out
             }
             (void)!write(ready[1], "x", 1);
             pause();
