@@ -15,7 +15,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 "$(dirname "$0")/../../scripts/require-tools" cpack dpkg-deb lintian desktop-file-validate \
-    appstreamcli man ansible-doc ansible-test hardening-check || exit 1
+    appstreamcli man ansible-doc ansible-test shellcheck hardening-check || exit 1
 
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) ||
     { cat "$work/cpack.log" >&2; fail "cpack"; }
