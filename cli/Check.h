@@ -14,10 +14,13 @@ namespace stela::cli {
 // in the terms of the Monitoring Plugins (their exit statuses are its values).
 enum class CheckStatus : int { Ok = 0, Warning = 1, Critical = 2, Unknown = 3 };
 
-// Within its time limit (-t) a check leaves this much after its read for
-// closing the port, the answer and the journal; the process guard
-// (AnswerDeadline) answers this much before the limit.
+// Within its time limit (-t) a check plans its read to end this much before
+// the limit, leaving time to close the port, answer and keep the journal; a
+// pass slower than planned may overrun it, but no sleep ends later than
+// kCheckStopMs before the limit; the process guard (AnswerDeadline) answers
+// kCheckGuardMs before it.
 inline constexpr int kCheckAfterReadMs = 300;
+inline constexpr int kCheckStopMs = 150;
 inline constexpr int kCheckGuardMs = 50;
 
 struct CheckResult {

@@ -37,7 +37,7 @@ int Session::check() {
     const std::string timeUp =
         translateCli("the time limit (%1 s) ran out before the sign was read",
                      {std::to_string(args_.timeoutSeconds)});
-    clock_.setLimit(readBy);
+    clock_.setLimit(limitMs - kCheckStopMs);
     if (deadline_ != nullptr) {
         const CheckResult late =
             unreachable(timeUp, {}, limitMs - kCheckGuardMs - startedMs_, args_);
