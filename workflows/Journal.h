@@ -18,11 +18,11 @@ namespace stela {
 // station's manager can show from it which prices were written when and
 // whether the sign confirmed them.
 //
-// Each line is appended as it is logged, in one write, so that a program
-// killed mid-way leaves every line it logged, and never half of one. When an
-// operation ends (flush), days older than 90 are removed, and older days go
-// while the past days exceed 50 MB in all: newest first, each day is kept
-// while it fits. Today's file and files dated after it are neither counted
+// Each line is appended as it is logged (unless held back, see hold()), in
+// one write, so that a program killed mid-way leaves every line it logged,
+// and never half of one. When an operation ends (flush), days older than 90
+// are removed, and older days go while the past days exceed 50 MB in all:
+// newest first, each day is kept while it fits. Today's file and files dated after it are neither counted
 // nor removed. A journal that cannot be written never stops an operation:
 // flush says so, and the lines are dropped.
 class Journal final : public LogSink {
