@@ -114,7 +114,6 @@ CheckResult started(CheckStatus status, const Arguments& args) {
     result.status = status;
     result.measured = true;
     result.expected = args.rows;
-    result.station = args.station;
     result.warning = args.warning ? args.warning->text : "";
     result.critical = args.critical ? args.critical->text : "";
     result.timeoutSeconds = args.timeoutSeconds;

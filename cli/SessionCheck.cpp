@@ -38,10 +38,19 @@ int Session::check() {
         translateCli("the time limit (%1 s) ran out before the sign was read",
                      {std::to_string(args_.timeoutSeconds)});
     clock_.setLimit(limitMs - kCheckStopMs);
+    // The port given, or the one the search found; what the check prints: the
+    // metrics instead of the status line when they have no file of their own.
+    std::string port = args_.ports.empty() ? "" : args_.ports.front();
+    const auto answerOf = [this, &port](CheckResult& result) {
+        result.port = port;
+        result.station = args_.station.empty() ? hostName() : args_.station;
+        return args_.format == Format::Prometheus && args_.output.empty()
+                   ? prometheusMetrics(result)
+                   : pluginOutput(result);
+    };
     if (deadline_ != nullptr) {
-        const CheckResult late =
-            unreachable(timeUp, {}, limitMs - kCheckGuardMs - startedMs_, args_);
-        deadline_->prepare(inCharset(pluginOutput(late), charset_), static_cast<int>(late.status));
+        CheckResult late = unreachable(timeUp, {}, limitMs - kCheckGuardMs - startedMs_, args_);
+        deadline_->prepare(inCharset(answerOf(late), charset_), static_cast<int>(late.status));
     }
     if (journal_ != nullptr) {
         journal_->hold();  // a line per check while all is well, the exchange when not
@@ -51,6 +60,7 @@ int Session::check() {
     const std::int64_t start = clock_.now_ms();
     try {
         if (connect()) {
+            port = port_.Port();
             const ReadOutcome read = readWithProgress(translateCli("check"), readBy);
             result = checkRows(read, clock_.now_ms() - start, args_);
         } else {
@@ -73,22 +83,17 @@ int Session::check() {
         port_.Close();
     } catch (const EComPort&) {  // a device gone: the result says so already
     }
-    result.port = port_.Port();
-    if (result.station.empty()) {
-        result.station = hostName();
-    }
 
+    std::string answer = answerOf(result);
     if (args_.format == Format::Prometheus && !args_.output.empty()) {
         const std::string failure = replaceOutput(prometheusMetrics(result));
         if (!failure.empty()) {
             result =
                 uncheckable(translateCli("--output %1: %2; the sign: %3",
                                          {escapedText(args_.output), failure, result.summary}));
+            answer = pluginOutput(result);
         }
     }
-    const std::string answer = args_.format == Format::Prometheus && args_.output.empty()
-                                   ? prometheusMetrics(result)
-                                   : pluginOutput(result);
     if (journal_ != nullptr) {
         journal_->release(result.status != CheckStatus::Ok);
         journal_->appendTagged({LogOperation::Check, LogEvent::Result}, statusLine(result));

@@ -248,7 +248,6 @@ TEST_F(PriceReadTest, ADeadlineLeavesFewerPassesAndEndsTheReadInTime) {
         {"answering", nullptr, 600, "1111100000", true},
         {"silent", [](SignModel& s) { s.addFault(Fault::silence()); }, 2100, "1111111111", true},
         {"silent", [](SignModel& s) { s.addFault(Fault::silence()); }, 4700, "7721111111", true},
-        {"silent", [](SignModel& s) { s.addFault(Fault::silence()); }, 1000, "1111100000", true},
         {"silent at address 9", [](SignModel& s) { s.addFault(Fault::silence().forAddress(9)); },
          2000, "1111111151", true},
         {"silent at address 9", [](SignModel& s) { s.addFault(Fault::silence().forAddress(9)); },
