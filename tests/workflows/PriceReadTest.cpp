@@ -237,6 +237,8 @@ namespace {
 // keeps a pass. How many passes each step made ("0": NotRead), and the read
 // ends by its deadline.
 TEST_F(PriceReadTest, ADeadlineLeavesFewerPassesAndEndsTheReadInTime) {
+    const auto silent = [](SignModel& s) { s.addFault(Fault::silence()); };
+    const auto silentAt9 = [](SignModel& s) { s.addFault(Fault::silence().forAddress(9)); };
     const struct {
         const char* sign;
         std::function<void(SignModel&)> fault;
@@ -246,12 +248,10 @@ TEST_F(PriceReadTest, ADeadlineLeavesFewerPassesAndEndsTheReadInTime) {
     } cases[] = {
         {"answering", nullptr, 1100, "1111111111", false},
         {"answering", nullptr, 600, "1111100000", true},
-        {"silent", [](SignModel& s) { s.addFault(Fault::silence()); }, 2100, "1111111111", true},
-        {"silent", [](SignModel& s) { s.addFault(Fault::silence()); }, 4700, "7721111111", true},
-        {"silent at address 9", [](SignModel& s) { s.addFault(Fault::silence().forAddress(9)); },
-         2000, "1111111151", true},
-        {"silent at address 9", [](SignModel& s) { s.addFault(Fault::silence().forAddress(9)); },
-         9000, "1111111171", false},
+        {"silent", silent, 2100, "1111111111", true},
+        {"silent", silent, 4700, "7721111111", true},
+        {"silent at address 9", silentAt9, 2000, "1111111151", true},
+        {"silent at address 9", silentAt9, 9000, "1111111171", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.sign) + " by " + std::to_string(c.deadlineMs));
