@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "os/FileDescriptor.h"
+#include "os/StandardStreams.h"
 #include "sim/SignModel.h"
 #include "sim/tool/ComLink.h"
 #include "sim/tool/PseudoTerminal.h"
@@ -76,6 +77,7 @@ int run(const stela::SimOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    stela::openStandardStreams();  // before anything is opened
     try {
         const stela::SimOptions options =
             stela::parseSimOptions(std::vector<std::string>(argv + 1, argv + argc));

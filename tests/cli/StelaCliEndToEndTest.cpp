@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -193,6 +194,39 @@ TEST(StelaCliEndToEnd, ASilentHalfIsNullAndNoReplyInTheShippedSchema) {
     const std::string silent = R"("state":"no-reply","price":null)";
     broken.replace(broken.find(silent), silent.size(), R"("state":"no-reply","price":"XX.XX")");
     EXPECT_FALSE(matchesSchema(broken, home.path() + "/broken.json"));
+}
+
+// Standard streams the caller closed: what stela-cli prints never reaches the
+// line, which hears the reads' frames and nothing else, nor a file it opens.
+TEST(StelaCliEndToEnd, ClosedStandardStreamsNeverReachTheLine) {
+    test::ScopedConfigHome home;
+    const std::string log = home.path() + "/run.log";
+    const std::string commands[] = {
+        "write --dry-run --port COM8 --row 1=45.67 --row 5=99.99 >&-",
+        "read --port COM8 -v --log " + log + " 2>&-",
+        "read --port COM8 --format csv >&- 2>&-",
+        "read --port COM8 <&- >&- 2>&-",
+    };
+    const std::regex readFrame(R"(\[ *[0-9.]+\] rx R[0-4<;:98]E)");
+    for (const std::string& command : commands) {
+        SimOnCom sim(8);
+        ASSERT_TRUE(sim.ready());
+        EXPECT_EQ(shell(STELA_CLI_PATH " " + command).status, 0) << command;
+        std::istringstream heard(sim.log());
+        int frames = 0;
+        for (std::string line; std::getline(heard, line);) {
+            if (line.find(" rx ") != std::string::npos) {
+                EXPECT_TRUE(std::regex_match(line, readFrame)) << command << ": " << line;
+                ++frames;
+            }
+        }
+        EXPECT_EQ(frames, 10) << command;
+    }
+    std::ifstream logged(log);
+    const std::string text{std::istreambuf_iterator<char>(logged), {}};
+    const std::string line = "--- Reading panel 0 ---\n";
+    EXPECT_EQ(text.find(line), text.rfind(line)) << "the -v lines went to the log too";
+    EXPECT_NE(text.find(line), std::string::npos);
 }
 
 // A reader gone (`| head`) stops the write at a row's end, not amid one.
