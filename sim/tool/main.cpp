@@ -11,6 +11,7 @@
 
 #include "os/FileDescriptor.h"
 #include "os/StandardStreams.h"
+#include "os/TerminatingSignals.h"
 #include "sim/SignModel.h"
 #include "sim/tool/ComLink.h"
 #include "sim/tool/PseudoTerminal.h"
@@ -21,13 +22,13 @@
 
 namespace {
 
-// The stop and resize signals arrive on a descriptor instead of interrupting us.
+// The stop and resize signals arrive on a descriptor instead of interrupting
+// us: any signal from outside that would end the program stops the sign
+// cleanly, its COM link removed. SIGPIPE stays ignored (below).
 int openSignalFd() {
-    sigset_t mask;
-    sigemptyset(&mask);
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGWINCH}) {
-        sigaddset(&mask, s);
-    }
+    sigset_t mask = stela::asynchronousTerminatingSignals();
+    sigdelset(&mask, SIGPIPE);
+    sigaddset(&mask, SIGWINCH);
     if (sigprocmask(SIG_BLOCK, &mask, nullptr) != 0) {
         return -1;
     }

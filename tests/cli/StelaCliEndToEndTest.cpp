@@ -242,6 +242,59 @@ TEST(StelaCliEndToEnd, OutputNobodyReadsStopsTheWriteAtARowsEnd) {
     EXPECT_EQ(stelaCli("read --port COM8 2>&1").status, 0);  // no row's halves differ
 }
 
+// A signal from outside while row 4 is being written: its second half still
+// goes out, row 3 is not begun, and the status names the signal. TERM then
+// HUP is what systemd sends at a shutdown; XFSZ, XCPU, IO and the real-time
+// signals end a program by default; a fault sent with kill(2) is no fault.
+TEST(StelaCliEndToEnd, ASignalAmidARowStopsAtItsEnd) {
+    test::ScopedConfigHome home;
+    const std::vector<int> cases[] = {{SIGTERM, SIGHUP}, {SIGXFSZ},  {SIGXCPU}, {SIGIO},
+                                      {SIGRTMIN},        {SIGRTMAX}, {SIGSEGV}, {SIGABRT}};
+    for (const std::vector<int>& sent : cases) {
+        SimOnCom sim(8);
+        ASSERT_TRUE(sim.ready());
+        const pid_t cli = fork();
+        if (cli == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, STDOUT_FILENO);
+            dup2(null, STDERR_FILENO);
+            execl(STELA_CLI_PATH, "stela-cli", "write", "--port", "COM8", "--row", "1=11.11",
+                  "--row", "2=22.22", "--row", "3=33.33", "--row", "4=44.44", "--row", "5=55.55",
+                  nullptr);
+            _exit(127);
+        }
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (sim.log().find(" rx W1") == std::string::npos &&
+               std::chrono::steady_clock::now() < until) {
+            usleep(1000);
+        }
+        for (int signal : sent) {
+            kill(cli, signal);
+        }
+        int status = -1;
+        waitpid(cli, &status, 0);
+        const int stopped = WIFEXITED(status) ? WEXITSTATUS(status) - 128 : -WTERMSIG(status);
+        EXPECT_TRUE(stopped == sent.front() || stopped == sent.back())
+            << sent[0] << ": " << stopped;
+        EXPECT_NE(sim.log().find(" rx W9"), std::string::npos) << sent[0] << ": row 4 split";
+        EXPECT_EQ(sim.log().find(" rx W2"), std::string::npos) << sent[0] << ": row 3 begun";
+    }
+}
+
+// The journal reaching the shell's `ulimit -f` stops nothing: the write goes
+// on to its end and says that the journal was not written.
+TEST(StelaCliEndToEnd, AJournalPastTheFileSizeLimitStopsNothing) {
+    test::ScopedConfigHome home;
+    SimOnCom sim(8);
+    ASSERT_TRUE(sim.ready());
+    const CliRun run = shell("ulimit -f 8; exec " STELA_CLI_PATH
+                             " write --port COM8 --row 1=11.11 --row 5=55.55 2>&1 >/dev/null");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("stela-cli: journal not written: "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(": File too large\n"), std::string::npos) << run.out;
+    EXPECT_NE(sim.log().find(" rx W<"), std::string::npos) << "the write went to its end";
+}
+
 // With minicom on the sign's line, stela-cli is turned away and names it; once
 // minicom has gone the port is free, and stela-cli leaves no lock file behind.
 TEST(StelaCliEndToEnd, APortMinicomHoldsIsAPortErrorNamingMinicom) {
