@@ -72,7 +72,9 @@ void forEachTerminatingSignal(Each each) {
         each(signal);
     }
     for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) {
-        each(signal);
+        if (signal != threadWakeSignal()) {
+            each(signal);
+        }
     }
     for (int signal : kFaults) {
         each(signal);
@@ -82,6 +84,7 @@ void forEachTerminatingSignal(Each each) {
 }  // namespace
 
 void catchTerminatingSignals(RepeatedSignal repeated, void (*onFirst)(int)) {
+    catchThreadWakeSignal();  // from outside, too, it is no reason to end
     first = 0;
     repeatedAs = repeated;
     notifyFirst = onFirst;
@@ -122,6 +125,20 @@ sigset_t asynchronousTerminatingSignals() {
         sigaddset(&set, signal);
     }
     return set;
+}
+
+int threadWakeSignal() {
+    return SIGRTMIN + 5;
+}
+
+void catchThreadWakeSignal() {
+    static const bool caught = [] {
+        struct sigaction action {};
+        action.sa_handler = [](int) {};
+        sigemptyset(&action.sa_mask);
+        return ::sigaction(threadWakeSignal(), &action, nullptr) == 0;
+    }();
+    (void)caught;
 }
 
 }  // namespace stela

@@ -10,7 +10,8 @@ namespace stela {
 //
 // - Sent from outside or by the system: a shutdown or logout (TERM, HUP), the
 //   terminal (INT, QUIT), a reader gone (PIPE), USR1/2, timers (ALRM, VTALRM,
-//   PROF), XCPU, IO, PWR, STKFLT and the real-time signals.
+//   PROF), XCPU, IO, PWR, STKFLT and the real-time signals but one: the
+//   program's own threadWakeSignal, which does nothing.
 // - XFSZ raised by a file grown past `ulimit -f` is let pass: the write fails
 //   with EFBIG and is reported as such (a journal that cannot be written stops
 //   nothing). Sent by another process, it is a stop like the others.
@@ -35,8 +36,14 @@ void releaseTerminatingSignals();
 // The signal of the first stop; 0 while none has come.
 int firstTerminatingSignal();
 
-// The signals sent from outside (the first group above, XFSZ included), for a
-// program that takes them from a signalfd.
+// The signals sent from outside (the first group above, XFSZ and every
+// real-time signal included), for a program that takes them from a signalfd.
 sigset_t asynchronousTerminatingSignals();
+
+// The real-time signal the program sends its own threads to break a blocking
+// wait (a modem-line waiter's ioctl). Its handler, installed once and kept,
+// does nothing and restarts nothing, so that the wait ends with EINTR.
+int threadWakeSignal();
+void catchThreadWakeSignal();
 
 }  // namespace stela
