@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -27,22 +27,14 @@ public:
     void errorReport(const QString&) override {}
 };
 
-// As another process sends them (systemd, kill): a fault or SIGXFSZ the
-// program raised itself keeps its own action, so those come from a child.
+// As sigqueue(3) from another process (pid 1) delivers it: a fault or SIGXFSZ
+// the program raised itself would keep its own action.
 void sendFromOutside(const std::vector<int>& sent) {
-    const bool own = sent[0] == SIGXFSZ || sent[0] == SIGSEGV || sent[0] == SIGBUS ||
-                     sent[0] == SIGILL || sent[0] == SIGFPE || sent[0] == SIGABRT ||
-                     sent[0] == SIGTRAP || sent[0] == SIGSYS;
-    const pid_t sender = own ? ::fork() : 0;
-    if (sender == 0) {
-        for (int signal : sent) {
-            ::kill(own ? ::getppid() : ::getpid(), signal);
-        }
-        if (own) {
-            ::_exit(0);
-        }
-    } else {
-        ::waitpid(sender, nullptr, 0);
+    for (int signal : sent) {
+        siginfo_t info{};
+        info.si_code = SI_QUEUE;
+        info.si_pid = 1;
+        ::syscall(SYS_rt_sigqueueinfo, ::getpid(), signal, &info);
     }
 }
 

@@ -164,27 +164,6 @@ TEST_F(PosixComPortTest, APortLeftOpenByACrashLocksNobodyOut) {
     EXPECT_TRUE(port.Connected());
 }
 
-// Standard output closed after the start: the port is not given its
-// descriptor, so what is printed never reaches the line.
-TEST_F(PosixComPortTest, PrintsNeverReachTheLineWhenStandardOutputWasClosed) {
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(STDOUT_FILENO);
-        try {
-            port.Open();
-        } catch (...) {
-            _exit(2);
-        }
-        (void)!::write(STDOUT_FILENO, "45.67\n", 6);
-        _exit(0);
-    }
-    int status = -1;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child could not open";
-    EXPECT_EQ(pty.receive(1, 200), "");
-}
-
 TEST_F(PosixComPortTest, AnotherHoldersExclusiveFlagOutlivesOurPort) {
     ASSERT_EQ(ioctl(pty.slaveFd(), TIOCEXCL), 0);
     if (geteuid() == 0) {  // root opens despite the flag

@@ -161,17 +161,6 @@ TEST(StelaSim, AnswersReadAndWriteOverAPseudoTerminalAndCleansUp) {
     EXPECT_NE(log.find("] tx WOK20\n"), std::string::npos) << log;
 }
 
-// Any signal that would end it stops it cleanly, its COM link removed.
-TEST(StelaSim, EveryStopSignalRemovesItsComLink) {
-    test::ScopedConfigHome home;
-    for (int signal : {SIGHUP, SIGUSR1, SIGALRM, SIGXCPU, SIGPWR, SIGRTMIN, SIGRTMAX}) {
-        SimProcess sim({"--com", "6", "--quiet"});
-        sim.firstLine();
-        EXPECT_EQ(sim.stop(signal), 0) << signal;
-        EXPECT_FALSE(std::filesystem::is_symlink(dosdevicesDirectory() + "/com6")) << signal;
-    }
-}
-
 TEST(StelaSim, LeavesAForeignComLinkAlone) {
     test::ScopedConfigHome home;
     home.linkCom(5, "/dev/ttyUSB0");

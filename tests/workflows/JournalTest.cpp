@@ -129,12 +129,9 @@ TEST_F(JournalTest, NoLineIsLeftHalfWrittenOrGluedOntoAnother) {
     getrlimit(RLIMIT_FSIZE, &before);
     const rlimit full{60, before.rlim_max};  // the file reaches `ulimit -f` mid-line
     setrlimit(RLIMIT_FSIZE, &full);
-    struct sigaction ignoring {
-    }, was{};
-    ignoring.sa_handler = SIG_IGN;  // as the programs take their own SIGXFSZ
-    sigaction(SIGXFSZ, &ignoring, &was);
+    std::signal(SIGXFSZ, SIG_IGN);  // as the programs take their own
     j.appendLog("Запишу 0 панель:W0456731E20");
-    sigaction(SIGXFSZ, &was, nullptr);
+    std::signal(SIGXFSZ, SIG_DFL);
     setrlimit(RLIMIT_FSIZE, &before);
     EXPECT_EQ(day("2026-03-01.log"), "cut off mid-\n2026-03-01 23:59:59.250 COM3 stela - line a\n");
     EXPECT_EQ(j.flush(), journalDirectory() + "/2026-03-01.log: File too large");
