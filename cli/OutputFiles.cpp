@@ -10,6 +10,7 @@
 
 #include "cli/CliText.h"
 #include "cli/InputError.h"
+#include "cli/SystemCharset.h"
 #include "cli/Utf8.h"
 #include "os/FileDescriptor.h"
 #include "os/SameFile.h"
@@ -77,6 +78,7 @@ std::unique_ptr<std::ostream> openLog(const std::string& path, const std::string
         throw failure(notAFile(fileKindAt(path)));
     }
     ::fcntl(fd.get(), F_SETFL, O_APPEND);  // its reader is waited for, as stdout's is
+    useSystemLineEnds(fd.get());
     return std::make_unique<LogStream>(fd.release());
 }
 
