@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "cli/AnswerDeadline.h"
 #include "cli/Arguments.h"
 #include "cli/Charset.h"
 #include "cli/CheckOutput.h"
@@ -15,6 +16,7 @@
 #include "cli/PriceFile.h"
 #include "cli/Session.h"
 #include "cli/Utf8.h"
+#include "protocol/Clock.h"
 #include "stela/Version.h"
 #include "workflows/Journal.h"
 
@@ -42,6 +44,16 @@ int run(const std::vector<std::string>& rawArgs, const Environment& env) {
     std::unique_ptr<std::ostream> log;
     try {
         parseArguments(argumentsInUtf8(rawArgs, env.charset), arguments);
+        if (arguments.action == Action::Check && env.deadline != nullptr) {
+            // From here nothing may keep a check past its limit (a prices file
+            // on a pipe that never ends); the session prepares the answer for the sign.
+            const CheckResult late = uncheckable(
+                translateCli("the time limit (%1 s) ran out before the prices were read",
+                             {std::to_string(arguments.timeoutSeconds)}));
+            env.deadline->arm(env.startedMs + arguments.timeoutSeconds * 1000LL - kCheckGuardMs,
+                              inCharset(pluginOutput(late), env.charset),
+                              static_cast<int>(late.status));
+        }
         if (!arguments.file.empty()) {
             arguments.rows = readPriceFile(arguments.file, arguments.encoding, env);
             if (std::none_of(arguments.rows.begin(), arguments.rows.end(),
@@ -65,7 +77,7 @@ int run(const std::vector<std::string>& rawArgs, const Environment& env) {
         return kBadArguments;
     }
     if (arguments.action == Action::Help) {
-        *env.out << usageText();
+        *env.out << (arguments.helpOfCheck ? checkUsageText() : usageText());
         return kDone;
     }
     if (arguments.action == Action::Version) {
@@ -108,6 +120,9 @@ int runCli(const std::vector<std::string>& args, const Environment& env) {
     std::ostream errStream(&err);
     std::ostream barStream(&bar);
     Environment local = env;
+    if (local.startedMs < 0 && local.clock != nullptr) {
+        local.startedMs = local.clock->now_ms();
+    }
     local.out = &outStream;
     local.err = &errStream;
     local.progress = &barStream;
