@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "os/win/WinHandle.h"
 #include "store/AtomicFile.h"
 
 namespace stela {
@@ -56,24 +57,24 @@ int replaceFile(const std::string& folder, const std::string& name, std::string_
     }
     const std::string path = folder + "\\" + name;
     const std::string temp = path + ".tmp";
-    const HANDLE file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    FileHandle file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
         return errnoOf(::GetLastError());
     }
     DWORD error = 0;
     while (error == 0 && !contents.empty()) {
         DWORD written = 0;
         const DWORD size = static_cast<DWORD>(std::min<std::size_t>(contents.size(), 1 << 20));
-        if (!::WriteFile(file, contents.data(), size, &written, nullptr) || written == 0) {
+        if (!::WriteFile(file.get(), contents.data(), size, &written, nullptr) || written == 0) {
             error = written == 0 && ::GetLastError() == 0 ? ERROR_WRITE_FAULT : ::GetLastError();
         }
         contents.remove_prefix(written);
     }
-    if (error == 0 && !::FlushFileBuffers(file)) {
+    if (error == 0 && !::FlushFileBuffers(file.get())) {
         error = ::GetLastError();
     }
-    ::CloseHandle(file);
+    file.reset();
     if (error == 0 && !::MoveFileExA(temp.c_str(), path.c_str(),
                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = ::GetLastError();
