@@ -11,19 +11,14 @@
 #include "cli/Utf8.h"
 #include "protocol/Frames.h"
 #include "serial/EComPort.h"
-#include "serial/PortNames.h"
 #include "workflows/Journal.h"
+#include "workflows/Notices.h"
+#include "workflows/PriceRows.h"
 #include "workflows/SignPort.h"
 
 namespace stela::cli {
 
 namespace {
-
-// The board search walks COM1..COM255; a given device path or network port
-// stands for the COM names that lead to it.
-bool standsFor(const std::string& port, const PortAddress& candidate) {
-    return port == candidate.name() || (comNumber(port) == 0 && candidate.device() == port);
-}
 
 // A half's content as a read shows it: "45.67, grade 95, caption1 yes, caption2 no".
 std::string contentText(const ReadReply& reply) {
@@ -91,7 +86,7 @@ int Session::run() {
 }
 
 std::vector<std::string> Session::portErrorLines(const EComPort& error) const {
-    std::string message = portErrorText(error, port_.Address());
+    std::string message = portErrorText(error);
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
         message += '.';
     }
@@ -130,23 +125,15 @@ bool Session::connect() {
         port_.Open();
         return true;
     }
+    std::vector<PortAddress> candidates = everyComPort();
     if (!args_.ports.empty()) {
-        const std::vector<std::string> ports = args_.ports;
-        port_.OnBeforeOpen = [this, ports](TCustomComPort& port) {
-            bool listed = false;
-            for (const std::string& given : ports) {
-                if (standsFor(given, port.Address())) {
-                    reached_.insert(given);
-                    listed = true;
-                }
-            }
-            if (!listed) {
-                throw EComPort(EComPort::kOpenFailed, ENOENT);
-            }
-        };
+        candidates = candidatesFor(args_.ports);
+        if (candidates.empty()) {
+            // Nothing to try: what the search was asked for names its log.
+            port_.SetPort(args_.ports.front());
+        }
     }
-    const SearchOutcome search = console_.boardSearch();
-    port_.OnBeforeOpen = nullptr;
+    const SearchOutcome search = console_.boardSearch(candidates);
     if (search.openError) {
         throw *search.openError;
     }
@@ -163,14 +150,35 @@ bool Session::connect() {
     return true;
 }
 
+// The board search walks COM names; a given device path or network port stands
+// for the COM names that lead to it.
+std::vector<PortAddress> Session::candidatesFor(const std::vector<PortAddress>& given) {
+    std::vector<PortAddress> candidates;
+    for (const PortAddress& com : everyComPort()) {
+        const std::string device = com.resolved().device();
+        bool listed = false;
+        for (const PortAddress& port : given) {
+            if (port.name() == com.name() ||
+                (port.form() != PortAddress::Form::Com && port.device() == device)) {
+                reached_.insert(port.name());
+                listed = true;
+            }
+        }
+        if (listed) {
+            candidates.push_back(com);
+        }
+    }
+    return candidates;
+}
+
 std::string Session::noSignMessage(const SearchOutcome& search) const {
     std::string message = searchNotice(search);
-    for (const std::string& port : args_.ports) {
-        if (comNumber(port) == 0 && reached_.count(port) == 0) {
+    for (const PortAddress& port : args_.ports) {
+        if (port.form() != PortAddress::Form::Com && reached_.count(port.name()) == 0) {
             message += "\n" + translateCli(
                                   "%1: no COM name stands for it, and the search walks "
                                   "COM1..COM255",
-                                  {escapedText(port)});
+                                  {escapedText(port.name())});
         }
     }
     return message;

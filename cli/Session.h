@@ -54,6 +54,9 @@ private:
     ReadOutcome readWithProgress(const std::string& title);
     void printReadout(const ReadOutcome& read);
     std::string noSignMessage(const SearchOutcome& search) const;
+    // The search's candidates for the --port list; the given ports they stand for
+    // go into reached_.
+    std::vector<PortAddress> candidatesFor(const std::vector<PortAddress>& given);
 
     static constexpr int kHalfCount = 10;
 

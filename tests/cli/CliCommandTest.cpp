@@ -115,7 +115,7 @@ TEST_F(CliCommandTest, PortErrorsAreStatusThreeWithTheSerialLayersMessageAndAHin
     sim.device->failOn(test::SimComDevice::Op::LineParameters, EINVAL, url);
     EXPECT_NE(run({"read", "--port", url}).err.find("\n" + url + " refused the line settings"),
               std::string::npos);
-    sim.device->failOn(test::SimComDevice::Op::Open, ENOENT, url);  // a name no resolver knows
+    sim.device->failOn(test::SimComDevice::Op::Open, ownFailure(FailureKind::HostNotFound), url);
     r = run({"read", "--port", url});
     EXPECT_EQ(
         r.err.find(url + ": Unable to open com port (EAI_NONAME, Name or service not known)\n"),
