@@ -5,7 +5,7 @@
 #include <string>
 
 #include "serial/PortFailure.h"
-#include "store/RegistryStore.h"
+#include "store/RegistryKey.h"
 
 namespace stela {
 

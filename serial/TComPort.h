@@ -108,8 +108,9 @@ public:
 
     // Writes the saved groups to the key Location names, with the port's name added:
     // "HKEY_LOCAL_MACHINE\Software\ORVENA" stores under Software\ORVENA\ComPort of that
-    // root. All values are stored or none; any failure is EComPort code 16, which
-    // carries no system number.
+    // root. All values are stored or none on Linux; Windows' registry may keep
+    // those before a failure (RegistryKey::commit). Any failure is EComPort code
+    // 16, which carries no system number.
     void SaveSettings(const std::string& Location);
 
     // Runs the port setup dialog on this port: it shows the current settings and,

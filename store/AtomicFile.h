@@ -27,7 +27,7 @@ int replaceFile(const std::string& folder, const std::string& name, std::string_
                 mode_t mode);
 
 #ifndef _WIN32
-// Folders held open and symbolic links: the POSIX store's (RegistryStore.cpp).
+// Folders held open and symbolic links: the POSIX store's (posix/RegistryKeyPosix.cpp).
 
 // The whole of `name` in the directory, and its permission bits when `mode` is
 // given; ENOENT when there is none, kNotARegularFile, EFBIG when it is larger

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "os/win/WinHandle.h"
-#include "store/RegistryStore.h"
+#include "store/RegistryKey.h"
 
 namespace stela {
 namespace {
