@@ -228,7 +228,7 @@ private:
 
 // The port as the program uses it: on the device its builder gives it (a
 // simulated sign, a test's fake) or makes for each address (machineDevice);
-// on Linux's serial devices alone when given none.
+// on the system's serial devices alone (serialDevice) when given none.
 class TComPort : public TCustomComPort {
 public:
     TComPort();

@@ -23,7 +23,7 @@
 #include "posix/PosixEventWatch.h"
 #include "posix/PosixIoctl.h"
 #include "serial/ComDeviceFactory.h"
-#include "serial/DeviceOwners.h"
+#include "posix/DeviceOwnersPosix.h"
 #include "serial/EventMask.h"
 #include "serial/SpeedTaken.h"
 
