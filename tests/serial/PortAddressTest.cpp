@@ -6,15 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ThisSystem.h"
+
 namespace stela {
 namespace {
 
-enum class System { Linux, Windows };
-#ifdef _WIN32
-constexpr System kSystem = System::Windows;
-#else
-constexpr System kSystem = System::Linux;
-#endif
+using test::System;
+constexpr System kSystem = test::kThisSystem;
 
 TEST(PortAddress, EachSystemReadsANameItsOwnWay) {
     using F = PortAddress::Form;

@@ -9,18 +9,15 @@
 #include "diagnostics/PortTrouble.h"
 #include "serial/EComPort.h"
 #include "tests/support/ScopedConfigHome.h"
+#include "tests/support/ThisSystem.h"
 #include "tests/workflows/ConsoleFixture.h"
 #include "workflows/Notices.h"
 
 namespace stela {
 namespace {
 
-enum class System { Linux, Windows };
-#ifdef _WIN32
-constexpr System kSystem = System::Windows;
-#else
-constexpr System kSystem = System::Linux;
-#endif
+using test::System;
+constexpr System kSystem = test::kThisSystem;
 
 using Op = test::SimComDevice::Op;
 using K = FailureKind;
