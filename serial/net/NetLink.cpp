@@ -55,13 +55,11 @@ PortFailure NetLink::start(Clock::time_point deadline, Clock::duration grace) {
         return wakeupError_ != 0 ? systemFailure(wakeupError_) : ownFailure(FailureKind::Other);
     }
     // A server that closes the connection at once serves someone else.
-    const auto turnedAway = [](const PortFailure& failure) {
-        return failure.kind() == FailureKind::Gone ? ownFailure(FailureKind::InUse) : failure;
-    };
+    const PortFailure turnedAway = ownFailure(FailureKind::InUse);
     if (!telnet_) {
         const auto end = std::min(deadline, Clock::now() + grace);  // within the open's time
         const PortFailure failure = waitUntil(lock, end, [] { return false; });
-        return failure.kind() == FailureKind::Gone ? turnedAway(failure) : PortFailure();
+        return failure.kind() == FailureKind::Gone ? turnedAway : PortFailure();
     }
     tell(client_.greeting());
     PortFailure failure = waitUntil(
@@ -77,11 +75,14 @@ PortFailure NetLink::start(Clock::time_point deadline, Clock::duration grace) {
     if (broken_) {
         return ownFailure(FailureKind::ProtocolBroken);
     }
-    if (failure.kind() == FailureKind::TimedOut) {
-        // No Telnet server, or not one with the COM-PORT-OPTION.
-        return ownFailure(FailureKind::NotRfc2217);
+    switch (failure.kind()) {
+        case FailureKind::TimedOut:  // no Telnet server, or not one with the COM-PORT-OPTION
+            return ownFailure(FailureKind::NotRfc2217);
+        case FailureKind::Gone:
+            return turnedAway;
+        default:
+            return failure;
     }
-    return failure ? turnedAway(failure) : PortFailure();
 }
 
 void NetLink::queue(const std::string& bytes) {
