@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "net/NetPortLock.h"
+#include "os/StandardStreams.h"
 
 namespace stela {
 
@@ -18,7 +19,7 @@ PortFailure NetPortLock::bind(const std::string& serverPort) {
     // cut; an address is never that long.
     const std::size_t length = std::min(name.size(), sizeof address.sun_path - 1);
     std::memcpy(address.sun_path + 1, name.data(), length);
-    FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    FileDescriptor fd(aboveStandardStreams(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)));
     if (!fd.valid()) {
         return systemFailure(errno);
     }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "net/Sockets.h"
+#include "os/StandardStreams.h"
 #include "serial/PortUrl.h"
 
 namespace stela {
@@ -34,7 +35,7 @@ int socketsReady() {
 }
 
 int openSocket(int family, int type, int protocol) {
-    return ::socket(family, type | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol);
+    return aboveStandardStreams(::socket(family, type | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol));
 }
 
 void setUserTimeout(int fd, unsigned milliseconds) {
