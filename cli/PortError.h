@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "serial/PortAddress.h"
-
 namespace stela {
 class EComPort;
 }
@@ -16,6 +14,6 @@ namespace stela::cli {
 // meaning in the run's language where the C library's catalogue has it. A network
 // port's name that could not be looked up is the resolver's error, not a
 // missing file. Elsewhere than glibc, the window's text.
-std::string portErrorText(const EComPort& error, const PortAddress& port = {});
+std::string portErrorText(const EComPort& error);
 
 }  // namespace stela::cli

@@ -2,7 +2,7 @@
 
 #include "i18n/FilledText.h"
 #include "i18n/Translate.h"
-#include "store/RegistryStore.h"
+#include "store/RegistryKey.h"
 
 namespace stela {
 namespace {
