@@ -39,6 +39,9 @@ std::string noAccess(const std::string& device) {
 
 std::string inUse(const std::string& device) {
     const auto holder = deviceHolder(device);
+    if (!holder && !kDeviceHoldersSought) {
+        return filled(markDefault("%1 занят другой программой."), {device});
+    }
     if (!holder) {
         // An ordinary user sees only their own processes' descriptors: a holder
         // of another user's (root's ser2net) stays out of sight.
