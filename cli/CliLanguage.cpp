@@ -1,5 +1,6 @@
 #include "cli/CliLanguage.h"
 
+#include "cli/BuiltInCatalogues.h"
 #include "i18n/Translate.h"
 
 namespace stela::cli {
@@ -16,7 +17,7 @@ std::string cliLanguage(const EnvironmentReader& environment) {
 void speakCliLanguage(const EnvironmentReader& environment) {
     const std::string language = cliLanguage(environment);
     // English texts need the catalogue of "en" for the console's Russian ones.
-    useCatalogueLanguages({languageOf(language) == "en" ? "en" : language});
+    useCatalogueLanguages({languageOf(language) == "en" ? "en" : language}, builtInCatalogues());
 }
 
 }  // namespace stela::cli

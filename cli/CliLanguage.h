@@ -12,6 +12,7 @@ namespace stela::cli {
 // catalogue for). The console's texts, written in Russian, come through that
 // language's catalogue as well, so that a run in English is English throughout;
 // a run in Russian takes the serial layer's texts from the Russian catalogue.
+// Both are built in too (BuiltInCatalogues.h), for where the files are missing.
 std::string cliLanguage(const EnvironmentReader& environment);
 
 // Makes every lookup of this process use cliLanguage's choice.

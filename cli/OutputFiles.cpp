@@ -6,12 +6,12 @@
 #include <ext/stdio_filebuf.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "cli/CliText.h"
 #include "cli/InputError.h"
 #include "cli/SystemCharset.h"
 #include "cli/Utf8.h"
+#include "i18n/Translate.h"
 #include "os/FileDescriptor.h"
 #include "os/SameFile.h"
 #include "store/AtomicFile.h"
@@ -60,19 +60,19 @@ std::unique_ptr<std::ostream> openLog(const std::string& path, const std::string
     if (!fd.valid()) {
         const int error = errno;
         const FileKind kind = fileKindAt(path);
-        throw failure(error != kNobodyAtTheOtherEnd ? std::strerror(error)
+        throw failure(error != kNobodyAtTheOtherEnd ? systemErrorMeaning(error)
                       : kind == FileKind::Fifo ? translateCli("a FIFO nobody reads; left as it is")
                                                : notAFile(kind));
     }
     struct stat log {};
     if (::fstat(fd.get(), &log) != 0) {
-        throw failure(std::strerror(errno));
+        throw failure(systemErrorMeaning(errno));
     }
     if (!pricesPath.empty() && isSameFile(path, pricesPath)) {
         throw InputError(refused);
     }
     if (S_ISREG(log.st_mode) && ::ftruncate(fd.get(), 0) != 0) {
-        throw failure(std::strerror(errno));
+        throw failure(systemErrorMeaning(errno));
     }
     if (!S_ISREG(log.st_mode) && !S_ISCHR(log.st_mode) && !S_ISFIFO(log.st_mode)) {
         throw failure(notAFile(fileKindAt(path)));
@@ -86,7 +86,7 @@ std::string replaceFailure(const std::string& path, int error) {
     return error == kNotARegularFile ? notAFile(fileKindAt(path))
            : error == kOwnerNotKept
                ? translateCli("another user's file, which would lose its owner; left as it is")
-               : std::strerror(error);
+               : systemErrorMeaning(error);
 }
 
 }  // namespace stela::cli

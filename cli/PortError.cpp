@@ -16,15 +16,15 @@ std::string systemError(const EComPort& error) {
 #ifdef __GLIBC__
     // The resolver's failures are its own, not the numbers they travel as.
     if (error.Kind() == FailureKind::HostNotFound) {
-        return std::string("EAI_NONAME, ") + gai_strerror(EAI_NONAME);
+        return "EAI_NONAME, " + translateSystem(gai_strerror(EAI_NONAME));
     }
     if (error.Kind() == FailureKind::NameServerSilent) {
-        return std::string("EAI_AGAIN, ") + gai_strerror(EAI_AGAIN);
+        return "EAI_AGAIN, " + translateSystem(gai_strerror(EAI_AGAIN));
     }
     const char* name = strerrorname_np(error.SystemCode());
     const char* meaning = strerrordesc_np(error.SystemCode());
     if (name != nullptr && meaning != nullptr) {
-        return std::string(name) + ", " + meaning;
+        return std::string(name) + ", " + translateSystem(meaning);
     }
 #else
     (void)error;

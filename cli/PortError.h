@@ -10,7 +10,8 @@ namespace stela::cli {
 
 // A serial error's text as stela-cli tells it: the code's text, then the
 // system's error by its name and meaning in place of the window's Windows-style
-// number ("Unable to open com port (EBUSY, Device or resource busy)"). A network
+// number ("Unable to open com port (EBUSY, Device or resource busy)"), the
+// meaning in the run's language where the C library's catalogue has it. A network
 // port's name that could not be looked up is the resolver's error, not a
 // missing file. Elsewhere than glibc, the window's text.
 std::string portErrorText(const EComPort& error);

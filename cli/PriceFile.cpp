@@ -1,10 +1,12 @@
 #include "cli/PriceFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "cli/CliText.h"
 #include "cli/Csv.h"
@@ -35,45 +37,32 @@ void setRow(RowChanges& rows, int row, const RowChange& change, const std::strin
         {name}));
 }
 
-RowChange jsonRow(const JsonValue& item, std::size_t index, int& row) {
+// A half line of a read's file, and what it says the half holds: checked
+// against its row's line, which is what a write takes.
+struct HalfLine {
+    std::string where;  // "CSV, line 3", "JSON, halves item 3"
+    int row = 0;
+    RowChange says;
+};
+
+// The price, grade and caption flags of a rows or halves item. A null is
+// refused in a row (the read could not tell it), and in a half says nothing.
+RowChange jsonValues(const JsonValue& item, const std::string& name, bool nullsRefused) {
     using Kind = JsonValue::Kind;
-    const std::string where = translateCli("JSON, rows item %1", {std::to_string(index + 1)});
-    if (item.kind != Kind::Object) {
-        throw InputError(translateCli("%1 is not an object", {where}));
-    }
-    const JsonValue* number = item.member("row");
-    if (number == nullptr) {
-        throw InputError(translateCli("%1: \"row\" (a number 1 to 5) is missing", {where}));
-    }
-    if (number->kind != Kind::Number) {
-        throw InputError(translateCli("%1: row must be a number", {where}));
-    }
-    row = parseRowNumber(number->text, where + ", row");
-    const std::string name = translateCli("JSON, row %1", {std::to_string(row)});
-    if (const JsonValue* valid = item.member("valid")) {
-        if (valid->kind != Kind::Bool) {
-            throw InputError(translateCli("%1: valid must be true or false", {name}));
-        }
-        if (!valid->boolean) {
-            refuseInvalidRow(name);
-        }
-    }
     RowChange change;
     for (const auto& [key, value] : item.members) {
-        const bool field =
-            key == "price" || key == "grade" || key == "caption1" || key == "caption2";
-        if (key == "row" || key == "valid") {
+        if (key != "price" && key != "grade" && key != "caption1" && key != "caption2") {
             continue;
-        }
-        if (!field) {
-            throw InputError(translateCli("%1: unknown member %2", {name, quoted(key)}));
         }
         const std::string what = name + ", " + key;
         if (value.kind == Kind::Null) {
-            throw InputError(translateCli(
-                "%1 is null: the read could not tell it. Give a value, or leave it out to keep "
-                "what the sign holds",
-                {what}));
+            if (nullsRefused) {
+                throw InputError(translateCli(
+                    "%1 is null: the read could not tell it. Give a value, or leave it out to "
+                    "keep what the sign holds",
+                    {what}));
+            }
+            continue;
         }
         if (key == "price") {
             if (value.kind != Kind::String && value.kind != Kind::Number) {
@@ -93,6 +82,87 @@ RowChange jsonRow(const JsonValue& item, std::size_t index, int& row) {
         }
     }
     return change;
+}
+
+int jsonRowNumber(const JsonValue& item, const std::string& where) {
+    using Kind = JsonValue::Kind;
+    if (item.kind != Kind::Object) {
+        throw InputError(translateCli("%1 is not an object", {where}));
+    }
+    const JsonValue* number = item.member("row");
+    if (number == nullptr) {
+        throw InputError(translateCli("%1: \"row\" (a number 1 to 5) is missing", {where}));
+    }
+    if (number->kind != Kind::Number) {
+        throw InputError(translateCli("%1: row must be a number", {where}));
+    }
+    return parseRowNumber(number->text, where + ", row");
+}
+
+RowChange jsonRow(const JsonValue& item, std::size_t index, int& row) {
+    using Kind = JsonValue::Kind;
+    row = jsonRowNumber(item, translateCli("JSON, rows item %1", {std::to_string(index + 1)}));
+    const std::string name = translateCli("JSON, row %1", {std::to_string(row)});
+    if (const JsonValue* valid = item.member("valid")) {
+        if (valid->kind != Kind::Bool) {
+            throw InputError(translateCli("%1: valid must be true or false", {name}));
+        }
+        if (!valid->boolean) {
+            refuseInvalidRow(name);
+        }
+    }
+    for (const auto& member : item.members) {
+        const std::string& key = member.first;
+        if (key != "row" && key != "valid" && key != "price" && key != "grade" &&
+            key != "caption1" && key != "caption2") {
+            throw InputError(translateCli("%1: unknown member %2", {name, quoted(key)}));
+        }
+    }
+    return jsonValues(item, name, true);
+}
+
+// A panel the read found without a price says so by its state alone.
+void takeUnusedState(std::string_view state, RowChange& says) {
+    if (state == "unused" && !says.price) {
+        says.price = kNotUsedPrice;
+    }
+}
+
+HalfLine jsonHalf(const JsonValue& item, std::size_t index) {
+    HalfLine half;
+    half.where = translateCli("JSON, halves item %1", {std::to_string(index + 1)});
+    half.row = jsonRowNumber(item, half.where);
+    half.says = jsonValues(item, half.where, false);
+    if (const JsonValue* state = item.member("state");
+        state && state->kind == JsonValue::Kind::String) {
+        takeUnusedState(state->text, half.says);
+    }
+    return half;
+}
+
+// A half whose line says other than its row's: the technician edited one and
+// not the other, and a write would send the row's values over the edit. The
+// halves of a row left out say what the sign keeps.
+void checkHalvesAgree(const std::vector<HalfLine>& halves, const RowChanges& rows,
+                      const std::array<std::string, kRows + 1>& rowWhere) {
+    for (const HalfLine& half : halves) {
+        if (!rows[half.row]) {
+            continue;
+        }
+        const RowChange& r = *rows[half.row];
+        const RowChange& h = half.says;
+        const char* field = h.price && h.price != r.price                  ? "price"
+                            : h.gradeIndex && h.gradeIndex != r.gradeIndex ? "grade"
+                            : h.caption1 && h.caption1 != r.caption1       ? "caption1"
+                            : h.caption2 && h.caption2 != r.caption2       ? "caption2"
+                                                                           : nullptr;
+        if (field != nullptr) {
+            throw InputError(translateCli(
+                "%1: its %2 is not what row %3 says (%4); a write takes the row's values, never "
+                "a half's: give both the same, or remove the half",
+                {half.where, field, std::to_string(half.row), rowWhere[half.row]}));
+        }
+    }
 }
 
 // The columns a prices CSV may have.
@@ -120,11 +190,23 @@ RowChanges parsePriceJson(std::string_view text) {
         throw InputError(translateCli("JSON: rows must be a list"));
     }
     RowChanges rows;
+    std::array<std::string, kRows + 1> rowWhere;
     for (std::size_t i = 0; i < list->items.size(); ++i) {
         int row = 0;
         const RowChange change = jsonRow(list->items[i], i, row);
         setRow(rows, row, change, "JSON");
+        rowWhere[row] = translateCli("rows item %1", {std::to_string(i + 1)});
     }
+    std::vector<HalfLine> halves;
+    if (const JsonValue* read = document.member("halves")) {
+        if (read->kind != JsonValue::Kind::Array) {
+            throw InputError(translateCli("JSON: halves must be a list"));
+        }
+        for (std::size_t i = 0; i < read->items.size(); ++i) {
+            halves.push_back(jsonHalf(read->items[i], i));
+        }
+    }
+    checkHalvesAgree(halves, rows, rowWhere);
     return rows;
 }
 
@@ -154,49 +236,64 @@ RowChanges parsePriceCsv(std::string_view text) {
     }
 
     RowChanges rows;
+    std::array<std::string, kRows + 1> rowWhere;
+    std::vector<HalfLine> halves;
     for (std::size_t i = 1; i < records.size(); ++i) {
         const CsvRecord& record = records[i];
-        const std::string where = translateCli("CSV, line %1", {std::to_string(record.line)});
-        const auto cell = [&](Column column) -> const std::string* {
-            const auto at = std::find(columns.begin(), columns.end(), column);
+        const std::string line = std::to_string(record.line);
+        const std::string where = translateCli("CSV, line %1", {line});
+        const auto column = [&](Column which) -> const std::string* {
+            const auto at = std::find(columns.begin(), columns.end(), which);
             return at == columns.end() ? nullptr : &record.fields[at - columns.begin()];
         };
-        if (const std::string* kind = cell(kKind)) {
-            if (*kind == "half") {
-                continue;
-            }
-            if (*kind != "row") {
+        const auto cell = [&](Column which) -> const std::string* {
+            const std::string* given = column(which);
+            return given && !given->empty() ? given : nullptr;  // an empty cell says nothing
+        };
+        bool half = false;
+        if (const std::string* kind = column(kKind)) {
+            half = *kind == "half";
+            if (!half && *kind != "row") {
                 throw InputError(
                     translateCli("%1: kind %2 is neither row nor half", {where, quoted(*kind)}));
             }
         }
-        const int row = parseRowNumber(*cell(kRow), where + ", row");
-        const std::string name = translateCli("CSV, line %1, row %2",
-                                              {std::to_string(record.line), std::to_string(row)});
-        if (const std::string* valid = cell(kValid); valid && !valid->empty()) {
+        const int row = parseRowNumber(*column(kRow), where + ", row");
+        const std::string name =
+            half ? where : translateCli("CSV, line %1, row %2", {line, std::to_string(row)});
+        if (const std::string* valid = cell(kValid); valid && !half) {
             if (!parseFlag(*valid, name + ", valid")) {
                 refuseInvalidRow(name);
             }
         }
         RowChange change;
-        if (const std::string* price = cell(kPrice); price && !price->empty()) {
+        if (const std::string* price = cell(kPrice)) {
             std::string written = *price;
             if (table.separator == ';') {
                 std::replace(written.begin(), written.end(), ',', '.');  // a decimal comma
             }
             change.price = parsePrice(written, name + ", price");
         }
-        if (const std::string* grade = cell(kGrade); grade && !grade->empty()) {
+        if (const std::string* grade = cell(kGrade)) {
             change.gradeIndex = parseGrade(*grade, name + ", grade");
         }
-        if (const std::string* flag = cell(kCaption1); flag && !flag->empty()) {
+        if (const std::string* flag = cell(kCaption1)) {
             change.caption1 = parseFlag(*flag, name + ", caption1");
         }
-        if (const std::string* flag = cell(kCaption2); flag && !flag->empty()) {
+        if (const std::string* flag = cell(kCaption2)) {
             change.caption2 = parseFlag(*flag, name + ", caption2");
         }
+        if (half) {
+            if (const std::string* state = cell(kState)) {
+                takeUnusedState(*state, change);
+            }
+            halves.push_back({where, row, change});
+            continue;
+        }
         setRow(rows, row, change, where);
+        rowWhere[row] = translateCli("line %1", {line});
     }
+    checkHalvesAgree(halves, rows, rowWhere);
     return rows;
 }
 
@@ -208,7 +305,7 @@ RowChanges readPriceFile(const std::string& path, const std::string& encoding,
     if (path != "-") {
         file.open(path, std::ios::binary);
         if (!file) {
-            throw InputError(translateCli("--file %1: %2", {shownPath, std::strerror(errno)}));
+            throw InputError(translateCli("--file %1: %2", {shownPath, systemErrorMeaning(errno)}));
         }
         in = &file;
     }

@@ -19,12 +19,16 @@ namespace stela::cli {
 //                  "caption2": false}, ...]}
 //   "row" is required; the others may be left out (the sign's value is kept).
 //   A price may be a string or a number; "valid" may be true. The read's
-//   "port" and "halves" are allowed beside "rows" and ignored.
+//   "port" and "halves" are allowed beside "rows".
 // CSV: a header line naming the columns, among row, price, grade, caption1 and
 //   caption2 ("row" required), then one line per row; an empty cell keeps the
 //   sign's value. The read's columns kind, half, address, state and valid are
-//   allowed; lines whose kind is "half" are skipped. With ';' separators a
-//   price may have a decimal comma (45,67).
+//   allowed. With ';' separators a price may have a decimal comma (45,67).
+// A write takes rows only, so a half (a "halves" item, a line whose kind is
+// "half") of a row given must say what its row says wherever it says anything
+// (a null, an empty cell, says nothing; the state "unused" says "--.--"): a
+// half edited and its row not, or the other way round, is refused by the
+// half's name. The halves of a row left out are not looked at.
 // A UTF-8 byte-order mark at the start is skipped.
 RowChanges parsePriceJson(std::string_view text);
 RowChanges parsePriceCsv(std::string_view text);

@@ -7,7 +7,6 @@
 
 #include "cli/AnswerDeadline.h"
 #include "cli/Charset.h"
-#include "cli/CliLanguage.h"
 #include "cli/Run.h"
 #include "cli/StopSignals.h"
 #include "os/StandardStreams.h"
@@ -23,14 +22,10 @@ int main(int argc, char** argv) {
     stela::cli::catchStopSignals();
 
     stela::cli::Environment env;
-    // The terminal's charset; the C library's own messages (strerror) only
-    // where the run is not in English, in which C speaks.
+    // The terminal's charset. The C library's messages stay as it writes them
+    // (English): the run's language is given them by our own catalogue reader
+    // (systemErrorMeaning), which needs no generated locale.
     std::setlocale(LC_CTYPE, "");
-#ifdef LC_MESSAGES  // Windows' C runtime has none: its messages follow LC_ALL
-    if (stela::languageOf(stela::cli::cliLanguage(env.variables)) != "en") {
-        std::setlocale(LC_MESSAGES, "");
-    }
-#endif
     env.charset = stela::cli::localeCharset(env.variables);
 
     stela::TComPort port(stela::machineDevice);

@@ -39,8 +39,15 @@ std::string noAccess(const std::string& device) {
 
 std::string inUse(const std::string& device) {
     const auto holder = deviceHolder(device);
-    if (!holder) {
+    if (!holder && !kDeviceHoldersSought) {
         return filled(markDefault("%1 занят другой программой."), {device});
+    }
+    if (!holder) {
+        // An ordinary user sees only their own processes' descriptors: a holder
+        // of another user's (root's ser2net) stays out of sight.
+        return filled(
+            markDefault("%1 занят другой программой; среди процессов, которые вам видны, её нет."),
+            {device});
     }
     const std::string pid = std::to_string(holder->pid);
     if (holder->how == DeviceHolder::How::Open) {

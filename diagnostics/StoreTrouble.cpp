@@ -2,7 +2,6 @@
 
 #include "i18n/FilledText.h"
 #include "i18n/Translate.h"
-#include "os/SystemErrorText.h"
 #include "store/RegistryKey.h"
 
 namespace stela {
@@ -53,7 +52,7 @@ std::string whatIsWrong(const StoreFailure& failure) {
         case StoreFailure::Kind::System:
             break;
     }
-    return failure.path + ": " + systemErrorText(failure.error);
+    return failure.path + ": " + systemErrorMeaning(failure.error);
 }
 
 }  // namespace

@@ -26,6 +26,10 @@ std::vector<std::string> catalogueLanguages(const EnvironmentReader& environment
 // language ("ru_RU") while none of LC_ALL, LC_MESSAGES and LANG is set.
 std::string localeEnvironment(const char* name);
 
+// Where the system keeps the C library's own catalogues (/usr/share/locale);
+// "" where it has none (Windows).
+std::string systemCatalogueDirectory();
+
 // The language part of a catalogue language ("ru" of "ru_RU").
 std::string languageOf(const std::string& catalogueLanguage);
 

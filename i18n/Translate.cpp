@@ -10,6 +10,7 @@
 #include "i18n/Languages.h"
 #include "i18n/Translator.h"
 #include "os/ExecutablePath.h"
+#include "os/SystemErrorText.h"
 
 namespace stela {
 namespace {
@@ -31,8 +32,8 @@ std::shared_ptr<Translator> processTranslator;
 std::shared_ptr<Translator> currentTranslator() {
     std::lock_guard<std::mutex> lock(processMutex);
     if (!processTranslator) {
-        processTranslator =
-            std::make_shared<Translator>(catalogueLanguages(localeEnvironment), catalogueRoots());
+        processTranslator = std::make_shared<Translator>(
+            catalogueLanguages(localeEnvironment), catalogueRoots(), systemCatalogueDirectory());
     }
     return processTranslator;
 }
@@ -43,13 +44,19 @@ std::string translate(const std::string& text, const std::string& domain) {
     return currentTranslator()->translate(text, domain);
 }
 
+std::string systemErrorMeaning(int code) {
+    return translateSystem(systemErrorText(code));
+}
+
 void reloadTranslations() {
     std::lock_guard<std::mutex> lock(processMutex);
     processTranslator.reset();
 }
 
-void useCatalogueLanguages(std::vector<std::string> languages) {
-    auto translator = std::make_shared<Translator>(std::move(languages), catalogueRoots());
+void useCatalogueLanguages(std::vector<std::string> languages,
+                           std::vector<BuiltInCatalogue> builtIn) {
+    auto translator = std::make_shared<Translator>(std::move(languages), catalogueRoots(),
+                                                   systemCatalogueDirectory(), std::move(builtIn));
     std::lock_guard<std::mutex> lock(processMutex);
     processTranslator = std::move(translator);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace stela {
@@ -13,6 +14,10 @@ namespace stela {
 inline constexpr char kDefaultDomain[] = "default";
 inline constexpr char kCportDomain[] = "cport";
 inline constexpr char kCliDomain[] = "cli";
+// The C library's own messages (strerror's, gai_strerror's), written in
+// English, translated by the system's catalogue of them: libc.mo in the
+// system's locale directory (Debian's libc-l10n).
+inline constexpr char kLibcDomain[] = "libc";
 
 // Looks up the translation of a user-interface text in a text domain, or gives
 // the text unchanged when no catalogue translates it. The catalogues are
@@ -30,6 +35,13 @@ inline std::string translateDefault(const std::string& text) {
 inline std::string translateCport(const std::string& text) {
     return translate(text, kCportDomain);
 }
+// A message of the C library in this run's language, read by our own reader,
+// so that the locale need not be generated; unchanged where no catalogue has it.
+inline std::string translateSystem(const std::string& text) {
+    return translate(text, kLibcDomain);
+}
+// What the system says of its error number `code` (systemErrorText), so translated.
+std::string systemErrorMeaning(int code);
 
 // Marks a literal for its domain's template where it is stored first (in a
 // table, a constant) and looked up later; gives the text itself.
@@ -44,10 +56,20 @@ constexpr const char* markCport(const char* text) {
 // tests that change the language.
 void reloadTranslations();
 
+// A catalogue a program carries in itself (the bytes of a .mo file): taken for
+// its language ("ru", also for "ru_RU") and domain where no file is found.
+struct BuiltInCatalogue {
+    const char* language;
+    const char* domain;
+    std::string_view bytes;
+};
+
 // Looks texts up in these catalogue languages (best first, as
-// catalogueLanguages gives them) instead of the environment's, until the
-// next reloadTranslations: for a program with a language rule of its own.
-void useCatalogueLanguages(std::vector<std::string> languages);
+// catalogueLanguages gives them) instead of the environment's, with these
+// built-in catalogues, until the next reloadTranslations: for a program with
+// a language rule of its own.
+void useCatalogueLanguages(std::vector<std::string> languages,
+                           std::vector<BuiltInCatalogue> builtIn = {});
 
 // Whether a catalogue of `domain` for `language` ("ru", "ru_RU") is installed.
 bool hasCatalogue(const std::string& language, const std::string& domain);

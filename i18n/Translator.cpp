@@ -1,6 +1,7 @@
 #include "i18n/Translator.h"
 
 #include "i18n/Languages.h"
+#include "i18n/Translate.h"
 
 namespace stela {
 namespace {
@@ -10,7 +11,7 @@ std::string sourceLanguage(const std::string& domain) {
     if (domain == "default") {
         return "ru";
     }
-    if (domain == "cport" || domain == "cli") {
+    if (domain == "cport" || domain == "cli" || domain == kLibcDomain) {
         return "en";
     }
     return {};
@@ -20,12 +21,18 @@ std::string sourceLanguage(const std::string& domain) {
 
 std::string cataloguePath(const std::string& root, const std::string& language,
                           const std::string& domain) {
-    const std::string name = domain == "default" ? "stela" : "stela-" + domain;
+    const std::string name = domain == "default"     ? "stela"
+                             : domain == kLibcDomain ? domain
+                                                     : "stela-" + domain;
     return root + "/" + language + "/LC_MESSAGES/" + name + ".mo";
 }
 
-Translator::Translator(std::vector<std::string> languages, std::vector<std::string> roots)
-    : languages_(std::move(languages)), roots_(std::move(roots)) {}
+Translator::Translator(std::vector<std::string> languages, std::vector<std::string> roots,
+                       std::string systemRoot, std::vector<BuiltInCatalogue> builtIn)
+    : languages_(std::move(languages)),
+      roots_(std::move(roots)),
+      systemRoot_(std::move(systemRoot)),
+      builtIn_(std::move(builtIn)) {}
 
 std::string Translator::translate(const std::string& text, const std::string& domain) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -39,14 +46,27 @@ const MoCatalogue* Translator::catalogue(const std::string& domain) {
     if (it == domains_.end()) {
         std::optional<MoCatalogue> loaded;
         const std::string source = sourceLanguage(domain);
+        const std::vector<std::string> roots =
+            domain == kLibcDomain ? std::vector<std::string>{systemRoot_} : roots_;
         for (const std::string& language : languages_) {
             if (languageOf(language) == source) {
                 break;
             }
-            for (const std::string& root : roots_) {
+            for (const std::string& root : roots) {
+                if (root.empty()) {
+                    continue;
+                }
                 loaded = loadMoCatalogue(cataloguePath(root, language, domain));
                 if (loaded) {
                     break;
+                }
+            }
+            for (const BuiltInCatalogue& carried : builtIn_) {
+                const bool matches =
+                    carried.domain == domain &&
+                    (carried.language == language || carried.language == languageOf(language));
+                if (!loaded && matches) {
+                    loaded = MoCatalogue::parse(carried.bytes);
                 }
             }
             if (loaded) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "i18n/MoCatalogue.h"
+#include "i18n/Translate.h"
 
 namespace stela {
 
@@ -14,18 +15,21 @@ namespace stela {
 // <root>/<language>/LC_MESSAGES/<name>.mo, the name "stela" for "default" and
 // "stela-<domain>" for the others, so that among the system's catalogues in
 // /usr/share/locale they say whose they are. locale/CMakeLists.txt names them alike.
+// The C library's domain, "libc", is libc.mo.
 std::string cataloguePath(const std::string& root, const std::string& language,
                           const std::string& domain);
 
 // Looks texts up in the catalogues of cataloguePath,
 // trying the languages in order, and for each the roots in order. A domain's catalogue is read
 // once, on its first lookup; the first language with a valid catalogue wins. The search stops at
-// the language a domain's texts are written in (Russian for "default", English for "cport"
-// and "cli"): those texts need no catalogue, and a later language must not replace them. Safe to
-// call from any thread.
+// the language a domain's texts are written in (Russian for "default", English for "cport",
+// "cli" and "libc"): those texts need no catalogue, and a later language must not replace them.
+// The C library's catalogues are looked for in `systemRoot` alone. A language without a file
+// of a domain takes the built-in catalogue of both, if there is one. Safe to call from any thread.
 class Translator {
 public:
-    Translator(std::vector<std::string> languages, std::vector<std::string> roots);
+    Translator(std::vector<std::string> languages, std::vector<std::string> roots,
+               std::string systemRoot = {}, std::vector<BuiltInCatalogue> builtIn = {});
 
     // The translation, or `text` unchanged when no catalogue has one.
     std::string translate(const std::string& text, const std::string& domain);
@@ -35,6 +39,8 @@ private:
 
     const std::vector<std::string> languages_;
     const std::vector<std::string> roots_;
+    const std::string systemRoot_;
+    const std::vector<BuiltInCatalogue> builtIn_;
     std::mutex mutex_;
     std::map<std::string, std::optional<MoCatalogue>> domains_;
 };

@@ -4,7 +4,13 @@
 
 namespace stela {
 
+// In English whatever the locale: the C library's catalogue takes it from there.
 std::string systemErrorText(int code) {
+#ifdef __GLIBC__
+    if (const char* text = strerrordesc_np(code)) {
+        return text;
+    }
+#endif
     return std::strerror(code);
 }
 

@@ -4,9 +4,10 @@
 
 namespace stela {
 
-// What the system says of one of its error numbers: errno's text on Linux, the
-// system's message for a Windows error code on Windows (which is what the
-// registry and the devices report there).
+// What the system says of one of its error numbers: errno's text on Linux (in
+// English, as the C library writes it: i18n's systemErrorMeaning translates
+// it), the system's message for a Windows error code on Windows (which is what
+// the registry and the devices report there).
 std::string systemErrorText(int code);
 
 }  // namespace stela

@@ -40,4 +40,12 @@ struct DeviceHolder {
 // posix/DeviceOwnersPosix.h).
 std::optional<DeviceHolder> deviceHolder(const std::string& path);
 
+// Whether deviceHolder looks at all: where it does, nullopt means none among
+// the processes this user can see (an ordinary user sees only their own).
+#ifdef _WIN32
+inline constexpr bool kDeviceHoldersSought = false;
+#else
+inline constexpr bool kDeviceHoldersSought = true;
+#endif
+
 }  // namespace stela

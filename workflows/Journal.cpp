@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <string_view>
 #include <vector>
 
 #include "i18n/Translate.h"
+#include "i18n/Utf8.h"
 #include "os/DirectoryListing.h"
 #include "os/FileDescriptor.h"
 #include "store/AtomicFile.h"
@@ -52,7 +52,7 @@ bool isDayFile(std::string_view name) {
 }
 
 std::string failure(const std::string& path, int error) {
-    return path + ": " + std::strerror(error);
+    return path + ": " + systemErrorMeaning(error);
 }
 
 // Cuts off the `written` bytes a short write appended at the end of the file,
@@ -65,22 +65,17 @@ void takeBack(int fd, ssize_t written) {
     }
 }
 
-// The port as one field: a name with a blank or a control character (a path
-// given on the command line) must not shift the fields or start a line.
+// The port as one field: a name with a blank (a path given on the command
+// line) must not shift the fields, and nothing in a field may start a line or
+// be a byte that is not UTF-8, which makes grep take the whole day's file as
+// binary.
 std::string portField(const std::string& port) {
     if (port.empty()) {
         return "-";
     }
     std::string field;
-    for (const char c : port) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= ' ' || byte == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            field += escaped;
-        } else {
-            field += c;
-        }
+    for (const char c : escapedText(port)) {
+        field += c == ' ' ? std::string("\\x20") : std::string(1, c);
     }
     return field;
 }
@@ -108,7 +103,7 @@ void Journal::appendTagged(const LogTag& tag, const std::string& line) {
     char fraction[8];
     std::snprintf(fraction, sizeof fraction, ".%03d", static_cast<int>(millis.count()));
     append(dayOf(local), std::string(stamp) + fraction + " " + portField(port_()) + " " + program_ +
-                             " " + logTagText(tag) + " " + line + "\n");
+                             " " + logTagText(tag) + " " + escapedText(line) + "\n");
 }
 
 void Journal::append(const std::string& day, const std::string& line) {

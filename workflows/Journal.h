@@ -16,7 +16,10 @@ namespace stela {
 // "YYYY-MM-DD HH:MM:SS.mmm PORT PROGRAM OPERATION EVENT line" in local time,
 // the three words in the middle the same in every language (LogTag.h). A
 // station's manager can show from it which prices were written when and
-// whether the sign confirmed them.
+// whether the sign confirmed them. A control character or a byte that is not
+// UTF-8, in any field, is written \xHH (in the port, a blank too): a day's
+// file stays text to grep, one line per line logged, and a recipe that
+// matches the fields by position cannot be fooled by what a line says.
 //
 // Each line is appended as it is logged (unless held back, see hold()), in
 // one write, so that a program killed mid-way leaves every line it logged,

@@ -39,4 +39,9 @@ std::string localeEnvironment(const char* name) {
     return value;
 }
 
+// Windows' C runtime has no catalogues of its messages.
+std::string systemCatalogueDirectory() {
+    return {};
+}
+
 }  // namespace stela

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "i18n/Translate.h"
 #include "os/FileDescriptor.h"
 
 namespace stela {
@@ -181,7 +182,7 @@ void UucpLock::release() {
 }
 
 void UucpLock::giveUp(const std::string& what, int error) {
-    trouble_ = what + ": " + std::strerror(error);
+    trouble_ = what + ": " + systemErrorMeaning(error);
 }
 
 }  // namespace stela

@@ -5,10 +5,7 @@
 # which the guide (docs/ansible.md) shows.
 #   prices_across_stations.sh STELA_CLI STELA_SIM COLLECTIONS_PATH GUIDE
 set -uo pipefail
-if ! command -v ansible-playbook >/dev/null; then
-    echo "skipped: ansible-playbook is missing (Debian: ansible-core)"
-    exit 77
-fi
+"$(dirname "$0")/../../scripts/require-tools" ansible-playbook || exit 1
 cli=$(realpath "$1")
 sim=$(realpath "$2")
 collections=$(realpath "$3")

@@ -130,7 +130,7 @@ void expectRefused(RowChanges (*parse)(std::string_view),
 
 TEST(PriceInput, JsonPricesFilesAreCheckedWhole) {
     const RowChanges rows = parsePriceJson(
-        R"({"port": "COM1", "halves": [{"price": null}], "rows": [{"row": 5, "price": 1.5,)"
+        R"({"port": "COM1", "halves": [{"row": 5, "price": null}], "rows": [{"row": 5, "price": 1.5,)"
         R"( "grade": "none", "valid": true}, {"row": 1, "caption1": false}]})");
     EXPECT_EQ(rows[5]->price, "01.50");
     EXPECT_EQ(rows[5]->gradeIndex, -1);
@@ -165,7 +165,10 @@ TEST(PriceInput, JsonPricesFilesAreCheckedWhole) {
           "values, or leave it out to keep what the sign holds"},
          {R"({"rows": [{"row": 3, "grade": null}]})",
           "JSON, row 3, grade is null: the read could not tell it. Give a value, or leave it out "
-          "to keep what the sign holds"}});
+          "to keep what the sign holds"},
+         {R"({"rows": [{"row": 1, "grade": "92"}], "halves": [{"row": 1, "grade": "95"}]})",
+          "JSON, halves item 1: its grade is not what row 1 says (rows item 1); a write takes "
+          "the row's values, never a half's: give both the same, or remove the half"}});
 }
 
 TEST(PriceInput, CsvPricesFilesAreCheckedWhole) {
@@ -193,7 +196,14 @@ TEST(PriceInput, CsvPricesFilesAreCheckedWhole) {
          {"row,price\n1,1.00\n2,\xFF\n", "CSV, line 3: not UTF-8"},
          {"row,valid,price\n4,0,12.34\n",
           "CSV, line 2, row 4 is marked invalid: its halves were not both read, or differ. Give "
-          "its values, or leave it out to keep what the sign holds"}});
+          "its values, or leave it out to keep what the sign holds"},
+         {"kind,row,state,price\nhalf,2,unused,\nrow,2,,45.00\n",
+          "CSV, line 2: its price is not what row 2 says (line 3); a write takes the row's "
+          "values, never a half's: give both the same, or remove the half"}});
+    // An empty cell says nothing; "45,67" is 45.67 where ';' separates.
+    EXPECT_EQ(parsePriceCsv("kind;row;price;grade\nhalf;1;45,67;\nhalf;1;;\nrow;1;45.67;95\n")[1]
+                  ->gradeIndex,
+              2);
 }
 
 TEST(PriceInput, ASpreadsheetsFileReadsAsItsPlainForm) {

@@ -255,7 +255,7 @@ TEST(StelaCliEndToEnd, AJournalPastTheFileSizeLimitStopsNothing) {
 // minicom has gone the port is free, and stela-cli leaves no lock file behind.
 TEST(StelaCliEndToEnd, APortMinicomHoldsIsAPortErrorNamingMinicom) {
     if (!test::Minicom::installed()) {
-        GTEST_SKIP() << "minicom is not installed (scripts/deps installs it)";
+        FAIL() << "minicom is missing (scripts/deps installs it)";
     }
     if (access(UucpLock::kFolder, W_OK) != 0) {
         GTEST_SKIP() << UucpLock::kFolder << " is not writable here";
@@ -282,7 +282,7 @@ TEST(StelaCliEndToEnd, APortMinicomHoldsIsAPortErrorNamingMinicom) {
 // ser2net, serving a client with no lock taken, turns stela-cli away unsent.
 TEST(StelaCliEndToEnd, APortSer2netServesIsBusyNamingSer2net) {
     if (!test::Ser2net::installed()) {
-        GTEST_SKIP() << "ser2net is not installed (scripts/deps installs it)";
+        FAIL() << "ser2net is missing (scripts/deps installs it)";
     }
     test::ScopedConfigHome home;
     test::PtyPair line;

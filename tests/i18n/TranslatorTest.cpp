@@ -78,6 +78,23 @@ TEST_F(TranslatorTest, ABrokenCatalogueLeavesTheTextsOrGivesWayToTheNextLanguage
     }
 }
 
+// The C library's messages from its own catalogue in the system's folder alone;
+// a built-in catalogue where its language has no file, and a file before it.
+TEST_F(TranslatorTest, SystemAndBuiltInCataloguesAreTakenWhereTheyBelong) {
+    const fs::path system = root_ / "system";
+    fs::create_directories(system / "ru/LC_MESSAGES");
+    std::ofstream(system / "ru/LC_MESSAGES/libc.mo", std::ios::binary) << kRussianCport;
+    put("ru", "libc", kEnglishDefault);  // among stela's own: not the C library's
+    const std::vector<BuiltInCatalogue> carried = {{"ru", "cport", kRussianCport}};
+    Translator russian({"ru_RU", "ru"}, {root_.string()}, system.string(), carried);
+    EXPECT_EQ(russian.translate("Port", "libc"), "Порт");
+    EXPECT_EQ(russian.translate("Port", "cport"), "Порт");
+    EXPECT_EQ(Translator({"en", "ru"}, {}, system.string()).translate("Port", "libc"), "Port");
+    put("ru_RU", "cport", moBytes({{"", kUtf8Header}, {"Port", "Порт (файл)"}}));
+    EXPECT_EQ(Translator({"ru_RU"}, {root_.string()}, "", carried).translate("Port", "cport"),
+              "Порт (файл)");
+}
+
 TEST_F(TranslatorTest, ACatalogueIsReadOnceForItsDomain) {
     put("ru", "cport", kRussianCport);
     Translator russian = translator({"ru"});

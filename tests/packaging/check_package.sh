@@ -14,6 +14,8 @@ version=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+"$(dirname "$0")/../../scripts/require-tools" cpack dpkg-deb lintian desktop-file-validate \
+    appstreamcli man ansible-doc ansible-test shellcheck hardening-check || exit 1
 
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) ||
     { cat "$work/cpack.log" >&2; fail "cpack"; }
@@ -53,6 +55,12 @@ cli=$work/stela-cli/usr/bin/stela-cli
 # stela-cli's own catalogue, found from its own place: share/locale beside bin/.
 [[ $(LANGUAGE='' LC_ALL='' LANG=ru_RU.UTF-8 "$cli" --help) == "Использование: stela-cli"* ]] ||
     fail "stela-cli does not find stela-cli.mo"
+# Without stela-common's catalogues a run still speaks one language: the
+# console's English and the serial layer's Russian are built in.
+alone() { XDG_CONFIG_HOME=$work XDG_STATE_HOME=$work LC_ALL=$1 "$cli" --port COM99 read 2>&1 || :; }
+[[ $(alone C) == *"port (ENOENT, No such file or directory)"$'\n'"No device stands"* &&
+    $(alone ru_RU.UTF-8) == *"COM-порт (ENOENT, Нет такого файла"*$'\n'"За COM99 не стоит"* ]] ||
+    fail "stela-cli alone mixes languages: $(alone C) $(alone ru_RU.UTF-8)"
 # The window's command line is answered before any window: no display here.
 window=$work/stela/usr/bin/stela
 usage=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 10 "$window" --help)
@@ -128,14 +136,12 @@ grep -q "^  $version:" "$collection/changelogs/changelog.yaml" || fail "collecti
 [[ -s $collection/LICENSE && -s $collection/tests/config.yml ]] || fail "collection LICENSE, tests"
 for module in stela_prices stela_facts; do
     [[ -s $collection/plugins/modules/$module.py ]] || fail "Ansible module $module"
-    if command -v ansible-doc >/dev/null; then
-        HOME=$work ANSIBLE_COLLECTIONS_PATH=${collection%/ansible_collections/*} \
-            ansible-doc "stela.sign.$module" >/dev/null || fail "ansible-doc stela.sign.$module"
-    fi
+    HOME=$work ANSIBLE_COLLECTIONS_PATH=${collection%/ansible_collections/*} \
+        ansible-doc "stela.sign.$module" >/dev/null || fail "ansible-doc stela.sign.$module"
 done
 # ansible-test's sanity tests that need nothing from the network (the others
 # install their requirements with pip into a virtual environment).
-if command -v ansible-test >/dev/null; then
+{
     tests=(action-plugin-docs compile empty-init future-import-boilerplate ignores
            line-endings metaclass-boilerplate no-assert no-basestring no-dict-iteritems
            no-dict-iterkeys no-dict-itervalues no-get-exception no-illegal-filenames
@@ -145,7 +151,7 @@ if command -v ansible-test >/dev/null; then
     (cd "$collection" && HOME=$work ansible-test sanity --python "$python" \
         "${tests[@]/#/--test=}" >"$work/sanity.log" 2>&1) ||
         { cat "$work/sanity.log" >&2; fail "ansible-test sanity"; }
-fi
+}
 
 lintian --fail-on error,warning "${deb[@]}" >&2 || fail "lintian"
 # A sanitizer build goes without the hardening flags (cmake/Hardening.cmake).

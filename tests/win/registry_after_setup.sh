@@ -4,10 +4,11 @@
 # throwaway prefix (which lists them by name).
 #   registry_after_setup.sh save_port_setup.exe
 set -euo pipefail
-command -v wine >/dev/null || { echo "Wine is missing: skipped"; exit 77; }
+"$(dirname "$0")/../../scripts/require-tools" wine wineserver wineboot || exit 1
 work=$(mktemp -d)
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-export WINEDEBUG=-all WINEPREFIX=$work/prefix
+# Nothing of the prefix on the user's desktop (menus, file types).
+export WINEDEBUG=-all WINEPREFIX=$work/prefix WINEDLLOVERRIDES=winemenubuilder.exe=d
 mkdir -p "$WINEPREFIX"
 wineserver -p >/dev/null 2>&1
 wineboot -i >/dev/null 2>&1

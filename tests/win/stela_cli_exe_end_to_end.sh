@@ -8,8 +8,9 @@
 #   stela_cli_exe_end_to_end.sh stela-cli.exe linux-stela-cli linux-stela-sim
 set -euo pipefail
 exe=$1 linux_cli=$2 sim=$3
-[[ -x $linux_cli && -x $sim ]] || { echo "no Linux stela-cli/stela-sim given: skipped"; exit 77; }
-command -v wine >/dev/null || { echo "Wine is missing: skipped"; exit 77; }
+[[ -x $linux_cli && -x $sim ]] ||
+    { echo "FAILED: no Linux stela-cli and stela-sim: give STELA_LINUX_BUILD" >&2; exit 1; }
+"$(dirname "$0")/../../scripts/require-tools" wine wineserver wineboot || exit 1
 
 work=$(mktemp -d)
 sim_pid=
@@ -20,7 +21,9 @@ cleanup() {
 }
 trap cleanup EXIT
 export LANG=C WINEDEBUG=-all WINEPREFIX=$work/prefix XDG_CONFIG_HOME=$work/config
-unset LC_ALL LC_MESSAGES LANGUAGE
+export WINEDLLOVERRIDES=winemenubuilder.exe=d  # nothing of the prefix on the user's desktop
+# The caller's XDG_STATE_HOME would be stela-cli.exe's journal (on Z:): none here.
+unset LC_ALL LC_MESSAGES LANGUAGE XDG_STATE_HOME
 # One server for the whole run, whose own output goes nowhere: a server that a
 # run started would hold that run's output open and write into it.
 mkdir -p "$WINEPREFIX"

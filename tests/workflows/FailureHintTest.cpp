@@ -40,7 +40,9 @@ const std::string kNotOpen = "Порт не открыт: нажмите «По�
 const std::string kMissing = "Устройства {L} нет: адаптер не подключён или получил другое имя.";
 const std::string kNoAccess =
     "Нет доступа к {D}: доступ должен дать администратор или правило udev.";
-const std::string kInUse = "{D} занят другой программой.";
+const std::string kInUse = "{D} занят другой программой.";  // Windows: no holder sought
+const std::string kInUseUnseen =
+    "{D} занят другой программой; среди процессов, которые вам видны, её нет.";
 
 class FailureHintTest : public test::ConsoleTest {
 protected:
@@ -64,7 +66,7 @@ TEST_F(FailureHintTest, ASystemsNumberComesToItsKindAndItsHint) {
         {System::Linux, 2 /* ENOENT */, Op::Open, K::Missing, kMissing},
         {System::Linux, 13 /* EACCES */, Op::Open, K::NoAccess, kNoAccess},
         {System::Linux, 1 /* EPERM */, Op::Open, K::NoAccess, kNoAccess},
-        {System::Linux, 16 /* EBUSY */, Op::Open, K::InUse, kInUse},
+        {System::Linux, 16 /* EBUSY */, Op::Open, K::InUse, kInUseUnseen},
         {System::Linux, 25 /* ENOTTY */, Op::Open, K::Other, ""},
         {System::Linux, 5 /* EIO */, Op::Read, K::Gone, kLost},
         {System::Linux, 6 /* ENXIO */, Op::Read, K::Gone, kLost},
@@ -110,7 +112,8 @@ TEST_F(FailureHintTest, ABoardSearchTellsOfAPortAnotherProgramHolds) {
     sim.device->failOn(Op::Open, kSystem == System::Windows ? 5 : 16, "COM3");
     const SearchOutcome none = console.boardSearch();
     EXPECT_EQ(searchNotice(none), "Табло не найдено. Проверьте кабель подключения табло\n" +
-                                      filledIn(kInUse, PortAddress::of("COM3")));
+                                      filledIn(kSystem == System::Windows ? kInUse : kInUseUnseen,
+                                               PortAddress::of("COM3")));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -70,6 +71,35 @@ TEST_F(JournalTest, EachLineIsAppendedToItsDaysFileAsItIsLogged) {
               "2026-03-02 00:00:00.050 /dev/ttyUSB0 stela - line Принял:T0456731  OK27\n"
               "2026-03-02 00:00:00.050 - stela - line --- Поиск табло --- \n");
     EXPECT_EQ(journalDirectory(), home.path() + "/state/stela/journal");
+}
+
+// A stray byte would make grep take the day for binary, a line end would start
+// a line, and a sign's reply may say anything: the guide's recipe (grep -E,
+// fields by place) finds the frame alone.
+TEST_F(JournalTest, NothingFromOutsideHidesOrForgesALine) {
+    Journal j = journal();
+    port = "tty\xFF a";
+    j.appendTagged({LogOperation::Read, LogEvent::Reply}, "Received: write frame Z\xC3(");
+    port = "COM3";
+    j.appendTagged({LogOperation::Write, LogEvent::Frame}, "W0456731E20");
+    j.appendLog("x\nx COM3 stela write confirmed \x1B[2J");
+    EXPECT_EQ(j.flush(), "");
+    const std::string text = day("2026-03-01.log"), at = "2026-03-01 23:59:59.250 ";
+    EXPECT_EQ(text, at + "tty\\xFF\\x20a stela read reply Received: write frame Z\\xC3(\n" + at +
+                        "COM3 stela write frame W0456731E20\n" + at +
+                        "COM3 stela - line x\\x0Ax COM3 stela write confirmed \\x1B[2J\n");
+    regex_t recipe;
+    ASSERT_EQ(
+        regcomp(&recipe, "^([^ ]+ ){4}write (frame|confirmed|not-confirmed|not-sent|account) ",
+                REG_EXTENDED | REG_NOSUB),
+        0);
+    std::istringstream lines(text);
+    std::string found;
+    for (std::string line; std::getline(lines, line);) {
+        found += regexec(&recipe, line.c_str(), 0, nullptr, 0) == 0 ? line.substr(24) : "";
+    }
+    regfree(&recipe);
+    EXPECT_EQ(found, "COM3 stela write frame W0456731E20");
 }
 
 TEST_F(JournalTest, DaysOlderThanNinetyOrBeyondFiftyMegabytesGoButNoOddFileTakesTheRest) {

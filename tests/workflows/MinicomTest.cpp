@@ -22,7 +22,7 @@ class MinicomTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!test::Minicom::installed()) {
-            GTEST_SKIP() << "minicom is not installed (scripts/deps installs it)";
+            FAIL() << "minicom is missing (scripts/deps installs it)";
         }
         if (access(UucpLock::kFolder, W_OK) != 0) {
             GTEST_SKIP() << UucpLock::kFolder << " is not writable here";

@@ -6,6 +6,7 @@
 #include <grp.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -143,7 +144,7 @@ TEST(PortTrouble, NoAccessSuggestsAGroupOnlyWhereJoiningItGivesAccess) {
 // ours but as it says) until it is killed at destruction.
 class Holder {
 public:
-    enum How { Opens, Locks, Nothing, FarEnd, Hidden };  // FarEnd keeps our master too
+    enum How { Opens, Locks, Nothing, FarEnd, Hidden, Exclusive };  // FarEnd keeps our master too
     Holder(const std::string& name, const std::string& device, How how = Opens) {
         int ready[2];
         EXPECT_EQ(pipe(ready), 0);
@@ -158,8 +159,11 @@ public:
             if (how == Locks) {
                 flock(fd, LOCK_EX);
             }
-            if (how == Hidden) {  // its descriptors are root's alone to see
+            if (how == Hidden || how == Exclusive) {  // its descriptors are root's alone to see
                 prctl(PR_SET_DUMPABLE, 0);
+            }
+            if (how == Exclusive) {
+                ioctl(fd, TIOCEXCL);  // hidden, and keeping every other open out
             }
             (void)!write(ready[1], "x", 1);
             pause();
@@ -194,6 +198,7 @@ TEST(PortTrouble, AnyOtherProgramThatHasTheDeviceOpenMakesItBusy) {
         {Holder::Nothing, lockFiles ? "занят программой other" : "opened"},
         {Holder::FarEnd, "opened"},
         {Holder::Hidden, "opened"},
+        {Holder::Exclusive, "занят другой программой; среди процессов, которые вам видны, её нет."},
     };
     for (const auto& [how, hint] : cases) {
         const Holder other("other", device, how);
@@ -202,15 +207,14 @@ TEST(PortTrouble, AnyOtherProgramThatHasTheDeviceOpenMakesItBusy) {
         }
         const std::string told = inChild([&] {
             close(pty.masterFd());  // here, only the slave is ours
-            if (how == Holder::Hidden && geteuid() == 0 &&
+            if ((how == Holder::Hidden || how == Holder::Exclusive) && geteuid() == 0 &&
                 (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
                 return std::string("could not become nobody");
             }
             return openHint(device);
         });
-        EXPECT_EQ(told,
-                  hint == "opened" ? hint : device + " " + hint + " (pid " + other.pid() + ").")
-            << "holder " << how;
+        const std::string named = how == Holder::Exclusive ? "" : " (pid " + other.pid() + ").";
+        EXPECT_EQ(told, hint == "opened" ? hint : device + " " + hint + named) << "holder " << how;
         unlink(lockPath.c_str());
     }
 }
@@ -265,7 +269,7 @@ TEST_F(SearchTroubleTest, AFailedSearchTellsOfPortsWithoutAccessOrInUse) {
     EXPECT_EQ(searchNotice(console.boardSearch()),
               kNotFound + "\nНет доступа к " + device +
                   ": доступ должен дать администратор или правило udev.\n" + home.path() +
-                  "/ttyUSB1 занят другой программой.");
+                  "/ttyUSB1 занят другой программой; среди процессов, которые вам видны, её нет.");
 
     sim.device->attachSign("COM9");  // a search that finds the sign says nothing more
     EXPECT_EQ(searchNotice(console.boardSearch()), "Стела подключена на порт : COM9");

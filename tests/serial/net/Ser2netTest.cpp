@@ -133,7 +133,7 @@ class Ser2netTest : public ::testing::TestWithParam<Scheme> {
 protected:
     void SetUp() override {
         if (!Ser2net::installed()) {
-            GTEST_SKIP() << "ser2net is not installed (scripts/deps installs it)";
+            FAIL() << "ser2net is missing (scripts/deps installs it)";
         }
         server = std::make_unique<test::Ser2net>(sign.devicePath());
         line.kill = [this] { server->kill(); };
@@ -388,7 +388,7 @@ INSTANTIATE_TEST_SUITE_P(Rfc2217, Rfc2217SettingsTest, ::testing::Values(Scheme:
 
 TEST(StelaCliOverTheNetwork, TakesAUrlAsItsPortAndSaysWhyOneFails) {
     if (!test::Ser2net::installed()) {
-        GTEST_SKIP() << "ser2net is not installed";
+        FAIL() << "ser2net is missing (scripts/deps installs it)";
     }
     test::ScopedConfigHome home;
     test::ServedSign sign;

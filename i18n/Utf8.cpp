@@ -1,8 +1,8 @@
-#include "cli/Utf8.h"
+#include "i18n/Utf8.h"
 
 #include <cstdint>
 
-namespace stela::cli {
+namespace stela {
 
 std::size_t firstNonUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
@@ -97,4 +97,4 @@ std::size_t incompleteTail(std::string_view text) {
     return 0;
 }
 
-}  // namespace stela::cli
+}  // namespace stela
