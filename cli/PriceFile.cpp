@@ -12,6 +12,7 @@
 #include "cli/InputError.h"
 #include "cli/Json.h"
 #include "cli/Utf8.h"
+#include "os/Utf8Path.h"
 
 namespace stela::cli {
 
@@ -206,7 +207,7 @@ RowChanges readPriceFile(const std::string& path, const std::string& encoding,
     std::ifstream file;
     std::istream* in = env.in;
     if (path != "-") {
-        file.open(path, std::ios::binary);
+        openUtf8(file, path, std::ios::binary);
         if (!file) {
             throw InputError(translateCli("--file %1: %2", {shownPath, std::strerror(errno)}));
         }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "os/win/WideText.h"
 #include "store/AtomicFile.h"
 
 namespace stela {
@@ -45,18 +46,19 @@ int makeDirectories(const std::string& path, mode_t) {
     }
 }
 
+// The folder and name are in UTF-8.
 int replaceFile(const std::string& folder, const std::string& name, std::string_view contents,
                 mode_t) {
-    const DWORD attributes = ::GetFileAttributesA(folder.c_str());
+    const DWORD attributes = ::GetFileAttributesW(widened(folder).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return attributes == INVALID_FILE_ATTRIBUTES ? errnoOf(::GetLastError()) : ENOTDIR;
     }
     if (name.empty()) {
         return EISDIR;
     }
-    const std::string path = folder + "\\" + name;
-    const std::string temp = path + ".tmp";
-    const HANDLE file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    const std::wstring path = widened(folder + "\\" + name);
+    const std::wstring temp = path + L".tmp";
+    const HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return errnoOf(::GetLastError());
@@ -74,12 +76,12 @@ int replaceFile(const std::string& folder, const std::string& name, std::string_
         error = ::GetLastError();
     }
     ::CloseHandle(file);
-    if (error == 0 && !::MoveFileExA(temp.c_str(), path.c_str(),
+    if (error == 0 && !::MoveFileExW(temp.c_str(), path.c_str(),
                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = ::GetLastError();
     }
     if (error != 0) {
-        ::DeleteFileA(temp.c_str());
+        ::DeleteFileW(temp.c_str());
         return errnoOf(error);
     }
     return 0;
