@@ -30,9 +30,13 @@ struct Environment {
     // Where the bar is drawn, err when none: the one stream whose carriage
     // returns reach the terminal.
     std::ostream* progress = nullptr;
-    // The terminal's character set: the command line comes in it, and the
-    // output goes out in it (JSON as ASCII with \u escapes where it is not UTF-8).
+    // The terminal's character set: the command line comes in it, a prices
+    // file that is not UTF-8 is taken in it, and the output goes out in it
+    // (JSON as ASCII with \u escapes where it is not UTF-8).
     std::string charset = "UTF-8";
+    // Where out or err takes another ("" for `charset`): a Windows console is
+    // written in wide characters and takes UTF-8 whatever its code page.
+    std::string outCharset, errCharset;
     // The language variables (LANG, LANGUAGE, ...).
     EnvironmentReader variables = localeEnvironment;
     // The signal that asked the program to stop, 0 while none has.
@@ -41,6 +45,10 @@ struct Environment {
     PortListSources portSources;
     // Keeps the operation log as well; none in the tests.
     Journal* journal = nullptr;
+    // Set where the program's console was opened for this run alone (a
+    // double-click in Windows' Explorer): says how stela-cli is run and waits
+    // for a key, so that the window does not close unread.
+    std::function<void(std::ostream& out)> holdOwnConsole;
 };
 
 }  // namespace stela::cli

@@ -137,7 +137,7 @@ std::string formatPorts(const std::vector<PortDescription>& ports, Format format
 int runPorts(Format format, const Environment& env) {
     try {
         *env.out << formatPorts(byComNumber(describePresentPorts(env.portSources)), format,
-                                env.charset != kUtf8);
+                                env.outCharset != kUtf8);
         return kDone;
     } catch (const EComPort& error) {
         *env.err << "stela-cli: "

@@ -22,6 +22,7 @@
 #include "cli/Session.h"
 #include "cli/Utf8.h"
 #include "os/SameFile.h"
+#include "os/Utf8Path.h"
 #include "stela/Version.h"
 #include "workflows/Journal.h"
 #ifdef _WIN32
@@ -55,7 +56,7 @@ std::unique_ptr<std::ofstream> openLog(const std::string& path, const std::strin
     if (path == pricesPath) {
         throw InputError(refused);
     }
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = openUtf8(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
         throw InputError(translateCli("--log %1: %2", {escapedText(path), std::strerror(errno)}));
     }
@@ -70,7 +71,8 @@ std::unique_ptr<std::ofstream> openLog(const std::string& path, const std::strin
     if (!emptied) {
         throw InputError(translateCli("--log %1: %2", {escapedText(path), std::strerror(error)}));
     }
-    auto out = std::make_unique<std::ofstream>(path, std::ios::app);
+    auto out = std::make_unique<std::ofstream>();
+    openUtf8(*out, path, std::ios::app);
     if (!*out) {
         throw InputError(translateCli("--log %1: %2", {escapedText(path), std::strerror(errno)}));
     }
@@ -78,6 +80,11 @@ std::unique_ptr<std::ofstream> openLog(const std::string& path, const std::strin
 }
 
 int run(const std::vector<std::string>& rawArgs, const Environment& env) {
+    if (rawArgs.empty() && env.holdOwnConsole) {
+        *env.out << usageText();
+        env.holdOwnConsole(*env.out);
+        return kBadArguments;
+    }
     Arguments arguments;
     std::unique_ptr<std::ofstream> log;
     try {
@@ -141,13 +148,15 @@ int runCli(const std::vector<std::string>& args, const Environment& env) {
     // Whatever is printed passes in the terminal's charset, and nothing that
     // is not UTF-8 reaches it raw; nor, on stderr, any control character but
     // the line end (and the progress bar's return).
-    CharsetOutput out(*env.out, env.charset);
-    CharsetOutput err(*env.err, env.charset, "\n");
-    CharsetOutput bar(*env.err, env.charset, "\r");
+    Environment local = env;
+    local.outCharset = env.outCharset.empty() ? env.charset : env.outCharset;
+    local.errCharset = env.errCharset.empty() ? env.charset : env.errCharset;
+    CharsetOutput out(*env.out, local.outCharset);
+    CharsetOutput err(*env.err, local.errCharset, "\n");
+    CharsetOutput bar(*env.err, local.errCharset, "\r");
     std::ostream outStream(&out);
     std::ostream errStream(&err);
     std::ostream barStream(&bar);
-    Environment local = env;
     local.out = &outStream;
     local.err = &errStream;
     local.progress = &barStream;

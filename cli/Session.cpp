@@ -46,7 +46,7 @@ Session::Session(const Arguments& args, const Environment& env, std::ostream* lo
       err_(*env.err),
       stopSignal_(env.stopSignal),
       port_(*env.port),
-      asciiJson_(env.charset != kUtf8),
+      asciiJson_(env.outCharset != kUtf8),
       observer_([this] { return stopSignal_() != 0; }),
       console_(observer_, port_, *env.clock),
       bar_(env.progress ? *env.progress : *env.err, *env.clock, env.errIsTerminal) {
