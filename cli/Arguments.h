@@ -37,7 +37,4 @@ struct Arguments {
 // tells the command it was given to (check answers as a monitoring plugin).
 void parseArguments(const std::vector<std::string>& args, Arguments& a);
 
-// The help, in the run's language.
-std::string usageText();
-
 }  // namespace stela::cli

@@ -25,6 +25,9 @@ struct Environment {
     Clock* clock = nullptr;
     std::ostream* out = nullptr;
     std::ostream* err = nullptr;
+    // out before its charset: for output that carries its own (--format
+    // excel); out itself when not given.
+    std::ostream* bytesOut = nullptr;
     std::istream* in = &std::cin;  // --file -
     bool errIsTerminal = false;    // draw the progress bar on err
     // Where the bar is drawn, err when none: the one stream whose carriage

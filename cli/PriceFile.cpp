@@ -96,6 +96,12 @@ RowChange jsonRow(const JsonValue& item, std::size_t index, int& row) {
     return change;
 }
 
+// Blanks around a spreadsheet's cell are no part of it.
+void trimSpaces(std::string& cell) {
+    cell.erase(0, cell.find_first_not_of(' '));
+    cell.erase(cell.find_last_not_of(' ') + 1);
+}
+
 // The columns a prices CSV may have.
 enum Column { kRow, kPrice, kGrade, kCaption1, kCaption2, kKind, kHalf, kAddress, kState, kValid };
 constexpr const char* kColumnNames[] = {"row",  "price", "grade",   "caption1", "caption2",
@@ -137,8 +143,15 @@ RowChanges parsePriceCsv(std::string_view text) {
             translateCli("CSV: empty (expected a header line: row,price,grade,caption1,caption2)"));
     }
     const std::string header = translateCli("CSV, line %1", {std::to_string(records[0].line)});
+    // A spreadsheet pads its lines to the widest it holds: unnamed columns at
+    // the end are left out, when empty.
+    std::vector<std::string> names = records.front().fields;
+    std::for_each(names.begin(), names.end(), trimSpaces);
+    while (names.size() > 1 && names.back().empty()) {
+        names.pop_back();
+    }
     std::vector<int> columns;
-    for (const std::string& name : records.front().fields) {
+    for (const std::string& name : names) {
         const auto* known = std::find(std::begin(kColumnNames), std::end(kColumnNames), name);
         if (known == std::end(kColumnNames)) {
             throw InputError(translateCli("%1: unknown column %2", {header, quoted(name)}));
@@ -156,8 +169,16 @@ RowChanges parsePriceCsv(std::string_view text) {
 
     RowChanges rows;
     for (std::size_t i = 1; i < records.size(); ++i) {
-        const CsvRecord& record = records[i];
+        CsvRecord record = records[i];
+        std::for_each(record.fields.begin(), record.fields.end(), trimSpaces);
         const std::string where = translateCli("CSV, line %1", {std::to_string(record.line)});
+        const auto filled = [](const std::string& field) { return !field.empty(); };
+        if (std::none_of(record.fields.begin(), record.fields.end(), filled)) {
+            continue;  // a spreadsheet's empty line
+        }
+        if (std::any_of(record.fields.begin() + columns.size(), record.fields.end(), filled)) {
+            throw InputError(translateCli("%1: a value under no column name", {where}));
+        }
         const auto cell = [&](Column column) -> const std::string* {
             const auto at = std::find(columns.begin(), columns.end(), column);
             return at == columns.end() ? nullptr : &record.fields[at - columns.begin()];
@@ -182,7 +203,7 @@ RowChanges parsePriceCsv(std::string_view text) {
         RowChange change;
         if (const std::string* price = cell(kPrice); price && !price->empty()) {
             std::string written = *price;
-            if (table.separator == ';') {
+            if (table.separator != ',') {
                 std::replace(written.begin(), written.end(), ',', '.');  // a decimal comma
             }
             change.price = parsePrice(written, name + ", price");

@@ -23,8 +23,10 @@ namespace stela::cli {
 // CSV: a header line naming the columns, among row, price, grade, caption1 and
 //   caption2 ("row" required), then one line per row; an empty cell keeps the
 //   sign's value. The read's columns kind, half, address, state and valid are
-//   allowed; lines whose kind is "half" are skipped. With ';' separators a
-//   price may have a decimal comma (45,67).
+//   allowed; lines whose kind is "half" are skipped. With ';' or tab
+//   separators a price may have a decimal comma (45,67). As a spreadsheet
+//   saves: blanks around a cell, unnamed empty columns at the end and lines
+//   with every cell empty are left out.
 // A UTF-8 byte-order mark at the start is skipped.
 RowChanges parsePriceJson(std::string_view text);
 RowChanges parsePriceCsv(std::string_view text);

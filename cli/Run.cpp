@@ -17,6 +17,7 @@
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
 #include "cli/InputError.h"
+#include "cli/PlatformTexts.h"
 #include "cli/PortsCommand.h"
 #include "cli/PriceFile.h"
 #include "cli/Session.h"
@@ -157,6 +158,7 @@ int runCli(const std::vector<std::string>& args, const Environment& env) {
     std::ostream outStream(&out);
     std::ostream errStream(&err);
     std::ostream barStream(&bar);
+    local.bytesOut = env.out;
     local.out = &outStream;
     local.err = &errStream;
     local.progress = &barStream;

@@ -5,6 +5,7 @@
 #include "cli/Charset.h"
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
+#include "cli/PlatformTexts.h"
 #include "cli/PortError.h"
 #include "cli/PortHint.h"
 #include "cli/Readout.h"
@@ -43,6 +44,7 @@ Session::Session(const Arguments& args, const Environment& env, std::ostream* lo
     : args_(args),
       clock_(*env.clock),
       out_(*env.out),
+      bytesOut_(env.bytesOut != nullptr ? *env.bytesOut : *env.out),
       err_(*env.err),
       stopSignal_(env.stopSignal),
       port_(*env.port),
@@ -69,7 +71,7 @@ int Session::run() {
     } catch (const WorkflowStopped&) {
         bar_.finish();
         const int signal = stopSignal_();
-        err_ << prefixed(translateCli("stopped by signal %1", {std::to_string(signal)}));
+        err_ << prefixed(stoppedText(signal));
         // A write stopped at a row's end, or during its read-back: what the sign holds.
         for (const std::string& line : console_.lastWrite().lossLines(WriteAccount::Cut::Stopped)) {
             err_ << line << "\n";
@@ -214,7 +216,14 @@ bool Session::readReport(const ReadOutcome& read) {
 }
 
 void Session::printReadout(const ReadOutcome& read) {
-    out_ << formatReadout(read, escapedText(port_.Port()), args_.format, asciiJson_);
+    const std::string text =
+        formatReadout(read, escapedText(port_.Port()), args_.format, asciiJson_);
+    if (args_.format == Format::Excel) {  // UTF-8 with its mark, whatever the terminal takes
+        out_.flush();
+        bytesOut_ << text << std::flush;
+    } else {
+        out_ << text;
+    }
 }
 
 int Session::read() {

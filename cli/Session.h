@@ -60,6 +60,7 @@ private:
     const Arguments& args_;
     Clock& clock_;
     std::ostream& out_;
+    std::ostream& bytesOut_;  // Environment::bytesOut
     std::ostream& err_;
     std::function<int()> stopSignal_;
     TCustomComPort& port_;

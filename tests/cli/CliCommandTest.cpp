@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "cli/Arguments.h"
+#include "cli/PlatformTexts.h"
 #include "protocol/Frames.h"
 #include "stela/Version.h"
 #include "tests/cli/CliFixture.h"
@@ -150,7 +151,7 @@ TEST_F(CliCommandTest, BadArgumentsAreStatusTwoAndReachNoPort) {
          "--port: \"tcp://127.1:4001\" is no network port: tcp://HOST:PORT or rfc2217://"},
         {{"search", "--port", "COM3,rfc2217://[::1]"}, ""},
         {{"read", "--port", "COM1,COM2"}, "--port: one port only (a list is for search)"},
-        {{"read", "--format", "xml"}, "--format: \"xml\" is not text, json or csv"},
+        {{"read", "--format", "xml"}, "--format: \"xml\" is not text, json, csv or excel"},
         {{"read", "--format", "json", "--format", "csv"}, "--format is given twice"},
         {{"read", "--row", "1=45.67"}, "--row is only for write"},
         {{"search", "--format", "json"}, "--format is only for read, write, check and ports"},

@@ -116,7 +116,7 @@ kill -INT "$cli_pid"
 wait "$cli_pid" || status=$?
 stop_sign
 cat >"$work/expected" <<'EOF'
-stela-cli: stopped by signal 2
+stela-cli: stopped by Ctrl+C
 Rows written and confirmed: 5, 4.
 Rows not written: 3, 2, 1 (the sign shows the old prices).
 Write the prices again to write every row.
