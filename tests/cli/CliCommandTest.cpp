@@ -219,6 +219,22 @@ TEST_F(CliCommandTest, HelpAndVersionPrintAndEndTheRun) {
     EXPECT_EQ(sim.device->openCount(), 0);
 }
 
+// A console opened for stela-cli alone (a double-click) shows the help until
+// a key; a command given, or a console of a shell, is never held.
+TEST_F(CliCommandTest, AConsoleOfItsOwnShowsTheHelpUntilAKey) {
+    int held = 0;
+    holdOwnConsole = [&held](std::ostream& out) { out << "[held " << ++held << "]"; };
+    Result r = run({});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, cli::usageText() + "[held 1]");
+    EXPECT_EQ(run({"--version"}).status, 0);
+    holdOwnConsole = nullptr;
+    r = run({});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(held, 1);
+}
+
 TEST_F(CliCommandTest, OptionsAreTakenTheUsualWay) {
     sim.device->attachSign("COM3");
     // Grouped short options, an option after the command, a value glued on.
