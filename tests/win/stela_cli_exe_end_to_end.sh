@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # stela-cli.exe under Wine against stela-sim on a pseudo-terminal that a
 # throwaway Wine prefix maps as COM3: each command's output and the frames the
-# sign heard equal those of the Linux stela-cli on the same sign; the journal
+# sign heard equal those of the Linux stela-cli on the same sign (a read saved
+# for a spreadsheet written back among them); the journal
 # lands under %LOCALAPPDATA%; a sign that goes away mid-write is exit 3 with
 # the rows' account; Ctrl+C (Wine's console event for SIGINT) stops a write at
 # the end of its row.
@@ -19,7 +20,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-export LANG=C WINEDEBUG=-all WINEPREFIX=$work/prefix XDG_CONFIG_HOME=$work/config
+# UTF-8: Wine takes the command line from Linux in the locale's charset.
+export LANG=C.UTF-8 WINEDEBUG=-all WINEPREFIX=$work/prefix XDG_CONFIG_HOME=$work/config
 unset LC_ALL LC_MESSAGES LANGUAGE
 # One server for the whole run, whose own output goes nowhere: a server that a
 # run started would hold that run's output open and write into it.
@@ -62,9 +64,15 @@ run() {
     sed -n 's/^\[[^]]*\] rx \([^ ]*\).*/\1/p' "$work/sign" | uniq >"$work/$name.heard"
 }
 
+# A read saved for a spreadsheet, as Windows writes it (CR LF), to be written back.
+start_sign
+wine "$exe" read --port COM3 --format excel >"$work/sheet.csv"
+stop_sign
+
 failed=0
 for command in "read --format json" "write --file $work/prices.json --format json" \
-    "brightness 5" "brightness auto" "effect 3" "read --format csv"; do
+    "brightness 5" "brightness auto" "effect 3" "read --format csv" \
+    "write -n --row 5=71,30,grade=ДТ" "write --file $work/sheet.csv --format excel"; do
     read -ra args <<<"$command"
     run linux env XDG_STATE_HOME="$work/state" "$linux_cli" "${args[@]}"
     run windows wine "$exe" "${args[@]}"
