@@ -1,7 +1,10 @@
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include <cstdio>
 #include <iostream>
 #include <memory>
 
@@ -100,6 +103,9 @@ std::vector<std::string> programArguments(int, char**) {
 }
 
 StandardStreams standardStreams() {
+    // A prices file on standard input is taken byte for byte: in text mode the
+    // C runtime would end UTF-16 at its first К (0x1A, "end of file").
+    ::_setmode(::_fileno(stdin), _O_BINARY);
     std::ostream* out = stream(STD_OUTPUT_HANDLE, std::cout);
     std::ostream* err = stream(STD_ERROR_HANDLE, std::cerr);
     const bool errConsole = err != &std::cerr;

@@ -18,9 +18,9 @@ work=$(mktemp -d)
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 mkdir -p "$work/locale" "$work/prefix"
 localedef -i ru_RU -f UTF-8 "$work/locale/ru_RU.UTF-8"
+unset LC_ALL LC_CTYPE LC_MESSAGES LANGUAGE
 export LOCPATH=$work/locale
 { export LANG=ru_RU.UTF-8 WINEDEBUG=-all WINEPREFIX=$work/prefix; } 2>/dev/null  # bash has no such locale
-unset LC_ALL LC_CTYPE LC_MESSAGES LANGUAGE
 wineserver -p >/dev/null 2>&1
 wineboot -i >/dev/null 2>&1
 
@@ -82,6 +82,16 @@ for args in "-r 1=11.11,grade=92,caption1=нет,caption2=нет -r 2=22.22,grad
         expect "write -n $args ($env)" "$frames" "$(cli "$env" write -n -p COM3 "$args" | tr -d '\r')"
     done
 done
+# Standard input byte for byte: UTF-16 holds 0x1A (К), a text mode's end of file.
+json='{"port": "Касса", "rows": [
+ {"row": 1, "price": "11.11", "grade": "92", "caption1": false, "caption2": false},
+ {"row": 2, "price": "22.22", "grade": "95", "caption1": true, "caption2": false},
+ {"row": 3, "price": "33.33", "grade": "98", "caption1": false, "caption2": true},
+ {"row": 4, "price": "44.44", "grade": "ДТ", "caption1": false, "caption2": false},
+ {"row": 5, "price": "55.55", "grade": "80", "caption1": true, "caption2": true}]}'
+expect "write -n --file - in UTF-16" "$frames" \
+    "$({ printf '\xFF\xFE'; iconv -f UTF-8 -t UTF-16LE <<<"$json"; } |
+        cli "" write -n -p COM3 --file - | tr -d '\r')"
 [[ -e $WINEPREFIX/drive_c/Цены/журнал.txt ]] || { echo "FAILED: no C:\\Цены\\журнал.txt" >&2; failed=1; }
 # A path is named as typed, in the file's charset.
 expect "a missing Cyrillic path" \
