@@ -3,12 +3,12 @@
 # (generated here; ANSI code page 1251, console 866, UI language 0419): the
 # bytes of --help on a console, in a file and in a pipe with LANG set and
 # unset; Cyrillic arguments and paths; prices files in UTF-16 with and without
-# their byte-order mark.
-#   russian_windows.sh stela-cli.exe
+# their byte-order mark; an FTDI adapter's port in `ports`.
+#   russian_windows.sh stela-cli.exe add_port_device.exe
 set -euo pipefail
-exe=$(realpath "$1")
+exe=$(realpath "$1") add_port_device=$2
 missing=()
-for tool in wine wineserver wineboot localedef script iconv; do
+for tool in wine wineserver wineboot localedef script iconv python3; do
     command -v "$tool" >/dev/null || missing+=("$tool")
 done
 [[ -e /usr/share/i18n/locales/ru_RU ]] || missing+=("locales")
@@ -97,4 +97,15 @@ expect "write -n --file - in UTF-16" "$frames" \
 expect "a missing Cyrillic path" \
     "$(iconv -f UTF-8 -t CP1251 <<<'stela-cli: --file C:\Цены\нет.csv: No such file or directory')" \
     "$(cli "set LANG=& " write -p COM3 --file 'C:\Цены\нет.csv' 2>&1 | sed -n 1p | tr -d '\r')"
+# An FTDI adapter's port as its driver registers it: Device Manager's name, the
+# maker and the USB ids; names as Windows users write them, and no field that
+# Windows does not have.
+wine "$add_port_device" 'FTDIBUS\VID_0403+PID_6001+A1234A\0000' 'FTDIBUS\COMPORT&VID_0403&PID_6001' \
+    'Последовательный порт USB (COM3)' FTDI COM3
+wine reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v '\Device\VCP0' /d COM3 /f >/dev/null
+expect "ports" 'COM3 \\.\COM3 имя="Последовательный порт USB (COM3)" изготовитель=FTDI usb=0403:6001 драйвер=\Device\VCP0' \
+    "$(cli "" ports | tr -d '\r' | grep '^COM3 ')"
+expect "ports --format json" '{"port": "COM3", "device": "\\\\.\\COM3", "name": "Последовательный порт USB (COM3)", "manufacturer": "FTDI", "driver": "\\Device\\VCP0", "usb": {"vendor_id": "0403", "product_id": "6001"}}' \
+    "$(cli "" ports --format json | python3 -c 'import json, sys
+print(*[json.dumps(p, ensure_ascii=False) for p in json.load(sys.stdin)["ports"] if p["port"] == "COM3"])')"
 exit $failed
