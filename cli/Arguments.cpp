@@ -44,6 +44,10 @@ enum LongCode : int {
     kOutput,
     kWarnUnread,
     kEncoding,
+    kTimeout,
+    kWarning,
+    kCritical,
+    kStation,
 };
 
 const option kLongOptions[] = {
@@ -59,11 +63,15 @@ const option kLongOptions[] = {
     {"output", required_argument, nullptr, kOutput},
     {"warn-unread", no_argument, nullptr, kWarnUnread},
     {"encoding", required_argument, nullptr, kEncoding},
+    {"timeout", required_argument, nullptr, kTimeout},
+    {"warning", required_argument, nullptr, kWarning},
+    {"critical", required_argument, nullptr, kCritical},
+    {"station", required_argument, nullptr, kStation},
     {nullptr, 0, nullptr, 0},
 };
 // '-': the command and other operands come back in order as code 1 (also under
 // POSIXLY_CORRECT); ':': a missing value is told apart from an unknown option.
-constexpr char kShortOptions[] = "-:p:r:f:nvh";
+constexpr char kShortOptions[] = "-:p:r:f:nvhVt:w:c:";
 
 int shortCode(int code) {
     switch (code) {
@@ -79,6 +87,14 @@ int shortCode(int code) {
             return 'v';
         case kHelp:
             return 'h';
+        case kVersion:
+            return 'V';
+        case kTimeout:
+            return 't';
+        case kWarning:
+            return 'w';
+        case kCritical:
+            return 'c';
         default:
             return code;
     }
@@ -111,6 +127,23 @@ std::string optionError(int code, const char* typedElement) {
         return translateCli("option %1 is ambiguous: %2", {shown, candidates});
     }
     return translateCli("unknown option %1", {shown});
+}
+
+// Whole seconds, 1 to kCheckTimeoutLimit.
+int parseTimeout(const std::string& text) {
+    int seconds = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || seconds > kCheckTimeoutLimit) {
+            seconds = kCheckTimeoutLimit + 1;
+            break;
+        }
+        seconds = seconds * 10 + (c - '0');
+    }
+    if (text.empty() || seconds < 1 || seconds > kCheckTimeoutLimit) {
+        throw InputError(translateCli("--timeout: %1 is no time limit (1 to %2 seconds)",
+                                      {quoted(text), std::to_string(kCheckTimeoutLimit)}));
+    }
+    return seconds;
 }
 
 int parseLevel(const std::string& text, const std::string& what) {
@@ -181,7 +214,7 @@ void parseArguments(const std::vector<std::string>& args, Arguments& a) {
     std::vector<std::string> positional;
     std::string optionFault;  // told once the command is known
     std::vector<std::string> rowOptions;
-    std::string format;
+    std::string format, timeout, warning, critical;
     bool help = false, version = false;
     optind = 0;  // a fresh scan, also after an earlier one
     opterr = 0;
@@ -215,8 +248,20 @@ void parseArguments(const std::vector<std::string>& args, Arguments& a) {
             case 'h':
                 help = true;
                 break;
-            case kVersion:
+            case 'V':
                 version = true;
+                break;
+            case 't':
+                once(timeout, "--timeout");
+                break;
+            case 'w':
+                once(warning, "--warning");
+                break;
+            case 'c':
+                once(critical, "--critical");
+                break;
+            case kStation:
+                once(a.station, "--station");
                 break;
             case kOutput:
                 once(a.output, "--output");
@@ -243,9 +288,14 @@ void parseArguments(const std::vector<std::string>& args, Arguments& a) {
     if (!optionFault.empty()) {
         throw InputError(optionFault);
     }
-    if (help || version) {
+    // check --help, help check: the command's own help.
+    const bool ofCheck =
+        a.action == Action::Check ||
+        (a.action == Action::Help && positional.size() == 2 && positional[1] == "check");
+    if (help || version || (a.action == Action::Help && ofCheck)) {
         a = Arguments();
-        a.action = help ? Action::Help : Action::Version;
+        a.action = help || !version ? Action::Help : Action::Version;
+        a.helpOfCheck = a.action == Action::Help && ofCheck;
         return;
     }
     if (positional.empty()) {
@@ -289,6 +339,20 @@ void parseArguments(const std::vector<std::string>& args, Arguments& a) {
     requireFor(a.warnUnread, check, "--warn-unread", "check");
     requireFor(!a.output.empty(), check && format == "prometheus", "--output",
                "check --format prometheus");
+    requireFor(!a.station.empty(), check && format == "prometheus", "--station",
+               "check --format prometheus");
+    requireFor(!timeout.empty(), check, "--timeout", "check");
+    requireFor(!warning.empty(), check, "--warning", "check");
+    requireFor(!critical.empty(), check, "--critical", "check");
+    if (!timeout.empty()) {
+        a.timeoutSeconds = parseTimeout(timeout);
+    }
+    if (!warning.empty()) {
+        a.warning = parseThreshold(warning, "--warning");
+    }
+    if (!critical.empty()) {
+        a.critical = parseThreshold(critical, "--critical");
+    }
     if (a.ports.size() > 1 && a.action != Action::Search) {
         throw InputError(translateCli("--port: one port only (a list is for search)"));
     }

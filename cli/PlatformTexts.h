@@ -7,8 +7,9 @@ namespace stela::cli {
 // stela-cli's texts that speak of the system it runs on, in the run's
 // language: Linux's words on Linux, Windows' on Windows.
 
-// The help.
+// The help: all commands, or check's alone.
 std::string usageText();
+std::string checkUsageText();
 
 // --encoding names a charset unknown here; `name` as the message quotes it.
 std::string unknownCharsetText(const std::string& name);

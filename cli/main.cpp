@@ -3,6 +3,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/AnswerDeadline.h"
 #include "cli/Charset.h"
 #include "cli/CliLanguage.h"
 #include "cli/Console.h"
@@ -14,6 +15,8 @@
 #include "workflows/Journal.h"
 
 int main(int argc, char** argv) {
+    stela::SteadyClock clock;
+    const std::int64_t started = clock.now_ms();  // a check's time limit counts from here
     stela::cli::catchStopSignals();
 
     stela::cli::Environment env;
@@ -27,10 +30,12 @@ int main(int argc, char** argv) {
 #endif
     env.charset = stela::cli::localeCharset(env.variables);
 
-    stela::SteadyClock clock;
     stela::TComPort port(stela::machineDevice);
     env.port = &port;
     env.clock = &clock;
+    env.startedMs = started;
+    stela::cli::AnswerDeadline deadline;
+    env.deadline = &deadline;
     const stela::cli::StandardStreams streams = stela::cli::standardStreams();
     env.out = streams.out;
     env.err = streams.err;
@@ -43,6 +48,7 @@ int main(int argc, char** argv) {
     env.journal = &journal;
     const int status = stela::cli::runCli(stela::cli::programArguments(argc, argv), env);
     streams.out->flush();
+    deadline.disarm();
     // A signal that came after the last progress step (a reader gone while the
     // readout was printed) still fails the run.
     const int signal = stela::cli::stopSignal();
