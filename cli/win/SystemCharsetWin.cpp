@@ -1,3 +1,5 @@
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include "cli/SystemCharset.h"
@@ -20,6 +22,10 @@ std::string systemCharset(const EnvironmentReader& environment) {
         }
     }
     return "CP" + std::to_string(::GetACP());
+}
+
+void useSystemLineEnds(int fd) {
+    ::_setmode(fd, _O_TEXT);
 }
 
 }  // namespace stela::cli

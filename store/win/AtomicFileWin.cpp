@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "os/PathSeparators.h"
 #include "os/win/WideText.h"
 #include "store/AtomicFile.h"
 
@@ -30,34 +31,54 @@ int errnoOf(DWORD error) {
 
 }  // namespace
 
-// Either separator; a drive ("C:") or a share is taken as there.
+// Paths in UTF-8, either separator; a drive ("C:") or a share is taken as there.
 int makeDirectories(const std::string& path, mode_t) {
     for (std::size_t slash = path.find_first_of("\\/", 1);;
          slash = path.find_first_of("\\/", slash + 1)) {
         const std::string prefix = path.substr(0, slash);
         const bool root = prefix.size() == 2 && prefix[1] == ':';
-        if (!root && !prefix.empty() && ::_mkdir(prefix.c_str()) != 0 && errno != EEXIST &&
+        if (!root && !prefix.empty() && ::_wmkdir(widened(prefix).c_str()) != 0 && errno != EEXIST &&
             errno != EACCES) {
             return errno;
         }
         if (slash == std::string::npos) {
-            return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES ? 0 : errno;
+            return ::GetFileAttributesW(widened(path).c_str()) != INVALID_FILE_ATTRIBUTES ? 0 : errno;
         }
     }
 }
 
-// The folder and name are in UTF-8.
-int replaceFile(const std::string& folder, const std::string& name, std::string_view contents,
-                mode_t) {
-    const DWORD attributes = ::GetFileAttributesW(widened(folder).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return attributes == INVALID_FILE_ATTRIBUTES ? errnoOf(::GetLastError()) : ENOTDIR;
+// A device (NUL, CON, COM3: any name of one, whatever its extension), a pipe
+// or a folder opens as well; its type tells. Paths are in UTF-8.
+FileKind fileKindAt(const std::string& path) {
+    const HANDLE file =
+        ::CreateFileW(widened(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return FileKind::Missing;
     }
-    if (name.empty()) {
+    const DWORD type = ::GetFileType(file);
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool folder = ::GetFileInformationByHandle(file, &info) != 0 &&
+                        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    ::CloseHandle(file);
+    return folder                   ? FileKind::Folder
+           : type == FILE_TYPE_CHAR ? FileKind::CharacterDevice
+           : type == FILE_TYPE_PIPE ? FileKind::Fifo
+                                    : FileKind::Regular;
+}
+
+// An existing file is replaced with ReplaceFile, which keeps its owner,
+// permissions and attributes. Windows' links are not followed.
+int replaceFile(const std::string& path, std::string_view contents, mode_t) {
+    const FileKind kind = fileKindAt(path);
+    if (kind != FileKind::Missing && kind != FileKind::Regular) {
+        return kNotARegularFile;
+    }
+    if (path.empty() || path.find_last_of(kPathSeparators) == path.size() - 1) {
         return EISDIR;
     }
-    const std::wstring path = widened(folder + "\\" + name);
-    const std::wstring temp = path + L".tmp";
+    const std::wstring wide = widened(path);
+    const std::wstring temp = wide + L".tmp";
     const HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -76,8 +97,13 @@ int replaceFile(const std::string& folder, const std::string& name, std::string_
         error = ::GetLastError();
     }
     ::CloseHandle(file);
-    if (error == 0 && !::MoveFileExW(temp.c_str(), path.c_str(),
-                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const bool moved =
+        error == 0 && (kind == FileKind::Regular
+                           ? ::ReplaceFileW(wide.c_str(), temp.c_str(), nullptr,
+                                            REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                           : ::MoveFileExW(temp.c_str(), wide.c_str(),
+                                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    if (error == 0 && !moved) {
         error = ::GetLastError();
     }
     if (error != 0) {
