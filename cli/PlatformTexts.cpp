@@ -124,4 +124,8 @@ std::string stoppedText(int signal) {
     return translateCli("stopped by signal %1", {std::to_string(signal)});
 }
 
+std::string systemWordsText(int, const std::string&) {
+    return {};
+}
+
 }  // namespace stela::cli

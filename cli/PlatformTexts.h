@@ -18,4 +18,9 @@ std::string unknownCharsetText(const std::string& name);
 // the console's closing on Windows (numbered as its C runtime numbers them).
 std::string stoppedText(int signal);
 
+// The system's own words for a port's error number (EComPort::SystemCode), in
+// `language`, to begin the hint line: on Windows, whose message shows the bare
+// number; "" on Linux, whose message names the error already, and for -1.
+std::string systemWordsText(int code, const std::string& language);
+
 }  // namespace stela::cli

@@ -36,7 +36,7 @@ FileKind fileKindAt(const std::string& path);
 int replaceFile(const std::string& path, std::string_view contents, mode_t mode);
 
 #ifndef _WIN32
-// Folders held open and symbolic links: the POSIX store's (RegistryStore.cpp).
+// Folders held open and symbolic links: the POSIX store's (posix/RegistryKeyPosix.cpp).
 
 // The whole of `name` in the directory, and its permission bits when `mode` is
 // given; ENOENT when there is none, kNotARegularFile, EFBIG when it is larger

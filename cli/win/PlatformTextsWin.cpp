@@ -2,6 +2,7 @@
 
 #include "cli/CliText.h"
 #include "cli/PlatformTexts.h"
+#include "os/SystemErrorText.h"
 
 namespace stela::cli {
 
@@ -134,6 +135,10 @@ std::string stoppedText(int signal) {
                 "stopped: the console window was closed, or Windows is logging off or shutting "
                 "down");
     }
+}
+
+std::string systemWordsText(int code, const std::string& language) {
+    return code == -1 ? "" : "Windows: " + systemErrorText(code, language) + ".";
 }
 
 }  // namespace stela::cli

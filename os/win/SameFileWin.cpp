@@ -5,6 +5,7 @@
 
 #include "os/SameFile.h"
 #include "os/win/WideText.h"
+#include "os/win/WinHandle.h"
 
 namespace stela {
 namespace {
@@ -12,16 +13,11 @@ namespace {
 // The volume and the file's index on it: the C runtime's stat has no inode.
 // The path is in UTF-8.
 std::optional<std::pair<DWORD, ULONGLONG>> identity(const std::string& path) {
-    const HANDLE file = CreateFileW(widened(path).c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
+    const FileHandle file(CreateFileW(widened(path).c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = GetFileInformationByHandle(file, &info) != 0;
-    CloseHandle(file);
-    if (!known) {
+    if (!file.valid() || GetFileInformationByHandle(file.get(), &info) == 0) {
         return std::nullopt;
     }
     return std::make_pair(info.dwVolumeSerialNumber,

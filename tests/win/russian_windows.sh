@@ -97,6 +97,14 @@ expect "write -n --file - in UTF-16" "$frames" \
 expect "a missing Cyrillic path" \
     "$(iconv -f UTF-8 -t CP1251 <<<'stela-cli: --file C:\Цены\нет.csv: No such file or directory')" \
     "$(cli "set LANG=& " write -p COM3 --file 'C:\Цены\нет.csv' 2>&1 | sed -n 1p | tr -d '\r')"
+# A port error: the described text and number, then Windows' own words for
+# the number in the run's language, then the advice.
+for case in "set LANG=& |CP1251|COM9: Не удалось открыть COM-порт (код ошибки: 2)|Windows: Файл не найден. Устройства COM9 нет: адаптер не подключён или" \
+    "set LANG=en_US& |ASCII|COM9: Unable to open com port (win error code: 2)|Windows: File not found. There is no device COM9: the adapter"; do
+    IFS='|' read -r env charset message words <<<"$case"
+    expect "read -p COM9 with '$env'" "$(iconv -f UTF-8 -t "$charset" <<<"stela-cli: $message"$'\n'"$words")" \
+        "$(cli "$env" read -p COM9 2>&1 | tr -d '\r' | cut -d' ' -f1-11 | sed -n 1,2p)"
+done
 # An FTDI adapter's port as its driver registers it: Device Manager's name, the
 # maker and the USB ids; names as Windows users write them, and no field that
 # Windows does not have.
