@@ -56,8 +56,8 @@ std::unique_ptr<std::ostream> openLog(const std::string& path, const std::string
         throw InputError(refused);
     }
     // Without waiting for a FIFO's reader, and never becoming the controlling terminal.
-    FileDescriptor fd(openUtf8(
-        path, O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+    FileDescriptor fd(
+        openUtf8(path, O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
     if (!fd.valid()) {
         const int error = errno;
         const FileKind kind = fileKindAt(path);

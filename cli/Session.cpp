@@ -85,7 +85,8 @@ std::vector<std::string> Session::portErrorLines(const EComPort& error) const {
     std::vector<std::string> lines{escapedText(port_.Address().label()) + ": " + message};
     const std::string words = systemWordsText(error.SystemCode(), language_);
     const std::string advice = portHint(error, port_.Address());
-    const std::string hint = words.empty() || advice.empty() ? words + advice : words + " " + advice;
+    const std::string hint =
+        words.empty() || advice.empty() ? words + advice : words + " " + advice;
     if (!hint.empty()) {
         lines.push_back(hint);
     }

@@ -38,12 +38,13 @@ int makeDirectories(const std::string& path, mode_t) {
          slash = path.find_first_of("\\/", slash + 1)) {
         const std::string prefix = path.substr(0, slash);
         const bool root = prefix.size() == 2 && prefix[1] == ':';
-        if (!root && !prefix.empty() && ::_wmkdir(widened(prefix).c_str()) != 0 && errno != EEXIST &&
-            errno != EACCES) {
+        if (!root && !prefix.empty() && ::_wmkdir(widened(prefix).c_str()) != 0 &&
+            errno != EEXIST && errno != EACCES) {
             return errno;
         }
         if (slash == std::string::npos) {
-            return ::GetFileAttributesW(widened(path).c_str()) != INVALID_FILE_ATTRIBUTES ? 0 : errno;
+            return ::GetFileAttributesW(widened(path).c_str()) != INVALID_FILE_ATTRIBUTES ? 0
+                                                                                          : errno;
         }
     }
 }
@@ -51,9 +52,9 @@ int makeDirectories(const std::string& path, mode_t) {
 // A device (NUL, CON, COM3: any name of one, whatever its extension), a pipe
 // or a folder opens as well; its type tells. Paths are in UTF-8.
 FileKind fileKindAt(const std::string& path) {
-    const FileHandle file(::CreateFileW(widened(path).c_str(), 0,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const FileHandle file(::CreateFileW(
+        widened(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.valid()) {
         return FileKind::Missing;
     }
