@@ -159,9 +159,7 @@ void addPorts(const std::string& value, std::vector<PortAddress>& ports) {
         const std::string name = value.substr(start, comma - start);
         PortAddress port = PortAddress::parse(name);
         if (port.form() == PortAddress::Form::None || port.form() == PortAddress::Form::NotAPort) {
-            throw InputError(
-                translateCli("--port: %1 is neither COM1..COM255, a device path nor a network port",
-                             {quoted(name)}));
+            throw InputError(notAPortText(quoted(name)));
         }
         if (port.form() == PortAddress::Form::Network && !port.url()) {
             throw InputError(translateCli(

@@ -120,6 +120,11 @@ std::string unknownCharsetText(const std::string& name) {
     return translateCli("--encoding: %1 is no charset known here (iconv -l lists them)", {name});
 }
 
+std::string notAPortText(const std::string& name) {
+    return translateCli("--port: %1 is neither COM1..COM255, a device path nor a network port",
+                        {name});
+}
+
 std::string stoppedText(int signal) {
     return translateCli("stopped by signal %1", {std::to_string(signal)});
 }

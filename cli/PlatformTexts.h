@@ -14,6 +14,9 @@ std::string checkUsageText();
 // --encoding names a charset unknown here; `name` as the message quotes it.
 std::string unknownCharsetText(const std::string& name);
 
+// --port names no port; `name` as the message quotes it.
+std::string notAPortText(const std::string& name);
+
 // Why a run stopped: by the signal it names on Linux; by Ctrl+C, Ctrl+Break or
 // the console's closing on Windows (numbered as its C runtime numbers them).
 std::string stoppedText(int signal);

@@ -124,6 +124,12 @@ std::string unknownCharsetText(const std::string& name) {
         {name});
 }
 
+std::string notAPortText(const std::string& name) {
+    return translateCli(
+        "--port: %1 is neither COM1..COM255, another port's name (CNCA0) nor a network port",
+        {name});
+}
+
 std::string stoppedText(int signal) {
     switch (signal) {
         case SIGINT:
