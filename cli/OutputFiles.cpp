@@ -10,6 +10,7 @@
 
 #include "cli/CliText.h"
 #include "cli/InputError.h"
+#include "cli/PlatformTexts.h"
 #include "cli/SystemCharset.h"
 #include "cli/Utf8.h"
 #include "os/FileDescriptor.h"
@@ -24,12 +25,7 @@ namespace stela::cli {
 namespace {
 
 std::string notAFile(FileKind kind) {
-    const char* what = kind == FileKind::Folder            ? markCli("a folder")
-                       : kind == FileKind::CharacterDevice ? markCli("a character device")
-                       : kind == FileKind::BlockDevice     ? markCli("a block device")
-                       : kind == FileKind::Fifo            ? markCli("a FIFO")
-                                                           : markCli("a socket");
-    return translateCli("not a file but %1; left as it is", {translateCli(what)});
+    return translateCli("not a file but %1; left as it is", {fileKindText(kind)});
 }
 
 // Written through the descriptor it was opened on: opened again by name, a

@@ -125,6 +125,14 @@ std::string notAPortText(const std::string& name) {
                         {name});
 }
 
+std::string fileKindText(FileKind kind) {
+    return translateCli(kind == FileKind::Folder            ? markCli("a folder")
+                        : kind == FileKind::CharacterDevice ? markCli("a character device")
+                        : kind == FileKind::BlockDevice     ? markCli("a block device")
+                        : kind == FileKind::Fifo            ? markCli("a FIFO")
+                                                            : markCli("a socket"));
+}
+
 std::string stoppedText(int signal) {
     return translateCli("stopped by signal %1", {std::to_string(signal)});
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "store/AtomicFile.h"
+
 namespace stela::cli {
 
 // stela-cli's texts that speak of the system it runs on, in the run's
@@ -16,6 +18,9 @@ std::string unknownCharsetText(const std::string& name);
 
 // --port names no port; `name` as the message quotes it.
 std::string notAPortText(const std::string& name);
+
+// What is at a path that is no regular file, as this system names it.
+std::string fileKindText(FileKind kind);
 
 // Why a run stopped: by the signal it names on Linux; by Ctrl+C, Ctrl+Break or
 // the console's closing on Windows (numbered as its C runtime numbers them).

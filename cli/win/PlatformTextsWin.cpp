@@ -130,6 +130,13 @@ std::string notAPortText(const std::string& name) {
         {name});
 }
 
+// Windows has folders, devices (NUL, CON, COM3) and pipes where a path leads.
+std::string fileKindText(FileKind kind) {
+    return translateCli(kind == FileKind::Folder ? markCli("a folder")
+                        : kind == FileKind::Fifo ? markCli("a pipe")
+                                                 : markCli("a device"));
+}
+
 std::string stoppedText(int signal) {
     switch (signal) {
         case SIGINT:

@@ -105,6 +105,10 @@ for case in "set LANG=& |CP1251|COM9: Не удалось открыть COM-п�
     expect "read -p COM9 with '$env'" "$(iconv -f UTF-8 -t "$charset" <<<"stela-cli: $message"$'\n'"$words")" \
         "$(cli "$env" read -p COM9 2>&1 | tr -d '\r' | cut -d' ' -f1-11 | sed -n 1,2p)"
 done
+# A device is named as Windows names it, and left as it is.
+printf 'row;price\r\n1;11,11\r\n' >"$WINEPREFIX/drive_c/Цены/один.csv"
+expect "check --output NUL" "$(iconv -f UTF-8 -t CP1251 <<<'STELA UNKNOWN - --output NUL: не файл, а устройство; оставлено как есть; табло:')" \
+    "$(cli "set LANG=& " check -p COM9 --file 'C:\Цены\один.csv' --format prometheus --output NUL | tr -d '\r' | cut -d' ' -f1-13)"
 # An FTDI adapter's port as its driver registers it: Device Manager's name, the
 # maker and the USB ids; names as Windows users write them, and no field that
 # Windows does not have.
