@@ -113,7 +113,7 @@ sim_pid=
 wait "$cli_pid" || status=$?
 tr -d '\r' <"$work/err" | tail -n +2 >"$work/account"
 cat >"$work/expected" <<'EOF'
-The connection to \\.\COM3 is lost: the adapter was unplugged or the device went away. Plug it in again and run `stela-cli search`.
+Windows: Not ready. The connection to \\.\COM3 is lost: the adapter was unplugged or the device went away. Plug it in again and run `stela-cli search`.
 Rows written and confirmed: 5, 4.
 Row 3 may show two different prices: its first half confirmed, its second sent but not confirmed.
 Rows not written: 2, 1 (the sign shows the old prices).
