@@ -47,8 +47,4 @@ struct Arguments {
 // tells the command it was given to (check answers as a monitoring plugin).
 void parseArguments(const std::vector<std::string>& args, Arguments& a);
 
-// The help, in the run's language: all commands, or check's alone.
-std::string usageText();
-std::string checkUsageText();
-
 }  // namespace stela::cli

@@ -14,9 +14,12 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 char separatorOf(std::string_view text) {
     const std::string_view header = text.substr(0, text.find('\n'));
-    return header.find(';') != std::string_view::npos && header.find(',') == std::string_view::npos
-               ? ';'
-               : ',';
+    if (header.find(',') != std::string_view::npos) {
+        return ',';
+    }
+    return header.find(';') != std::string_view::npos    ? ';'
+           : header.find('\t') != std::string_view::npos ? '\t'
+                                                         : ',';
 }
 
 class Reader {
@@ -132,9 +135,10 @@ CsvTable parseCsv(std::string_view text) {
     return Reader(text).table();
 }
 
-std::string csvField(std::string_view text) {
+std::string csvField(std::string_view text, char separator) {
     // A leading byte-order mark is quoted, or a reader would skip it.
-    const bool quote = text.find_first_of(",\"\r\n") != std::string_view::npos ||
+    const char special[] = {separator, '"', '\r', '\n', '\0'};
+    const bool quote = text.find_first_of(special) != std::string_view::npos ||
                        (!text.empty() && (text.front() == ' ' || text.back() == ' ')) ||
                        text.substr(0, kByteOrderMark.size()) == kByteOrderMark;
     if (!quote) {
@@ -150,13 +154,13 @@ std::string csvField(std::string_view text) {
     return out + '"';
 }
 
-std::string csvLine(const std::vector<std::string>& fields) {
+std::string csvLine(const std::vector<std::string>& fields, char separator) {
     if (fields.size() == 1 && fields[0].empty()) {
         return "\"\"\n";  // an empty line would be no record at all
     }
     std::string out;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        out += (i == 0 ? "" : ",") + csvField(fields[i]);
+        out += (i == 0 ? "" : std::string(1, separator)) + csvField(fields[i], separator);
     }
     return out + '\n';
 }

@@ -28,14 +28,21 @@ struct Environment {
     Clock* clock = nullptr;
     std::ostream* out = nullptr;
     std::ostream* err = nullptr;
+    // out before its charset: for output that carries its own (--format
+    // excel); out itself when not given.
+    std::ostream* bytesOut = nullptr;
     std::istream* in = &std::cin;  // --file -
     bool errIsTerminal = false;    // draw the progress bar on err
     // Where the bar is drawn, err when none: the one stream whose carriage
     // returns reach the terminal.
     std::ostream* progress = nullptr;
-    // The terminal's character set: the command line comes in it, and the
-    // output goes out in it (JSON as ASCII with \u escapes where it is not UTF-8).
+    // The terminal's character set: the command line comes in it, a prices
+    // file that is not UTF-8 is taken in it, and the output goes out in it
+    // (JSON as ASCII with \u escapes where it is not UTF-8).
     std::string charset = "UTF-8";
+    // Where out or err takes another ("" for `charset`): a Windows console is
+    // written in wide characters and takes UTF-8 whatever its code page.
+    std::string outCharset, errCharset;
     // The language variables (LANG, LANGUAGE, ...).
     EnvironmentReader variables = localeEnvironment;
     // The signal that asked the program to stop, 0 while none has.
@@ -44,6 +51,10 @@ struct Environment {
     PortListSources portSources;
     // Keeps the operation log as well; none in the tests.
     Journal* journal = nullptr;
+    // Set where the program's console was opened for this run alone (a
+    // double-click in Windows' Explorer): says how stela-cli is run and waits
+    // for a key, so that the window does not close unread.
+    std::function<void(std::ostream& out)> holdOwnConsole;
     // When the program started, on `clock`; -1: when runCli is called.
     std::int64_t startedMs = -1;
     // What answers a check at its time limit if the run cannot; none in the tests.

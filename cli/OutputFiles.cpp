@@ -9,11 +9,13 @@
 
 #include "cli/CliText.h"
 #include "cli/InputError.h"
+#include "cli/PlatformTexts.h"
 #include "cli/SystemCharset.h"
 #include "cli/Utf8.h"
 #include "i18n/Translate.h"
 #include "os/FileDescriptor.h"
 #include "os/SameFile.h"
+#include "os/Utf8Path.h"
 #include "store/AtomicFile.h"
 #ifdef _WIN32
 #include "os/win/PosixFileCalls.h"
@@ -23,12 +25,7 @@ namespace stela::cli {
 namespace {
 
 std::string notAFile(FileKind kind) {
-    const char* what = kind == FileKind::Folder            ? markCli("a folder")
-                       : kind == FileKind::CharacterDevice ? markCli("a character device")
-                       : kind == FileKind::BlockDevice     ? markCli("a block device")
-                       : kind == FileKind::Fifo            ? markCli("a FIFO")
-                                                           : markCli("a socket");
-    return translateCli("not a file but %1; left as it is", {translateCli(what)});
+    return translateCli("not a file but %1; left as it is", {fileKindText(kind)});
 }
 
 // Written through the descriptor it was opened on: opened again by name, a
@@ -55,8 +52,8 @@ std::unique_ptr<std::ostream> openLog(const std::string& path, const std::string
         throw InputError(refused);
     }
     // Without waiting for a FIFO's reader, and never becoming the controlling terminal.
-    FileDescriptor fd(::open(
-        path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+    FileDescriptor fd(
+        openUtf8(path, O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
     if (!fd.valid()) {
         const int error = errno;
         const FileKind kind = fileKindAt(path);

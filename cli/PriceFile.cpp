@@ -14,6 +14,7 @@
 #include "cli/InputError.h"
 #include "cli/Json.h"
 #include "cli/Utf8.h"
+#include "os/Utf8Path.h"
 
 namespace stela::cli {
 
@@ -165,6 +166,12 @@ void checkHalvesAgree(const std::vector<HalfLine>& halves, const RowChanges& row
     }
 }
 
+// Blanks around a spreadsheet's cell are no part of it.
+void trimSpaces(std::string& cell) {
+    cell.erase(0, cell.find_first_not_of(' '));
+    cell.erase(cell.find_last_not_of(' ') + 1);
+}
+
 // The columns a prices CSV may have.
 enum Column { kRow, kPrice, kGrade, kCaption1, kCaption2, kKind, kHalf, kAddress, kState, kValid };
 constexpr const char* kColumnNames[] = {"row",  "price", "grade",   "caption1", "caption2",
@@ -218,8 +225,15 @@ RowChanges parsePriceCsv(std::string_view text) {
             translateCli("CSV: empty (expected a header line: row,price,grade,caption1,caption2)"));
     }
     const std::string header = translateCli("CSV, line %1", {std::to_string(records[0].line)});
+    // A spreadsheet pads its lines to the widest it holds: unnamed columns at
+    // the end are left out, when empty.
+    std::vector<std::string> names = records.front().fields;
+    std::for_each(names.begin(), names.end(), trimSpaces);
+    while (names.size() > 1 && names.back().empty()) {
+        names.pop_back();
+    }
     std::vector<int> columns;
-    for (const std::string& name : records.front().fields) {
+    for (const std::string& name : names) {
         const auto* known = std::find(std::begin(kColumnNames), std::end(kColumnNames), name);
         if (known == std::end(kColumnNames)) {
             throw InputError(translateCli("%1: unknown column %2", {header, quoted(name)}));
@@ -239,9 +253,17 @@ RowChanges parsePriceCsv(std::string_view text) {
     std::array<std::string, kRows + 1> rowWhere;
     std::vector<HalfLine> halves;
     for (std::size_t i = 1; i < records.size(); ++i) {
-        const CsvRecord& record = records[i];
+        CsvRecord record = records[i];
+        std::for_each(record.fields.begin(), record.fields.end(), trimSpaces);
         const std::string line = std::to_string(record.line);
         const std::string where = translateCli("CSV, line %1", {line});
+        const auto filled = [](const std::string& field) { return !field.empty(); };
+        if (std::none_of(record.fields.begin(), record.fields.end(), filled)) {
+            continue;  // a spreadsheet's empty line
+        }
+        if (std::any_of(record.fields.begin() + columns.size(), record.fields.end(), filled)) {
+            throw InputError(translateCli("%1: a value under no column name", {where}));
+        }
         const auto column = [&](Column which) -> const std::string* {
             const auto at = std::find(columns.begin(), columns.end(), which);
             return at == columns.end() ? nullptr : &record.fields[at - columns.begin()];
@@ -269,7 +291,7 @@ RowChanges parsePriceCsv(std::string_view text) {
         RowChange change;
         if (const std::string* price = cell(kPrice)) {
             std::string written = *price;
-            if (table.separator == ';') {
+            if (table.separator != ',') {
                 std::replace(written.begin(), written.end(), ',', '.');  // a decimal comma
             }
             change.price = parsePrice(written, name + ", price");
@@ -303,7 +325,7 @@ RowChanges readPriceFile(const std::string& path, const std::string& encoding,
     std::ifstream file;
     std::istream* in = env.in;
     if (path != "-") {
-        file.open(path, std::ios::binary);
+        openUtf8(file, path, std::ios::binary);
         if (!file) {
             throw InputError(translateCli("--file %1: %2", {shownPath, systemErrorMeaning(errno)}));
         }

@@ -23,7 +23,9 @@ namespace stela::cli {
 // CSV: a header line naming the columns, among row, price, grade, caption1 and
 //   caption2 ("row" required), then one line per row; an empty cell keeps the
 //   sign's value. The read's columns kind, half, address, state and valid are
-//   allowed. With ';' separators a price may have a decimal comma (45,67).
+//   allowed. With ';' or tab separators a price may have a decimal comma
+//   (45,67). As a spreadsheet saves: blanks around a cell, unnamed empty
+//   columns at the end and lines with every cell empty are left out.
 // A write takes rows only, so a half (a "halves" item, a line whose kind is
 // "half") of a row given must say what its row says wherever it says anything
 // (a null, an empty cell, says nothing; the state "unused" says "--.--"): a

@@ -1,5 +1,6 @@
 #include "cli/Readout.h"
 
+#include <algorithm>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <vector>
@@ -199,8 +200,20 @@ std::string flag(bool value) {
     return value ? "1" : "0";
 }
 
-std::string csv(const ReadOutcome& outcome) {
-    std::string out = csvLine({"kind", "row", "half", "address", "state", "price", "grade",
+// With `excel`, the mark, ';' and decimal commas (Format::Excel).
+std::string csv(const ReadOutcome& outcome, bool excel) {
+    const char separator = excel ? ';' : ',';
+    const auto csvLine = [separator](std::vector<std::string> fields) {
+        return cli::csvLine(fields, separator);
+    };
+    const auto price = [excel](std::string text) {
+        if (excel) {
+            std::replace(text.begin(), text.end(), '.', ',');
+        }
+        return text;
+    };
+    std::string out = std::string(excel ? kUtf8ByteOrderMark : "") +
+                      csvLine({"kind", "row", "half", "address", "state", "price", "grade",
                                "caption1", "caption2", "valid"});
     for (int row = 1; row <= kRows; ++row) {
         for (Half half : kHalves) {
@@ -209,14 +222,14 @@ std::string csv(const ReadOutcome& outcome) {
             const bool read = label.valid();
             out += csvLine({"half", std::to_string(row), halfWord(half),
                             std::to_string(halfAddress(row, half)), stateWord(label.verdict),
-                            label.verdict == HalfVerdict::Answered ? r.priceText() : "",
+                            label.verdict == HalfVerdict::Answered ? price(r.priceText()) : "",
                             read ? gradeName(r.gradeIndex()) : "", read ? flag(r.caption1()) : "",
                             read ? flag(r.caption2()) : "", ""});
         }
     }
     for (int row = 1; row <= kRows; ++row) {
         const RowReadout r = rowReadout(outcome, row);
-        out += csvLine({"row", std::to_string(row), "", "", "", r.price.value_or(""),
+        out += csvLine({"row", std::to_string(row), "", "", "", price(r.price.value_or("")),
                         r.gradeIndex ? gradeName(*r.gradeIndex) : "",
                         r.caption1 ? flag(*r.caption1) : "", r.caption2 ? flag(*r.caption2) : "",
                         flag(r.valid)});
@@ -257,7 +270,8 @@ std::string formatReadout(const ReadOutcome& outcome, const std::string& port, F
         case Format::Json:
             return json(outcome, port, asciiJson);
         case Format::Csv:
-            return csv(outcome);
+        case Format::Excel:
+            return csv(outcome, format == Format::Excel);
         case Format::Text:
         case Format::Prometheus:
             break;

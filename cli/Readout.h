@@ -7,7 +7,9 @@
 
 namespace stela::cli {
 
-enum class Format { Text, Json, Csv, Prometheus };  // Prometheus: check only
+// Excel: CSV as a spreadsheet in a Russian locale opens it in columns: UTF-8
+// with its byte-order mark, ';' between fields, prices with a decimal comma.
+enum class Format { Text, Json, Csv, Excel, Prometheus };  // Prometheus: check only
 
 // A row as the last read found it, from its two halves. A value is missing
 // where the read could not tell it: the half it comes from (as the window's
@@ -24,9 +26,9 @@ struct RowReadout {
 RowReadout rowReadout(const ReadOutcome& read, int row);
 
 // What a read shows, in `format`: the ten halves (row, half, address, state,
-// price, grade, caption flags), top row first, then the five rows. The JSON
-// and CSV forms read back as a prices file (PriceFile.h); stela-cli(1) and
-// stela-cli.schema.json describe them.
+// price, grade, caption flags), top row first, then the five rows. The JSON,
+// CSV and Excel forms read back as a prices file (PriceFile.h); stela-cli(1)
+// and stela-cli.schema.json describe them.
 std::string formatReadout(const ReadOutcome& read, const std::string& port, Format format,
                           bool asciiJson);
 

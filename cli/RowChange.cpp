@@ -15,11 +15,21 @@ bool isDigits(std::string_view text, std::size_t minimum, std::size_t maximum) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// ASCII only: the words compared with are ASCII, and other bytes stay as they are.
+// ASCII and the Russian alphabet's capitals in UTF-8 (a Russian Excel writes
+// ИСТИНА); other bytes stay as they are.
 std::string lower(std::string_view text) {
     std::string out(text);
-    for (char& c : out) {
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        const auto next = i + 1 < out.size() ? static_cast<unsigned char>(out[i + 1]) : 0;
+        if (c >= 'A' && c <= 'Z') {
+            out[i] = static_cast<char>(c - 'A' + 'a');
+        } else if (c == 0xD0 && next >= 0x90 && next <= 0x9F) {  // А..П
+            out[++i] = static_cast<char>(next + 0x20);
+        } else if (c == 0xD0 && next >= 0xA0 && next <= 0xAF) {  // Р..Я
+            out[i] = '\xD1';
+            out[++i] = static_cast<char>(next - 0x20);
+        }
     }
     return out;
 }
@@ -92,12 +102,12 @@ int parseGrade(std::string_view text, const std::string& what) {
 
 bool parseFlag(std::string_view text, const std::string& what) {
     const std::string word = lower(text);
-    for (const char* yes : {"1", "yes", "on", "true"}) {
+    for (const char* yes : {"1", "yes", "on", "true", "да", "истина"}) {
         if (word == yes) {
             return true;
         }
     }
-    for (const char* no : {"0", "no", "off", "false"}) {
+    for (const char* no : {"0", "no", "off", "false", "нет", "ложь"}) {
         if (word == no) {
             return false;
         }

@@ -39,7 +39,8 @@ inline constexpr char kNotUsedPrice[] = "--.--";
 std::string parsePrice(std::string_view text, const std::string& what);
 // A grade of the list ("80", "92", "95", "98", "ДТ"; "DT" too), or "none".
 int parseGrade(std::string_view text, const std::string& what);
-// yes/no, on/off, true/false, 1/0.
+// yes/no, on/off, true/false, 1/0, да/нет, ИСТИНА/ЛОЖЬ (a Russian Excel's), in
+// any case.
 bool parseFlag(std::string_view text, const std::string& what);
 // 1..5
 int parseRowNumber(std::string_view text, const std::string& what);

@@ -12,6 +12,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/InputError.h"
 #include "cli/OutputFiles.h"
+#include "cli/PlatformTexts.h"
 #include "cli/PortsCommand.h"
 #include "cli/PriceFile.h"
 #include "cli/Session.h"
@@ -40,6 +41,11 @@ std::vector<std::string> argumentsInUtf8(const std::vector<std::string>& args,
 }
 
 int run(const std::vector<std::string>& rawArgs, const Environment& env) {
+    if (rawArgs.empty() && env.holdOwnConsole) {
+        *env.out << usageText();
+        env.holdOwnConsole(*env.out);
+        return kBadArguments;
+    }
     Arguments arguments;
     std::unique_ptr<std::ostream> log;
     try {
@@ -113,16 +119,19 @@ int runCli(const std::vector<std::string>& args, const Environment& env) {
     // Whatever is printed passes in the terminal's charset, and nothing that
     // is not UTF-8 reaches it raw; nor, on stderr, any control character but
     // the line end (and the progress bar's return).
-    CharsetOutput out(*env.out, env.charset);
-    CharsetOutput err(*env.err, env.charset, "\n");
-    CharsetOutput bar(*env.err, env.charset, "\r");
+    Environment local = env;
+    local.outCharset = env.outCharset.empty() ? env.charset : env.outCharset;
+    local.errCharset = env.errCharset.empty() ? env.charset : env.errCharset;
+    CharsetOutput out(*env.out, local.outCharset);
+    CharsetOutput err(*env.err, local.errCharset, "\n");
+    CharsetOutput bar(*env.err, local.errCharset, "\r");
     std::ostream outStream(&out);
     std::ostream errStream(&err);
     std::ostream barStream(&bar);
-    Environment local = env;
     if (local.startedMs < 0 && local.clock != nullptr) {
         local.startedMs = local.clock->now_ms();
     }
+    local.bytesOut = env.out;
     local.out = &outStream;
     local.err = &errStream;
     local.progress = &barStream;

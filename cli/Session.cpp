@@ -3,8 +3,10 @@
 #include "cli/Session.h"
 
 #include "cli/Charset.h"
+#include "cli/CliLanguage.h"
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
+#include "cli/PlatformTexts.h"
 #include "cli/PortError.h"
 #include "cli/PortHint.h"
 #include "cli/Utf8.h"
@@ -23,11 +25,13 @@ Session::Session(const Arguments& args, const Environment& env, std::ostream* lo
       clock_(*env.clock),
       startedMs_(env.startedMs),
       out_(*env.out),
+      bytesOut_(env.bytesOut != nullptr ? *env.bytesOut : *env.out),
       err_(*env.err),
       stopSignal_(env.stopSignal),
       port_(*env.port),
-      charset_(env.charset),
-      asciiJson_(env.charset != kUtf8),
+      charset_(env.outCharset),
+      asciiJson_(env.outCharset != kUtf8),
+      language_(cliLanguage(env.variables)),
       deadline_(env.deadline),
       journal_(env.journal),
       observer_([this] { return stopSignal_() != 0; }),
@@ -52,7 +56,7 @@ int Session::run() {
     } catch (const WorkflowStopped&) {
         bar_.finish();
         const int signal = stopSignal_();
-        err_ << prefixed(translateCli("stopped by signal %1", {std::to_string(signal)}));
+        err_ << prefixed(stoppedText(signal));
         // A write stopped at a row's end, or during its read-back: what the sign holds.
         for (const std::string& line : console_.lastWrite().lossLines(WriteAccount::Cut::Stopped)) {
             err_ << line << "\n";
@@ -79,7 +83,10 @@ std::vector<std::string> Session::portErrorLines(const EComPort& error) const {
         message += '.';
     }
     std::vector<std::string> lines{escapedText(port_.Address().label()) + ": " + message};
-    const std::string hint = portHint(error, port_.Address());
+    const std::string words = systemWordsText(error.SystemCode(), language_);
+    const std::string advice = portHint(error, port_.Address());
+    const std::string hint =
+        words.empty() || advice.empty() ? words + advice : words + " " + advice;
     if (!hint.empty()) {
         lines.push_back(hint);
     }

@@ -71,11 +71,13 @@ private:
     LimitedClock clock_;      // limited for check only
     std::int64_t startedMs_;  // when the process started, on clock_
     std::ostream& out_;
+    std::ostream& bytesOut_;  // Environment::bytesOut
     std::ostream& err_;
     std::function<int()> stopSignal_;
     TCustomComPort& port_;
     std::string charset_;
     bool asciiJson_;
+    std::string language_;  // the run's (cliLanguage)
     AnswerDeadline* deadline_;
     Journal* journal_;
     CliObserver observer_;

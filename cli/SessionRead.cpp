@@ -39,7 +39,14 @@ bool Session::readReport(const ReadOutcome& read) {
 }
 
 void Session::printReadout(const ReadOutcome& read) {
-    out_ << formatReadout(read, escapedText(port_.Port()), args_.format, asciiJson_);
+    const std::string text =
+        formatReadout(read, escapedText(port_.Port()), args_.format, asciiJson_);
+    if (args_.format == Format::Excel) {  // UTF-8 with its mark, whatever the terminal takes
+        out_.flush();
+        bytesOut_ << text << std::flush;
+    } else {
+        out_ << text;
+    }
 }
 
 int Session::read() {

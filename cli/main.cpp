@@ -1,12 +1,12 @@
 // stela-cli: the sign's workflows from a script (see Arguments.cpp for the usage).
-#include <unistd.h>
-
 #include <clocale>
 #include <iostream>
 #include <memory>
 
 #include "cli/AnswerDeadline.h"
 #include "cli/Charset.h"
+#include "cli/CliLanguage.h"
+#include "cli/Console.h"
 #include "cli/Run.h"
 #include "cli/StopSignals.h"
 #include "os/StandardStreams.h"
@@ -34,14 +34,18 @@ int main(int argc, char** argv) {
     env.startedMs = started;
     stela::cli::AnswerDeadline deadline;
     env.deadline = &deadline;
-    env.out = &std::cout;
-    env.err = &std::cerr;
-    env.errIsTerminal = isatty(STDERR_FILENO) == 1;
+    const stela::cli::StandardStreams streams = stela::cli::standardStreams();
+    env.out = streams.out;
+    env.err = streams.err;
+    env.outCharset = streams.outCharset;
+    env.errCharset = streams.errCharset;
+    env.errIsTerminal = streams.errIsTerminal;
+    env.holdOwnConsole = stela::cli::ownConsoleHold();
     env.stopSignal = stela::cli::stopSignal;
     stela::Journal journal(stela::journalDirectory(), "stela-cli", [&port] { return port.Port(); });
     env.journal = &journal;
-    const int status = stela::cli::runCli({argv + 1, argv + argc}, env);
-    std::cout.flush();
+    const int status = stela::cli::runCli(stela::cli::programArguments(argc, argv), env);
+    streams.out->flush();
     deadline.disarm();
     // A signal that came after the last progress step (a reader gone while the
     // readout was printed) still fails the run.

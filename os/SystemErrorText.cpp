@@ -14,4 +14,8 @@ std::string systemErrorText(int code) {
     return std::strerror(code);
 }
 
+std::string systemErrorText(int code, const std::string&) {
+    return std::strerror(code);
+}
+
 }  // namespace stela

@@ -10,4 +10,9 @@ namespace stela {
 // the registry and the devices report there).
 std::string systemErrorText(int code);
 
+// The same in `language` ("ru", "en_GB") where the system has its messages in
+// it, else in its own language. On Linux the C library's catalogue decides
+// (LC_MESSAGES); on Windows the system's message table.
+std::string systemErrorText(int code, const std::string& language);
+
 }  // namespace stela

@@ -38,11 +38,11 @@ _stela_cli() {
             ;;
         --format)
             # What the command given prints: check text or the node exporter's
-            # textfile, ports text or json, read and write text, json or csv.
-            local formats="text json csv prometheus" word
+            # textfile, ports text or json, read and write text, json, csv or excel.
+            local formats="text json csv excel prometheus" word
             for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
                 case $word in
-                    read | write) formats="text json csv" ;;
+                    read | write) formats="text json csv excel" ;;
                     check) formats="text prometheus" ;;
                     ports) formats="text json" ;;
                     search | brightness | effect | help) formats="" ;;

@@ -25,6 +25,10 @@ struct PortDescription {
     // The driver serving it: "ftdi_sio", "cdc_acm", "serial8250"; "pty" for a
     // pseudo-terminal; "" when nothing tells.
     std::string driver;
+    // Windows: what its device setup shows (Device Manager): the port's name,
+    // "USB Serial Port (COM3)", and its driver's maker, "FTDI"; usb has the
+    // ids alone there. "" on Linux, whose adapters tell their own (usb).
+    std::string name, manufacturer;
     std::optional<UsbIdentity> usb;
     std::optional<int> latencyTimerMs;  // USB adapters with a latency timer (FTDI)
     // udev's stable names for the device: <dev>/serial/by-id/..., by-path/...
@@ -37,8 +41,9 @@ struct PortDescription {
 PortDescription describePort(const std::string& port, const PortListSources& sources = {});
 
 // The description on one line, for a person: "/dev/ttyUSB0, ftdi_sio, USB
-// 0403:6001 FTDI FT232R USB UART, serial A1234". The adapter's own texts stand
-// as it reported them.
+// 0403:6001 FTDI FT232R USB UART, serial A1234"; on Windows after the device
+// setup's name and maker: "USB Serial Port (COM3), FTDI, \\.\COM3,
+// \Device\VCP0, USB 0403:6001". The adapter's own texts stand as it reported them.
 std::string portSummary(const PortDescription& port);
 
 // Every port of presentPorts(), described, in that order. Throws as presentPorts.

@@ -4,6 +4,11 @@ namespace stela {
 
 std::string portSummary(const PortDescription& port) {
     std::string summary = port.device;
+    for (const std::string* setup : {&port.manufacturer, &port.name}) {
+        if (!setup->empty()) {
+            summary = *setup + ", " + summary;
+        }
+    }
     if (!port.driver.empty()) {
         summary += ", " + port.driver;
     }

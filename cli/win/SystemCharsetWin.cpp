@@ -7,17 +7,21 @@
 namespace stela::cli {
 
 // Windows' C runtime takes no charset from the environment. A locale named
-// there (an MSYS2 or Cygwin terminal sets LANG) tells it as on Linux; else the
-// console's output code page ("CP866"), or the ANSI code page ("CP1251") where
-// the output goes to no console.
+// there with its charset (an MSYS2 or Cygwin terminal sets LANG=ru_RU.UTF-8)
+// tells it as on Linux; else the ANSI code page ("CP1251"), what Windows'
+// programs write files in. A name without a charset tells none: the language
+// that LANG stands for when unset (LocaleEnvironmentWin.cpp) is such a name.
 std::string systemCharset(const EnvironmentReader& environment) {
     for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        if (!environment(variable).empty()) {
-            return kUnnamedCharset;
+        const std::string name = environment(variable);
+        if (!name.empty()) {
+            if (name.find('.') != std::string::npos) {
+                return kUnnamedCharset;
+            }
+            break;
         }
     }
-    const UINT console = ::GetConsoleOutputCP();
-    return "CP" + std::to_string(console != 0 ? console : ::GetACP());
+    return "CP" + std::to_string(::GetACP());
 }
 
 void useSystemLineEnds(int fd) {

@@ -4,14 +4,16 @@
 #include <utility>
 
 #include "os/SameFile.h"
+#include "os/win/WideText.h"
 #include "os/win/WinHandle.h"
 
 namespace stela {
 namespace {
 
 // The volume and the file's index on it: the C runtime's stat has no inode.
+// The path is in UTF-8.
 std::optional<std::pair<DWORD, ULONGLONG>> identity(const std::string& path) {
-    const FileHandle file(CreateFileA(path.c_str(), 0,
+    const FileHandle file(CreateFileW(widened(path).c_str(), 0,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};

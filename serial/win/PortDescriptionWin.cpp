@@ -1,12 +1,15 @@
 #include "serial/PortAddress.h"
 #include "serial/PortDescription.h"
+#include "serial/UsbHardwareId.h"
 #include "store/IgnoringCase.h"
+#include "win/DeviceSetup.h"
 #include "win/SerialComm.h"
 
 namespace stela {
 
-// All Windows tells of a port without its setup API: the device it opens and
-// the driver's device that serves it ("\Device\VCP0" is an FTDI cable's).
+// The device it opens and the driver's device that serves it ("\Device\VCP0"
+// is an FTDI cable's), and what the device setup tells: its name, maker and,
+// on USB, the ids its hardware id names.
 PortDescription describePort(const std::string& port, const PortListSources&) {
     PortDescription d;
     d.port = port;
@@ -23,6 +26,15 @@ PortDescription describePort(const std::string& port, const PortListSources&) {
         }
     } catch (const std::exception&) {
         // No list: nothing more to tell.
+    }
+    for (const auto& [name, setup] : setupPorts()) {
+        if (equalIgnoringCase(name, port)) {
+            d.name = setup.name;
+            d.manufacturer = setup.manufacturer;
+            for (const std::string& id : setup.hardwareIds) {
+                d.usb = d.usb ? d.usb : usbIdentityOf(id);
+            }
+        }
     }
     return d;
 }

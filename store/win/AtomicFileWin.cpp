@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "os/PathSeparators.h"
+#include "os/win/WideText.h"
 #include "os/win/WinHandle.h"
 #include "store/AtomicFile.h"
 
@@ -31,28 +32,29 @@ int errnoOf(DWORD error) {
 
 }  // namespace
 
-// Either separator; a drive ("C:") or a share is taken as there.
+// Paths in UTF-8, either separator; a drive ("C:") or a share is taken as there.
 int makeDirectories(const std::string& path, mode_t) {
     for (std::size_t slash = path.find_first_of("\\/", 1);;
          slash = path.find_first_of("\\/", slash + 1)) {
         const std::string prefix = path.substr(0, slash);
         const bool root = prefix.size() == 2 && prefix[1] == ':';
-        if (!root && !prefix.empty() && ::_mkdir(prefix.c_str()) != 0 && errno != EEXIST &&
-            errno != EACCES) {
+        if (!root && !prefix.empty() && ::_wmkdir(widened(prefix).c_str()) != 0 &&
+            errno != EEXIST && errno != EACCES) {
             return errno;
         }
         if (slash == std::string::npos) {
-            return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES ? 0 : errno;
+            return ::GetFileAttributesW(widened(path).c_str()) != INVALID_FILE_ATTRIBUTES ? 0
+                                                                                          : errno;
         }
     }
 }
 
 // A device (NUL, CON, COM3: any name of one, whatever its extension), a pipe
-// or a folder opens as well; its type tells.
+// or a folder opens as well; its type tells. Paths are in UTF-8.
 FileKind fileKindAt(const std::string& path) {
-    const FileHandle file(
-        ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const FileHandle file(::CreateFileW(
+        widened(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.valid()) {
         return FileKind::Missing;
     }
@@ -76,8 +78,9 @@ int replaceFile(const std::string& path, std::string_view contents, mode_t) {
     if (path.empty() || path.find_last_of(kPathSeparators) == path.size() - 1) {
         return EISDIR;
     }
-    const std::string temp = path + ".tmp";
-    FileHandle file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    const std::wstring wide = widened(path);
+    const std::wstring temp = wide + L".tmp";
+    FileHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
         return errnoOf(::GetLastError());
@@ -97,15 +100,15 @@ int replaceFile(const std::string& path, std::string_view contents, mode_t) {
     file.reset();
     const bool moved =
         error == 0 && (kind == FileKind::Regular
-                           ? ::ReplaceFileA(path.c_str(), temp.c_str(), nullptr,
+                           ? ::ReplaceFileW(wide.c_str(), temp.c_str(), nullptr,
                                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-                           : ::MoveFileExA(temp.c_str(), path.c_str(),
+                           : ::MoveFileExW(temp.c_str(), wide.c_str(),
                                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
     if (error == 0 && !moved) {
         error = ::GetLastError();
     }
     if (error != 0) {
-        ::DeleteFileA(temp.c_str());
+        ::DeleteFileW(temp.c_str());
         return errnoOf(error);
     }
     return 0;

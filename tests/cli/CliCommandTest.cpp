@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "cli/Arguments.h"
+#include "cli/PlatformTexts.h"
 #include "protocol/Frames.h"
 #include "stela/Version.h"
 #include "tests/cli/CliFixture.h"
@@ -169,7 +170,7 @@ TEST_F(CliCommandTest, BadArgumentsAreStatusTwoAndReachNoPort) {
          "--port: \"tcp://127.1:4001\" is no network port: tcp://HOST:PORT or rfc2217://"},
         {{"search", "--port", "COM3,rfc2217://[::1]"}, ""},
         {{"read", "--port", "COM1,COM2"}, "--port: one port only (a list is for search)"},
-        {{"read", "--format", "xml"}, "--format: \"xml\" is not text, json or csv"},
+        {{"read", "--format", "xml"}, "--format: \"xml\" is not text, json, csv or excel"},
         {{"read", "--format", "json", "--format", "csv"}, "--format is given twice"},
         {{"read", "--row", "1=45.67"}, "--row is only for write"},
         {{"read", "-t", "5"}, "--timeout is only for check"},
@@ -236,6 +237,22 @@ TEST_F(CliCommandTest, HelpAndVersionPrintAndEndTheRun) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "stela-cli " + std::string(kVersion) + "\n");
     EXPECT_EQ(sim.device->openCount(), 0);
+}
+
+// A console opened for stela-cli alone (a double-click) shows the help until
+// a key; a command given, or a console of a shell, is never held.
+TEST_F(CliCommandTest, AConsoleOfItsOwnShowsTheHelpUntilAKey) {
+    int held = 0;
+    holdOwnConsole = [&held](std::ostream& out) { out << "[held " << ++held << "]"; };
+    Result r = run({});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, cli::usageText() + "[held 1]");
+    EXPECT_EQ(run({"--version"}).status, 0);
+    holdOwnConsole = nullptr;
+    r = run({});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(held, 1);
 }
 
 // check's own help and options: its help alone, the version, a refused value

@@ -37,6 +37,7 @@ protected:
         env.stopSignal = [this] { return stopSignal(); };
         env.portSources = portSources;
         env.journal = journal;
+        env.holdOwnConsole = holdOwnConsole;
         const int status = cli::runCli(args, env);
         return {status, out.str(), err.str()};
     }
@@ -54,6 +55,7 @@ protected:
     // Where `ports` looks (the machine's own sysfs and /dev unless a test says).
     PortListSources portSources;
     Journal* journal = nullptr;
+    std::function<void(std::ostream&)> holdOwnConsole;  // none: started from a shell
 };
 
 }  // namespace stela::test

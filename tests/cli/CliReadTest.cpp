@@ -53,7 +53,7 @@ protected:
 
 TEST_F(CliReadTest, PrintsTheHalvesAndTheRowsInEachFormat) {
     fillSign();
-    for (const char* format : {"text", "json", "csv"}) {
+    for (const char* format : {"text", "json", "csv", "excel"}) {
         const Result r = run({"read", "--port", "COM3", "--format", format});
         EXPECT_EQ(r.status, 1) << format;
         test::expectGolden(linesOf(r.out), std::string("cli-read-") + format);
@@ -217,7 +217,7 @@ TEST_F(CliReadTest, WhatAReadPrintsReadsBackAsItsRows) {
     sign.setHalf(12, {"4567", '3', '1'});
     sign.setHalf(0, {"0560", '0', '0'});
     sign.setHalf(8, {"0560", '0', '0'});
-    for (const char* format : {"json", "csv"}) {
+    for (const char* format : {"json", "csv", "excel"}) {
         const Result r = run({"read", "--port", "COM3", "--format", format});
         ASSERT_EQ(r.status, 0) << r.err;
         const cli::RowChanges rows =

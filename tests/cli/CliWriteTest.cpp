@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "protocol/Frames.h"
+#include "store/Utf16.h"
 #include "tests/cli/CliFixture.h"
 #include "tests/support/Golden.h"
 #include "tests/support/TestLanguage.h"
@@ -257,7 +258,7 @@ TEST_F(CliWriteTest, ARoundTripRefusesAHalfAndItsRowThatDisagree) {
 }
 
 // A spreadsheet's files (a byte-order mark, ';' with decimal commas, standard
-// input) send the frames of their plain form.
+// input, Excel's Unicode text and its padding) send the frames of their plain form.
 TEST_F(CliWriteTest, EveryFormOfAPricesFileSendsTheSameFrames) {
     filledSign();
     const std::string plain = "row,price,grade,caption1\n1,45.67,ДТ,1\n3,5.5,none,0\n";
@@ -265,6 +266,11 @@ TEST_F(CliWriteTest, EveryFormOfAPricesFileSendsTheSameFrames) {
         plain,
         "\xEF\xBB\xBF" + plain,
         "\xEF\xBB\xBFrow;price;grade;caption1\r\n1;45,67;ДТ;1\r\n3;5,5;none;0\r\n",
+        "\xEF\xBB\xBFrow;price ;grade;caption1;;\r\n1;45,67 ;ДТ "
+        ";ИСТИНА;;\r\n;;;;;\r\n3;5,5;none;Ложь;;\r\n",
+        "\xFF\xFE" +
+            *utf8ToUtf16le(
+                "row\tprice\tgrade\tcaption1\r\n1\t45,67\tДТ\tда\r\n3\t5,5\tnone\tнет\r\n"),
         R"({"rows": [{"row": 1, "price": 45.67, "grade": "ДТ", "caption1": true},)"
         R"( {"row": 3, "price": "5.5", "grade": "none", "caption1": false}]})",
         "\xEF\xBB\xBF{\"rows\": [{\"row\": 1, \"price\": \"45.67\", \"grade\": \"ДТ\", "
@@ -306,6 +312,11 @@ TEST_F(CliWriteTest, TheTerminalsCharsetIsTakenAndSpoken) {
     std::ofstream(file) << "row,grade\n4," << dt << "\n";
     EXPECT_EQ(run({"write", "--port", "COM3", "--file", file}).status, 0);
     EXPECT_EQ(sign.half(secondHalfAddress(4)).grade, '5');
+
+    // A spreadsheet's CSV is UTF-8 with its mark whatever the terminal takes.
+    r = run({"read", "--port", "COM3", "--format", "excel"});
+    EXPECT_EQ(r.out.rfind("\xEF\xBB\xBFkind;row;", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("row;3;;;;33,33;ДТ;1;1;1\n"), std::string::npos) << r.out;
 
     r = run({"write", "--row", "3=grade=\xFF\xFE"});  // "ЪЧ", shown as typed
     EXPECT_EQ(r.status, 2);

@@ -194,6 +194,9 @@ TEST(PriceInput, CsvPricesFilesAreCheckedWhole) {
          {"row,price\n1,1.00\n1,2.00\n", "CSV, line 3: row 1 is given twice"},
          {"row,price\n1,45,67\n", "CSV, line 2: 3 fields where the header has 2"},
          {"row,price\n1,1.00\n2,\xFF\n", "CSV, line 3: not UTF-8"},
+         {"row;price;;\n1;1,00;;\n2;2,00;x;\n", "CSV, line 3: a value under no column name"},
+         {"row,caption1\n1,ДАЁШЬ\n",
+          "CSV, line 2, row 1, caption1: \"ДАЁШЬ\" is neither yes nor no (1/0, on/off)"},
          {"row,valid,price\n4,0,12.34\n",
           "CSV, line 2, row 4 is marked invalid: its halves were not both read, or differ. Give "
           "its values, or leave it out to keep what the sign holds"},
@@ -212,6 +215,8 @@ TEST(PriceInput, ASpreadsheetsFileReadsAsItsPlainForm) {
         "\xEF\xBB\xBF" + plain,
         "row;price;grade;caption1\r\n1;45,67;95;1\r\n2;5,5;ДТ;0\r\n",
         "\xEF\xBB\xBFrow;price;grade;caption1\n1;\"45,67\";95;1\n2;5.5;ДТ;0\n",
+        "row\tprice\tgrade\tcaption1\r\n1\t45,67\t95\tИСТИНА\r\n2\t5,5\tДТ\tложь\r\n",
+        " row ;price;grade;caption1;;\n1;45,67 ; 95;Да;;\n;;;;;\n2;5,5;ДТ ;НЕТ;;\n",
     };
     const RowChanges expected = parsePriceCsv(plain);
     for (const std::string& form : forms) {
@@ -228,6 +233,11 @@ TEST(PriceInput, ASpreadsheetsFileReadsAsItsPlainForm) {
 // else a Russian Excel's; a byte that decodes in none names its line.
 TEST(PriceInput, AFilesCharsetIsGivenOrFound) {
     const std::string utf16("1\0;\0\x14\x04\x22\x04\n\0", 10),
+        utf16be(
+            "\0"
+            "1\0;\x04\x14\x04\x22\0\n",
+            10),
+        mark = "\xEF\xBB\xBF",
         guess = " is not UTF-8 text, nor CP1251 throughout; give its charset with --encoding";
     // The bytes, --encoding and the locale's charset: the text and the charset said, or the error.
     const std::array<std::string, 5> cases[] = {
@@ -236,6 +246,14 @@ TEST(PriceInput, AFilesCharsetIsGivenOrFound) {
         {"1;\xE4\xF4\n", "", "KOI8-R", "1;ДТ\n", "KOI8-R"},
         {"1;\xC4\xD2\n", "cp1251", "KOI8-R", "1;ДТ\n", ""},
         {utf16, "UTF-16LE", "UTF-8", "1;ДТ\n", ""},
+        {utf16, "utf-16", "UTF-8", "1;ДТ\n", ""},
+        {"\xFF\xFE" + utf16, "", "UTF-8", mark + "1;ДТ\n", ""},
+        {"\xFE\xFF" + utf16be, "", "UTF-8", mark + "1;ДТ\n", ""},
+        {"\xFE\xFF" + utf16be, "UTF-16", "UTF-8", mark + "1;ДТ\n", ""},
+        {utf16be, "UTF-16BE", "UTF-8", "1;ДТ\n", ""},
+        {"\xFF\xFE" + utf16 + "2", "", "UTF-8", "line 2 is not UTF-16 text", "refused"},
+        {"\xFF\xFE" + utf16 + std::string("\0\xDC", 2), "", "UTF-8", "line 2 is not UTF-16 text",
+         "refused"},
         {"1;ДТ\n\n3;\x98\n", "", "UTF-8", "line 3" + guess, "refused"},
         {"\xEF\xBB\xBFrow\n1;\xC4\xD2\n", "", "UTF-8", "line 2" + guess, "refused"},
         {"1\n2;\xC4\xD2\n", "UTF-8", "UTF-8", "line 2 is not UTF-8 text", "refused"},

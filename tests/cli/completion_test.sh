@@ -38,7 +38,7 @@ check "--format" stela-cli read --fo
 check "--verbose --version" stela-cli read --ver
 check "json" stela-cli read --format j
 check "csv" stela-cli read --format = c
-check "csv json text" stela-cli read --format =
+check "csv excel json text" stela-cli read --format =
 check "prometheus text" stela-cli check --format =
 check "json text" stela-cli ports --format =
 check "" stela-cli search --format =

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # stela-cli.exe under Wine against stela-sim on a pseudo-terminal that a
 # throwaway Wine prefix maps as COM3: each command's output and the frames the
-# sign heard equal those of the Linux stela-cli on the same sign; the journal
+# sign heard equal those of the Linux stela-cli on the same sign (a read saved
+# for a spreadsheet written back among them); the journal
 # lands under %LOCALAPPDATA%; a sign that goes away mid-write is exit 3 with
 # the rows' account; Ctrl+C (Wine's console event for SIGINT) stops a write at
 # the end of its row; --port takes the names Windows has, not Linux's.
@@ -20,7 +21,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-export LANG=C WINEDEBUG=-all WINEPREFIX=$work/prefix XDG_CONFIG_HOME=$work/config
+# UTF-8: Wine takes the command line from Linux in the locale's charset.
+export LANG=C.UTF-8 WINEDEBUG=-all WINEPREFIX=$work/prefix XDG_CONFIG_HOME=$work/config
 export WINEDLLOVERRIDES=winemenubuilder.exe=d  # nothing of the prefix on the user's desktop
 # The caller's XDG_STATE_HOME would be stela-cli.exe's journal (on Z:): none here.
 unset LC_ALL LC_MESSAGES LANGUAGE XDG_STATE_HOME
@@ -65,9 +67,15 @@ run() {
     sed -n 's/^\[[^]]*\] rx \([^ ]*\).*/\1/p' "$work/sign" | uniq >"$work/$name.heard"
 }
 
+# A read saved for a spreadsheet, as Windows writes it (CR LF), to be written back.
+start_sign
+wine "$exe" read --port COM3 --format excel >"$work/sheet.csv"
+stop_sign
+
 failed=0
 for command in "read --format json" "write --file $work/prices.json --format json" \
-    "brightness 5" "brightness auto" "effect 3" "read --format csv"; do
+    "brightness 5" "brightness auto" "effect 3" "read --format csv" \
+    "write -n --row 5=71,30,grade=ДТ" "write --file $work/sheet.csv --format excel"; do
     read -ra args <<<"$command"
     run linux env XDG_STATE_HOME="$work/state" "$linux_cli" "${args[@]}"
     run windows wine "$exe" "${args[@]}"
@@ -108,7 +116,7 @@ sim_pid=
 wait "$cli_pid" || status=$?
 tr -d '\r' <"$work/err" | tail -n +2 >"$work/account"
 cat >"$work/expected" <<'EOF'
-The connection to \\.\COM3 is lost: the adapter was unplugged or the device went away. Plug it in again and run `stela-cli search`.
+Windows: Not ready. The connection to \\.\COM3 is lost: the adapter was unplugged or the device went away. Plug it in again and run `stela-cli search`.
 Rows written and confirmed: 5, 4.
 Row 3 may show two different prices: its first half confirmed, its second sent but not confirmed.
 Rows not written: 2, 1 (the sign shows the old prices).
@@ -130,7 +138,7 @@ kill -INT "$cli_pid"
 wait "$cli_pid" || status=$?
 stop_sign
 cat >"$work/expected" <<'EOF'
-stela-cli: stopped by signal 2
+stela-cli: stopped by Ctrl+C
 Rows written and confirmed: 5, 4.
 Rows not written: 3, 2, 1 (the sign shows the old prices).
 Write the prices again to write every row.
