@@ -11,11 +11,14 @@ namespace stela {
 // for those with no hardware.
 bool uartPresent(const std::string& devicePath);
 
-// Where the port list looks; tests point it at a fake tree.
+// Where the port list looks; tests point it at a fake tree (Linux) or key (Windows).
 struct PortListSources {
     std::string sysfs = "/sys";
     std::string dev = "/dev";
     std::function<bool(const std::string& devicePath)> hasUart = uartPresent;
+    // Windows: the key where the serial drivers name their ports, below
+    // HKEY_LOCAL_MACHINE, or below HKEY_CURRENT_USER when it begins so.
+    std::string serialComm = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 };
 
 // The serial ports present, by the names the port object takes, sorted as text

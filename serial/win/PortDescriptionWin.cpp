@@ -7,7 +7,7 @@ namespace stela {
 
 // All Windows tells of a port without its setup API: the device it opens and
 // the driver's device that serves it ("\Device\VCP0" is an FTDI cable's).
-PortDescription describePort(const std::string& port, const PortListSources&) {
+PortDescription describePort(const std::string& port, const PortListSources& sources) {
     PortDescription d;
     d.port = port;
     const PortAddress address = PortAddress::of(port);
@@ -16,7 +16,7 @@ PortDescription describePort(const std::string& port, const PortListSources&) {
         return d;
     }
     try {
-        for (const auto& [driver, name] : serialCommValues()) {
+        for (const auto& [driver, name] : serialCommValues(sources.serialComm)) {
             if (equalIgnoringCase(name, port)) {
                 d.driver = driver;
             }
