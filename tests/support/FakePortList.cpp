@@ -1,5 +1,9 @@
 #include "tests/support/FakePortList.h"
 
+#include <filesystem>
+
+#include "serial/PortNames.h"
+
 namespace stela::test {
 
 FakePortList::FakePortList(const ScopedConfigHome& home)
@@ -9,6 +13,10 @@ FakePortList::~FakePortList() = default;
 
 void FakePortList::add(int comNumber) {
     home_.linkCom(comNumber, tree_.addFile("pts/" + std::to_string(comNumber)));
+}
+
+void FakePortList::removeAll() {
+    std::filesystem::remove_all(dosdevicesDirectory());
 }
 
 PortListSources FakePortList::sources() const {

@@ -19,6 +19,8 @@ public:
     FakePortList& operator=(const FakePortList&) = delete;
 
     void add(int comNumber);
+    // Every port goes: a machine with none.
+    void removeAll();
     PortListSources sources() const;
     // A list whose source cannot be read.
     PortListSources unreadable() const;

@@ -10,12 +10,10 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
-#include <filesystem>
 #include <functional>
 #include <tuple>
 
 #include "serial/EComPort.h"
-#include "serial/PortNames.h"
 #include "serial/TComPort.h"
 #include "tests/serial/RecordingComDevice.h"
 #include "tests/support/FakePortList.h"
@@ -309,7 +307,7 @@ TEST_F(TComSetupFrmTest, OkWithNoPortSelectedEmptiesTheName) {
     EXPECT_EQ(port.DataBits(), dbSeven);
 
     // A machine with no serial ports at all: the list is empty.
-    std::filesystem::remove_all(dosdevicesDirectory());
+    ports.removeAll();
     port.SetPort("COM2");
     runDialog([](TComSetupFrm& dialog) {
         EXPECT_EQ(combo(dialog, 1)->count(), 0);
