@@ -42,6 +42,10 @@ enum LongCode : int {
     kOutput,
     kWarnUnread,
     kEncoding,
+    kTimeout,
+    kWarning,
+    kCritical,
+    kStation,
 };
 
 const option kLongOptions[] = {
@@ -57,11 +61,15 @@ const option kLongOptions[] = {
     {"output", required_argument, nullptr, kOutput},
     {"warn-unread", no_argument, nullptr, kWarnUnread},
     {"encoding", required_argument, nullptr, kEncoding},
+    {"timeout", required_argument, nullptr, kTimeout},
+    {"warning", required_argument, nullptr, kWarning},
+    {"critical", required_argument, nullptr, kCritical},
+    {"station", required_argument, nullptr, kStation},
     {nullptr, 0, nullptr, 0},
 };
 // '-': the command and other operands come back in order as code 1 (also under
 // POSIXLY_CORRECT); ':': a missing value is told apart from an unknown option.
-constexpr char kShortOptions[] = "-:p:r:f:nvh";
+constexpr char kShortOptions[] = "-:p:r:f:nvhVt:w:c:";
 
 int shortCode(int code) {
     switch (code) {
@@ -77,6 +85,14 @@ int shortCode(int code) {
             return 'v';
         case kHelp:
             return 'h';
+        case kVersion:
+            return 'V';
+        case kTimeout:
+            return 't';
+        case kWarning:
+            return 'w';
+        case kCritical:
+            return 'c';
         default:
             return code;
     }
@@ -109,6 +125,23 @@ std::string optionError(int code, const char* typedElement) {
         return translateCli("option %1 is ambiguous: %2", {shown, candidates});
     }
     return translateCli("unknown option %1", {shown});
+}
+
+// Whole seconds, 1 to kCheckTimeoutLimit.
+int parseTimeout(const std::string& text) {
+    int seconds = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || seconds > kCheckTimeoutLimit) {
+            seconds = kCheckTimeoutLimit + 1;
+            break;
+        }
+        seconds = seconds * 10 + (c - '0');
+    }
+    if (text.empty() || seconds < 1 || seconds > kCheckTimeoutLimit) {
+        throw InputError(translateCli("--timeout: %1 is no time limit (1 to %2 seconds)",
+                                      {quoted(text), std::to_string(kCheckTimeoutLimit)}));
+    }
+    return seconds;
 }
 
 int parseLevel(const std::string& text, const std::string& what) {
@@ -179,7 +212,7 @@ void parseArguments(const std::vector<std::string>& args, Arguments& a) {
     std::vector<std::string> positional;
     std::string optionFault;  // told once the command is known
     std::vector<std::string> rowOptions;
-    std::string format;
+    std::string format, timeout, warning, critical;
     bool help = false, version = false;
     optind = 0;  // a fresh scan, also after an earlier one
     opterr = 0;
@@ -213,8 +246,20 @@ void parseArguments(const std::vector<std::string>& args, Arguments& a) {
             case 'h':
                 help = true;
                 break;
-            case kVersion:
+            case 'V':
                 version = true;
+                break;
+            case 't':
+                once(timeout, "--timeout");
+                break;
+            case 'w':
+                once(warning, "--warning");
+                break;
+            case 'c':
+                once(critical, "--critical");
+                break;
+            case kStation:
+                once(a.station, "--station");
                 break;
             case kOutput:
                 once(a.output, "--output");
@@ -241,9 +286,14 @@ void parseArguments(const std::vector<std::string>& args, Arguments& a) {
     if (!optionFault.empty()) {
         throw InputError(optionFault);
     }
-    if (help || version) {
+    // check --help, help check: the command's own help.
+    const bool ofCheck =
+        a.action == Action::Check ||
+        (a.action == Action::Help && positional.size() == 2 && positional[1] == "check");
+    if (help || version || (a.action == Action::Help && ofCheck)) {
         a = Arguments();
-        a.action = help ? Action::Help : Action::Version;
+        a.action = help || !version ? Action::Help : Action::Version;
+        a.helpOfCheck = a.action == Action::Help && ofCheck;
         return;
     }
     if (positional.empty()) {
@@ -288,6 +338,20 @@ void parseArguments(const std::vector<std::string>& args, Arguments& a) {
     requireFor(a.warnUnread, check, "--warn-unread", "check");
     requireFor(!a.output.empty(), check && format == "prometheus", "--output",
                "check --format prometheus");
+    requireFor(!a.station.empty(), check && format == "prometheus", "--station",
+               "check --format prometheus");
+    requireFor(!timeout.empty(), check, "--timeout", "check");
+    requireFor(!warning.empty(), check, "--warning", "check");
+    requireFor(!critical.empty(), check, "--critical", "check");
+    if (!timeout.empty()) {
+        a.timeoutSeconds = parseTimeout(timeout);
+    }
+    if (!warning.empty()) {
+        a.warning = parseThreshold(warning, "--warning");
+    }
+    if (!critical.empty()) {
+        a.critical = parseThreshold(critical, "--critical");
+    }
     if (a.ports.size() > 1 && a.action != Action::Search) {
         throw InputError(translateCli("--port: one port only (a list is for search)"));
     }
@@ -331,9 +395,9 @@ Commands:
                          them back; rows not given keep what the sign holds
                          (it is read first)
   check                  reads the sign and compares the rows of --file or
-                         --row with what it shows, as a monitoring plugin:
-                         one status line, exit 0 OK, 1 WARNING, 2 CRITICAL,
-                         3 UNKNOWN; nothing is written to the sign
+                         --row with what it shows, as a monitoring plugin;
+                         nothing is written to the sign ('stela-cli check
+                         --help' tells its own options)
   brightness auto|0..9   automatic brightness, or a manual level
   effect 0..9            the effect's interval in seconds (0: off)
   ports                  lists the serial ports present: COM name, device,
@@ -362,22 +426,68 @@ Options:
                          in the locale's charset or else CP1251, and stderr
                          says which
   -n, --dry-run          write: print the ten write frames, send none
-      --output=FILE      check --format prometheus: replace FILE with the
-                         metrics (atomically) instead of printing them
-      --warn-unread      check: a half that did not answer is a WARNING, not
-                         CRITICAL
       --log=FILE         write the operation log to FILE (UTF-8)
   -v, --verbose          print the operation log on stderr as it happens
   -h, --help             show this help and exit
-      --version          show the version and exit
+  -V, --version          show the version and exit
 
 Exit status: 0 done and confirmed; 1 the sign did not confirm, a half failed,
 a row's halves differ, or the read-back differs from what was written (stderr
 says which); 2 bad arguments or a bad prices file (nothing is sent); 3 no sign
 found, or a port error; 4 done, but the --log file could not be written;
 128+N stopped by signal N (a write stops at the end of the row it is writing).
-check exits as monitoring plugins do: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN
-(no sign, a port error, bad arguments or a bad prices file).
+check exits as monitoring plugins do: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN.
+)");
+}
+
+std::string checkUsageText() {
+    return translateCli(R"(Usage: stela-cli check (--file FILE | --row N=PRICE...) [OPTION]...
+Reads the price sign once, as the window's "Прочитать" does, and compares
+each row given with what the sign shows: the price, the grade and the
+captions, as far as they are given. A row shows what was ordered only when
+both its halves answered and agree. Nothing is written to the sign.
+
+It answers as a monitoring plugin (Nagios, Icinga, NRPE): one status line,
+the performance data after the "|", and the state as the exit status:
+  STELA OK - 5 rows as expected | rows_ok=5;;;0;5 read_time=1.01s;;;0;10
+
+Options:
+  -p, --port=PORT        COM1..COM255, a device path, tcp://HOST:PORT or
+                         rfc2217://HOST:PORT; without it the board search
+                         finds the sign
+  -f, --file=FILE        the rows expected, from a JSON or CSV prices file as
+                         write takes it ("-": standard input)
+      --encoding=NAME    the --file's charset
+  -r, --row=N=PRICE[,grade=G][,caption1=F][,caption2=F]
+                         a row expected, as write takes it; repeat for more
+  -t, --timeout=SECONDS  answer within SECONDS, 1 to 3600 (default 10): when
+                         time is short the read makes fewer passes, and the
+                         port is released before the answer
+  -w, --warning=RANGE    WARNING when the read's seconds are outside RANGE
+  -c, --critical=RANGE   CRITICAL when they are outside RANGE. A RANGE as
+                         monitoring plugins take it: 10 (above 10), 5: (below
+                         5), ~:10 (above 10), 5:10 (outside), @5:10 (inside)
+      --warn-unread      a half that did not answer is a WARNING, not CRITICAL
+      --format=FORMAT    text (the status line) or prometheus (the node
+                         exporter's textfile format)
+      --output=FILE      with --format prometheus: replace FILE with the
+                         metrics (atomically) and print the status line
+      --station=NAME     with --format prometheus: the station label (default:
+                         this machine's name)
+      --log=FILE         write the operation log to FILE (UTF-8)
+  -v, --verbose          print the operation log on stderr as it happens
+  -h, --help             show this help and exit
+  -V, --version          show the version and exit
+
+Exit status:
+  0 OK        every row given shows what was expected
+  1 WARNING   with --warn-unread a half did not answer, or the read took
+              longer than -w allows; all else as expected
+  2 CRITICAL  a row shows something else, its halves differ or a half failed;
+              the sign did not answer, its port is not there or went away, or
+              the time limit ran out
+  3 UNKNOWN   the port is in use or may not be opened, bad arguments, a bad
+              prices file, or the --output file could not be written
 )");
 }
 

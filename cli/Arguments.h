@@ -5,10 +5,15 @@
 
 #include "cli/Readout.h"
 #include "cli/RowChange.h"
+#include "cli/Threshold.h"
 
 namespace stela::cli {
 
 enum class Action { Help, Version, Search, Read, Write, Check, Brightness, Effect, Ports };
+
+// As the monitoring plugins' default.
+inline constexpr int kCheckTimeoutSeconds = 10;
+inline constexpr int kCheckTimeoutLimit = 3600;
 
 // A command line, checked: what it asks for is valid before any port opens.
 struct Arguments {
@@ -27,6 +32,10 @@ struct Arguments {
     bool verbose = false;    // -v
     std::string output;      // check --format prometheus: the file replaced with the metrics
     bool warnUnread = false;  // check: a half that did not answer is a warning, not critical
+    int timeoutSeconds = kCheckTimeoutSeconds;   // check -t: the answer comes within it
+    std::optional<Threshold> warning, critical;  // check -w, -c: on the read's seconds
+    std::string station;       // check --format prometheus: the station label ("": the host's name)
+    bool helpOfCheck = false;  // Help: check's own (check --help, help check)
 };
 
 // Options by getopt_long: long ones may be abbreviated while that is
@@ -37,7 +46,8 @@ struct Arguments {
 // tells the command it was given to (check answers as a monitoring plugin).
 void parseArguments(const std::vector<std::string>& args, Arguments& a);
 
-// The help, in the run's language.
+// The help, in the run's language: all commands, or check's alone.
 std::string usageText();
+std::string checkUsageText();
 
 }  // namespace stela::cli

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <clocale>
 #include <cstring>
+#include <sstream>
 
 #include "cli/SystemCharset.h"
 #include "cli/Utf8.h"
@@ -157,6 +158,15 @@ void CharsetOutput::pass(bool all) {
         out_ << converted;
     }
     pending_.erase(0, ready.size());
+}
+
+std::string inCharset(const std::string& text, const std::string& charset) {
+    std::ostringstream converted;
+    {
+        CharsetOutput out(converted, charset);
+        std::ostream(&out) << text;
+    }
+    return converted.str();
 }
 
 }  // namespace stela::cli

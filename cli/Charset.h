@@ -29,6 +29,9 @@ bool knownCharset(const std::string& charset);
 std::optional<std::string> toUtf8(std::string_view text, const std::string& charset,
                                   std::size_t* invalidAt = nullptr);
 
+// UTF-8 text as a CharsetOutput (below) passes it on in `charset`.
+std::string inCharset(const std::string& text, const std::string& charset);
+
 // Passes UTF-8 text on to `out` in `charset`, a line (or a flush) at a time:
 // bytes that are not well-formed UTF-8 go as \xHH, and so do control
 // characters other than `controls` where these are given (messages, which no

@@ -1,6 +1,7 @@
 #include "cli/Check.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "cli/CliText.h"
 #include "cli/Readout.h"
@@ -92,7 +93,8 @@ std::vector<Fault> rowFaults(const ReadOutcome& read, int row, const RowChange& 
 bool nothingAnswered(const ReadOutcome& read) {
     for (int row = 1; row <= kRows; ++row) {
         for (Half half : {Half::First, Half::Second}) {
-            if (read.at(row, half).verdict != HalfVerdict::NoReply) {
+            const HalfVerdict verdict = read.at(row, half).verdict;
+            if (verdict != HalfVerdict::NoReply && verdict != HalfVerdict::NotRead) {
                 return false;
             }
         }
@@ -100,40 +102,97 @@ bool nothingAnswered(const ReadOutcome& read) {
     return true;
 }
 
-}  // namespace
+std::string secondsText(long long ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", static_cast<double>(ms) / 1000.0);
+    return text;
+}
 
-CheckResult checkRows(const ReadOutcome& read, long long readMs, const RowChanges& expected,
-                      bool warnUnread) {
-    if (nothingAnswered(read)) {
-        return uncheckable(translateCli("no half of the sign answered"));
-    }
+// What every result of a check on the sign carries from the command line.
+CheckResult started(CheckStatus status, const Arguments& args) {
     CheckResult result;
-    result.status = CheckStatus::Ok;
-    result.readMs = readMs;
-    int declared = 0, lastDeclared = 0;
+    result.status = status;
+    result.measured = true;
+    result.expected = args.rows;
+    result.warning = args.warning ? args.warning->text : "";
+    result.critical = args.critical ? args.critical->text : "";
+    result.timeoutSeconds = args.timeoutSeconds;
     for (int row = 1; row <= kRows; ++row) {
-        if (!expected[row]) {
-            continue;
+        if (args.rows[row]) {
+            result.rowOk[row] = false;
         }
-        ++declared;
-        lastDeclared = row;
-        const std::vector<Fault> faults = rowFaults(read, row, *expected[row], warnUnread);
-        result.rowOk[row] = faults.empty();
-        for (const Fault& fault : faults) {
-            result.status = std::max(result.status, fault.status);
-            result.summary += (result.summary.empty() ? "" : "; ") + fault.text;
-        }
-    }
-    if (result.status == CheckStatus::Ok) {
-        result.summary = declared == 1
-                             ? translateCli("row %1 as expected", {std::to_string(lastDeclared)})
-                             : translateCli("%1 rows as expected", {std::to_string(declared)});
     }
     return result;
 }
 
-CheckResult uncheckable(std::string why, std::vector<std::string> details) {
-    CheckResult result;
+void addFault(CheckResult& result, CheckStatus status, const std::string& text) {
+    result.status = std::max(result.status, status);
+    result.summary += (result.summary.empty() ? "" : "; ") + text;
+}
+
+}  // namespace
+
+CheckResult checkRows(const ReadOutcome& read, long long readMs, const Arguments& args) {
+    CheckResult result = started(CheckStatus::Ok, args);
+    result.readMs = readMs;
+    result.read = read;
+    const std::string limit = translateCli("the read was cut short by the time limit (%1 s)",
+                                           {std::to_string(args.timeoutSeconds)});
+    if (nothingAnswered(read)) {
+        result.status = CheckStatus::Critical;
+        result.summary = translateCli("no half of the sign answered");
+        if (read.cutShort) {
+            result.summary += "; " + limit;
+        }
+        return result;
+    }
+    result.answered = true;
+    int declared = 0, lastDeclared = 0;
+    for (int row = 1; row <= kRows; ++row) {
+        if (!args.rows[row]) {
+            continue;
+        }
+        ++declared;
+        lastDeclared = row;
+        const std::vector<Fault> faults = rowFaults(read, row, *args.rows[row], args.warnUnread);
+        result.rowOk[row] = faults.empty();
+        for (const Fault& fault : faults) {
+            addFault(result, fault.status, fault.text);
+        }
+    }
+    const bool rowsAsExpected = result.status == CheckStatus::Ok;
+    if (read.cutShort && !rowsAsExpected) {
+        addFault(result, result.status, limit);
+    }
+    const double seconds = static_cast<double>(readMs) / 1000.0;
+    const std::string slow = translateCli("the read took %1 s", {secondsText(readMs)});
+    if (args.critical && args.critical->alerts(seconds)) {
+        addFault(result, CheckStatus::Critical, slow);
+    } else if (args.warning && args.warning->alerts(seconds)) {
+        addFault(result, CheckStatus::Warning, slow);
+    }
+    if (rowsAsExpected) {
+        const std::string rows =
+            declared == 1 ? translateCli("row %1 as expected", {std::to_string(lastDeclared)})
+                          : translateCli("%1 rows as expected", {std::to_string(declared)});
+        result.summary = result.summary.empty() ? rows : rows + "; " + result.summary;
+    }
+    return result;
+}
+
+CheckResult unreachable(std::string why, std::vector<std::string> details, long long elapsedMs,
+                        const Arguments& args) {
+    CheckResult result = started(CheckStatus::Critical, args);
+    result.summary = std::move(why);
+    result.details = std::move(details);
+    result.readMs = elapsedMs;
+    return result;
+}
+
+CheckResult uncheckable(std::string why, std::vector<std::string> details, const Arguments* args) {
+    CheckResult result = args ? started(CheckStatus::Unknown, *args) : CheckResult();
+    result.status = CheckStatus::Unknown;
+    result.measured = false;
     result.summary = std::move(why);
     result.details = std::move(details);
     return result;

@@ -1,5 +1,6 @@
 #include "cli/CheckOutput.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace stela::cli {
@@ -54,17 +55,34 @@ std::string labelValue(const std::string& text) {
     return out;
 }
 
+// A price as a number ("45.67", "9.99"); NaN for none (a row not in use, "--.--").
+std::string priceValue(const std::string& priceText) {
+    const bool digits = priceText.size() == 5 && priceText[2] == '.' &&
+                        std::all_of(priceText.begin(), priceText.end(),
+                                    [](char c) { return c == '.' || (c >= '0' && c <= '9'); });
+    return !digits ? "NaN" : priceText[0] == '0' ? priceText.substr(1) : priceText;
+}
+
+std::string family(const char* name, const char* help) {
+    return std::string("# HELP ") + name + " " + help + "\n# TYPE " + name + " gauge\n";
+}
+
 }  // namespace
 
-std::string pluginOutput(const CheckResult& result) {
+std::string statusLine(const CheckResult& result) {
     std::string out =
         std::string("STELA ") + statusWord(result.status) + " - " + withoutBar(result.summary);
-    if (result.readMs) {
+    if (result.measured) {
         const auto [ok, declared] = rowsOkOfDeclared(result);
         out += " | rows_ok=" + std::to_string(ok) + ";;;0;" + std::to_string(declared) +
-               " read_time=" + seconds(*result.readMs, 2) + "s";
+               " read_time=" + seconds(result.readMs, 2) + "s;" + result.warning + ";" +
+               result.critical + ";0;" + std::to_string(result.timeoutSeconds);
     }
-    out += '\n';
+    return out;
+}
+
+std::string pluginOutput(const CheckResult& result) {
+    std::string out = statusLine(result) + '\n';
     for (const std::string& line : result.details) {
         out += withoutBar(line) + '\n';
     }
@@ -72,28 +90,44 @@ std::string pluginOutput(const CheckResult& result) {
 }
 
 std::string prometheusMetrics(const CheckResult& result) {
-    const std::string port = "port=\"" + labelValue(result.port) + "\"";
+    const std::string sign =
+        "{station=\"" + labelValue(result.station) + "\",port=\"" + labelValue(result.port) + "\"";
+    const auto ofRow = [&sign](int row) { return sign + ",row=\"" + std::to_string(row) + "\""; };
     std::string out =
-        "# HELP stela_sign_up Whether the price sign answered the last check.\n"
-        "# TYPE stela_sign_up gauge\n"
-        "stela_sign_up{" +
-        port + "} " + (result.readMs ? "1" : "0") + "\n";
-    if (!result.readMs) {
-        return out;
-    }
-    out +=
-        "# HELP stela_sign_read_seconds How long the check's read of the ten halves took.\n"
-        "# TYPE stela_sign_read_seconds gauge\n"
-        "stela_sign_read_seconds{" +
-        port + "} " + seconds(*result.readMs, 3) +
-        "\n"
-        "# HELP stela_sign_row_ok Whether the price row shows what is expected, both halves "
-        "alike.\n"
-        "# TYPE stela_sign_row_ok gauge\n";
+        family("stela_sign_up", "Whether the price sign answered the last check.") +
+        "stela_sign_up" + sign + "} " + (result.answered ? "1" : "0") + "\n" +
+        family("stela_sign_check_status",
+               "The last check's state: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN.") +
+        "stela_sign_check_status" + sign + "} " + std::to_string(static_cast<int>(result.status)) +
+        "\n" +
+        family("stela_sign_read_seconds", "How long the check's read of the ten halves took.") +
+        "stela_sign_read_seconds" + sign + "} " + seconds(result.readMs, 3) + "\n" +
+        family("stela_sign_row_ok",
+               "Whether the price row shows what is expected, both halves alike.");
     for (int row = 1; row <= kRows; ++row) {
         if (result.rowOk[row]) {
-            out += "stela_sign_row_ok{" + port + ",row=\"" + std::to_string(row) + "\"} " +
-                   (*result.rowOk[row] ? "1" : "0") + "\n";
+            out +=
+                "stela_sign_row_ok" + ofRow(row) + "} " + (*result.rowOk[row] ? "1" : "0") + "\n";
+        }
+    }
+    out += family("stela_sign_price_expected",
+                  "The price the row is expected to show (NaN: the row is not in use).");
+    for (int row = 1; row <= kRows; ++row) {
+        if (result.expected[row] && result.expected[row]->price) {
+            out += "stela_sign_price_expected" + ofRow(row) + "} " +
+                   priceValue(*result.expected[row]->price) + "\n";
+        }
+    }
+    out += family("stela_sign_price_shown",
+                  "The price the half shows (NaN: none, or the half did not answer).");
+    for (int row = 1; row <= kRows; ++row) {
+        for (Half half : {Half::First, Half::Second}) {
+            if (result.rowOk[row]) {
+                const HalfRead* got = result.read ? &result.read->at(row, half) : nullptr;
+                out += "stela_sign_price_shown" + ofRow(row) + ",half=\"" +
+                       (half == Half::First ? "first" : "second") + "\"} " +
+                       (got && got->valid() ? priceValue(got->reply.priceText()) : "NaN") + "\n";
+            }
         }
     }
     return out;

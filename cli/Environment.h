@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
@@ -16,6 +17,8 @@ class TCustomComPort;
 }  // namespace stela
 
 namespace stela::cli {
+
+class AnswerDeadline;
 
 // What stela-cli runs on: a port object on the machine's serial devices and
 // the steady clock in the program, a simulated sign in virtual time in the
@@ -41,6 +44,10 @@ struct Environment {
     PortListSources portSources;
     // Keeps the operation log as well; none in the tests.
     Journal* journal = nullptr;
+    // When the program started, on `clock`; -1: when runCli is called.
+    std::int64_t startedMs = -1;
+    // What answers a check at its time limit if the run cannot; none in the tests.
+    AnswerDeadline* deadline = nullptr;
 };
 
 }  // namespace stela::cli

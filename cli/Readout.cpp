@@ -79,6 +79,8 @@ constexpr StateNames kStates[] = {
      markCli("wrong address in the reply")},
     {HalfVerdict::NotAPrice, "not-a-price", markCli("not a price"),
      markCli("the reply holds no price")},
+    {HalfVerdict::NotRead, "not-read", markCli("not read"),
+     markCli("not read: the time limit left no time for it")},
     {HalfVerdict::NoReply, "no-reply", markCli("no reply"),
      markCli("no complete reply in 7 passes")},
 };

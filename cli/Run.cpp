@@ -10,6 +10,7 @@
 #include <fstream>
 #include <memory>
 
+#include "cli/AnswerDeadline.h"
 #include "cli/Arguments.h"
 #include "cli/Charset.h"
 #include "cli/CheckOutput.h"
@@ -22,6 +23,7 @@
 #include "cli/Session.h"
 #include "cli/Utf8.h"
 #include "os/SameFile.h"
+#include "protocol/Clock.h"
 #include "stela/Version.h"
 #include "workflows/Journal.h"
 #ifdef _WIN32
@@ -82,6 +84,16 @@ int run(const std::vector<std::string>& rawArgs, const Environment& env) {
     std::unique_ptr<std::ofstream> log;
     try {
         parseArguments(argumentsInUtf8(rawArgs, env.charset), arguments);
+        if (arguments.action == Action::Check && env.deadline != nullptr) {
+            // From here nothing may keep a check past its limit (a prices file
+            // on a pipe that never ends); the session prepares the answer for the sign.
+            const CheckResult late = uncheckable(
+                translateCli("the time limit (%1 s) ran out before the prices were read",
+                             {std::to_string(arguments.timeoutSeconds)}));
+            env.deadline->arm(env.startedMs + arguments.timeoutSeconds * 1000LL - kCheckGuardMs,
+                              inCharset(pluginOutput(late), env.charset),
+                              static_cast<int>(late.status));
+        }
         if (!arguments.file.empty()) {
             arguments.rows = readPriceFile(arguments.file, arguments.encoding, env);
             if (std::none_of(arguments.rows.begin(), arguments.rows.end(),
@@ -105,7 +117,7 @@ int run(const std::vector<std::string>& rawArgs, const Environment& env) {
         return kBadArguments;
     }
     if (arguments.action == Action::Help) {
-        *env.out << usageText();
+        *env.out << (arguments.helpOfCheck ? checkUsageText() : usageText());
         return kDone;
     }
     if (arguments.action == Action::Version) {
@@ -148,6 +160,9 @@ int runCli(const std::vector<std::string>& args, const Environment& env) {
     std::ostream errStream(&err);
     std::ostream barStream(&bar);
     Environment local = env;
+    if (local.startedMs < 0 && local.clock != nullptr) {
+        local.startedMs = local.clock->now_ms();
+    }
     local.out = &outStream;
     local.err = &errStream;
     local.progress = &barStream;

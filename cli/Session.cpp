@@ -42,13 +42,17 @@ std::string prefixed(const std::string& message) {
 Session::Session(const Arguments& args, const Environment& env, std::ostream* log)
     : args_(args),
       clock_(*env.clock),
+      startedMs_(env.startedMs),
       out_(*env.out),
       err_(*env.err),
       stopSignal_(env.stopSignal),
       port_(*env.port),
+      charset_(env.charset),
       asciiJson_(env.charset != kUtf8),
+      deadline_(env.deadline),
+      journal_(env.journal),
       observer_([this] { return stopSignal_() != 0; }),
-      console_(observer_, port_, *env.clock),
+      console_(observer_, port_, clock_),
       bar_(env.progress ? *env.progress : *env.err, *env.clock, env.errIsTerminal) {
     loadSignPortSettings(port_);
     if (log != nullptr) {
@@ -184,9 +188,10 @@ int Session::search() {
     return kDone;
 }
 
-ReadOutcome Session::readWithProgress(const std::string& title) {
+ReadOutcome Session::readWithProgress(const std::string& title,
+                                      std::optional<std::int64_t> deadlineMs) {
     bar_.start(title, kHalfCount);
-    ReadOutcome read = console_.readPrices();
+    ReadOutcome read = deadlineMs ? console_.readPrices(*deadlineMs) : console_.readPrices();
     bar_.finish();
     return read;
 }

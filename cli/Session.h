@@ -9,6 +9,7 @@
 #include "cli/Arguments.h"
 #include "cli/CliObserver.h"
 #include "cli/Environment.h"
+#include "cli/LimitedClock.h"
 #include "cli/ProgressBar.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
@@ -51,19 +52,25 @@ private:
     bool writeConfirmed(const WriteOutcome& written, const ReadOutcome& readBack);
     // False when a half failed or a row's halves differ; each reported on err.
     bool readReport(const ReadOutcome& read);
-    ReadOutcome readWithProgress(const std::string& title);
+    // The read, ended by `deadlineMs` when one is given (Console::readPrices).
+    ReadOutcome readWithProgress(const std::string& title,
+                                 std::optional<std::int64_t> deadlineMs = std::nullopt);
     void printReadout(const ReadOutcome& read);
     std::string noSignMessage(const SearchOutcome& search) const;
 
     static constexpr int kHalfCount = 10;
 
     const Arguments& args_;
-    Clock& clock_;
+    LimitedClock clock_;      // limited for check only
+    std::int64_t startedMs_;  // when the process started, on clock_
     std::ostream& out_;
     std::ostream& err_;
     std::function<int()> stopSignal_;
     TCustomComPort& port_;
+    std::string charset_;
     bool asciiJson_;
+    AnswerDeadline* deadline_;
+    Journal* journal_;
     CliObserver observer_;
     Console console_;
     ProgressBar bar_;

@@ -2,50 +2,106 @@
 #include <cerrno>
 #include <cstring>
 
+#include "cli/AnswerDeadline.h"
+#include "cli/Charset.h"
 #include "cli/Check.h"
 #include "cli/CheckOutput.h"
 #include "cli/CliText.h"
 #include "cli/Session.h"
 #include "cli/Utf8.h"
+#include "diagnostics/PortErrorKind.h"
+#include "os/HostName.h"
 #include "os/PathSeparators.h"
 #include "os/SameFile.h"
 #include "store/AtomicFile.h"
+#include "workflows/Journal.h"
 
 namespace stela::cli {
 
+namespace {
+
+// A port that is in use or may not be opened: the check could not run.
+// Anything else (not there, gone, a server that does not answer) leaves the
+// sign unreachable.
+bool leavesSignUnreachable(const EComPort& error) {
+    const PortErrorKind kind = portErrorKind(error.SystemCode());
+    return error.Code() != EComPort::kSetWhileConnected && kind != PortErrorKind::InUse &&
+           kind != PortErrorKind::NoAccess;
+}
+
+}  // namespace
+
 int Session::check() {
+    const std::int64_t limitMs = startedMs_ + args_.timeoutSeconds * 1000LL;
+    const std::int64_t readBy = limitMs - kCheckAfterReadMs;
+    const std::string timeUp =
+        translateCli("the time limit (%1 s) ran out before the sign was read",
+                     {std::to_string(args_.timeoutSeconds)});
+    clock_.setLimit(limitMs - kCheckStopMs);
+    // The port given, or the one the search found; what the check prints: the
+    // metrics instead of the status line when they have no file of their own.
+    std::string port = args_.ports.empty() ? "" : args_.ports.front();
+    const auto answerOf = [this, &port](CheckResult& result) {
+        result.port = port;
+        result.station = args_.station.empty() ? hostName() : args_.station;
+        return args_.format == Format::Prometheus && args_.output.empty()
+                   ? prometheusMetrics(result)
+                   : pluginOutput(result);
+    };
+    if (deadline_ != nullptr) {
+        CheckResult late = unreachable(timeUp, {}, limitMs - kCheckGuardMs - startedMs_, args_);
+        deadline_->prepare(inCharset(answerOf(late), charset_), static_cast<int>(late.status));
+    }
+    if (journal_ != nullptr) {
+        journal_->hold();  // a line per check while all is well, the exchange when not
+    }
+
     CheckResult result;
+    const std::int64_t start = clock_.now_ms();
     try {
         if (connect()) {
-            const std::int64_t start = clock_.now_ms();
-            const ReadOutcome read = readWithProgress(translateCli("check"));
-            result = checkRows(read, clock_.now_ms() - start, args_.rows, args_.warnUnread);
+            port = port_.Port();
+            const ReadOutcome read = readWithProgress(translateCli("check"), readBy);
+            result = checkRows(read, clock_.now_ms() - start, args_);
         } else {
-            result = uncheckable(noSign_);
+            result = unreachable(noSign_, {}, clock_.now_ms() - start, args_);
         }
     } catch (const EComPort& error) {
         bar_.finish();
         std::vector<std::string> lines = portErrorLines(error);
         const std::string first = lines.front();
         lines.erase(lines.begin());
-        result = uncheckable(first, lines);
+        result = leavesSignUnreachable(error)
+                     ? unreachable(first, lines, clock_.now_ms() - start, args_)
+                     : uncheckable(first, lines, &args_);
+    } catch (const TimeLimitReached&) {
+        bar_.finish();
+        result = unreachable(timeUp, {}, clock_.now_ms() - start, args_);
     }
-    result.port = port_.Port();
+    // The port is free again before the answer.
+    try {
+        port_.Close();
+    } catch (const EComPort&) {  // a device gone: the result says so already
+    }
 
-    if (args_.format == Format::Prometheus) {
-        const std::string metrics = prometheusMetrics(result);
-        if (args_.output.empty()) {
-            out_ << metrics;
-            return static_cast<int>(result.status);
-        }
-        const std::string failure = replaceOutput(metrics);
+    std::string answer = answerOf(result);
+    if (args_.format == Format::Prometheus && !args_.output.empty()) {
+        const std::string failure = replaceOutput(prometheusMetrics(result));
         if (!failure.empty()) {
             result =
-                uncheckable(translateCli("--output %1: %2", {escapedText(args_.output), failure}),
-                            {result.summary});
+                uncheckable(translateCli("--output %1: %2; the sign: %3",
+                                         {escapedText(args_.output), failure, result.summary}));
+            answer = pluginOutput(result);
         }
     }
-    out_ << pluginOutput(result);
+    if (journal_ != nullptr) {
+        journal_->release(result.status != CheckStatus::Ok);
+        journal_->appendTagged({LogOperation::Check, LogEvent::Result}, statusLine(result));
+    }
+    if (deadline_ != nullptr) {
+        deadline_->answered(static_cast<int>(result.status));
+    }
+    out_ << answer << std::flush;
     return static_cast<int>(result.status);
 }
 

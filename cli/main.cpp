@@ -5,6 +5,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/AnswerDeadline.h"
 #include "cli/Charset.h"
 #include "cli/CliLanguage.h"
 #include "cli/Run.h"
@@ -15,6 +16,8 @@
 #include "workflows/Journal.h"
 
 int main(int argc, char** argv) {
+    stela::SteadyClock clock;
+    const std::int64_t started = clock.now_ms();  // a check's time limit counts from here
     stela::cli::catchStopSignals();
 
     stela::cli::Environment env;
@@ -28,10 +31,12 @@ int main(int argc, char** argv) {
 #endif
     env.charset = stela::cli::localeCharset(env.variables);
 
-    stela::SteadyClock clock;
     stela::TComPort port(stela::machineDevice);
     env.port = &port;
     env.clock = &clock;
+    env.startedMs = started;
+    stela::cli::AnswerDeadline deadline;
+    env.deadline = &deadline;
     env.out = &std::cout;
     env.err = &std::cerr;
     env.errIsTerminal = isatty(STDERR_FILENO) == 1;
@@ -40,6 +45,7 @@ int main(int argc, char** argv) {
     env.journal = &journal;
     const int status = stela::cli::runCli({argv + 1, argv + argc}, env);
     std::cout.flush();
+    deadline.disarm();
     // A signal that came after the last progress step (a reader gone while the
     // readout was printed) still fails the run.
     const int signal = stela::cli::stopSignal();

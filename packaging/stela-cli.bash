@@ -6,7 +6,7 @@ _stela_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD - 1]:-}
     local commands="search read write check brightness effect ports help"
-    local options="--port --format --row --file --encoding --dry-run --output --warn-unread --log --verbose --help --version"
+    local options="--port --format --row --file --encoding --dry-run --output --warn-unread --timeout --warning --critical --station --log --verbose --help --version"
     COMPREPLY=()
 
     # bash splits "--format=js" at the "=": take the option before it.

@@ -15,6 +15,8 @@ const char* operationName(LogOperation operation) {
             return "brightness";
         case LogOperation::Effect:
             return "effect";
+        case LogOperation::Check:
+            return "check";
         case LogOperation::None:
             break;
     }
@@ -49,6 +51,8 @@ const char* eventName(LogEvent event) {
             return "account";
         case LogEvent::Note:
             return "note";
+        case LogEvent::Result:
+            return "result";
         case LogEvent::Line:
             break;
     }

@@ -8,7 +8,7 @@ namespace stela {
 // event it tells, in fixed English words whatever language the line is in, so
 // that one grep finds the same lines in the window's Russian and stela-cli's
 // English ("write confirmed").
-enum class LogOperation { None, Search, Write, Read, Brightness, Effect };
+enum class LogOperation { None, Search, Write, Read, Brightness, Effect, Check };
 
 enum class LogEvent {
     Line,   // a line of no particular kind
@@ -25,6 +25,7 @@ enum class LogEvent {
     Error,         // a failed poll, a reply given up
     Account,       // what a cut-short write left on the sign
     Note,          // a remark about the port
+    Result,        // what a check found: its status line
 };
 
 struct LogTag {

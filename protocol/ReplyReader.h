@@ -72,6 +72,11 @@ public:
 
     void run(const PolledExchange& exchange, std::string& target);
     void run(const SingleWaitExchange& exchange, std::string& target);
+    // What `exchange` sleeps at most: its pause and every poll.
+    int sleepsMs(const PolledExchange& exchange) const {
+        return (exchange.pauseBeforeSend ? 1 : 0) * readDelayMs_ +
+               exchange.pollLimit * readDelayMs_;
+    }
 
 private:
     void sendFrame(const PolledExchange& exchange);

@@ -7,7 +7,7 @@
 namespace stela {
 
 Console::Console(WorkflowObserver& observer, TCustomComPort& port, Clock& clock)
-    : observer_(observer), port_(port), reader_(port, clock, observer) {}
+    : observer_(observer), port_(port), clock_(clock), reader_(port, clock, observer) {}
 
 void Console::noteLockFolderTrouble(LogOperation operation) {
     const std::string trouble = port_.Connected() ? port_.LockFolderTrouble() : std::string();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "protocol/Clock.h"
@@ -26,6 +28,11 @@ public:
     CommandOutcome effect(int level) override;
     WriteOutcome writePrices(const PriceRows& rows) override;
     ReadOutcome readPrices() override;
+    // The same read, ended by `deadlineMs` (the clock's time) with the same
+    // exchanges: a pass starts only when its polls can end in time, and a half
+    // is read again only while that leaves a pass for each half after it. A
+    // half with no time left for a pass is NotRead.
+    ReadOutcome readPrices(std::int64_t deadlineMs);
     SetupOutcome portSetup() override;
 
     // What the last price write got done, half by half, also when an error
@@ -39,8 +46,13 @@ private:
     void writeSteps(const PriceRows& rows);
     // True when the sign confirmed the frame.
     bool writeConfirmation(const std::string& frame);
-    // Up to seven passes until a reply answers the read of `row`'s `half`.
-    HalfRead halfRead(int row, Half half);
+    ReadOutcome read(std::optional<std::int64_t> deadlineMs);
+    // Up to seven passes until a reply answers the read of `row`'s `half`;
+    // fewer when the deadline leaves no time for them (`cut`), keeping a
+    // pass for each of the `halvesAfter`.
+    HalfRead halfRead(int row, Half half, int halvesAfter, bool& cut);
+    // Whether a pass, and one for each of `halvesAfter`, ends by the deadline.
+    bool passFits(const PolledExchange& exchange, int halvesAfter) const;
     // Says once in the operation log, before the first exchange on such a port,
     // that the port is held without the lock file other serial programs look for.
     void noteLockFolderTrouble(LogOperation operation);
@@ -51,7 +63,10 @@ private:
 
     WorkflowObserver& observer_;
     TCustomComPort& port_;
+    Clock& clock_;
     ReplyReader reader_;
+    std::optional<std::int64_t> deadlineMs_;  // of the read running
+    std::int64_t longestPassMs_ = 0;          // of the passes made on this port
     std::string reply_;
     std::string confirmation_;
     bool lockFolderTroubleNoted_ = false;

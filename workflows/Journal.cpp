@@ -107,15 +107,38 @@ void Journal::appendTagged(const LogTag& tag, const std::string& line) {
         std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()) % 1000;
     char fraction[8];
     std::snprintf(fraction, sizeof fraction, ".%03d", static_cast<int>(millis.count()));
-    const std::string problem =
-        appendTo(dayOf(local), std::string(stamp) + fraction + " " + portField(port_()) + " " +
-                                   program_ + " " + logTagText(tag) + " " + line + "\n");
+    append(dayOf(local), std::string(stamp) + fraction + " " + portField(port_()) + " " + program_ +
+                             " " + logTagText(tag) + " " + line + "\n");
+}
+
+void Journal::append(const std::string& day, const std::string& line) {
+    if (holding_) {
+        held_.emplace_back(day, line);
+        return;
+    }
+    const std::string problem = appendTo(day, line);
     if (failure_.empty()) {
         failure_ = problem;
     }
 }
 
+void Journal::hold() {
+    holding_ = true;
+}
+
+void Journal::release(bool keep) {
+    holding_ = false;
+    std::vector<std::pair<std::string, std::string>> held;
+    held.swap(held_);
+    for (const auto& [day, line] : held) {
+        if (keep) {
+            append(day, line);
+        }
+    }
+}
+
 std::string Journal::flush() {
+    release(true);
     std::string problem;
     problem.swap(failure_);
     prune(now_());

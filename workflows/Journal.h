@@ -3,6 +3,8 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "protocol/LogSink.h"
 
@@ -16,11 +18,11 @@ namespace stela {
 // station's manager can show from it which prices were written when and
 // whether the sign confirmed them.
 //
-// Each line is appended as it is logged, in one write, so that a program
-// killed mid-way leaves every line it logged, and never half of one. When an
-// operation ends (flush), days older than 90 are removed, and older days go
-// while the past days exceed 50 MB in all: newest first, each day is kept
-// while it fits. Today's file and files dated after it are neither counted
+// Each line is appended as it is logged (unless held back, see hold()), in
+// one write, so that a program killed mid-way leaves every line it logged,
+// and never half of one. When an operation ends (flush), days older than 90
+// are removed, and older days go while the past days exceed 50 MB in all:
+// newest first, each day is kept while it fits. Today's file and files dated after it are neither counted
 // nor removed. A journal that cannot be written never stops an operation:
 // flush says so, and the lines are dropped.
 class Journal final : public LogSink {
@@ -41,13 +43,20 @@ public:
         appendTagged(tag, line);
     }
 
-    // Ends an operation. Returns "" or the first line's failure since the last
-    // flush ("path: reason").
+    // From here on lines are kept back, each stamped as it comes, until
+    // release() writes them (`keep`) or drops them: a check that finds all
+    // well keeps a line of its own instead of its whole exchange.
+    void hold();
+    void release(bool keep);
+
+    // Ends an operation, writing what is held back. Returns "" or the first
+    // line's failure since the last flush ("path: reason").
     std::string flush();
 
 private:
     // Appends `line` (with its line end) to the day's file; "" or what failed.
     std::string appendTo(const std::string& day, const std::string& line) const;
+    void append(const std::string& day, const std::string& line);
     void prune(std::chrono::system_clock::time_point now) const;
 
     std::string directory_;
@@ -55,6 +64,8 @@ private:
     std::function<std::string()> port_;
     Now now_;
     std::string failure_;
+    bool holding_ = false;
+    std::vector<std::pair<std::string, std::string>> held_;  // day, line
 };
 
 // stateDirectory()/journal: $XDG_STATE_HOME/stela/journal, ~/.local/state when unset.

@@ -54,6 +54,7 @@ enum class HalfVerdict {
     BadChecksum,   // the reply's checksum did not match in 7 passes
     WrongAddress,  // a reply to another half
     NotAPrice,     // a reply whose price bytes make no price
+    NotRead,       // a read with a time limit had no time left for it
 };
 
 struct HalfRead {
@@ -84,6 +85,8 @@ std::optional<RowRefill> rowRefill(int row, Half half, const HalfRead& read);
 
 struct ReadOutcome {
     std::array<std::array<HalfRead, 2>, 6> halves{};  // [row 1..5][half]
+    // A time limit left a half fewer passes than the seven it may take.
+    bool cutShort = false;
 
     HalfRead& at(int row, Half half) { return halves.at(row)[half == Half::First ? 0 : 1]; }
     const HalfRead& at(int row, Half half) const {

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "i18n/FilledText.h"
 #include "i18n/Translate.h"
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
@@ -63,6 +64,15 @@ std::optional<RowRefill> rowRefill(int row, Half half, const HalfRead& read) {
 }
 
 ReadOutcome Console::readPrices() {
+    return read(std::nullopt);
+}
+
+ReadOutcome Console::readPrices(std::int64_t deadlineMs) {
+    return read(deadlineMs);
+}
+
+ReadOutcome Console::read(std::optional<std::int64_t> deadlineMs) {
+    deadlineMs_ = deadlineMs;
     noteLockFolderTrouble(LogOperation::Read);
     if (!startProgress()) {
         throw WorkflowStopped{};
@@ -72,8 +82,8 @@ ReadOutcome Console::readPrices() {
     for (int i = 0; i < steps; ++i) {
         const ReadStep& step = kReadSteps[i];
         HalfRead& read = outcome.at(step.row, step.half);
-        read = halfRead(step.row, step.half);
-        if (!read.reply.framed) {
+        read = halfRead(step.row, step.half, steps - 1 - i, outcome.cutShort);
+        if (!read.reply.framed && read.verdict != HalfVerdict::NotRead) {
             observer_.appendTagged(
                 {LogOperation::Read, LogEvent::Error},
                 translateDefault("Принятые данные ошибочные:") + logText(reply_));
@@ -87,12 +97,33 @@ ReadOutcome Console::readPrices() {
     return outcome;
 }
 
-HalfRead Console::halfRead(int row, Half half) {
+bool Console::passFits(const PolledExchange& exchange, int halvesAfter) const {
+    if (!deadlineMs_) {
+        return true;
+    }
+    const std::int64_t pass = std::max<std::int64_t>(reader_.sleepsMs(exchange), longestPassMs_);
+    return clock_.now_ms() + pass * (1 + halvesAfter) <= *deadlineMs_;
+}
+
+HalfRead Console::halfRead(int row, Half half, int halvesAfter, bool& cut) {
     const char addressChar = addressCharacter(halfAddress(row, half));
     const PolledExchange exchange = panelReadExchange(addressChar);
     ReplyVerdict furthest = ReplyVerdict::Incomplete;
     for (int pass = 1;; ++pass) {
+        // A first pass needs only its own time; a repeat leaves one for each half after it.
+        if (!passFits(exchange, pass == 1 ? 0 : halvesAfter)) {
+            cut = true;
+            observer_.appendTagged(
+                {LogOperation::Read, LogEvent::Error},
+                filled(markDefault("--- Панель %1: время чтения вышло, попыток: %2 ---"),
+                       {logText(std::string(1, addressChar)), std::to_string(pass - 1)}));
+            reply_ = kBlankReply;
+            const ReadReply blank = parseReadReply(reply_);
+            return {pass == 1 ? HalfVerdict::NotRead : verdictOf(blank, furthest), blank};
+        }
+        const std::int64_t started = clock_.now_ms();
         reader_.run(exchange, reply_);
+        longestPassMs_ = std::max(longestPassMs_, clock_.now_ms() - started);
         const ReadReply reply = parseReadReply(reply_);
         const LogTag checksum{LogOperation::Read, LogEvent::Checksum};
         observer_.appendTagged(checksum, translateDefault("Контрольная сумма принятая ") +

@@ -153,6 +153,7 @@ TEST_F(CliCommandTest, BadArgumentsAreStatusTwoAndReachNoPort) {
         {{"read", "--format", "xml"}, "--format: \"xml\" is not text, json or csv"},
         {{"read", "--format", "json", "--format", "csv"}, "--format is given twice"},
         {{"read", "--row", "1=45.67"}, "--row is only for write"},
+        {{"read", "-t", "5"}, "--timeout is only for check"},
         {{"search", "--format", "json"}, "--format is only for read, write, check and ports"},
         {{"ports", "--format", "csv"}, "--format: ports prints text or json"},
         {{"ports", "--port", "COM3"},
@@ -216,6 +217,49 @@ TEST_F(CliCommandTest, HelpAndVersionPrintAndEndTheRun) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "stela-cli " + std::string(kVersion) + "\n");
     EXPECT_EQ(sim.device->openCount(), 0);
+}
+
+// check's own help and options: its help alone, the version, a refused value
+// as a plugin's UNKNOWN (status 3, on stdout), and options check alone takes.
+TEST_F(CliCommandTest, CheckHasItsOwnHelpAndOptions) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"check", "--help"}, {"check", "-h", "--row", "1=1"}, {"help", "check"}}) {
+        EXPECT_EQ(run(args).out, cli::checkUsageText()) << args[1];
+    }
+    EXPECT_EQ(cli::checkUsageText().rfind("Usage: stela-cli check ", 0), 0u);
+    EXPECT_EQ(run({"check", "-V"}).out, "stela-cli " + std::string(kVersion) + "\n");
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"-t", "0"}, "--timeout: \"0\" is no time limit (1 to 3600 seconds)"},
+        {{"-w", "5:1"},
+         "--warning: \"5:1\" is no threshold (seconds: 10, 5:, ~:10, 5:10 or @5:10)"},
+        {{"--station", "017"}, "--station is only for check --format prometheus"},
+    };
+    for (const auto& [options, why] : refused) {
+        std::vector<std::string> args{"check", "--port", "COM3", "--row", "1=45.67"};
+        args.insert(args.end(), options.begin(), options.end());
+        const Result r = run(args);
+        EXPECT_EQ(r.status, 3) << why;
+        EXPECT_EQ(r.out, "STELA UNKNOWN - " + why + "\n");
+    }
+    EXPECT_EQ(sim.device->openCount(), 0);
+}
+
+// Thresholds as monitoring plugins take them: where each alerts.
+TEST(CheckThreshold, AlertsOutsideItsRangeOrInsideWithAt) {
+    const std::pair<const char*, std::vector<std::pair<double, bool>>> cases[] = {
+        {"10", {{-0.1, true}, {0, false}, {10, false}, {10.01, true}}},
+        {"5:", {{4.9, true}, {5, false}, {1e9, false}}},
+        {"~:10", {{-1e9, false}, {10, false}, {10.5, true}}},
+        {"1.5:2.5", {{1.4, true}, {1.5, false}, {2.5, false}, {2.6, true}}},
+        {"@1:2", {{0.9, false}, {1, true}, {2, true}, {2.1, false}}},
+    };
+    for (const auto& [text, values] : cases) {
+        const cli::Threshold threshold = cli::parseThreshold(text, "-w");
+        EXPECT_EQ(threshold.text, text);
+        for (const auto& [value, alerts] : values) {
+            EXPECT_EQ(threshold.alerts(value), alerts) << text << " at " << value;
+        }
+    }
 }
 
 TEST_F(CliCommandTest, OptionsAreTakenTheUsualWay) {

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 
 #include "cli/InputError.h"
@@ -7,6 +9,7 @@
 #include "tests/cli/CliFixture.h"
 #include "tests/support/Golden.h"
 #include "tests/support/TestLanguage.h"
+#include "workflows/Journal.h"
 
 namespace stela {
 namespace {
@@ -61,10 +64,14 @@ TEST_F(CliReadTest, PrintsTheHalvesAndTheRowsInEachFormat) {
 TEST_F(CliReadTest, CheckWritesThePrometheusTextfile) {
     fillSign();
     const std::string file = home.path() + "/stela.prom";
-    const Result r =
-        run({"check", "--port", "COM3", "--row", "1=45.67,grade=95", "--row", "2=09.99", "--row",
-             "3=unused", "--row", "4=12.34", "--row", "5=5.6,grade=none", "--warn-unread",
-             "--format", "prometheus", "--output", file});
+    const std::vector<std::string> rows{"--row", "1=45.67,grade=95", "--row", "2=09.99",
+                                        "--row", "3=unused",         "--row", "4=12.34",
+                                        "--row", "5=5.6,grade=none"};
+    std::vector<std::string> args{"check",     "--port",        "COM3",     "--warn-unread",
+                                  "--format",  "prometheus",    "--output", file,
+                                  "--station", "station \"17\""};
+    args.insert(args.end(), rows.begin(), rows.end());
+    const Result r = run(args);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(
         r.out.substr(0, r.out.find(" | ")),
@@ -72,6 +79,35 @@ TEST_F(CliReadTest, CheckWritesThePrometheusTextfile) {
     std::ifstream metrics(file);
     test::expectGolden(linesOf({std::istreambuf_iterator<char>(metrics), {}}),
                        "cli-check-prometheus");
+}
+
+// A check keeps a line in the journal when all is as expected, and the whole
+// exchange before that line when it is not.
+TEST_F(CliReadTest, ACheckJournalsItsExchangeOnlyWhenNotAllIsWell) {
+    fillSign();
+    Journal kept(home.path() + "/journal", "stela-cli", [this] { return sim.port.Port(); });
+    journal = &kept;
+    const auto lines = [this] {
+        Lines all;
+        for (const auto& day : std::filesystem::directory_iterator(home.path() + "/journal")) {
+            std::ifstream in(day.path());
+            for (std::string line; std::getline(in, line);) {
+                all.push_back(line.substr(24));  // after the time
+            }
+        }
+        return all;
+    };
+    EXPECT_EQ(run({"check", "--port", "COM3", "--row", "1=45.67"}).status, 0);
+    EXPECT_EQ(lines(), Lines{"COM3 stela-cli check result STELA OK - row 1 as expected | "
+                             "rows_ok=1;;;0;1 read_time=2.30s;;;0;10"});
+    EXPECT_EQ(run({"check", "--port", "COM3", "--row", "4=12.34"}).status, 2);
+    const Lines after = lines();
+    EXPECT_GT(after.size(), 100u);
+    EXPECT_EQ(std::count_if(after.begin(), after.end(),
+                            [](const std::string& l) { return l.find(" read half ") != l.npos; }),
+              16);  // ten halves, the silent one seven times
+    EXPECT_EQ(after.back().rfind("COM3 stela-cli check result STELA CRITICAL - row 4, second", 0),
+              0u);
 }
 
 // The guide (docs/stela-cli.md) shows a read's CSV; it must be what a read of that sign prints.

@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -283,11 +284,13 @@ TEST(StelaCliEndToEnd, ALockFolderThatCannotBeWrittenIsToldInTheLog) {
     EXPECT_EQ(read.out.find(note, 1), std::string::npos);
 }
 
-// `check` on each state of the sign: its status line and exit status, as a
-// monitoring plugin's must be (first line "STELA STATUS - text", the status
-// word matching the exit code, performance data 'label'=value[UOM];warn;crit;min;max),
-// and not one write frame on the line.
-TEST(StelaCliEndToEnd, CheckTellsEachStateOfTheSignAsAMonitoringPlugin) {
+// `check` on each state of the sign, with a time limit short or long: its
+// status line and exit status as a monitoring plugin's must be (first line
+// "STELA STATUS - text", the status word matching the exit code, performance
+// data 'label'=value[UOM];warn;crit;min;max), the answer within the limit with
+// the port free again, and not one write frame on the line. The times taken
+// are printed.
+TEST(StelaCliEndToEnd, CheckAnswersEachStateOfTheSignWithinItsTimeLimit) {
     test::ScopedConfigHome home;
     const std::string prices = home.path() + "/prices.csv";
     std::ofstream(prices) << "row,price,grade,caption1,caption2\n1,45.67,95,1,0\n2,45.67,95,1,0\n"
@@ -295,58 +298,82 @@ TEST(StelaCliEndToEnd, CheckTellsEachStateOfTheSignAsAMonitoringPlugin) {
     std::filesystem::create_directories(home.path() + "/stela/dosdevices");
     std::filesystem::create_symlink(home.path() + "/unplugged",
                                     home.path() + "/stela/dosdevices/com9");
-    const std::string perf = " | rows_ok=4;;;0;5 read_time=Ts";
+    const std::string fifo = home.path() + "/never-written.csv";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const auto perf = [](int rowsOk, int limit, const std::string& warning = "") {
+        return " | rows_ok=" + std::to_string(rowsOk) + ";;;0;5 read_time=Ts;" + warning + ";;0;" +
+               std::to_string(limit);
+    };
     const std::string sign = "--port COM8 --file " + prices;
+    const std::string cut = "; the read was cut short by the time limit (2 s)";
+    const std::vector<std::string> wrong{"--set", "3=612031", "--set", "11=612031"};
+    const std::vector<std::string> silentHalf{"--fault", "silence,address=9"};
+    const std::vector<std::string> slow{"--delay", "110"};  // every reply at the third poll
     const struct {
         const char* state;
         std::vector<std::string> sim;
         std::string args;
+        int limit;
         int status;
-        std::string line;
+        std::string line;   // with the time read "T"
+        bool whole = true;  // else the line starts so
         bool held = false;  // another program holds the port
     } cases[] = {
-        {"as expected",
-         {},
-         sign,
-         0,
-         "STELA OK - 5 rows as expected | rows_ok=5;;;0;5 read_time=Ts"},
-        {"one row different",
-         {"--set", "3=612031", "--set", "11=612031"},
-         sign,
-         2,
-         "STELA CRITICAL - row 2 shows 61.20, expected 45.67" + perf},
-        {"a split row",
+        {"right", {}, sign, 2, 0, "STELA OK - 5 rows as expected" + perf(5, 2)},
+        {"right", {}, sign, 20, 0, "STELA OK - 5 rows as expected" + perf(5, 20)},
+        {"wrong", wrong, sign, 2, 2,
+         "STELA CRITICAL - row 2 shows 61.20, expected 45.67" + perf(4, 2)},
+        {"wrong", wrong, sign, 20, 2,
+         "STELA CRITICAL - row 2 shows 61.20, expected 45.67" + perf(4, 20)},
+        {"split",
          {"--set", "9=456732"},
          sign,
+         20,
          2,
-         "STELA CRITICAL - row 4 halves differ" + perf},
-        {"a silent half",
-         {"--fault", "silence,address=9"},
+         "STELA CRITICAL - row 4 halves differ" + perf(4, 20)},
+        {"silent",
+         {"--fault", "silence"},
          sign,
          2,
-         "STELA CRITICAL - row 4, second half (address 9) did not answer" + perf},
-        {"a silent half, warned",
-         {"--fault", "silence,address=9"},
-         sign + " --warn-unread",
-         1,
-         "STELA WARNING - row 4, second half (address 9) did not answer" + perf},
+         2,
+         "STELA CRITICAL - no half of the sign answered" + cut + perf(0, 2)},
+        {"half silent", silentHalf, sign, 2, 2,
+         "STELA CRITICAL - row 4, second half (address 9) did not answer" + cut + perf(4, 2)},
+        {"half silent", silentHalf, sign, 20, 2,
+         "STELA CRITICAL - row 4, second half (address 9) did not answer" + perf(4, 20)},
+        {"half silent, warned", silentHalf, sign + " --warn-unread", 20, 1,
+         "STELA WARNING - row 4, second half (address 9) did not answer" + perf(4, 20)},
+        {"slow", slow, sign, 2, 2, "STELA CRITICAL - row ", false},
+        {"slow", slow, sign + " -w 1.5", 20, 1,
+         "STELA WARNING - 5 rows as expected; the read took Ts" + perf(5, 20, "1.5")},
         {"no sign",
          {},
          "--port COM9 --file " + prices,
-         3,
-         "STELA UNKNOWN - COM9 (HOME/unplugged): Unable to open com port (ENOENT, No such file or "
-         "directory)"},
+         2,
+         2,
+         "STELA CRITICAL - COM9 (HOME/unplugged): Unable to open com port (ENOENT, No such file or "
+         "directory)" +
+             perf(0, 2)},
         {"a busy port",
          {},
          sign,
+         2,
          3,
          "STELA UNKNOWN - COM8 (DEVICE): Unable to open com port (EBUSY, Device or resource busy)",
+         true,
          true},
         {"a bad file",
          {},
          "--port COM8 --row 6=1",
+         2,
          3,
          "STELA UNKNOWN - --row: \"6\" is no row (1 to 5, from the top)"},
+        {"prices that never come",
+         {},
+         "--port COM8 --file " + fifo,
+         2,
+         3,
+         "STELA UNKNOWN - the time limit (2 s) ran out before the prices were read"},
     };
     const std::regex plugin(
         "STELA (OK|WARNING|CRITICAL|UNKNOWN) - [^|\n]+"
@@ -354,6 +381,7 @@ TEST(StelaCliEndToEnd, CheckTellsEachStateOfTheSignAsAMonitoringPlugin) {
         "( ('[^'=]+'|[^'= ]+)=[-0-9.]+(s|us|ms|%|B|KB|MB|TB|c)?(;[-0-9.:~@]*){0,4})*)?");
     const char* const words[] = {"OK", "WARNING", "CRITICAL", "UNKNOWN"};
     for (const auto& c : cases) {
+        const std::string name = std::string(c.state) + " -t " + std::to_string(c.limit);
         std::vector<std::string> options{"--set", "all=456731"};
         options.insert(options.end(), c.sim.begin(), c.sim.end());
         SimOnCom sim(8, options);
@@ -361,18 +389,27 @@ TEST(StelaCliEndToEnd, CheckTellsEachStateOfTheSignAsAMonitoringPlugin) {
         const std::string device = sim.log().substr(0, sim.log().find('\n'));
         const int held = c.held ? open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK) : -1;
         flock(held, LOCK_EX);
-        const CliRun run = stelaCli("check " + c.args);
+        const auto start = std::chrono::steady_clock::now();
+        // A guard of the test's own: a check that outlives its limit fails, not hangs.
+        const CliRun run = shell("timeout -s KILL 30 " STELA_CLI_PATH " check -t " +
+                                 std::to_string(c.limit) + " " + c.args);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         close(held);
+        std::printf("check, %s: %.2f s\n", name.c_str(), took.count());
+        EXPECT_LT(took.count(), c.limit) << name;
+        const int port = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        EXPECT_EQ(flock(port, LOCK_EX | LOCK_NB), 0) << name;  // released
+        close(port);
+
         std::string first = run.out.substr(0, run.out.find('\n'));
-        first =
-            std::regex_replace(first, std::regex("read_time=[0-9]+\\.[0-9]{2}s"), "read_time=Ts");
+        EXPECT_TRUE(std::regex_match(first, plugin)) << name << ": " << first;
+        EXPECT_EQ(first.find(std::string("STELA ") + words[c.status & 3] + " - "), 0u) << name;
+        first = std::regex_replace(first, std::regex("[0-9]+\\.[0-9]{2} ?s"), "Ts");
         first = std::regex_replace(first, std::regex(home.path()), "HOME");
         first = std::regex_replace(first, std::regex(device), "DEVICE");
-        EXPECT_EQ(first, c.line) << c.state;
-        EXPECT_EQ(run.status, c.status) << c.state;
-        EXPECT_TRUE(std::regex_match(run.out.substr(0, run.out.find('\n')), plugin)) << c.state;
-        EXPECT_EQ(first.find(std::string("STELA ") + words[c.status & 3] + " - "), 0u) << c.state;
-        EXPECT_EQ(sim.log().find(" rx W"), std::string::npos) << c.state << sim.log();
+        EXPECT_EQ(c.whole ? first : first.substr(0, c.line.size()), c.line) << name;
+        EXPECT_EQ(run.status, c.status) << name;
+        EXPECT_EQ(sim.log().find(" rx W"), std::string::npos) << name << sim.log();
     }
 }
 

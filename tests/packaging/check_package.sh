@@ -4,7 +4,7 @@
 # would install it, runs its program there in the project's version; only the
 # window's package depends on Qt; the installed programs find their catalogues
 # in share/locale; the desktop entry, metainfo and man pages are valid; the guide,
-# the example udev rule, stela-cli's schema and completions and the Ansible
+# the example udev rule, stela-cli's schema, completions and monitoring examples, the Ansible
 # collection are there; lintian finds no error or warning; the programs carry
 # Debian's hardening; ansible-test's sanity tests pass on the collection.
 #   check_package.sh BUILD_DIR VERSION
@@ -26,6 +26,7 @@ for package in stela stela-cli stela-sim stela-common ansible-collection-stela-s
     depends=$(dpkg-deb --field "${deb[$package]}" Depends)
     if [[ $package == stela ]]; then
         [[ $depends == *libqt6widgets6* ]] || fail "stela does not depend on Qt: $depends"
+        [[ $depends == *qt6-qpa-plugins* ]] || fail "stela does not depend on Qt's platform plugins"
     else
         [[ $depends != *libqt* ]] || fail "$package depends on Qt: $depends"
     fi
@@ -88,13 +89,17 @@ share=$work/stela-cli/usr/share
 [[ -s $share/stela/stela-cli.schema.json ]] || fail "JSON schema"
 [[ -s $share/bash-completion/completions/stela-cli ]] || fail "bash completion"
 [[ -s $share/zsh/vendor-completions/_stela-cli ]] || fail "zsh completion"
+for example in "$(dirname "$0")"/../../packaging/examples/*; do
+    cmp -s "$example" "$share/doc/stela-cli/examples/${example##*/}" ||
+        fail "monitoring example ${example##*/} not installed"
+done
 
 # The guide, and the udev rule as an example only: nothing under /etc or /lib.
 doc=$work/stela-common/usr/share/doc/stela-common
 for page in README connecting troubleshooting files stela-cli ansible stela-sim languages; do
     [[ -s $doc/$page.md ]] || fail "guide: $page.md"
 done
-grep -q ID_MM_DEVICE_IGNORE "$doc/examples/99-stela.rules" || fail "udev example"
+grep -q 'ID_MM_DEVICE_IGNORE.*SYMLINK+="stela-sign"' "$doc/examples/99-stela.rules" || fail "udev example"
 [[ ! -e $work/stela-common/etc && ! -e $work/stela-common/lib ]] || fail "stela-common activates something"
 
 # The installed window speaks English to an English-speaking technician: it found

@@ -228,3 +228,53 @@ TEST_F(PriceReadTest, AStopAskedForEndsTheReadAtTheNextStep) {
 
 }  // namespace
 }  // namespace stela
+
+namespace stela {
+namespace {
+
+// A read with a deadline makes the same exchanges and stops between them: a
+// pass only when it can end in time, a repeat only while every half after it
+// keeps a pass. How many passes each step made ("0": NotRead), and the read
+// ends by its deadline.
+TEST_F(PriceReadTest, ADeadlineLeavesFewerPassesAndEndsTheReadInTime) {
+    const auto silent = [](SignModel& s) { s.addFault(Fault::silence()); };
+    const auto silentAt9 = [](SignModel& s) { s.addFault(Fault::silence().forAddress(9)); };
+    const struct {
+        const char* sign;
+        std::function<void(SignModel&)> fault;
+        int deadlineMs;
+        std::string passes;  // per step, in the read's order
+        bool cutShort;
+    } cases[] = {
+        {"answering", nullptr, 1100, "1111111111", false},
+        {"answering", nullptr, 600, "1111100000", true},
+        {"silent", silent, 2100, "1111111111", true},
+        {"silent", silent, 4700, "7721111111", true},
+        {"silent at address 9", silentAt9, 2000, "1111111151", true},
+        {"silent at address 9", silentAt9, 9000, "1111111171", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.sign) + " by " + std::to_string(c.deadlineMs));
+        SignModel& sign = connectSign();
+        if (c.fault) {
+            c.fault(sign);
+        }
+        const std::size_t before = framesWritten().size();
+        const std::int64_t start = sim.clock.now_ms();
+        const ReadOutcome read = console.readPrices(start + c.deadlineMs);
+        EXPECT_LE(sim.clock.now_ms() - start, c.deadlineMs);
+        const Lines all = framesWritten();
+        const Lines frames(all.begin() + long(before), all.end());
+        std::string passes;
+        for (const char* address : {"0", "1", "2", "3", "4", "<", ";", ":", "9", "8"}) {
+            passes += std::to_string(
+                std::count(frames.begin(), frames.end(), std::string("R") + address + "E"));
+        }
+        EXPECT_EQ(passes, c.passes);
+        EXPECT_EQ(read.cutShort, c.cutShort);
+        EXPECT_EQ(read.at(1, Half::Second).verdict == HalfVerdict::NotRead, c.passes[5] == '0');
+    }
+}
+
+}  // namespace
+}  // namespace stela
