@@ -439,6 +439,13 @@ bool TMainForm::stopNow() {
     return closeRequested_;
 }
 
+// Repaints and the port's event deliveries only: input waits for the row's
+// end, and so does the platform's look at its display, which ends the program
+// at once when the display has gone away ("The X11 connection broke").
+void TMainForm::betweenHalves() {
+    QCoreApplication::sendPostedEvents();
+}
+
 void TMainForm::setBusySetEnabled(bool enabled) {
     // Disabling the focused button hands the focus on (to the log, after
     // "Прочитать"); it comes back with the buttons, so that Space repeats the

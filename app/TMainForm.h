@@ -84,6 +84,7 @@ public:
     // also refills its row (rowRefill).
     void halfRead(int row, Half half, const HalfRead& read) override;
     bool stopNow() override;
+    void betweenHalves() override;
 
     void clearLog();
     // The seven buttons that writing and reading lock while they run.

@@ -10,16 +10,15 @@ class QWidget;
 
 namespace stela {
 
-// The signals whose default would end the program (a shutdown or logout, a
-// closed terminal, Ctrl-C, Ctrl-\, SIGPIPE, SIGUSR1/2, SIGALRM) brought to the
-// event loop. The handler only notes the signal and writes it to a pipe, which
+// The signals whose default would end the program (os/TerminatingSignals.h: a
+// shutdown or logout, a closed terminal, Ctrl-C, kill, ...) brought to the
+// event loop. The handler only notes the first and writes it to a pipe, which
 // a socket notifier reads on the user-interface thread, where `onSignal` runs;
 // so the window learns of it at its next look at its events, as of its close
-// box. The handler also gives the signals their default action back, so that
-// a second one ends the program at once; SIGPIPE alone stays caught and
-// ignored (a closed stderr is no reason to leave a row half-written). One
-// object at a time; destroying it puts back the handlers it replaced. On
-// Windows, the console's Ctrl+C, Ctrl+Break and close in the same way.
+// box. Any later signal is taken as the same stop (systemd follows SIGTERM
+// with SIGHUP), so nothing ends the window amid a row. One object at a time;
+// destroying it puts back the handlers it replaced. On Windows, the console's
+// Ctrl+C, Ctrl+Break and close in the same way.
 class TerminationSignals : public QObject {
 public:
     explicit TerminationSignals(std::function<void(int signal)> onSignal);

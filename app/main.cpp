@@ -8,9 +8,11 @@
 #include "app/PylonIcon.h"
 #include "app/TMainForm.h"
 #include "app/TerminationSignals.h"
+#include "os/StandardStreams.h"
 #include "protocol/Clock.h"
 
 int main(int argc, char* argv[]) {
+    stela::openStandardStreams();  // before anything is opened
     // --help, --version and a wrong option end here, before any window or port.
     if (const auto status = stela::handleCommandLine(argc, argv)) {
         return *status;

@@ -1,13 +1,6 @@
 #include "cli/Run.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <memory>
 
 #include "cli/AnswerDeadline.h"
@@ -18,17 +11,14 @@
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
 #include "cli/InputError.h"
+#include "cli/OutputFiles.h"
 #include "cli/PortsCommand.h"
 #include "cli/PriceFile.h"
 #include "cli/Session.h"
 #include "cli/Utf8.h"
-#include "os/SameFile.h"
 #include "protocol/Clock.h"
 #include "stela/Version.h"
 #include "workflows/Journal.h"
-#ifdef _WIN32
-#include "os/win/PosixFileCalls.h"
-#endif
 
 namespace stela::cli {
 
@@ -49,39 +39,9 @@ std::vector<std::string> argumentsInUtf8(const std::vector<std::string>& args,
     return out;
 }
 
-// The operation log, emptied only once it is known not to be the prices file
-// under any name: the same path, or the same device and inode.
-std::unique_ptr<std::ofstream> openLog(const std::string& path, const std::string& pricesPath) {
-    const std::string refused =
-        translateCli("--log %1 is the prices file given to --file", {escapedText(path)});
-    if (path == pricesPath) {
-        throw InputError(refused);
-    }
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        throw InputError(translateCli("--log %1: %2", {escapedText(path), std::strerror(errno)}));
-    }
-    struct stat log {};
-    const bool same = ::fstat(fd, &log) == 0 && !pricesPath.empty() && isSameFile(path, pricesPath);
-    const bool emptied = same || !S_ISREG(log.st_mode) || ::ftruncate(fd, 0) == 0;
-    const int error = errno;
-    ::close(fd);
-    if (same) {
-        throw InputError(refused);
-    }
-    if (!emptied) {
-        throw InputError(translateCli("--log %1: %2", {escapedText(path), std::strerror(error)}));
-    }
-    auto out = std::make_unique<std::ofstream>(path, std::ios::app);
-    if (!*out) {
-        throw InputError(translateCli("--log %1: %2", {escapedText(path), std::strerror(errno)}));
-    }
-    return out;
-}
-
 int run(const std::vector<std::string>& rawArgs, const Environment& env) {
     Arguments arguments;
-    std::unique_ptr<std::ofstream> log;
+    std::unique_ptr<std::ostream> log;
     try {
         parseArguments(argumentsInUtf8(rawArgs, env.charset), arguments);
         if (arguments.action == Action::Check && env.deadline != nullptr) {

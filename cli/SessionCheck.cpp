@@ -1,17 +1,14 @@
 // `stela-cli check`: one read, compared with the declared rows; nothing is written.
-#include <cerrno>
-#include <cstring>
-
 #include "cli/AnswerDeadline.h"
 #include "cli/Charset.h"
 #include "cli/Check.h"
 #include "cli/CheckOutput.h"
 #include "cli/CliText.h"
+#include "cli/OutputFiles.h"
 #include "cli/Session.h"
 #include "cli/Utf8.h"
 #include "diagnostics/PortErrorKind.h"
 #include "os/HostName.h"
-#include "os/PathSeparators.h"
 #include "os/SameFile.h"
 #include "store/AtomicFile.h"
 #include "workflows/Journal.h"
@@ -110,13 +107,8 @@ std::string Session::replaceOutput(const std::string& contents) const {
     if (path == args_.file || isSameFile(path, args_.file)) {
         return translateCli("it is the prices file given to --file");
     }
-    const std::size_t slash = path.find_last_of(kPathSeparators);
-    const std::string folder = slash == std::string::npos ? "."
-                               : slash == 0               ? "/"
-                                                          : path.substr(0, slash);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const int error = replaceFile(folder, name, contents, 0644);
-    return error == 0 ? std::string() : std::strerror(error);
+    const int error = replaceFile(path, contents, 0644);
+    return error == 0 ? std::string() : replaceFailure(path, error);
 }
 
 }  // namespace stela::cli

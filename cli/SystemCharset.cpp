@@ -10,4 +10,6 @@ std::string systemCharset(const EnvironmentReader&) {
     return nl_langinfo(CODESET);
 }
 
+void useSystemLineEnds(int) {}
+
 }  // namespace stela::cli

@@ -11,4 +11,8 @@ namespace stela::cli {
 inline constexpr char kUnnamedCharset[] = "ANSI_X3.4-1968";
 std::string systemCharset(const EnvironmentReader& environment);
 
+// Makes what is written to `fd` end its lines as the system's text files do:
+// CR LF on Windows, where every file opens binary; as it is elsewhere.
+void useSystemLineEnds(int fd);
+
 }  // namespace stela::cli

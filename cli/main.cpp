@@ -10,12 +10,14 @@
 #include "cli/CliLanguage.h"
 #include "cli/Run.h"
 #include "cli/StopSignals.h"
+#include "os/StandardStreams.h"
 #include "protocol/Clock.h"
 #include "serial/ComDeviceFactory.h"
 #include "serial/TComPort.h"
 #include "workflows/Journal.h"
 
 int main(int argc, char** argv) {
+    stela::openStandardStreams();  // before anything is opened
     stela::SteadyClock clock;
     const std::int64_t started = clock.now_ms();  // a check's time limit counts from here
     stela::cli::catchStopSignals();

@@ -94,8 +94,38 @@ int followLinks(const std::string& path, std::string& target) {
     return ELOOP;
 }
 
+FileKind fileKindAt(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return FileKind::Missing;
+    }
+    switch (info.st_mode & S_IFMT) {
+        case S_IFDIR:
+            return FileKind::Folder;
+        case S_IFCHR:
+            return FileKind::CharacterDevice;
+        case S_IFBLK:
+            return FileKind::BlockDevice;
+        case S_IFIFO:
+            return FileKind::Fifo;
+        case S_IFSOCK:
+            return FileKind::Socket;
+        default:
+            return FileKind::Regular;
+    }
+}
+
 int replaceFileAt(int dirFd, const std::string& name, std::string_view contents, mode_t mode,
                   RenameAtFunction renameAt) {
+    struct stat old {};
+    const bool replacing = ::fstatat(dirFd, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!replacing && errno != ENOENT) {
+        return errno;
+    }
+    if (replacing && !S_ISREG(old.st_mode)) {
+        return kNotARegularFile;  // a device, a FIFO, a folder: no file to replace
+    }
+    mode = replacing ? old.st_mode & 07777 : mode;
     const std::string temp = name + ".tmp";
     ::unlinkat(dirFd, temp.c_str(), 0);
     FileDescriptor owner(
@@ -105,8 +135,16 @@ int replaceFileAt(int dirFd, const std::string& name, std::string_view contents,
         return errno;
     }
     int error = writeAll(fd, contents);
+    struct stat made {};
+    if (error == 0 && replacing && ::fstat(fd, &made) == 0 &&
+        (made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        error = errno == EPERM ? kOwnerNotKept : errno;
+    }
+    // After the owner (a change of owner clears the set-id bits); the umask
+    // may have taken bits away.
     if (error == 0 && ::fchmod(fd, mode) != 0) {
-        error = errno;  // the umask may have taken bits away
+        error = errno;
     }
     if (error == 0 && ::fsync(fd) != 0) {
         error = errno;
@@ -125,8 +163,16 @@ int replaceFileAt(int dirFd, const std::string& name, std::string_view contents,
     return ::fsync(dirFd) == 0 ? 0 : errno;
 }
 
-int replaceFile(const std::string& folder, const std::string& name, std::string_view contents,
-                mode_t mode) {
+int replaceFile(const std::string& path, std::string_view contents, mode_t mode) {
+    std::string target;
+    if (const int error = followLinks(path, target)) {
+        return error;
+    }
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : target.substr(0, slash);
+    const std::string name = target.substr(slash + 1);  // all of it when there is no slash
     const FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir.valid()) {
         return errno;

@@ -17,14 +17,23 @@ namespace stela {
 // Creates the directory and any missing parents with `mode`.
 int makeDirectories(const std::string& path, mode_t mode);
 
-// What readFileAt says of a name that is no regular file (a FIFO, a folder, a
-// device): it is never read, so it cannot hang the reader.
+// What readFileAt and replaceFileAt say of a name that is no regular file (a
+// FIFO, a folder, a device, a socket): it is never read, so it cannot hang the
+// reader, and left as it is, never replaced.
 inline constexpr int kNotARegularFile = ENOTSUP;
 
-// Replaces `name` in `folder` with `contents` (mode `mode`) as replaceFileAt
-// does; EISDIR when `name` is empty.
-int replaceFile(const std::string& folder, const std::string& name, std::string_view contents,
-                mode_t mode);
+// What replaceFileAt says of a file whose owner and group the new one could
+// not be given (another user's, and no right to chown): it is left as it is.
+inline constexpr int kOwnerNotKept = EPERM;
+
+// What is at a path, through symbolic links.
+enum class FileKind { Missing, Regular, Folder, CharacterDevice, BlockDevice, Fifo, Socket };
+FileKind fileKindAt(const std::string& path);
+
+// Replaces the file at `path` with `contents` as replaceFileAt does, `mode`
+// being a new file's. A symbolic link stays: the file it leads to is replaced
+// (or made). EISDIR when `path` names a folder by its trailing separator.
+int replaceFile(const std::string& path, std::string_view contents, mode_t mode);
 
 #ifndef _WIN32
 // Folders held open and symbolic links: the POSIX store's (RegistryStore.cpp).
@@ -43,10 +52,13 @@ int followLinks(const std::string& path, std::string& target);
 
 using RenameAtFunction = int (*)(int, const char*, int, const char*);
 
-// Writes `contents` to name + ".tmp" in the directory (mode `mode`, synced), renames it
-// over `name` and syncs the directory. The temporary is gone afterwards, whatever
-// failed; one left by a crash is replaced. Callers keep other writers of the same
-// name out while this runs. Tests pass a renameAt that fails.
+// Writes `contents` to name + ".tmp" in the directory (synced), renames it over
+// `name` and syncs the directory. Only a regular file or nothing is replaced
+// (else kNotARegularFile), and the new file keeps the old one's mode, owner and
+// group (else kOwnerNotKept); `mode` is a new file's. The temporary is gone
+// afterwards, whatever failed; one left by a crash is replaced. Callers keep
+// other writers of the same name out while this runs. Tests pass a renameAt
+// that fails.
 int replaceFileAt(int dirFd, const std::string& name, std::string_view contents, mode_t mode,
                   RenameAtFunction renameAt = ::renameat);
 #endif

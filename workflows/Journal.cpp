@@ -181,9 +181,13 @@ std::string Journal::appendTo(const std::string& day, const std::string& line) c
     while (error == 0 && (n = ::write(fd, text.data(), text.size())) < 0 && errno == EINTR) {
     }
     if (error == 0 && n != static_cast<ssize_t>(text.size())) {
-        error = n < 0 ? errno : ENOSPC;  // a regular file takes less when it is full
+        // A regular file takes less when the disk is full or the file is at
+        // its size limit (`ulimit -f`); writing the rest tells which.
+        const ssize_t rest =
+            n < 0 ? -1 : ::write(fd, text.data() + n, text.size() - std::size_t(n));
+        error = n < 0 || rest < 0 ? errno : ENOSPC;
         if (n > 0) {
-            takeBack(fd, n);
+            takeBack(fd, n + std::max<ssize_t>(rest, 0));
         }
     }
     if (const int closeError = owner.close(); error == 0) {

@@ -80,13 +80,13 @@ WriteOutcome Console::writePrices(const PriceRows& rows) {
 void Console::writeSteps(const PriceRows& rows) {
     // A stop asked for while a row is being written waits for the row's
     // second half, and no more: a panel must never show two different prices.
+    // So the front end takes input between rows only.
     if (!startProgress()) {
         stopWrite();
     }
     port_.ClearBuffers(true, true);
 
     PriceRowInputs inputs;
-    bool closing = false;
     bool firstStep = true;
     for (const Step& step : kWriteSteps) {
         if (step.half == Half::First) {
@@ -100,16 +100,15 @@ void Console::writeSteps(const PriceRows& rows) {
                                translateDefault(step.logText) + logText(frame));
         if (!firstStep) {
             observer_.progress(step.position);
-            closing = observer_.stopNow() || closing;
+            if (step.half == Half::Second) {
+                observer_.betweenHalves();
+            } else if (observer_.stopNow()) {
+                observer_.appendTagged({LogOperation::Write, LogEvent::NotSent},
+                                       translateDefault("Кадр не отправлен:") + logText(frame));
+                stopWrite();
+            }
         }
         firstStep = false;
-        // Asked while the previous row's second half was being confirmed: that
-        // row is whole, so this one is not begun.
-        if (closing && step.half == Half::First) {
-            observer_.appendTagged({LogOperation::Write, LogEvent::NotSent},
-                                   translateDefault("Кадр не отправлен:") + logText(frame));
-            stopWrite();
-        }
         written_.account.sent(step.row, step.half);
         written_.sent.push_back({step.row, step.half, frame});
         port_.WriteText(frame);
@@ -119,7 +118,7 @@ void Console::writeSteps(const PriceRows& rows) {
         }
         observer_.halfWritten(step.row, step.half, confirmed);
     }
-    if (closing) {
+    if (observer_.stopNow()) {
         stopWrite();  // every row is written; the read-back does not run
     }
 }

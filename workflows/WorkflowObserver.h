@@ -19,11 +19,15 @@ public:
     virtual void halfWritten(int /*row*/, Half /*half*/, bool /*confirmed*/) {}
     // A half's read has ended, with what came of it.
     virtual void halfRead(int /*row*/, Half /*half*/, const HalfRead& /*read*/) {}
-    // Lets the front end handle its input, at the progress steps of a write or
-    // read only. True once the operator (or a termination signal) asks to
-    // stop: a read then stops at once, a write at the end of the row it is
-    // writing, so that no panel is left with two different halves.
+    // Lets the front end handle its input, at the progress steps of a read and
+    // between the rows of a write only. True once the operator (or a
+    // termination signal) asks to stop: a read then stops at once, a write
+    // before its next row, so that no panel is left with two different halves.
     virtual bool stopNow() = 0;
+    // The progress step between the two halves of a row, where nothing may end
+    // the write: the front end may repaint, but takes no input until the row
+    // is whole (a window whose display went away would be ended at once).
+    virtual void betweenHalves() {}
 };
 
 }  // namespace stela

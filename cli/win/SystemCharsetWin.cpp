@@ -1,3 +1,5 @@
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include "cli/SystemCharset.h"
@@ -16,6 +18,10 @@ std::string systemCharset(const EnvironmentReader& environment) {
     }
     const UINT console = ::GetConsoleOutputCP();
     return "CP" + std::to_string(console != 0 ? console : ::GetACP());
+}
+
+void useSystemLineEnds(int fd) {
+    ::_setmode(fd, _O_TEXT);
 }
 
 }  // namespace stela::cli

@@ -13,6 +13,7 @@
 
 #define O_NONBLOCK 0
 #define O_NOFOLLOW 0
+#define O_NOCTTY 0
 #define O_CLOEXEC (O_BINARY | O_NOINHERIT)
 
 inline std::tm* localtime_r(const std::time_t* seconds, std::tm* local) {
@@ -28,6 +29,12 @@ inline ssize_t pread(int fd, void* buffer, size_t count, off_t offset) {
     const int n = ::_read(fd, buffer, static_cast<unsigned>(count));
     ::_lseeki64(fd, position, SEEK_SET);
     return n;
+}
+
+// Nothing to wait on without O_NONBLOCK: a file's flags stay as opened.
+#define F_SETFL 4
+inline int fcntl(int, int, int) {
+    return 0;
 }
 
 inline int lstat(const char* path, struct stat* info) {

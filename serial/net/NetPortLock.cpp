@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "os/StandardStreams.h"
+
 namespace stela {
 
 std::string NetPortLock::serverPort(const sockaddr* address, socklen_t size) {
@@ -68,7 +70,7 @@ int NetPortLock::bind(const std::string& serverPort) {
     // cut; an address is never that long.
     const std::size_t length = std::min(name.size(), sizeof address.sun_path - 1);
     std::memcpy(address.sun_path + 1, name.data(), length);
-    FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    FileDescriptor fd(aboveStandardStreams(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)));
     if (!fd.valid()) {
         return errno;
     }

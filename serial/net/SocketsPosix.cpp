@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "net/Sockets.h"
+#include "os/StandardStreams.h"
 
 namespace stela {
 
@@ -17,7 +18,7 @@ int socketsReady() {
 }
 
 int openSocket(int family, int type, int protocol) {
-    return ::socket(family, type | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol);
+    return aboveStandardStreams(::socket(family, type | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol));
 }
 
 int pollSockets(pollfd* fds, unsigned count, int timeoutMs) {

@@ -8,10 +8,10 @@
 #include <chrono>
 #include <csignal>
 
+#include "os/TerminatingSignals.h"
+
 namespace stela {
 namespace {
-
-void ignoreWakeSignal(int) {}
 
 // How often each modem line has changed, as the driver counts; all 0 where it
 // cannot tell.
@@ -30,26 +30,11 @@ LineCounts countsOf(int fd) {
     return ::ioctl(fd, TIOCGICOUNT, &counts) == 0 ? LineCounts::of(counts) : LineCounts{};
 }
 
-// Installed once, without SA_RESTART, so that the ioctl returns EINTR.
-void installWakeHandler() {
-    static const bool installed = [] {
-        struct sigaction action {};
-        action.sa_handler = ignoreWakeSignal;
-        sigemptyset(&action.sa_mask);
-        return sigaction(ModemLineWaiter::wakeSignal(), &action, nullptr) == 0;
-    }();
-    (void)installed;
-}
-
 }  // namespace
-
-int ModemLineWaiter::wakeSignal() {
-    return SIGRTMIN + 5;
-}
 
 ModemLineWaiter::ModemLineWaiter(int fd, int lines, std::function<void()> changed)
     : fd_(fd), lines_(lines), changed_(std::move(changed)) {
-    installWakeHandler();
+    catchThreadWakeSignal();
     thread_ = std::thread(&ModemLineWaiter::run, this);
 }
 
@@ -57,7 +42,7 @@ ModemLineWaiter::~ModemLineWaiter() {
     std::unique_lock<std::mutex> lock(mutex_);
     stopping_ = true;
     while (!ended_) {
-        pthread_kill(thread_.native_handle(), wakeSignal());
+        pthread_kill(thread_.native_handle(), threadWakeSignal());
         endedChanged_.wait_for(lock, std::chrono::milliseconds(1));
     }
     lock.unlock();
@@ -69,7 +54,7 @@ void ModemLineWaiter::run() {
     // The thread inherits its creator's signal mask, which may block ours.
     sigset_t wake;
     sigemptyset(&wake);
-    sigaddset(&wake, wakeSignal());
+    sigaddset(&wake, threadWakeSignal());
     pthread_sigmask(SIG_UNBLOCK, &wake, nullptr);
     // TIOCMIWAIT waits for a change after it starts: a line that moves while
     // this thread is busy reporting the previous change would be missed. The

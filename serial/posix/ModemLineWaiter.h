@@ -13,7 +13,7 @@ namespace stela {
 // pseudo-terminal) ends the thread at once, as does a hang-up.
 //
 // Nothing but a signal ends that ioctl, so the destructor sends the thread one
-// (SIGRTMIN + 5, whose handler does nothing), again every millisecond until the
+// (os/TerminatingSignals.h: threadWakeSignal), again every millisecond until the
 // thread has seen it: a signal that lands just before the ioctl starts is lost.
 class ModemLineWaiter {
 public:
@@ -21,9 +21,6 @@ public:
     ~ModemLineWaiter();
     ModemLineWaiter(const ModemLineWaiter&) = delete;
     ModemLineWaiter& operator=(const ModemLineWaiter&) = delete;
-
-    // The signal that interrupts the wait.
-    static int wakeSignal();
 
 private:
     void run();

@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "os/FileDescriptor.h"
+#include "os/StandardStreams.h"
 #include "posix/PosixEventWatch.h"
 #include "posix/PosixIoctl.h"
 #include "serial/DeviceOwners.h"
@@ -176,7 +177,8 @@ int PosixComDevice::open(const PortAddress& address) {
     if (path.empty()) {
         return ENOENT;
     }
-    FileDescriptor owner(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    FileDescriptor owner(
+        aboveStandardStreams(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)));
     const int fd = owner.get();
     if (fd < 0) {
         return errno;

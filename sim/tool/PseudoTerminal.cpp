@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <system_error>
 
+#include "os/StandardStreams.h"
+
 namespace stela {
 
 namespace {
@@ -36,7 +38,7 @@ speed_t speedCode(int baudRate) {
 
 PseudoTerminal::PseudoTerminal(int baudRate) {
     // What is opened is closed again when a step below throws.
-    master_.reset(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
+    master_.reset(aboveStandardStreams(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK)));
     if (!master_.valid()) {
         raise("posix_openpt");
     }
@@ -48,7 +50,7 @@ PseudoTerminal::PseudoTerminal(int baudRate) {
         raise("ptsname_r");
     }
     slavePath_ = name;
-    slave_.reset(open(name, O_RDWR | O_NOCTTY | O_CLOEXEC));
+    slave_.reset(aboveStandardStreams(open(name, O_RDWR | O_NOCTTY | O_CLOEXEC)));
     if (!slave_.valid()) {
         raise("open pseudo-terminal slave");
     }

@@ -163,7 +163,8 @@ std::string simUsage() {
     return R"(Usage: stela-sim [OPTION]...
 Serves a simulated price sign on a pseudo-terminal, in real time, at the line
 speed of the real sign (19200 bit/s, 8N1). The first line printed is the
-device path to open. Stops on Ctrl-C or SIGTERM.
+device path to open. Stops on Ctrl-C, SIGTERM or any other signal that would
+end it.
 
   --com N          also register the device as COMN for stela: the link comN in
                    $XDG_CONFIG_HOME/stela/dosdevices (~/.config when unset),

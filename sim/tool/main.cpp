@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "os/FileDescriptor.h"
+#include "os/StandardStreams.h"
+#include "os/TerminatingSignals.h"
 #include "sim/SignModel.h"
 #include "sim/tool/ComLink.h"
 #include "sim/tool/PseudoTerminal.h"
@@ -20,13 +22,13 @@
 
 namespace {
 
-// The stop and resize signals arrive on a descriptor instead of interrupting us.
+// The stop and resize signals arrive on a descriptor instead of interrupting
+// us: any signal from outside that would end the program stops the sign
+// cleanly, its COM link removed. SIGPIPE stays ignored (below).
 int openSignalFd() {
-    sigset_t mask;
-    sigemptyset(&mask);
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGWINCH}) {
-        sigaddset(&mask, s);
-    }
+    sigset_t mask = stela::asynchronousTerminatingSignals();
+    sigdelset(&mask, SIGPIPE);
+    sigaddset(&mask, SIGWINCH);
     if (sigprocmask(SIG_BLOCK, &mask, nullptr) != 0) {
         return -1;
     }
@@ -76,6 +78,7 @@ int run(const stela::SimOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    stela::openStandardStreams();  // before anything is opened
     try {
         const stela::SimOptions options =
             stela::parseSimOptions(std::vector<std::string>(argv + 1, argv + argc));

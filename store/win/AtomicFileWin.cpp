@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "os/PathSeparators.h"
 #include "store/AtomicFile.h"
 
 namespace stela {
@@ -45,16 +46,36 @@ int makeDirectories(const std::string& path, mode_t) {
     }
 }
 
-int replaceFile(const std::string& folder, const std::string& name, std::string_view contents,
-                mode_t) {
-    const DWORD attributes = ::GetFileAttributesA(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return attributes == INVALID_FILE_ATTRIBUTES ? errnoOf(::GetLastError()) : ENOTDIR;
+// A device (NUL, CON, COM3: any name of one, whatever its extension), a pipe
+// or a folder opens as well; its type tells.
+FileKind fileKindAt(const std::string& path) {
+    const HANDLE file =
+        ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return FileKind::Missing;
     }
-    if (name.empty()) {
+    const DWORD type = ::GetFileType(file);
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool folder = ::GetFileInformationByHandle(file, &info) != 0 &&
+                        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    ::CloseHandle(file);
+    return folder                   ? FileKind::Folder
+           : type == FILE_TYPE_CHAR ? FileKind::CharacterDevice
+           : type == FILE_TYPE_PIPE ? FileKind::Fifo
+                                    : FileKind::Regular;
+}
+
+// An existing file is replaced with ReplaceFile, which keeps its owner,
+// permissions and attributes. Windows' links are not followed.
+int replaceFile(const std::string& path, std::string_view contents, mode_t) {
+    const FileKind kind = fileKindAt(path);
+    if (kind != FileKind::Missing && kind != FileKind::Regular) {
+        return kNotARegularFile;
+    }
+    if (path.empty() || path.find_last_of(kPathSeparators) == path.size() - 1) {
         return EISDIR;
     }
-    const std::string path = folder + "\\" + name;
     const std::string temp = path + ".tmp";
     const HANDLE file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -74,8 +95,13 @@ int replaceFile(const std::string& folder, const std::string& name, std::string_
         error = ::GetLastError();
     }
     ::CloseHandle(file);
-    if (error == 0 && !::MoveFileExA(temp.c_str(), path.c_str(),
-                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const bool moved =
+        error == 0 && (kind == FileKind::Regular
+                           ? ::ReplaceFileA(path.c_str(), temp.c_str(), nullptr,
+                                            REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                           : ::MoveFileExA(temp.c_str(), path.c_str(),
+                                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    if (error == 0 && !moved) {
         error = ::GetLastError();
     }
     if (error != 0) {

@@ -1,5 +1,9 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -79,6 +83,56 @@ TEST_F(CliReadTest, CheckWritesThePrometheusTextfile) {
     std::ifstream metrics(file);
     test::expectGolden(linesOf({std::istreambuf_iterator<char>(metrics), {}}),
                        "cli-check-prometheus");
+}
+
+// Only a regular file is replaced or emptied. A device, a FIFO or a folder at
+// the path, or at the end of a link, is left as it is and the message says
+// what is there; a device takes --log's lines as they come, a FIFO nobody
+// reads is refused at once. A file replaced through a link keeps the link, and
+// its own mode and owner.
+TEST_F(CliReadTest, NothingButAFileIsReplacedOrEmptied) {
+    fillSign();
+    const std::string at = home.path() + "/at";
+    const struct {
+        const char* make;  // in the home folder; mknod needs root
+        const char* option;
+        std::string said;  // "": written to
+    } cases[] = {
+        {"mknod at c 1 3", "--output", "not a file but a character device; left as it is"},
+        {"mkfifo at", "--output", "not a file but a FIFO; left as it is"},
+        {"mkdir at", "--output", "not a file but a folder; left as it is"},
+        {"mkfifo at-fifo && ln -s at-fifo at", "--output", "not a file but a FIFO; left as it is"},
+        {"mknod at c 1 3", "--log", ""},
+        {"mkfifo at", "--log", "a FIFO nobody reads; left as it is"},
+        {"mkfifo at-fifo && ln -s at-fifo at", "--log", "a FIFO nobody reads; left as it is"},
+    };
+    const auto shell = [this](const std::string& command) {
+        return std::system(("cd " + home.path() + " && rm -rf at* && " + command).c_str()) == 0;
+    };
+    for (const auto& c : cases) {
+        if (!shell(std::string(c.make) + " 2>/dev/null")) {
+            continue;
+        }
+        const auto kind = std::filesystem::symlink_status(at).type();
+        const Result r = run({"check", "--port", "COM3", "--row", "1=45.67", "--format",
+                              "prometheus", c.option, at});
+        const std::string said = "STELA UNKNOWN - " + (c.option + (" " + at)) + ": " + c.said;
+        EXPECT_EQ(r.out.rfind(said, 0) == 0, !c.said.empty()) << c.option << r.out;
+        EXPECT_EQ(std::filesystem::symlink_status(at).type(), kind) << c.option << r.out;
+    }
+
+    // Another owner as root only: else the owner is ours already.
+    ASSERT_TRUE(
+        shell("echo old >at-file && chmod 604 at-file && ln -s at-file at && "
+              "{ chown 1234:5678 at-file 2>/dev/null || true; }"));
+    run({"check", "--port", "COM3", "--row", "1=45.67", "--format", "prometheus", "--output", at});
+    struct stat file {};
+    lstat((at + "-file").c_str(), &file);
+    EXPECT_TRUE(std::filesystem::is_symlink(at));
+    EXPECT_EQ(file.st_mode & 07777, 0604u);
+    EXPECT_EQ(std::pair(file.st_uid, file.st_gid),
+              getuid() ? std::pair(getuid(), getgid()) : std::pair(1234u, 5678u));
+    EXPECT_GT(file.st_size, 4);
 }
 
 // A check keeps a line in the journal when all is as expected, and the whole

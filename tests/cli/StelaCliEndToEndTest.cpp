@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "cli/Json.h"
+#include "cli/StopSignals.h"
 #include "posix/UucpLock.h"
 #include "serial/ComDeviceFactory.h"
 #include "serial/DeviceOwners.h"
@@ -196,6 +197,27 @@ TEST(StelaCliEndToEnd, ASilentHalfIsNullAndNoReplyInTheShippedSchema) {
     EXPECT_FALSE(matchesSchema(broken, home.path() + "/broken.json"));
 }
 
+// Standard streams the caller closed: what stela-cli prints never reaches the
+// line, which hears the reads' frames and nothing else, nor a file it opens.
+TEST(StelaCliEndToEnd, ClosedStandardStreamsNeverReachTheLine) {
+    test::ScopedConfigHome home;
+    const std::string log = home.path() + "/run.log";
+    const std::string commands[] = {"write --dry-run --port COM8 --row 1=45.67 --row 5=99.99 >&-",
+                                    "read --port COM8 -v --log " + log + " 2>&-",
+                                    "read --port COM8 --format csv >&- 2>&-"};
+    for (const std::string& command : commands) {
+        SimOnCom sim(8);
+        ASSERT_TRUE(sim.ready());
+        EXPECT_EQ(shell(STELA_CLI_PATH " " + command).status, 0) << command;
+        EXPECT_EQ(sim.log().find(" rx W"), std::string::npos) << command << sim.log();
+        EXPECT_EQ(sim.log().find("no frame"), std::string::npos) << command << sim.log();
+    }
+    std::ifstream logged(log);
+    const std::string text{std::istreambuf_iterator<char>(logged), {}};
+    const std::string line = "--- Reading panel 0 ---\n";
+    EXPECT_EQ(text.find(line), text.rfind(line)) << "the -v lines went to the log too";
+}
+
 // A reader gone (`| head`) stops the write at a row's end, not amid one.
 TEST(StelaCliEndToEnd, OutputNobodyReadsStopsTheWriteAtARowsEnd) {
     test::ScopedConfigHome home;
@@ -207,6 +229,26 @@ TEST(StelaCliEndToEnd, OutputNobodyReadsStopsTheWriteAtARowsEnd) {
     }
     EXPECT_EQ(shell(write + " 2>&1 | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}'").status, 141);
     EXPECT_EQ(stelaCli("read --port COM8 2>&1").status, 0);  // no row's halves differ
+}
+
+// A fault of its own keeps its action (the default, or a sanitizer's report).
+TEST(StelaCliEndToEnd, ItsOwnFaultIsNoStop) {
+    EXPECT_EXIT((cli::catchStopSignals(), raise(SIGSEGV), std::_Exit(0)),
+                [](int status) { return !WIFEXITED(status) || WEXITSTATUS(status) != 0; }, "");
+}
+
+// The journal reaching the shell's `ulimit -f` stops nothing: the write goes
+// on to its end and says that the journal was not written.
+TEST(StelaCliEndToEnd, AJournalPastTheFileSizeLimitStopsNothing) {
+    test::ScopedConfigHome home;
+    SimOnCom sim(8);
+    ASSERT_TRUE(sim.ready());
+    const CliRun run = shell("ulimit -f 8; exec " STELA_CLI_PATH
+                             " write --port COM8 --row 1=11.11 --row 5=55.55 2>&1 >/dev/null");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("stela-cli: journal not written: "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(": File too large\n"), std::string::npos) << run.out;
+    EXPECT_NE(sim.log().find(" rx W<"), std::string::npos) << "the write went to its end";
 }
 
 // With minicom on the sign's line, stela-cli is turned away and names it; once

@@ -64,12 +64,12 @@ TEST_F(PriceWriteTest, ProgressFollowsTheStepsAndEachHalfIsToldWhenItsWriteEnds)
     write();
     EXPECT_EQ(
         observer.calls,
-        (Lines{"progress:0",      "progress:1", "stop?", "written:5,1,yes", "progress:2", "stop?",
-               "written:5,2,yes", "progress:3", "stop?", "written:4,1,yes", "progress:4", "stop?",
-               "written:4,2,yes", "progress:5", "stop?", "written:3,1,yes", "progress:6", "stop?",
-               "written:3,2,yes", "progress:7", "stop?", "written:2,1,yes", "progress:8", "stop?",
-               "written:2,2,yes", "progress:8", "stop?", "written:1,1,yes", "progress:8", "stop?",
-               "written:1,2,yes"}));
+        (Lines{"progress:0",      "progress:1", "stop?", "written:5,1,yes", "progress:2", "between",
+               "written:5,2,yes", "progress:3", "stop?", "written:4,1,yes", "progress:4", "between",
+               "written:4,2,yes", "progress:5", "stop?", "written:3,1,yes", "progress:6", "between",
+               "written:3,2,yes", "progress:7", "stop?", "written:2,1,yes", "progress:8", "between",
+               "written:2,2,yes", "progress:8", "stop?", "written:1,1,yes", "progress:8", "between",
+               "written:1,2,yes", "stop?"}));
 }
 
 TEST_F(PriceWriteTest, ASilentSignGetsEveryFrameFourTimesAndTwelveSecondsOfPolling) {
@@ -151,11 +151,14 @@ TEST_F(PriceWriteTest, RowInputsBecomeFrameFields) {
 TEST_F(PriceWriteTest, RowsAreTakenAsTheWriteComesToThem) {
     SignModel& sign = connectSign();
     rows[5] = {"11.11", false, 2, true, false};
+    observer.onLog = [&](const std::string& line) {
+        if (line.rfind("Запишу 1 панель:", 0) == 0) {  // between the two halves of row 5
+            rows[5] = {"22.22", true, 4, false, true};
+        }
+    };
     int stops = 0;
     observer.onStopNow = [&] {
-        if (++stops == 2) {  // between the two halves of row 5
-            rows[5] = {"22.22", true, 4, false, true};
-        } else if (stops == 3) {  // while the bottom rows are written
+        if (++stops == 2) {  // while the bottom rows are written
             rows[1].priceText = "77.77";
         }
         return false;
@@ -170,8 +173,8 @@ TEST_F(PriceWriteTest, RowsAreTakenAsTheWriteComesToThem) {
 // Whenever a stop is asked for, the write stops at the end of the row in
 // progress, whichever half that is: every panel keeps one price, old or new.
 TEST_F(PriceWriteTest, AStopAskedForEndsTheWriteAtTheEndOfTheRowInProgress) {
-    // Rows written when the stop comes with the n-th progress step: the one
-    // before a first half follows the confirmation of the row before.
+    // Rows written when the stop is asked as the n-th step's frame is logged
+    // (n = 1: before the write): the row in progress is finished.
     const int rowsWritten[] = {0, 1, 1, 2, 2, 3, 3, 4, 4, 5};
     for (int n = 1; n <= 10; ++n) {
         SignModel& sign = connectSign();
@@ -179,8 +182,12 @@ TEST_F(PriceWriteTest, AStopAskedForEndsTheWriteAtTheEndOfTheRowInProgress) {
             rows[row].priceText = "12.34";
         }
         observer.log.clear();
-        int stops = 0;
-        observer.onStopNow = [&] { return ++stops >= n; };
+        int steps = 0;
+        bool asked = n == 1;
+        observer.onLog = [&](const std::string& line) {
+            asked = asked || (line.rfind("Запишу", 0) == 0 && ++steps == n);
+        };
+        observer.onStopNow = [&] { return asked; };
         EXPECT_THROW(write(), WorkflowStopped);
 
         int newPanels = 0;
@@ -204,7 +211,7 @@ TEST_F(PriceWriteTest, TheEffectPressedDuringTheWriteDoesNotReplaceTheFrame) {
     rows[4].priceText = "56.78";
     int stops = 0;
     observer.onStopNow = [&] {
-        if (++stops == 3) {  // just before the frame of row 4's first half goes out
+        if (++stops == 2) {  // just before the frame of row 4's first half goes out
             EXPECT_TRUE(console.effect(3).confirmed);
         }
         return false;

@@ -9,7 +9,8 @@
 namespace stela::test {
 
 // A WorkflowObserver that keeps the log and records the other events in order,
-// one text each: "progress:4", "stop?", "read:1,2" (row, half), "written:5,1,yes".
+// one text each: "progress:4", "stop?", "between" (a row's halves),
+// "read:1,2" (row, half), "written:5,1,yes".
 class RecordingObserver : public WorkflowObserver {
 public:
     std::vector<std::string> log;
@@ -40,6 +41,7 @@ public:
         calls.push_back("stop?");
         return onStopNow && onStopNow();
     }
+    void betweenHalves() override { calls.push_back("between"); }
 
 private:
     static std::string where(int row, Half half) {
