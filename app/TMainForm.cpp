@@ -21,6 +21,8 @@
 #include "app/WindowsFonts.h"
 #include "diagnostics/PortTrouble.h"
 #include "serial/EComPort.h"
+#include "workflows/Notices.h"
+#include "workflows/PriceRows.h"
 
 namespace stela {
 namespace {

@@ -11,6 +11,7 @@
 #include "app/Messages.h"
 #include "serial/TComPort.h"
 #include "workflows/Journal.h"
+#include "workflows/PriceRows.h"
 #include "workflows/WorkflowObserver.h"
 #include "workflows/Workflows.h"
 

@@ -13,7 +13,7 @@
 #include "serial/TComPort.h"
 #include "store/AtomicFile.h"
 #include "store/RegFile.h"
-#include "store/RegistryStore.h"
+#include "store/RegistryKey.h"
 #include "tests/support/ScopedConfigHome.h"
 
 namespace {

@@ -9,8 +9,6 @@
 #include "cli/CliText.h"
 #include "cli/InputError.h"
 #include "cli/Utf8.h"
-#include "serial/PortNames.h"
-#include "serial/PortUrl.h"
 
 namespace stela::cli {
 
@@ -151,27 +149,28 @@ int parseLevel(const std::string& text, const std::string& what) {
     return text[0] - '0';
 }
 
-void addPorts(const std::string& value, std::vector<std::string>& ports) {
+// Each name is read as a port name once, here, as this system reads one.
+void addPorts(const std::string& value, std::vector<PortAddress>& ports) {
     std::size_t start = 0;
     for (;;) {
         const std::size_t comma = value.find(',', start);
-        const std::string port = value.substr(start, comma - start);
-        if (comNumber(port) == 0 && port.rfind('/', 0) != 0 && !isPortUrl(port)) {
+        const std::string name = value.substr(start, comma - start);
+        PortAddress port = PortAddress::parse(name);
+        if (port.form() == PortAddress::Form::None || port.form() == PortAddress::Form::NotAPort) {
             throw InputError(
                 translateCli("--port: %1 is neither COM1..COM255, a device path nor a network port",
-                             {quoted(port)}));
+                             {quoted(name)}));
         }
-        PortUrl url;
-        if (isPortUrl(port) && parsePortUrl(port, url) != PortUrlProblem::None) {
+        if (port.form() == PortAddress::Form::Network && !port.url()) {
             throw InputError(translateCli(
                 "--port: %1 is no network port: tcp://HOST:PORT or rfc2217://HOST:PORT, HOST a "
                 "name, four-part IPv4 (10.1.2.3) or IPv6 in brackets ([fd00::5]), PORT 1 to 65535",
-                {quoted(port)}));
+                {quoted(name)}));
+        }
+        if (port.form() == PortAddress::Form::Com) {  // com3 is COM3
+            port = PortAddress::parse("COM" + std::to_string(port.comNumber()));
         }
         ports.push_back(port);
-        if (comNumber(port) != 0) {
-            ports.back() = "COM" + std::to_string(comNumber(port));
-        }
         if (comma == std::string::npos) {
             return;
         }

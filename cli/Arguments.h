@@ -6,6 +6,7 @@
 #include "cli/Readout.h"
 #include "cli/RowChange.h"
 #include "cli/Threshold.h"
+#include "serial/PortAddress.h"
 
 namespace stela::cli {
 
@@ -20,7 +21,7 @@ struct Arguments {
     Action action = Action::Help;
     // --port: the search's list of candidates, or the one port to use; empty:
     // the board search finds it.
-    std::vector<std::string> ports;
+    std::vector<PortAddress> ports;
     Format format = Format::Text;
     RowChanges rows;         // write, check: from --row
     std::string file;        // write, check --file: the rows are read from it ("-": standard input)

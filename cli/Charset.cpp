@@ -12,8 +12,6 @@ namespace stela::cli {
 
 namespace {
 
-const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
-
 bool isUtf8Name(std::string name) {
     for (char& c : name) {
         c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
@@ -79,27 +77,20 @@ std::string localeCharset(const EnvironmentReader& environment) {
 }
 
 bool knownCharset(const std::string& charset) {
-    const iconv_t converter = iconv_open(kUtf8, charset.c_str());
-    if (converter == kNoConverter) {
-        return false;
-    }
-    iconv_close(converter);
-    return true;
+    return IconvHandle(iconv_open(kUtf8, charset.c_str())).valid();
 }
 
 std::optional<std::string> toUtf8(std::string_view text, const std::string& charset,
                                   std::size_t* invalidAt) {
-    const iconv_t converter = iconv_open(kUtf8, charset.c_str());
-    if (converter == kNoConverter) {
+    const IconvHandle converter(iconv_open(kUtf8, charset.c_str()));
+    if (!converter.valid()) {
         if (invalidAt != nullptr) {
             *invalidAt = 0;
         }
         return std::nullopt;
     }
     std::string out;
-    const bool valid = convert(converter, text, out, false, invalidAt);
-    iconv_close(converter);
-    if (!valid) {
+    if (!convert(converter.get(), text, out, false, invalidAt)) {
         return std::nullopt;
     }
     return out;
@@ -109,16 +100,13 @@ CharsetOutput::CharsetOutput(std::ostream& out, const std::string& charset,
                              std::optional<std::string> controls)
     : out_(out), controls_(std::move(controls)) {
     if (!isUtf8Name(charset)) {
-        converter_ = iconv_open(charset.c_str(), kUtf8);
+        converter_.reset(iconv_open(charset.c_str(), kUtf8));
     }
 }
 
 CharsetOutput::~CharsetOutput() {
     pass(true);
     out_.flush();
-    if (converter_ != kNoConverter) {
-        iconv_close(converter_);
-    }
 }
 
 CharsetOutput::int_type CharsetOutput::overflow(int_type c) {
@@ -150,11 +138,11 @@ void CharsetOutput::pass(bool all) {
     const std::size_t keep = all ? 0 : incompleteTail(pending_);
     const std::string_view ready(pending_.data(), pending_.size() - keep);
     const std::string text = controls_ ? escapedText(ready, *controls_) : escapedBadBytes(ready);
-    if (converter_ == kNoConverter) {
+    if (!converter_.valid()) {
         out_ << text;
     } else {
         std::string converted;
-        convert(converter_, text, converted, true);
+        convert(converter_.get(), text, converted, true);
         out_ << converted;
     }
     pending_.erase(0, ready.size());

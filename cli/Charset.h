@@ -1,7 +1,5 @@
 #pragma once
 
-#include <iconv.h>
-
 #include <optional>
 #include <ostream>
 #include <streambuf>
@@ -9,6 +7,7 @@
 #include <string_view>
 
 #include "i18n/Languages.h"
+#include "os/IconvHandle.h"
 
 namespace stela::cli {
 
@@ -55,7 +54,7 @@ private:
     void pass(bool all);
 
     std::ostream& out_;
-    iconv_t converter_ = reinterpret_cast<iconv_t>(-1);  // none: UTF-8 stays UTF-8
+    IconvHandle converter_;  // none: UTF-8 stays UTF-8
     std::optional<std::string> controls_;
     std::string pending_;
 };

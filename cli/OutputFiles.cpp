@@ -60,7 +60,7 @@ std::unique_ptr<std::ostream> openLog(const std::string& path, const std::string
     if (!fd.valid()) {
         const int error = errno;
         const FileKind kind = fileKindAt(path);
-        throw failure(error != ENXIO           ? std::strerror(error)
+        throw failure(error != kNobodyAtTheOtherEnd ? std::strerror(error)
                       : kind == FileKind::Fifo ? translateCli("a FIFO nobody reads; left as it is")
                                                : notAFile(kind));
     }

@@ -1,12 +1,10 @@
 #include "cli/PortError.h"
 
-#include <cerrno>
 #include <cstring>
 #ifdef __GLIBC__
 #include <netdb.h>
 #endif
 
-#include "diagnostics/PortTrouble.h"
 #include "i18n/Translate.h"
 #include "serial/EComPort.h"
 
@@ -14,32 +12,30 @@ namespace stela::cli {
 namespace {
 
 // "EBUSY, Device or resource busy"; "" for a number the system has no name for.
-std::string systemError(int error, bool lookup) {
+std::string systemError(const EComPort& error) {
 #ifdef __GLIBC__
-    // The network device gives the resolver's failures as these numbers.
-    if (lookup && error == ENOENT) {
+    // The resolver's failures are its own, not the numbers they travel as.
+    if (error.Kind() == FailureKind::HostNotFound) {
         return std::string("EAI_NONAME, ") + gai_strerror(EAI_NONAME);
     }
-    if (lookup && error == EAGAIN) {
+    if (error.Kind() == FailureKind::NameServerSilent) {
         return std::string("EAI_AGAIN, ") + gai_strerror(EAI_AGAIN);
     }
-    const char* name = strerrorname_np(error);
-    const char* meaning = strerrordesc_np(error);
+    const char* name = strerrorname_np(error.SystemCode());
+    const char* meaning = strerrordesc_np(error.SystemCode());
     if (name != nullptr && meaning != nullptr) {
         return std::string(name) + ", " + meaning;
     }
 #else
-    (void)error, (void)lookup;
+    (void)error;
 #endif
     return {};
 }
 
 }  // namespace
 
-std::string portErrorText(const EComPort& error, const PortAddress& port) {
-    const bool lookup = port.isNetwork() && endedOpen(error, port);
-    const std::string system =
-        error.SystemCode() == -1 ? "" : systemError(error.SystemCode(), lookup);
+std::string portErrorText(const EComPort& error) {
+    const std::string system = error.SystemCode() == -1 ? "" : systemError(error);
     if (system.empty()) {
         return error.what();
     }

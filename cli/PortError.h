@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "serial/PortAddress.h"
-
 namespace stela {
 class EComPort;
 }
@@ -15,6 +13,6 @@ namespace stela::cli {
 // number ("Unable to open com port (EBUSY, Device or resource busy)"). A network
 // port's name that could not be looked up is the resolver's error, not a
 // missing file. Elsewhere than glibc, the window's text.
-std::string portErrorText(const EComPort& error, const PortAddress& port = {});
+std::string portErrorText(const EComPort& error);
 
 }  // namespace stela::cli

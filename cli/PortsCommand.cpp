@@ -12,7 +12,7 @@
 #include "cli/PortError.h"
 #include "cli/Utf8.h"
 #include "serial/EComPort.h"
-#include "serial/PortNames.h"
+#include "serial/PortAddress.h"
 
 namespace stela::cli {
 namespace {
@@ -107,7 +107,7 @@ Json portJson(const PortDescription& p) {
 // text; device paths after them, in the list's order.
 std::vector<PortDescription> byComNumber(std::vector<PortDescription> ports) {
     const auto key = [](const PortDescription& p) {
-        const int number = comNumber(p.port);
+        const int number = PortAddress::parse(p.port).comNumber();
         return number != 0 ? number : std::numeric_limits<int>::max();
     };
     std::stable_sort(ports.begin(), ports.end(),

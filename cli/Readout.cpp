@@ -282,4 +282,11 @@ std::string failureReason(HalfVerdict state) {
     return *failure == '\0' ? std::string() : translateCli(failure);
 }
 
+std::string contentText(const ReadReply& reply) {
+    return translateCli("%1, grade %2, caption1 %3, caption2 %4",
+                        {reply.priceText(), gradeName(reply.gradeIndex()),
+                         reply.caption1() ? translateCli("yes") : translateCli("no"),
+                         reply.caption2() ? translateCli("yes") : translateCli("no")});
+}
+
 }  // namespace stela::cli

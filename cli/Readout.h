@@ -37,5 +37,7 @@ std::string halfName(int row, Half half);
 const char* stateWord(HalfVerdict verdict);
 // Why a half failed, in words: "no complete reply in 7 passes".
 std::string failureReason(HalfVerdict verdict);
+// A half's content as a read shows it: "45.67, grade 95, caption1 yes, caption2 no".
+std::string contentText(const ReadReply& reply);
 
 }  // namespace stela::cli

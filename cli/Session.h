@@ -29,14 +29,18 @@ public:
     int run();
 
 private:
+    // A line of stela-cli's own on stderr: "stela-cli: " and `message`.
+    static std::string prefixed(const std::string& message);
+
     int dispatch();
     // Opens the port given, or runs the board search; false when no sign was found.
-    bool connect();
+    bool connect();  // SessionSearch.cpp
+    // One file per command: Session<Command>.cpp.
     int search();
     int read();
     int write();
-    int command();
-    int check();  // SessionCheck.cpp
+    int command();  // brightness and effect
+    int check();
 
     // A port error as stela-cli tells it: the port and the message, then a hint.
     std::vector<std::string> portErrorLines(const EComPort& error) const;
@@ -57,6 +61,9 @@ private:
                                  std::optional<std::int64_t> deadlineMs = std::nullopt);
     void printReadout(const ReadOutcome& read);
     std::string noSignMessage(const SearchOutcome& search) const;
+    // The search's candidates for the --port list; the given ports they stand for
+    // go into reached_.
+    std::vector<PortAddress> candidatesFor(const std::vector<PortAddress>& given);
 
     static constexpr int kHalfCount = 10;
 

@@ -7,7 +7,6 @@
 #include "cli/OutputFiles.h"
 #include "cli/Session.h"
 #include "cli/Utf8.h"
-#include "diagnostics/PortErrorKind.h"
 #include "os/HostName.h"
 #include "os/SameFile.h"
 #include "store/AtomicFile.h"
@@ -21,9 +20,9 @@ namespace {
 // Anything else (not there, gone, a server that does not answer) leaves the
 // sign unreachable.
 bool leavesSignUnreachable(const EComPort& error) {
-    const PortErrorKind kind = portErrorKind(error.SystemCode());
-    return error.Code() != EComPort::kSetWhileConnected && kind != PortErrorKind::InUse &&
-           kind != PortErrorKind::NoAccess;
+    const FailureKind kind = error.Kind();
+    return error.Code() != EComPort::kSetWhileConnected && kind != FailureKind::InUse &&
+           kind != FailureKind::NoAccess;
 }
 
 }  // namespace
@@ -37,7 +36,7 @@ int Session::check() {
     clock_.setLimit(limitMs - kCheckStopMs);
     // The port given, or the one the search found; what the check prints: the
     // metrics instead of the status line when they have no file of their own.
-    std::string port = args_.ports.empty() ? "" : args_.ports.front();
+    std::string port = args_.ports.empty() ? "" : args_.ports.front().name();
     const auto answerOf = [this, &port](CheckResult& result) {
         result.port = port;
         result.station = args_.station.empty() ? hostName() : args_.station;

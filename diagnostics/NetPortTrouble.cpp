@@ -1,11 +1,7 @@
 #include "diagnostics/NetPortTrouble.h"
 
-#include <cerrno>
-
 #include "i18n/FilledText.h"
 #include "i18n/Translate.h"
-#include "serial/NetErrorCondition.h"
-#include "serial/PortUrl.h"
 
 namespace stela {
 namespace {
@@ -15,9 +11,8 @@ std::string about(const char* text, const std::string& url) {
     return filled(text, {url});
 }
 
-std::string badAddress(const std::string& url) {
-    PortUrl parsed;
-    switch (parsePortUrl(url, parsed)) {
+std::string badAddress(const std::string& url, PortUrlProblem problem) {
+    switch (problem) {
         case PortUrlProblem::UnknownScheme:
             return about(markDefault("%1: неизвестный вид адреса. Порт в сети задаётся как "
                                      "tcp://ХОСТ:ПОРТ или rfc2217://ХОСТ:ПОРТ."),
@@ -50,54 +45,54 @@ std::string badAddress(const std::string& url) {
 
 }  // namespace
 
-std::string netOpenTroubleHint(const std::string& url, int error) {
-    switch (netErrorCondition(error)) {
-        case EINVAL:
-            return badAddress(url);
-        case ENOENT:
+std::string netOpenTroubleHint(const PortAddress& port, FailureKind kind) {
+    const std::string& url = port.deviceOrName();
+    switch (kind) {
+        case FailureKind::BadAddress:
+            return badAddress(url, port.urlProblem());
+        case FailureKind::HostNotFound:
             return about(markDefault("Сервер из адреса %1 не найден: проверьте его имя и "
                                      "настройку DNS."),
                          url);
-        case ENODEV:
+        case FailureKind::BadZone:
             return about(markDefault("%1: зона адреса IPv6 не подходит: на этом компьютере нет "
                                      "такого сетевого интерфейса (их показывает ip link), или "
                                      "адрес не из fe80::/10 и зоны не имеет."),
                          url);
-        case EAGAIN:
+        case FailureKind::NameServerSilent:
             return about(markDefault("Имя сервера из адреса %1 не удалось узнать: DNS не ответил."),
                          url);
-        case ETIMEDOUT:
+        case FailureKind::TimedOut:
             return about(markDefault("%1 не ответил за 3 с: проверьте адрес, питание сервера и "
                                      "сеть."),
                          url);
-        case ECONNREFUSED:
+        case FailureKind::ConnectionRefused:
             return about(markDefault("%1 отказал в соединении: на этом порту TCP сервер не "
                                      "слушает. Проверьте номер порта и настройку сервера."),
                          url);
-        case EHOSTUNREACH:
-        case ENETUNREACH:
-        case ENETDOWN:
+        case FailureKind::Unreachable:
             return about(markDefault("%1 недоступен: до сервера нет пути по сети."), url);
-        case EPROTO:
+        case FailureKind::NotRfc2217:
             return about(markDefault("%1 не ответил по RFC 2217: порт сервера настроен без "
                                      "telnet(rfc2217). Попробуйте tcp://."),
                          url);
-        case EBADMSG:
+        case FailureKind::ProtocolBroken:
             return about(markDefault("%1 нарушает протокол Telnet: сервер без конца шлёт команды "
                                      "или не читает ответы на них. Проверьте, что по этому адресу "
                                      "работает сервер COM-порта, и его настройку."),
                          url);
-        case EBUSY:
+        case FailureKind::InUse:
             return about(markDefault("%1 занят другой программой."), url);
         default:
             return {};
     }
 }
 
-std::string netSettingsTroubleHint(const std::string& url, int error) {
-    if (netErrorCondition(error) != EINVAL) {
+std::string netSettingsTroubleHint(const PortAddress& port, FailureKind kind) {
+    if (kind != FailureKind::Unsupported) {
         return {};
     }
+    const std::string& url = port.deviceOrName();
     return about(markDefault("%1 не принял настройки линии (скорость, биты данных, чётность, "
                              "стоповые биты): сервер или его порт их не поддерживает. Проверьте "
                              "настройку порта на сервере."),

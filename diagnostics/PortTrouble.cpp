@@ -1,16 +1,11 @@
 #include "diagnostics/PortTrouble.h"
 
-#include <cerrno>
-#include <initializer_list>
-
 #include "diagnostics/NetPortTrouble.h"
-#include "diagnostics/PortErrorKind.h"
 #include "diagnostics/StoreTrouble.h"
 #include "i18n/FilledText.h"
 #include "i18n/Translate.h"
 #include "serial/DeviceOwners.h"
 #include "serial/EComPort.h"
-#include "serial/NetErrorCondition.h"
 #include "serial/PortNames.h"
 
 namespace stela {
@@ -81,16 +76,16 @@ std::string noDevice(const PortAddress& port) {
 
 }  // namespace
 
-std::string openTroubleHint(const PortAddress& port, int error) {
+std::string openTroubleHint(const PortAddress& port, FailureKind kind) {
     if (port.isNetwork()) {
-        return netOpenTroubleHint(port.deviceOrName(), error);
+        return netOpenTroubleHint(port, kind);
     }
-    switch (portErrorKind(error)) {
-        case PortErrorKind::Missing:
+    switch (kind) {
+        case FailureKind::Missing:
             return noDevice(port);
-        case PortErrorKind::NoAccess:
+        case FailureKind::NoAccess:
             return noAccess(port.deviceOrName());
-        case PortErrorKind::InUse:
+        case FailureKind::InUse:
             return inUse(port.deviceOrName());
         default:
             return {};
@@ -100,11 +95,11 @@ std::string openTroubleHint(const PortAddress& port, int error) {
 // Only its first line settings, within the open's time, time a network port out.
 bool endedOpen(const EComPort& error, const PortAddress& port) {
     return error.Code() == EComPort::kOpenFailed ||
-           (port.isNetwork() && netErrorCondition(error.SystemCode()) == ETIMEDOUT);
+           (port.isNetwork() && error.Kind() == FailureKind::TimedOut);
 }
 
-std::string settingsTroubleHint(const PortAddress& port, int error) {
-    return port.isNetwork() ? netSettingsTroubleHint(port.deviceOrName(), error) : "";
+std::string settingsTroubleHint(const PortAddress& port, FailureKind kind) {
+    return port.isNetwork() ? netSettingsTroubleHint(port, kind) : "";
 }
 
 std::string portTroubleHint(const EComPort& error, const PortAddress& port,
@@ -113,15 +108,15 @@ std::string portTroubleHint(const EComPort& error, const PortAddress& port,
         return storeTroubleHint(*failure);
     }
     if (endedOpen(error, port)) {
-        return openTroubleHint(port, error.SystemCode());
+        return openTroubleHint(port, error.Kind());
     }
     if (error.Code() == EComPort::kLineSettingsFailed) {
-        return settingsTroubleHint(port, error.SystemCode());
+        return settingsTroubleHint(port, error.Kind());
     }
-    switch (portErrorKind(error.SystemCode())) {
-        case PortErrorKind::NotOpen:
+    switch (error.Kind()) {
+        case FailureKind::NotOpen:
             return words.notOpen();
-        case PortErrorKind::Gone:
+        case FailureKind::Gone:
             return words.lost(port);
         default:
             return {};

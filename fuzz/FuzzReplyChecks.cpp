@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const stela::ReadReply reply = stela::parseReadReply(bytes);
     require(reply.checksumMatches() == valid);
     require(reply.price.size() == 4 && reply.priceText().size() == 5);
-    if (reply.answers(reply.address)) {
+    if (stela::answersRead(stela::readReplyVerdict(reply, reply.address))) {
         require(valid && reply.address == bytes[1]);
         for (char c : reply.price) {
             require(stela::isPriceCharacter(c));

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <fstream>
 
+#include "os/IconvHandle.h"
+
 namespace stela {
 namespace {
 
@@ -91,31 +93,27 @@ bool isUtf8(const std::string& charset) {
 // from it, as gettext converts to the locale's charset.
 class ToUtf8 {
 public:
-    explicit ToUtf8(const std::string& charset)
-        : cd_(isUtf8(charset) ? kIdentity : ::iconv_open("UTF-8", charset.c_str())) {}
-    ~ToUtf8() {
-        if (cd_ != kIdentity && cd_ != kFailed) {
-            ::iconv_close(cd_);
+    explicit ToUtf8(const std::string& charset) : identity_(isUtf8(charset)) {
+        if (!identity_) {
+            cd_.reset(::iconv_open("UTF-8", charset.c_str()));
         }
     }
-    ToUtf8(const ToUtf8&) = delete;
-    ToUtf8& operator=(const ToUtf8&) = delete;
 
-    bool usable() const { return cd_ != kFailed; }
+    bool usable() const { return identity_ || cd_.valid(); }
 
     // Nothing when the text is not valid in the charset.
     std::optional<std::string> operator()(std::string_view text) const {
-        if (cd_ == kIdentity) {
+        if (identity_) {
             return std::string(text);
         }
-        ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        ::iconv(cd_.get(), nullptr, nullptr, nullptr, nullptr);
         std::string out(text.size() * 4 + 4, '\0');
         char* in = const_cast<char*>(text.data());
         std::size_t inLeft = text.size();
         char* to = out.data();
         std::size_t outLeft = out.size();
-        if (::iconv(cd_, &in, &inLeft, &to, &outLeft) == static_cast<std::size_t>(-1) ||
-            ::iconv(cd_, nullptr, nullptr, &to, &outLeft) == static_cast<std::size_t>(-1)) {
+        if (::iconv(cd_.get(), &in, &inLeft, &to, &outLeft) == static_cast<std::size_t>(-1) ||
+            ::iconv(cd_.get(), nullptr, nullptr, &to, &outLeft) == static_cast<std::size_t>(-1)) {
             return std::nullopt;
         }
         out.resize(out.size() - outLeft);
@@ -123,9 +121,8 @@ public:
     }
 
 private:
-    static inline const iconv_t kIdentity = reinterpret_cast<iconv_t>(-2);
-    static inline const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
-    iconv_t cd_;
+    bool identity_;  // UTF-8 already: nothing to convert
+    IconvHandle cd_;
 };
 
 }  // namespace

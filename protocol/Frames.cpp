@@ -110,25 +110,30 @@ bool ReadReply::checksumMatches() const {
     return size == ReadReplyLayout::kSize && checksumReceived == checksumComputed;
 }
 
-bool ReadReply::answers(char addressChar) const {
-    return checksumMatches() && address == addressChar &&
-           std::all_of(price.begin(), price.end(), isPriceCharacter);
-}
-
-ReplyVerdict ReadReply::verdict(char addressChar) const {
-    if (size != ReadReplyLayout::kSize) {
+ReplyVerdict readReplyVerdict(const ReadReply& reply, char addressChar) {
+    if (reply.size != ReadReplyLayout::kSize) {
         return ReplyVerdict::Incomplete;
     }
-    if (!checksumMatches()) {
+    if (!reply.checksumMatches()) {
         return ReplyVerdict::BadChecksum;
     }
-    if (address != addressChar) {
+    if (reply.address != addressChar) {
         return ReplyVerdict::WrongAddress;
     }
-    if (!std::all_of(price.begin(), price.end(), isPriceCharacter)) {
-        return ReplyVerdict::NotAPrice;
+    const auto all = [&reply](bool (*test)(char)) {
+        return std::all_of(reply.price.begin(), reply.price.end(), test);
+    };
+    if (!all(isPriceCharacter)) {
+        return ReplyVerdict::NotPriceCharacters;
     }
-    return framed ? ReplyVerdict::Answers : ReplyVerdict::NotFramed;
+    if (!reply.framed) {
+        return ReplyVerdict::NotFramed;
+    }
+    if (all([](char c) { return c == '-'; })) {
+        return ReplyVerdict::NoPrice;
+    }
+    return all([](char c) { return c >= '0' && c <= '9'; }) ? ReplyVerdict::Price
+                                                            : ReplyVerdict::NotAPrice;
 }
 
 std::string ReadReply::priceText() const {

@@ -103,13 +103,6 @@ struct ReadReplyLayout {
 std::string composeReadReply(char addressChar, std::string_view price, char grade, char captions,
                              std::string_view extra);
 
-// How a read reply stands against the read it answers, by the first test it
-// fails in this order: not 14 bytes (nothing, or too little, came), a
-// checksum that does not match, another half's address, price bytes that are
-// no price characters, no "T" and "OK" around them. The later, the further
-// the reply got.
-enum class ReplyVerdict { Incomplete, BadChecksum, WrongAddress, NotAPrice, NotFramed, Answers };
-
 // A read reply taken apart. Any bytes parse; what is missing reads as blanks.
 struct ReadReply {
     std::size_t size = 0;  // of the bytes parsed
@@ -123,11 +116,6 @@ struct ReadReply {
 
     // Exactly 14 bytes whose last two are the checksum of the others.
     bool checksumMatches() const;
-    // The reply a read of `addressChar` waits for: its checksum matches, it names
-    // that address and its price bytes are price characters. A late reply to
-    // another half, or bytes that make no price, fail even with a right checksum.
-    bool answers(char addressChar) const;
-    ReplyVerdict verdict(char addressChar) const;
     // As a read-back label shows it: "12.34", "--.--".
     std::string priceText() const;
     // Grade code - '1': 0..4 for a grade of the list, anything else for none.
@@ -136,6 +124,28 @@ struct ReadReply {
     bool caption2() const { return (static_cast<unsigned char>(captions) & 2) != 0; }
 };
 ReadReply parseReadReply(std::string_view bytes);
+
+// What a read reply says to the read of `addressChar`, by the first test it
+// fails in this order (the later, the further the reply got): not 14 bytes
+// (nothing, or too little, came), a checksum that does not match, another
+// half's address, price bytes that are no price characters, no "T" and "OK"
+// around them; then what its price characters make.
+enum class ReplyVerdict {
+    Incomplete,
+    BadChecksum,
+    WrongAddress,
+    NotPriceCharacters,
+    NotFramed,
+    NotAPrice,  // price characters that make no price: digits and dashes mixed
+    NoPrice,    // "----": a panel without a price
+    Price,      // four digits
+};
+ReplyVerdict readReplyVerdict(const ReadReply& reply, char addressChar);
+// The sign has answered the read, and asking again would not change what it
+// said: the reply's checksum, address and price characters are right.
+constexpr bool answersRead(ReplyVerdict verdict) {
+    return verdict >= ReplyVerdict::NotFramed;
+}
 
 // True when `reply` is exactly 14 bytes and its bytes 12 and 13 are the checksum
 // of bytes 0 to 11. Only the checksum is judged.

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "serial/ComTypes.h"
 #include "serial/PortAddress.h"
+#include "serial/PortFailure.h"
 
 namespace stela {
 
@@ -54,73 +54,65 @@ public:
 
     // Blocks until something happens on the line and reports, in event-mask
     // bits, which of the watched kinds did (0: none of them; wait again).
-    // ECANCELED once stop() has been called; EIO when the line hung up, after
-    // which there is nothing more to wait for.
-    virtual int wait(std::uint32_t& kinds) = 0;
-    // Makes the wait in progress, and every later one, return ECANCELED.
+    // False once stop() has been called, or when the line went away and there
+    // is nothing more to wait for.
+    virtual bool wait(std::uint32_t& kinds) = 0;
+    // Makes the wait in progress, and every later one, return false.
     virtual void stop() = 0;
 };
 
-// What operations on a closed device fail with: the platform's number for a
-// handle that is not open.
-#ifdef _WIN32
-inline constexpr int kClosedDeviceError = 6;  // ERROR_INVALID_HANDLE
-#else
-inline constexpr int kClosedDeviceError = EBADF;
-#endif
-
-// The platform under TComPort. Every operation returns 0 on success or the
-// platform's error number on failure (errno; on Windows the system error code,
-// GetLastError) and never throws; TComPort turns failures into EComPort.
-// Operations other than open() and close() on a closed device return
-// kClosedDeviceError.
+// The platform under TComPort. Every operation returns no failure on success,
+// or the failure classified where the device met it (PortFailure.h), and never
+// throws; TComPort turns failures into EComPort. Operations other than open()
+// and close() on a closed device fail as NotOpen.
 // A device whose far end went away (an unplugged adapter, a pseudo-terminal whose
-// master closed) fails its next operation (EIO) instead of waiting or spinning.
+// master closed, a connection the server closed) fails its next operation as
+// Gone instead of waiting or spinning.
 class ComDevice {
 public:
     virtual ~ComDevice() = default;
 
     // Opens the device `address` leads to for reading and writing, exclusively
-    // and without waiting for carrier detect; ENOENT when it leads to none,
-    // EBUSY when another process holds it.
-    virtual int open(const PortAddress& address) = 0;
+    // and without waiting for carrier detect; Missing when it leads to none,
+    // InUse when another process holds it.
+    virtual PortFailure open(const PortAddress& address) = 0;
     // Closes the device at once, discarding unsent output; nothing when closed.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 
     // Advisory sizes of the driver's input and output queues.
-    virtual int setQueueSizes(int inputSize, int outputSize) = 0;
-    // Applies the whole record, DTR and RTS included; EINVAL for what the device
-    // cannot do, leaving the previous parameters in force.
-    virtual int setLineParameters(const LineParameters& line) = 0;
+    virtual PortFailure setQueueSizes(int inputSize, int outputSize) = 0;
+    // Applies the whole record, DTR and RTS included; Unsupported for what the
+    // device cannot do, leaving the previous parameters in force.
+    virtual PortFailure setLineParameters(const LineParameters& line) = 0;
     // Stores the timeouts; writes are bounded by the write timeouts.
-    virtual int setTimeouts(const TimeoutValues& timeouts) = 0;
+    virtual PortFailure setTimeouts(const TimeoutValues& timeouts) = 0;
 
     // Discards the bytes queued for input and/or output.
-    virtual int purge(bool input, bool output) = 0;
+    virtual PortFailure purge(bool input, bool output) = 0;
     // Aborts reads and writes in progress (a device whose transfers are all
     // synchronous has none between calls).
-    virtual int abortTransfers() = 0;
+    virtual PortFailure abortTransfers() = 0;
 
     // Moves up to `capacity` received bytes into `buffer` without waiting;
     // `received` is 0 when none are queued.
-    virtual int read(char* buffer, int capacity, int& received) = 0;
+    virtual PortFailure read(char* buffer, int capacity, int& received) = 0;
     // Sends `size` bytes and returns when the driver has handed them all to the
     // hardware (the last ones may still be on the wire) or the write timeout
     // (multiplier x size + constant) has passed; `sent` counts the bytes handed
     // over, and bytes the driver still holds at the timeout are discarded.
-    virtual int write(const char* data, int size, int& sent) = 0;
+    virtual PortFailure write(const char* data, int size, int& sent) = 0;
 
     // States of CTS, DSR, RING and RLSD; a device without modem lines reports all off.
-    virtual int modemLines(TComSignals& lines) = 0;
+    virtual PortFailure modemLines(TComSignals& lines) = 0;
     // Line errors since the previous call (reading clears them); a device without
     // error counters reports none.
-    virtual int lineErrors(TComErrors& errors) = 0;
+    virtual PortFailure lineErrors(TComErrors& errors) = 0;
 
     // Starts watching the kinds in `mask` (event-mask bits, serial/EventMask.h)
     // that this device can report; the others never come. `watch` stays empty
     // on failure.
-    virtual int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) = 0;
+    virtual PortFailure watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) = 0;
 
     // After an open: why the device is held without the lock file that other
     // serial programs look for ("" when it has one, or needs none), such as a

@@ -5,8 +5,10 @@
 
 namespace stela {
 
-// What Linux can tell about who may use a device and who is using it, for
-// messages that help an operator with a port that will not open.
+// What the system can tell about who may use a device and who is using it, for
+// messages that help an operator with a port that will not open. Linux tells
+// from the device node, /proc and the lock files; Windows tells nothing (a COM
+// port opens exclusively, and who holds it is not said): nullopt and "" there.
 
 // The device node's owner, group (names, or numbers where the system has no
 // name) and mode bits; nullopt when it cannot be told.
@@ -34,14 +36,8 @@ struct DeviceHolder {
 
 // Who keeps `path` from us, in the order that tells most: the holder of its
 // flock (/proc/locks, by the device node's inode), the process its lock file
-// names, and only then heldOpen().
+// names, and only then another process that has it open (heldOpen, Linux's:
+// posix/DeviceOwnersPosix.h).
 std::optional<DeviceHolder> deviceHolder(const std::string& path);
-
-// Another process that has the device at `path` open, lock or none: two programs
-// on one line take each other's replies. Not one: this process; a process whose
-// descriptors we may not see (a user sees only their own, unless root); the far
-// end of a pseudo-terminal, which holds its master as well and keeps the line up.
-// Reads /proc, at a cost that grows with the processes' descriptors.
-std::optional<DeviceHolder> heldOpen(const std::string& path);
 
 }  // namespace stela

@@ -22,8 +22,14 @@ std::string composeMessage(int code, int systemCode) {
 
 }  // namespace
 
-EComPort::EComPort(int code, int systemCode)
-    : std::runtime_error(composeMessage(code, systemCode)), systemCode_(systemCode), code_(code) {}
+EComPort::EComPort(int code)
+    : std::runtime_error(composeMessage(code, -1)), systemCode_(-1), code_(code) {}
+
+EComPort::EComPort(int code, const PortFailure& failure)
+    : std::runtime_error(composeMessage(code, failure.code())),
+      systemCode_(failure.code()),
+      code_(code),
+      kind_(failure.kind()) {}
 
 EComPort::EComPort(int code, const StoreFailure& failure) : EComPort(code) {
     storeFailure_ = std::make_shared<const StoreFailure>(failure);

@@ -4,7 +4,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "store/RegistryStore.h"
+#include "serial/PortFailure.h"
+#include "store/RegistryKey.h"
 
 namespace stela {
 
@@ -12,7 +13,8 @@ namespace stela {
 // operating system's error number (-1 when the failure has none) and the message,
 // which is the code's text followed by " (win error code: N)" when there is a number.
 // Text and suffix pass through the translation lookup (domain "cport"); N goes in
-// afterwards.
+// afterwards. Beside them it carries the failure's kind, by which the program
+// chooses what to tell the operator.
 class EComPort : public std::runtime_error {
 public:
     enum : int {
@@ -41,13 +43,19 @@ public:
         kRegistryError = 23,
     };
 
-    explicit EComPort(int code, int systemCode = -1);
+    // Without a system number: a failure of its own kind (Other).
+    explicit EComPort(int code);
+    EComPort(int code, const PortFailure& failure);
+    // A system call's number `systemCode`, classified as this system reads it.
+    EComPort(int code, int systemCode) : EComPort(code, systemFailure(systemCode)) {}
     // Code 16 with what the settings store found wrong; the message stays the
     // code's text alone.
     EComPort(int code, const StoreFailure& failure);
 
     int Code() const { return code_; }
     int SystemCode() const { return systemCode_; }
+    FailureKind Kind() const { return kind_; }
+    PortFailure Failure() const { return {kind_, systemCode_}; }
     // What the store said, for a code 16 that came from it; else nullptr.
     const StoreFailure* StoreTrouble() const { return storeFailure_.get(); }
 
@@ -57,6 +65,7 @@ public:
 private:
     int systemCode_;
     int code_;
+    FailureKind kind_ = FailureKind::Other;
     std::shared_ptr<const StoreFailure> storeFailure_;  // shared: copying must not throw
 };
 

@@ -31,7 +31,9 @@ struct PortDescription {
     std::vector<std::string> byId, byPath;
 };
 
-// The port named `port` ("COM33" or a path) as sysfs and /dev describe it.
+// The port named `port` ("COM33" or a path) as sysfs and /dev describe it on
+// Linux; on Windows only its device and the driver's device that serves it
+// (SERIALCOMM's name for it, "\Device\VCP0").
 PortDescription describePort(const std::string& port, const PortListSources& sources = {});
 
 // The description on one line, for a person: "/dev/ttyUSB0, ftdi_sio, USB

@@ -8,7 +8,7 @@ namespace stela {
 
 // Whether the serial-core port at `devicePath` has a UART behind it: the 8250
 // driver registers every ttyS it might have, and reports the UART type "unknown"
-// for those with no hardware.
+// for those with no hardware. Windows probes none: always false there.
 bool uartPresent(const std::string& devicePath);
 
 // Where the port list looks; tests point it at a fake tree (Linux) or key (Windows).
@@ -22,7 +22,9 @@ struct PortListSources {
 };
 
 // The serial ports present, by the names the port object takes, sorted as text
-// ignoring case (COM1, COM10, COM2):
+// ignoring case (COM1, COM10, COM2). On Windows the names under
+// HARDWARE\DEVICEMAP\SERIALCOMM (code 23 with the registry's code when it cannot
+// be read). On Linux:
 // - every tty under <sysfs>/class/tty with a driver behind its device link and a
 //   node under <dev> (one of the 8250 or serial-core "port" driver only with a UART
 //   behind it), named COMn by the default map, or by its path when no COM name

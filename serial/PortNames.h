@@ -5,14 +5,12 @@
 
 namespace stela {
 
-// Port names are Windows-style ("COM1".."COM255"). On Linux a name resolves to
-// a device path: the override link "comN" in the dosdevices directory first,
-// then the fixed default map, and a name starting with '/' is a path already
-// (PortAddress works it out).
-// A network port's URL (serial/PortUrl.h) stands for itself, and a link may
-// point at one.
+// Port names are Windows-style ("COM1".."COM255"); PortAddress reads them. On
+// Linux a name resolves to a device path: the override link "comN" in the
+// dosdevices directory first, then the fixed default map; a link may point at
+// a network port's URL (serial/PortUrl.h). On Windows a name is its device.
 
-// configDirectory()/dosdevices
+// configDirectory()/dosdevices: where Linux looks for the links.
 std::string dosdevicesDirectory();
 
 // 1..255 for "COM1".."COM255" (letters in any case, no leading zeros), else 0.

@@ -1,14 +1,8 @@
 #include "serial/PortUrl.h"
 
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <arpa/inet.h>
-#endif
-
 #include <cctype>
 
+#include "net/Sockets.h"
 #include "store/IgnoringCase.h"
 
 namespace stela {
@@ -63,17 +57,6 @@ bool takeIpv6(std::string_view text, std::string& host) {
 }
 
 }  // namespace
-
-bool isIpv4Shorthand(const std::string& host) {
-#ifdef _WIN32
-    // inet_addr takes the same shorthands as inet_aton (which Windows lacks);
-    // it cannot tell 255.255.255.255 from a failure, and that one is numeric anyway.
-    return inet_addr(host.c_str()) != INADDR_NONE;
-#else
-    in_addr parsed{};
-    return inet_aton(host.c_str(), &parsed) != 0;
-#endif
-}
 
 bool isPortUrl(std::string_view name) {
     const auto at = name.find(kSeparator);

@@ -34,7 +34,8 @@ struct PortUrl {
 };
 
 // A host the C library would read as an IPv4 address in one of its old
-// shorthands ("127.1", "2130706433", "0x7f.1"), or as one in four parts.
+// shorthands ("127.1", "2130706433", "0x7f.1"), or as one in four parts
+// (net/posix/SocketsPosix.cpp, net/win/SocketsWin.cpp).
 bool isIpv4Shorthand(const std::string& host);
 
 // A name of the form "scheme://...": meant as a network port, whether or not the

@@ -1,7 +1,6 @@
 #include "serial/TComPort.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <stdexcept>
 
@@ -54,7 +53,7 @@ void TCustomComPort::Open() {
     if (connected_) {
         return;
     }
-    address_ = PortAddress::of(port_);
+    address_ = address_.resolved();
     DoBeforeOpen();
     CreateDeviceHandle();
     connected_ = true;
@@ -80,7 +79,7 @@ void TCustomComPort::Close() {
     DoDSRChange(false);
     DoRLSDChange(false);
     DoBeforeClose();
-    if (int error = device_->abortTransfers()) {
+    if (const PortFailure error = device_->abortTransfers()) {
         throw EComPort(EComPort::kPurgeFailed, error);
     }
     stopMonitor();
@@ -114,7 +113,7 @@ void TCustomComPort::EndSettingsBatch() {
 
 void TCustomComPort::requireDevice(int code) const {
     if (!device_->isOpen()) {
-        throw EComPort(code, kClosedDeviceError);
+        throw EComPort(code, ownFailure(FailureKind::NotOpen));
     }
 }
 
@@ -123,7 +122,7 @@ void TCustomComPort::pullInput(int code) {
     while (input_.size() < kInputQueueLimit) {
         const int wanted = int(std::min(sizeof chunk, kInputQueueLimit - input_.size()));
         int received = 0;
-        if (int error = device_->read(chunk, wanted, received)) {
+        if (const PortFailure error = device_->read(chunk, wanted, received)) {
             throw EComPort(code, error);
         }
         const auto begin = input_.size();
@@ -146,7 +145,7 @@ int TCustomComPort::QueuedInputCount() {
 
 void TCustomComPort::ClearBuffers(bool Input, bool Output) {
     requireDevice(EComPort::kPurgeFailed);
-    if (int error = device_->purge(Input, Output)) {
+    if (const PortFailure error = device_->purge(Input, Output)) {
         throw EComPort(EComPort::kPurgeFailed, error);
     }
     if (Input) {
@@ -160,10 +159,10 @@ int TCustomComPort::WriteText(const std::string& Text) {
     }
     requireDevice(EComPort::kWriteFailed);
     if (Text.size() > std::size_t(INT_MAX)) {
-        throw EComPort(EComPort::kWriteFailed, EINVAL);
+        throw EComPort(EComPort::kWriteFailed, ownFailure(FailureKind::Unsupported));
     }
     int sent = 0;
-    if (int error = device_->write(Text.data(), int(Text.size()), sent)) {
+    if (const PortFailure error = device_->write(Text.data(), int(Text.size()), sent)) {
         throw EComPort(EComPort::kWriteFailed, error);
     }
     return sent;
@@ -187,7 +186,7 @@ int TCustomComPort::ReadText(std::string& Text, int Count) {
 TComSignals TCustomComPort::LineSignals() {
     requireDevice(EComPort::kModemStatusFailed);
     TComSignals lines;
-    if (int error = device_->modemLines(lines)) {
+    if (const PortFailure error = device_->modemLines(lines)) {
         throw EComPort(EComPort::kModemStatusFailed, error);
     }
     return lines;
@@ -196,7 +195,7 @@ TComSignals TCustomComPort::LineSignals() {
 TComErrors TCustomComPort::LineErrors() {
     requireDevice(EComPort::kStatusFailed);
     TComErrors errors;
-    if (int error = device_->lineErrors(errors)) {
+    if (const PortFailure error = device_->lineErrors(errors)) {
         throw EComPort(EComPort::kStatusFailed, error);
     }
     return errors;
@@ -214,11 +213,17 @@ void TCustomComPort::changeLineSetting(T& field, T value) {
 }
 
 void TCustomComPort::SetPort(const std::string& value) {
-    if (value == port_) {
+    if (value != port_) {
+        SetPort(PortAddress::parse(value));
+    }
+}
+
+void TCustomComPort::SetPort(const PortAddress& value) {
+    if (value.name() == port_) {
         return;
     }
-    port_ = value;
-    address_ = PortAddress::unresolved(value);
+    port_ = value.name();
+    address_ = value;
     if (connected_) {
         Close();
         Open();
@@ -302,7 +307,7 @@ void TCustomComPort::ApplyLineSettings() {
     if (!mayApply()) {
         return;
     }
-    if (int error = device_->setLineParameters(lineParameters())) {
+    if (const PortFailure error = device_->setLineParameters(lineParameters())) {
         throw EComPort(EComPort::kLineSettingsFailed, error);
     }
 }
@@ -317,7 +322,7 @@ void TCustomComPort::ApplyTimeoutValues() {
                                std::uint32_t(timeouts_.ReadTotalConstant()),
                                std::uint32_t(timeouts_.WriteTotalMultiplier()),
                                std::uint32_t(timeouts_.WriteTotalConstant())};
-    if (int error = device_->setTimeouts(values)) {
+    if (const PortFailure error = device_->setTimeouts(values)) {
         throw EComPort(EComPort::kTimeoutsFailed, error);
     }
 }
@@ -326,7 +331,8 @@ void TCustomComPort::ApplyQueueSizes() {
     if (!mayApply()) {
         return;
     }
-    if (int error = device_->setQueueSizes(buffer_.InputSize(), buffer_.OutputSize())) {
+    if (const PortFailure error =
+            device_->setQueueSizes(buffer_.InputSize(), buffer_.OutputSize())) {
         throw EComPort(EComPort::kQueueSizesFailed, error);
     }
 }
@@ -337,7 +343,7 @@ void TCustomComPort::CreateDeviceHandle() {
     if (factory_) {
         device_ = factory_(address_);
     }
-    if (int error = device_->open(address_)) {
+    if (const PortFailure error = device_->open(address_)) {
         throw EComPort(EComPort::kOpenFailed, error);
     }
 }

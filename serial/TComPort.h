@@ -72,13 +72,15 @@ public:
     std::string LockFolderTrouble() const { return device_->lockFolderTrouble(); }
 
     const std::string& Port() const { return port_; }
-    // What Port means: worked out when the port was last opened and kept, so
-    // that messages name the device opened even after its link is gone; the
-    // name alone (PortAddress::unresolved) once another is set while closed.
+    // What Port means: read when it was set, resolved when the port was last
+    // opened and kept, so that messages name the device opened even after its
+    // link is gone.
     const PortAddress& Address() const { return address_; }
     // A different name on an open port closes it and opens the new one; a failing
     // reopen leaves the port closed with the new name.
     void SetPort(const std::string& value);
+    // The same with a name read already (stela-cli's --port), not read again.
+    void SetPort(const PortAddress& value);
     TBaudRate BaudRate() const { return baudRate_; }
     void SetBaudRate(TBaudRate value);
     int CustomBaudRate() const { return customBaudRate_; }
@@ -106,8 +108,9 @@ public:
 
     // Writes the saved groups to the key Location names, with the port's name added:
     // "HKEY_LOCAL_MACHINE\Software\ORVENA" stores under Software\ORVENA\ComPort of that
-    // root. All values are stored or none; any failure is EComPort code 16, which
-    // carries no system number.
+    // root. All values are stored or none on Linux; Windows' registry may keep
+    // those before a failure (RegistryKey::commit). Any failure is EComPort code
+    // 16, which carries no system number.
     void SaveSettings(const std::string& Location);
 
     // Runs the port setup dialog on this port: it shows the current settings and,
@@ -205,7 +208,7 @@ private:
     TBaudRate baudRate_ = br9600;
     int customBaudRate_ = 9600;
     std::string port_ = "COM1";
-    PortAddress address_ = PortAddress::unresolved(port_);
+    PortAddress address_ = PortAddress::parse(port_);
     TStopBits stopBits_ = sbOneStopBit;
     TDataBits dataBits_ = dbEight;
     bool discardNull_ = false;
@@ -225,7 +228,7 @@ private:
 
 // The port as the program uses it: on the device its builder gives it (a
 // simulated sign, a test's fake) or makes for each address (machineDevice);
-// on Linux's serial devices alone when given none.
+// on the system's serial devices alone (serialDevice) when given none.
 class TComPort : public TCustomComPort {
 public:
     TComPort();

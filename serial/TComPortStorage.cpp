@@ -7,7 +7,7 @@
 
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
-#include "store/RegistryStore.h"
+#include "store/RegistryKey.h"
 
 namespace stela {
 namespace {

@@ -2,7 +2,6 @@
 
 #include <pthread.h>
 
-#include <cerrno>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -105,7 +104,7 @@ void TComThread::Execute() {
     for (;;) {
         std::uint32_t kinds = 0;
         // Ends when stopped, or when the line has gone away.
-        if ((watch_ ? watch_->wait(kinds) : waitForStop()) != 0) {
+        if (!(watch_ ? watch_->wait(kinds) : waitForStop())) {
             break;
         }
         const TComEvents events = eventsOfMask(kinds);
@@ -118,10 +117,10 @@ void TComThread::Execute() {
     handoff_->changed.notify_all();
 }
 
-int TComThread::waitForStop() {
+bool TComThread::waitForStop() {
     std::unique_lock<std::mutex> lock(handoff_->mutex);
     handoff_->changed.wait(lock, [this] { return handoff_->stopping; });
-    return ECANCELED;
+    return false;
 }
 
 // Blocks until the port's thread has dispatched the batch; false when the

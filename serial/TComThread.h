@@ -39,7 +39,8 @@ private:
 
     void Execute();
     bool deliver(TComEvents events);
-    int waitForStop();
+    // Returns false, once stopped: a wait without a watch.
+    bool waitForStop();
 
     ComDevice& device_;
     std::shared_ptr<EventDispatcher> dispatcher_;

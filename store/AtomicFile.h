@@ -26,6 +26,10 @@ inline constexpr int kNotARegularFile = ENOTSUP;
 // not be given (another user's, and no right to chown): it is left as it is.
 inline constexpr int kOwnerNotKept = EPERM;
 
+// What opening a FIFO nobody reads, or a device without its driver, to write
+// without waiting (O_NONBLOCK) fails with: nothing at the other end.
+inline constexpr int kNobodyAtTheOtherEnd = ENXIO;
+
 // What is at a path, through symbolic links.
 enum class FileKind { Missing, Regular, Folder, CharacterDevice, BlockDevice, Fifo, Socket };
 FileKind fileKindAt(const std::string& path);
@@ -36,7 +40,7 @@ FileKind fileKindAt(const std::string& path);
 int replaceFile(const std::string& path, std::string_view contents, mode_t mode);
 
 #ifndef _WIN32
-// Folders held open and symbolic links: the POSIX store's (RegistryStore.cpp).
+// Folders held open and symbolic links: the POSIX store's (posix/RegistryKeyPosix.cpp).
 
 // The whole of `name` in the directory, and its permission bits when `mode` is
 // given; ENOENT when there is none, kNotARegularFile, EFBIG when it is larger

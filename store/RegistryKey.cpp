@@ -1,6 +1,6 @@
 // What a key of the store is on every system: its place and the values written
-// to it, held until commit (RegistryStore.cpp on Linux, RegistryKeyWin.cpp on Windows).
-#include "store/RegistryStore.h"
+// to it, held until commit (posix/RegistryKeyPosix.cpp, win/RegistryKeyWin.cpp).
+#include "store/RegistryKey.h"
 
 namespace stela {
 

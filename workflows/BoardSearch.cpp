@@ -1,6 +1,5 @@
-#include <cerrno>
+#include <algorithm>
 
-#include "diagnostics/PortTrouble.h"
 #include "i18n/Translate.h"
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
@@ -8,49 +7,38 @@
 
 namespace stela {
 
-namespace {
-
-constexpr int kLastCandidate = 255;
-
-// The first failure with `error` (or `alsoError`), as a hint line.
-std::string firstHint(const std::vector<SearchOutcome::Failure>& failures, int error,
-                      int alsoError) {
-    for (const SearchOutcome::Failure& failure : failures) {
-        if (failure.error == error || failure.error == alsoError) {
-            return "\n" + openTroubleHint(failure.port, error);
-        }
+std::vector<PortAddress> everyComPort() {
+    constexpr int kLastCandidate = 255;
+    std::vector<PortAddress> ports;
+    for (int n = 1; n <= kLastCandidate; ++n) {
+        ports.push_back(PortAddress::parse("COM" + std::to_string(n)));
     }
-    return {};
-}
-
-}  // namespace
-
-std::string searchNotice(const SearchOutcome& outcome) {
-    if (!outcome.port.empty()) {
-        return translateDefault("Стела подключена на порт : ") + outcome.port;
-    }
-    // An operator can do something about no access and a busy port.
-    return translateDefault("Табло не найдено. Проверьте кабель подключения табло") +
-           firstHint(outcome.failures, EACCES, EPERM) + firstHint(outcome.failures, EBUSY, EBUSY);
-}
-
-std::string workingOnText(const std::string& port) {
-    return translateDefault("Работаем на ") + port;
+    return ports;
 }
 
 SearchOutcome Console::boardSearch() {
+    return boardSearch(everyComPort());
+}
+
+SearchOutcome Console::boardSearch(const std::vector<PortAddress>& candidates) {
     SearchOutcome outcome;
+    // The log's first line is kept (in the journal) under the port's name: a
+    // closed port named none of the candidates takes the first one's name.
+    const auto named = [this](const PortAddress& c) { return c.name() == port_.Port(); };
+    if (!port_.Connected() && !candidates.empty() &&
+        std::none_of(candidates.begin(), candidates.end(), named)) {
+        port_.SetPort(candidates.front());
+    }
     observer_.appendTagged({LogOperation::Search, LogEvent::Start},
                            translateDefault("--- Поиск табло --- "));
-    for (int n = 1; n <= kLastCandidate; ++n) {
-        const std::string candidate = "COM" + std::to_string(n);
+    for (const PortAddress& candidate : candidates) {
         try {
             port_.SetPort(candidate);
             port_.Open();
         } catch (const EComPort& error) {
             // No such port, or not a serial device, no access or busy.
             if (error.Code() == EComPort::kOpenFailed) {
-                outcome.failures.push_back({port_.Address(), error.SystemCode()});
+                outcome.failures.push_back({port_.Address(), error.Failure()});
             }
             continue;
         }
@@ -58,7 +46,7 @@ SearchOutcome Console::boardSearch() {
         port_.SetBaudRate(br19200);
         reader_.run(boardSearchExchange(), reply_);
         if (identifiesSign(reply_)) {
-            outcome.port = candidate;
+            outcome.port = candidate.name();
         }
     }
     if (outcome.port.empty()) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "protocol/Clock.h"
 #include "protocol/Frames.h"
@@ -15,6 +16,9 @@ namespace stela {
 
 class TCustomComPort;
 
+// The board search's candidates: COM1..COM255, in the order tried.
+std::vector<PortAddress> everyComPort();
+
 // The workflows behind the main window's buttons, on the window's one port
 // object. Each runs to the end on the caller's thread, tells `observer` how
 // it goes and returns what happened; serial errors escape to the caller.
@@ -22,7 +26,9 @@ class Console final : public Workflows {
 public:
     Console(WorkflowObserver& observer, TCustomComPort& port, Clock& clock);
 
-    SearchOutcome boardSearch() override;
+    SearchOutcome boardSearch() override;  // over everyComPort()
+    // Tries `candidates` in their order; the last one the sign answers on wins.
+    SearchOutcome boardSearch(const std::vector<PortAddress>& candidates);
     CommandOutcome automaticBrightness() override;
     CommandOutcome manualBrightness(int level) override;
     CommandOutcome effect(int level) override;

@@ -9,40 +9,29 @@
 #include "protocol/Frames.h"
 #include "serial/EComPort.h"
 #include "serial/PortAddress.h"
+#include "serial/PortFailure.h"
 #include "workflows/WriteAccount.h"
 
 namespace stela {
 
 // What each workflow returns: what happened, in the words of the sign. Price
-// rows are numbered 1 (top) to 5 (bottom).
-
-// Thrown by a workflow that stopped early because its front end asked it to
-// (stopNow). It is not an error: there is nothing to report.
-struct WorkflowStopped {};
-
-// A write or read runs its progress from 0 to this many steps.
-inline constexpr int kProgressSteps = 8;
+// rows are numbered 1 (top) to 5 (bottom). What the window and stela-cli say
+// of them: Notices.h; what a read puts into the price rows and what a write
+// sends: PriceRows.h.
 
 // --- Board search
 
 struct SearchOutcome {
-    // A candidate that could not be opened, as it was addressed, with the
-    // system's error number.
+    // A candidate that could not be opened, as it was addressed, with what failed.
     struct Failure {
         PortAddress port;
-        int error = 0;
+        PortFailure failure;
     };
     std::string port;  // the port the sign answered on; "" when none did
     std::vector<Failure> failures;
     // The found port could not be opened again to work on.
     std::optional<EComPort> openError;
 };
-
-// The notice that ends a search: the port found, or none with a hint for the
-// first candidate refused for want of access and the first one busy.
-std::string searchNotice(const SearchOutcome& outcome);
-// The status line once the sign is found: "Работаем на COM3".
-std::string workingOnText(const std::string& port);
 
 // --- Price read
 
@@ -66,22 +55,6 @@ struct HalfRead {
         return verdict == HalfVerdict::Answered || verdict == HalfVerdict::Unused;
     }
 };
-
-// What a read puts into a price row besides its price: the grade selection
-// and both caption boxes.
-struct RowMarks {
-    int gradeIndex = -1;  // outside 0..4: no selection
-    bool caption1 = false;
-    bool caption2 = false;
-};
-// What a half's read puts into its price row, as the window's grid takes it:
-// every framed reply its price text ("12.34", "--.--"), and the first halves
-// and row 5's second half also the marks. Nothing from a reply not framed.
-struct RowRefill {
-    std::string priceText;
-    std::optional<RowMarks> marks;
-};
-std::optional<RowRefill> rowRefill(int row, Half half, const HalfRead& read);
 
 struct ReadOutcome {
     std::array<std::array<HalfRead, 2>, 6> halves{};  // [row 1..5][half]
@@ -111,10 +84,6 @@ struct WriteOutcome {
     WriteAccount account;         // which halves the sign confirmed
 };
 
-// The ten frames a write of `rows` sends, in the order sent (bottom row first,
-// each row's first half before its second), without sending them.
-std::vector<WriteStep> plannedWrite(const PriceRows& rows);
-
 // --- Brightness and effect
 
 struct CommandOutcome {
@@ -124,9 +93,6 @@ struct CommandOutcome {
     std::string frame;  // as sent
     bool confirmed = false;
 };
-
-// The notice the window shows: "Установлена ручная яркость: 3", ...
-std::string commandNotice(const CommandOutcome& outcome);
 
 // --- Port setup
 

@@ -6,6 +6,7 @@
 #include "protocol/Frames.h"
 #include "protocol/LogText.h"
 #include "workflows/Console.h"
+#include "workflows/PriceRows.h"
 
 namespace stela {
 
@@ -27,23 +28,19 @@ constexpr ReadStep kReadSteps[] = {
     {4, Half::Second, 7}, {5, Half::Second, 8},
 };
 
-// A framed reply by its price; else the furthest any pass got.
-HalfVerdict verdictOf(const ReadReply& reply, ReplyVerdict furthest) {
-    if (reply.framed) {
-        const bool digits = std::all_of(reply.price.begin(), reply.price.end(),
-                                        [](char c) { return c >= '0' && c <= '9'; });
-        // Price characters that mix digits and dashes make no price.
-        return reply.price == "----" ? HalfVerdict::Unused
-               : digits              ? HalfVerdict::Answered
-                                     : HalfVerdict::NotAPrice;
-    }
-    switch (furthest) {
+// What a half's read came to, by the furthest verdict its passes got.
+HalfVerdict halfVerdict(ReplyVerdict verdict) {
+    switch (verdict) {
         case ReplyVerdict::Incomplete:
             return HalfVerdict::NoReply;
         case ReplyVerdict::BadChecksum:
             return HalfVerdict::BadChecksum;
         case ReplyVerdict::WrongAddress:
             return HalfVerdict::WrongAddress;
+        case ReplyVerdict::NoPrice:
+            return HalfVerdict::Unused;
+        case ReplyVerdict::Price:
+            return HalfVerdict::Answered;
         default:
             return HalfVerdict::NotAPrice;
     }
@@ -118,8 +115,7 @@ HalfRead Console::halfRead(int row, Half half, int halvesAfter, bool& cut) {
                 filled(markDefault("--- Панель %1: время чтения вышло, попыток: %2 ---"),
                        {logText(std::string(1, addressChar)), std::to_string(pass - 1)}));
             reply_ = kBlankReply;
-            const ReadReply blank = parseReadReply(reply_);
-            return {pass == 1 ? HalfVerdict::NotRead : verdictOf(blank, furthest), blank};
+            return {pass == 1 ? HalfVerdict::NotRead : halfVerdict(furthest), parseReadReply(reply_)};
         }
         const std::int64_t started = clock_.now_ms();
         reader_.run(exchange, reply_);
@@ -131,15 +127,15 @@ HalfRead Console::halfRead(int row, Half half, int halvesAfter, bool& cut) {
         observer_.appendTagged(
             checksum, translateDefault("Контрольная сумма расчитанная ") + reply.checksumComputed);
         // A reply to another half (late, or out of order) or one whose price
-        // bytes are no price fails its pass as a checksum mismatch does.
-        furthest = std::max(furthest, reply.verdict(addressChar));
-        if (reply.answers(addressChar)) {
-            return {verdictOf(reply, reply.verdict(addressChar)), reply};
+        // bytes are no price characters fails its pass as a checksum mismatch does.
+        const ReplyVerdict verdict = readReplyVerdict(reply, addressChar);
+        furthest = std::max(furthest, verdict);
+        if (answersRead(verdict)) {
+            return {halfVerdict(verdict), reply};
         }
         if (pass == kMaxPasses) {
             reply_ = kBlankReply;
-            const ReadReply blank = parseReadReply(reply_);
-            return {verdictOf(blank, furthest), blank};
+            return {halfVerdict(furthest), parseReadReply(reply_)};
         }
     }
 }

@@ -4,6 +4,7 @@
 #include "serial/EComPort.h"
 #include "serial/TComPort.h"
 #include "workflows/Console.h"
+#include "workflows/PriceRows.h"
 
 namespace stela {
 

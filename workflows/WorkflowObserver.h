@@ -5,6 +5,9 @@
 
 namespace stela {
 
+// A write or read runs its progress from 0 to this many steps.
+inline constexpr int kProgressSteps = 8;
+
 // What a running workflow tells the front end that started it, and the one
 // thing it asks of it. It carries what happened, in the words of the sign:
 // the window paints from it, stela-cli prints from it.

@@ -4,6 +4,10 @@
 
 namespace stela {
 
+// Thrown by a workflow that stopped early because its front end asked it to
+// (WorkflowObserver::stopNow). It is not an error: there is nothing to report.
+struct WorkflowStopped {};
+
 // The workflows behind the main window's buttons. Each returns what happened;
 // an error that escapes one (a std::exception, such as the serial layer's
 // EComPort) ends it, and the front end reports it.

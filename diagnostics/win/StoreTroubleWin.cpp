@@ -4,7 +4,7 @@
 #include "i18n/FilledText.h"
 #include "i18n/Translate.h"
 #include "os/SystemErrorText.h"
-#include "store/RegistryStore.h"
+#include "store/RegistryKey.h"
 
 namespace stela {
 namespace {

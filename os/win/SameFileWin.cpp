@@ -4,22 +4,18 @@
 #include <utility>
 
 #include "os/SameFile.h"
+#include "os/win/WinHandle.h"
 
 namespace stela {
 namespace {
 
 // The volume and the file's index on it: the C runtime's stat has no inode.
 std::optional<std::pair<DWORD, ULONGLONG>> identity(const std::string& path) {
-    const HANDLE file =
-        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
+    const FileHandle file(CreateFileA(path.c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = GetFileInformationByHandle(file, &info) != 0;
-    CloseHandle(file);
-    if (!known) {
+    if (!file.valid() || GetFileInformationByHandle(file.get(), &info) == 0) {
         return std::nullopt;
     }
     return std::make_pair(info.dwVolumeSerialNumber,

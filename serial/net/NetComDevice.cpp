@@ -1,9 +1,6 @@
 #include "net/NetComDevice.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <thread>
 
 #include "net/NetEventWatch.h"
@@ -32,55 +29,56 @@ NetComDevice::~NetComDevice() {
     close();
 }
 
-int NetComDevice::open(const PortAddress& address) {
+PortFailure NetComDevice::open(const PortAddress& address) {
     if (link_) {
-        return EBUSY;
+        return ownFailure(FailureKind::InUse);
     }
-    PortUrl url;
-    if (parsePortUrl(address.device(), url) != PortUrlProblem::None) {
-        return EINVAL;
+    const std::optional<PortUrl> url = address.url();
+    if (!url) {
+        return ownFailure(FailureKind::BadAddress);
     }
     const auto begin = Clock::now();
     const auto deadline = begin + kConnectTimeout;
     AddressList addresses(nullptr, &freeaddrinfo);
-    if (int error = resolveServer(url, deadline, addresses)) {
-        return error;
+    if (const PortFailure failure = resolveServer(*url, deadline, addresses)) {
+        return failure;
     }
-    if (int error = lock_.acquire(addresses.get())) {
-        return error;
+    if (const PortFailure failure = lock_.acquire(addresses.get())) {
+        return failure;
     }
     // A server lets go of its line some milliseconds after a client closed, and
     // until then turns the next one away as if another held it: the previous
     // run of a script, or our own close just before.
-    int error;
-    while ((error = connect(addresses.get(), url.scheme, deadline)) == EBUSY &&
+    PortFailure failure;
+    while ((failure = connect(addresses.get(), url->scheme, deadline)).kind() ==
+               FailureKind::InUse &&
            Clock::now() < begin + kReleaseTime) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    if (error != 0) {
+    if (failure) {
         lock_.release();
-        return error;
+        return failure;
     }
-    scheme_ = url.scheme;
+    scheme_ = url->scheme;
     parityCheck_ = false;
     applied_.reset();
     openDeadline_ = deadline;
-    return 0;
+    return {};
 }
 
-int NetComDevice::connect(const addrinfo* addresses, PortScheme scheme,
-                          std::chrono::steady_clock::time_point deadline) {
+PortFailure NetComDevice::connect(const addrinfo* addresses, PortScheme scheme,
+                                  std::chrono::steady_clock::time_point deadline) {
     const auto begin = Clock::now();
     int fd = -1;
-    if (int error = connectTcp(addresses, deadline, fd)) {
-        return error;
+    if (const PortFailure failure = connectTcp(addresses, deadline, fd)) {
+        return failure;
     }
     auto link = std::make_shared<NetLink>(fd, scheme);
-    if (int error = link->start(deadline, refusalGrace(Clock::now() - begin))) {
-        return error;
+    if (const PortFailure failure = link->start(deadline, refusalGrace(Clock::now() - begin))) {
+        return failure;
     }
     link_ = std::move(link);
-    return 0;
+    return {};
 }
 
 void NetComDevice::close() {
@@ -92,43 +90,43 @@ void NetComDevice::close() {
     lock_.release();
 }
 
-int NetComDevice::setQueueSizes(int inputSize, int outputSize) {
+PortFailure NetComDevice::setQueueSizes(int inputSize, int outputSize) {
     if (!link_) {
-        return EBADF;
+        return ownFailure(FailureKind::NotOpen);
     }
-    return inputSize < 0 || outputSize < 0 ? EINVAL : 0;
+    return inputSize < 0 || outputSize < 0 ? ownFailure(FailureKind::Unsupported) : PortFailure();
 }
 
-int NetComDevice::setLineParameters(const LineParameters& line) {
+PortFailure NetComDevice::setLineParameters(const LineParameters& line) {
     if (!link_) {
-        return EBADF;
+        return ownFailure(FailureKind::NotOpen);
     }
     if (scheme_ == PortScheme::Tcp) {
         parityCheck_ = line.parityCheck;
-        return 0;  // the server's port has the settings the server gives it
+        return {};  // the server's port has the settings the server gives it
     }
     if (!Rfc2217Client::supports(line)) {
-        return EINVAL;
+        return ownFailure(FailureKind::Unsupported);
     }
     // The first settings complete the open, within its time.
-    const int error =
+    const PortFailure failure =
         link_->applySettings(line, applied_ ? Clock::now() + kConnectTimeout : openDeadline_);
-    if (error == 0) {
+    if (!failure) {
         applied_ = line;
         parityCheck_ = line.parityCheck;
-    } else if (error == EINVAL && applied_) {
+    } else if (failure.kind() == FailureKind::Unsupported && applied_) {
         // Back to what was in force (the server may have taken some of them).
         link_->applySettings(*applied_, Clock::now() + kConnectTimeout);
     }
-    return error;
+    return failure;
 }
 
-int NetComDevice::setTimeouts(const TimeoutValues& timeouts) {
+PortFailure NetComDevice::setTimeouts(const TimeoutValues& timeouts) {
     if (!link_) {
-        return EBADF;
+        return ownFailure(FailureKind::NotOpen);
     }
     timeouts_ = timeouts;
-    return 0;
+    return {};
 }
 
 // Output is not purged. Everything a write handed over is already in the socket
@@ -139,29 +137,30 @@ int NetComDevice::setTimeouts(const TimeoutValues& timeouts) {
 // drop what it still holds from the line. That request follows the frame on the
 // same stream, so the server has it long before the sign can have answered the
 // frame (its bytes alone take milliseconds on the line): a quick reply survives.
-int NetComDevice::purge(bool input, bool /*output*/) {
+PortFailure NetComDevice::purge(bool input, bool /*output*/) {
     if (!link_) {
-        return EBADF;
+        return ownFailure(FailureKind::NotOpen);
     }
-    return input ? link_->purgeInput() : 0;
+    return input ? link_->purgeInput() : PortFailure();
 }
 
-int NetComDevice::abortTransfers() {
-    return link_ ? 0 : EBADF;  // nothing is ever in flight between calls
+// Nothing is ever in flight between calls.
+PortFailure NetComDevice::abortTransfers() {
+    return link_ ? PortFailure() : ownFailure(FailureKind::NotOpen);
 }
 
-int NetComDevice::read(char* buffer, int capacity, int& received) {
+PortFailure NetComDevice::read(char* buffer, int capacity, int& received) {
     received = 0;
-    return link_ ? link_->read(buffer, capacity, received) : EBADF;
+    return link_ ? link_->read(buffer, capacity, received) : ownFailure(FailureKind::NotOpen);
 }
 
-int NetComDevice::write(const char* data, int size, int& sent) {
+PortFailure NetComDevice::write(const char* data, int size, int& sent) {
     sent = 0;
     if (!link_) {
-        return EBADF;
+        return ownFailure(FailureKind::NotOpen);
     }
     if (size <= 0) {
-        return 0;
+        return {};
     }
     const std::int64_t ms = std::min<std::int64_t>(
         std::int64_t(timeouts_.writeTotalMultiplier) * size + timeouts_.writeTotalConstant,
@@ -171,19 +170,19 @@ int NetComDevice::write(const char* data, int size, int& sent) {
     return link_->write(data, size, Clock::now() + bound, sent);
 }
 
-int NetComDevice::modemLines(TComSignals& lines) {
+PortFailure NetComDevice::modemLines(TComSignals& lines) {
     lines = {};
-    return link_ ? link_->modemLines(lines) : EBADF;
+    return link_ ? link_->modemLines(lines) : ownFailure(FailureKind::NotOpen);
 }
 
-int NetComDevice::lineErrors(TComErrors& errors) {
+PortFailure NetComDevice::lineErrors(TComErrors& errors) {
     errors = {};
-    return link_ ? link_->lineErrors(parityCheck_, errors) : EBADF;
+    return link_ ? link_->lineErrors(parityCheck_, errors) : ownFailure(FailureKind::NotOpen);
 }
 
-int NetComDevice::watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) {
+PortFailure NetComDevice::watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) {
     if (!link_) {
-        return EBADF;
+        return ownFailure(FailureKind::NotOpen);
     }
     return NetEventWatch::create(link_, mask, watch);
 }

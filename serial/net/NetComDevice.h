@@ -18,16 +18,17 @@ class NetLink;
 // named by a URL (serial/PortUrl.h), or by a COM name whose dosdevices link
 // points at one.
 //
-// open() fails with the open's errno: EINVAL for a name that is no valid URL,
-// ENOENT/EAGAIN when the host does not resolve, ENODEV for an IPv6 zone that
-// does not fit (no such interface here), ETIMEDOUT when the server does not
-// answer within kConnectTimeout, ECONNREFUSED and the like from the connect,
-// EPROTO for an rfc2217:// server that does not take the COM-PORT-OPTION,
-// EBADMSG for one that breaks the Telnet protocol, EBUSY when another stela on
-// this machine holds the server's port (an address the host resolved to) or the
-// server closes the connection at once. kConnectTimeout bounds the whole open:
-// the lookup, the connect, the negotiation and the first line settings
-// (ETIMEDOUT when they are not taken by then), which are the open's last step.
+// open() fails as BadAddress for a name that is no valid URL, HostNotFound or
+// NameServerSilent when the host does not resolve, BadZone for an IPv6 zone that
+// does not fit (no such interface here), TimedOut when the server does not
+// answer within kConnectTimeout, ConnectionRefused, Unreachable and the like
+// from the connect, NotRfc2217 for an rfc2217:// server that does not take the
+// COM-PORT-OPTION, ProtocolBroken for one that breaks the Telnet protocol, InUse
+// when another stela on this machine holds the server's port (an address the
+// host resolved to) or the server closes the connection at once.
+// kConnectTimeout bounds the whole open: the lookup, the connect, the
+// negotiation and the first line settings (TimedOut when they are not taken by
+// then), which are the open's last step.
 //
 // Writes complete when the socket has taken every byte: there is no transmit
 // queue to watch, the bytes are on their way to the server. Line settings reach
@@ -45,29 +46,29 @@ public:
     NetComDevice(const NetComDevice&) = delete;
     NetComDevice& operator=(const NetComDevice&) = delete;
 
-    int open(const PortAddress& address) override;
+    PortFailure open(const PortAddress& address) override;
     void close() override;
     bool isOpen() const override { return link_ != nullptr; }
 
-    int setQueueSizes(int inputSize, int outputSize) override;
-    int setLineParameters(const LineParameters& line) override;
-    int setTimeouts(const TimeoutValues& timeouts) override;
+    PortFailure setQueueSizes(int inputSize, int outputSize) override;
+    PortFailure setLineParameters(const LineParameters& line) override;
+    PortFailure setTimeouts(const TimeoutValues& timeouts) override;
 
-    int purge(bool input, bool output) override;
-    int abortTransfers() override;
-    int read(char* buffer, int capacity, int& received) override;
-    int write(const char* data, int size, int& sent) override;
+    PortFailure purge(bool input, bool output) override;
+    PortFailure abortTransfers() override;
+    PortFailure read(char* buffer, int capacity, int& received) override;
+    PortFailure write(const char* data, int size, int& sent) override;
 
-    int modemLines(TComSignals& lines) override;
-    int lineErrors(TComErrors& errors) override;
-    int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override;
+    PortFailure modemLines(TComSignals& lines) override;
+    PortFailure lineErrors(TComErrors& errors) override;
+    PortFailure watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override;
 
 private:
     // How long a server may take to let go of its line after a client closed.
     static constexpr std::chrono::milliseconds kReleaseTime{250};
 
-    int connect(const addrinfo* addresses, PortScheme scheme,
-                std::chrono::steady_clock::time_point deadline);
+    PortFailure connect(const addrinfo* addresses, PortScheme scheme,
+                        std::chrono::steady_clock::time_point deadline);
 
     std::shared_ptr<NetLink> link_;
     PortScheme scheme_ = PortScheme::Tcp;

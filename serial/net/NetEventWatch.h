@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "net/Sockets.h"
+#include "os/FileDescriptor.h"
 #include "serial/ComDevice.h"
 
 namespace stela {
@@ -21,21 +22,25 @@ class NetLink;
 // mark are never reported.
 class NetEventWatch final : public LineEventWatch {
 public:
-    static int create(std::shared_ptr<NetLink> link, std::uint32_t mask,
-                      std::unique_ptr<LineEventWatch>& watch);
+    static PortFailure create(std::shared_ptr<NetLink> link, std::uint32_t mask,
+                              std::unique_ptr<LineEventWatch>& watch);
     ~NetEventWatch() override;
 
-    int wait(std::uint32_t& kinds) override;
+    bool wait(std::uint32_t& kinds) override;
     void stop() override;
 
 private:
     NetEventWatch(std::shared_ptr<NetLink> link, std::uint32_t mask);
-    int start();
+    // Per system (posix/NetEventWatchPosix.cpp, win/NetEventWatchWin.cpp): makes
+    // what the waits wait on, and waits until the socket or the wake-up is ready
+    // (false when the wait itself failed).
+    PortFailure start();
+    bool waitForActivity();
 
     const std::shared_ptr<NetLink> link_;
     const std::uint32_t mask_;
     Socket socket_;         // our own descriptor of the link's socket
-    FileDescriptor epoll_;  // (Windows polls instead)
+    FileDescriptor epoll_;  // Linux's epoll set of both (Windows polls instead: none)
     std::atomic<bool> stopped_{false};
 };
 

@@ -33,7 +33,8 @@ NetLink::NetLink(int fd, PortScheme scheme)
     : fd_(fd),
       telnet_(scheme == PortScheme::Rfc2217),
       progress_(openWakeup()),
-      wake_(openWakeup()) {}
+      wake_(openWakeup()),
+      wakeupError_(progress_.valid() && wake_.valid() ? 0 : socketError()) {}
 
 NetLink::~NetLink() {
     close();
@@ -48,39 +49,39 @@ void NetLink::close() {
     down_ = true;
 }
 
-int NetLink::start(Clock::time_point deadline, Clock::duration grace) {
+PortFailure NetLink::start(Clock::time_point deadline, Clock::duration grace) {
     Lock lock(mutex_);
     if (!progress_.valid() || !wake_.valid()) {
-        return EMFILE;
+        return wakeupError_ != 0 ? systemFailure(wakeupError_) : ownFailure(FailureKind::Other);
     }
+    // A server that closes the connection at once serves someone else.
+    const PortFailure turnedAway = ownFailure(FailureKind::InUse);
     if (!telnet_) {
         const auto end = std::min(deadline, Clock::now() + grace);  // within the open's time
-        const int error = waitUntil(lock, end, [] { return false; });
-        return error == EIO ? EBUSY : 0;
+        const PortFailure failure = waitUntil(lock, end, [] { return false; });
+        return failure.kind() == FailureKind::Gone ? turnedAway : PortFailure();
     }
     tell(client_.greeting());
-    int error = waitUntil(lock, deadline,
-                          [this] { return client_.comPort() != Rfc2217Client::ComPort::Pending; });
-    if (error == 0 && client_.comPort() == Rfc2217Client::ComPort::Accepted) {
+    PortFailure failure = waitUntil(
+        lock, deadline, [this] { return client_.comPort() != Rfc2217Client::ComPort::Pending; });
+    if (!failure && client_.comPort() == Rfc2217Client::ComPort::Accepted) {
         client_.resetReplies();
         tell(Rfc2217Client::baudRateQuery());
-        error = waitUntil(lock, deadline,
-                          [this] { return client_.replies(Rfc2217Client::kSetBaudRate) > 0; });
-    } else if (error == 0) {
-        return EPROTO;
+        failure = waitUntil(lock, deadline,
+                            [this] { return client_.replies(Rfc2217Client::kSetBaudRate) > 0; });
+    } else if (!failure) {
+        return ownFailure(FailureKind::NotRfc2217);
     }
     if (broken_) {
-        return EBADMSG;
+        return ownFailure(FailureKind::ProtocolBroken);
     }
-    switch (error) {
-        case 0:
-            return 0;
-        case EIO:
-            return EBUSY;
-        case ETIMEDOUT:
-            return EPROTO;  // no Telnet server, or not one with the COM-PORT-OPTION
+    switch (failure.kind()) {
+        case FailureKind::TimedOut:  // no Telnet server, or not one with the COM-PORT-OPTION
+            return ownFailure(FailureKind::NotRfc2217);
+        case FailureKind::Gone:
+            return turnedAway;
         default:
-            return error;
+            return failure;
     }
 }
 
@@ -163,18 +164,19 @@ void NetLink::pump() {
     }
 }
 
-int NetLink::waitUntil(Lock& lock, Clock::time_point deadline, const std::function<bool()>& done) {
+PortFailure NetLink::waitUntil(Lock& lock, Clock::time_point deadline,
+                               const std::function<bool()>& done) {
     for (;;) {
         pump();
         if (done()) {
-            return 0;
+            return {};
         }
         if (down_) {
-            return EIO;
+            return ownFailure(FailureKind::Gone);
         }
         const int left = millisecondsLeft(deadline);
         if (left == 0) {
-            return ETIMEDOUT;
+            return ownFailure(FailureKind::TimedOut);
         }
         // Another thread's pump may take what we wait for off the socket first:
         // its progress wakes us as well.
@@ -187,31 +189,31 @@ int NetLink::waitUntil(Lock& lock, Clock::time_point deadline, const std::functi
         }
         lock.lock();
         if (ready < 0 && error != EINTR) {
-            return error;
+            return systemFailure(error);
         }
     }
 }
 
-int NetLink::read(char* buffer, int capacity, int& received) {
+PortFailure NetLink::read(char* buffer, int capacity, int& received) {
     received = 0;
     const Lock lock(mutex_);
     pump();
     if (in_.empty()) {
-        return down_ ? EIO : 0;
+        return down_ ? ownFailure(FailureKind::Gone) : PortFailure();
     }
     const std::size_t n = std::min(in_.size(), static_cast<std::size_t>(std::max(capacity, 0)));
     in_.copy(buffer, n);
     in_.erase(0, n);
     received = static_cast<int>(n);
-    return 0;
+    return {};
 }
 
-int NetLink::write(const char* data, int size, Clock::time_point deadline, int& sent) {
+PortFailure NetLink::write(const char* data, int size, Clock::time_point deadline, int& sent) {
     sent = 0;
     Lock lock(mutex_);
     pump();  // a server that has gone is noticed before the bytes go nowhere
     if (down_) {
-        return EIO;
+        return ownFailure(FailureKind::Gone);
     }
     const std::string_view bytes(data, static_cast<std::size_t>(size));
     const std::string encoded = telnet_ ? telnet::escape(bytes) : std::string(bytes);
@@ -229,14 +231,14 @@ int NetLink::write(const char* data, int size, Clock::time_point deadline, int& 
         const int error = ready < 0 ? socketError() : 0;
         lock.lock();
         if (ready < 0 && error != EINTR) {
-            return error;
+            return systemFailure(error);
         }
         flush();
     }
     if (sentTotal_ >= end) {
         sent = size;
     } else if (down_) {
-        return EIO;
+        return ownFailure(FailureKind::Gone);
     } else {
         // The time is up: keep what has left and the rest of a byte begun, take
         // back the others. Answers queued after them stay.
@@ -253,27 +255,28 @@ int NetLink::write(const char* data, int size, Clock::time_point deadline, int& 
     }
     raised_ |= kEvTxEmpty;
     signalWakeup(wake_.get());
-    return 0;
+    return {};
 }
 
-int NetLink::purgeInput() {
+PortFailure NetLink::purgeInput() {
     const Lock lock(mutex_);
     pump();
     if (down_) {
-        return EIO;
+        return ownFailure(FailureKind::Gone);
     }
     in_.clear();
     if (telnet_) {
         tell(Rfc2217Client::purge(Rfc2217Client::kPurgeReceive));
     }
-    return down_ ? EIO : 0;  // a server that reads nothing is left here
+    // A server that reads nothing is left here.
+    return down_ ? ownFailure(FailureKind::Gone) : PortFailure();
 }
 
-int NetLink::applySettings(const LineParameters& line, Clock::time_point deadline) {
+PortFailure NetLink::applySettings(const LineParameters& line, Clock::time_point deadline) {
     Lock lock(mutex_);
     pump();
     if (down_) {
-        return EIO;
+        return ownFailure(FailureKind::Gone);
     }
     client_.resetReplies();
     // The rate asked for last: in order, its answer comes after the others, so a
@@ -282,10 +285,10 @@ int NetLink::applySettings(const LineParameters& line, Clock::time_point deadlin
     // port without modem lines gives none.
     tell(Rfc2217Client::settingsCommands(line) + Rfc2217Client::baudRateQuery());
     using C = Rfc2217Client;
-    const int error =
-        waitUntil(lock, deadline, [this] { return client_.replies(C::kSetBaudRate) >= 2; });
-    if (error != 0) {
-        return error;  // EIO, or ETIMEDOUT: a server that did not answer in time refused nothing
+    // Gone, or TimedOut: a server that did not answer in time refused nothing.
+    if (const PortFailure failure =
+            waitUntil(lock, deadline, [this] { return client_.replies(C::kSetBaudRate) >= 2; })) {
+        return failure;
     }
     const bool taken = client_.replies(C::kSetBaudRate) > 0 &&
                        speedTaken(client_.lastReply(C::kSetBaudRate), line.baudRate) &&
@@ -295,33 +298,33 @@ int NetLink::applySettings(const LineParameters& line, Clock::time_point deadlin
                        client_.lastReply(C::kSetParity) == C::parityValue(line) &&
                        client_.replies(C::kSetStopSize) > 0 &&
                        client_.lastReply(C::kSetStopSize) == C::stopSizeValue(line);
-    return taken ? 0 : EINVAL;
+    return taken ? PortFailure() : ownFailure(FailureKind::Unsupported);
 }
 
-int NetLink::modemLines(TComSignals& lines) {
+PortFailure NetLink::modemLines(TComSignals& lines) {
     lines = {};
     const Lock lock(mutex_);
     pump();
     if (down_) {
-        return EIO;
+        return ownFailure(FailureKind::Gone);
     }
     lines = client_.modemLines();
-    return 0;
+    return {};
 }
 
-int NetLink::lineErrors(bool parityCheck, TComErrors& errors) {
+PortFailure NetLink::lineErrors(bool parityCheck, TComErrors& errors) {
     errors = {};
     const Lock lock(mutex_);
     pump();
     if (down_) {
-        return EIO;
+        return ownFailure(FailureKind::Gone);
     }
     errors = client_.takeLineErrors(parityCheck);
     if (overrun_) {
         errors.include(ceRxOver);
         overrun_ = false;
     }
-    return 0;
+    return {};
 }
 
 int NetLink::duplicateSocket() const {
@@ -340,7 +343,7 @@ void NetLink::resetEvents() {
     arrivalsReported_ = arrivals_;
 }
 
-int NetLink::collect(std::uint32_t& kinds) {
+bool NetLink::collect(std::uint32_t& kinds) {
     const Lock lock(mutex_);
     pump();
     kinds = client_.takeEventKinds() | raised_;
@@ -352,7 +355,7 @@ int NetLink::collect(std::uint32_t& kinds) {
     if (down_ && kinds != 0) {
         signalWakeup(wake_.get());  // the next wait finds the link down at once
     }
-    return down_ && kinds == 0 ? EIO : 0;
+    return !down_ || kinds != 0;
 }
 
 }  // namespace stela

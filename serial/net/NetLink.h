@@ -26,7 +26,7 @@ namespace stela {
 //
 // When the server closes the connection or it breaks (reset, keep-alive or user
 // timeout), the link is down: reads still hand out what had arrived, and then
-// every operation fails with EIO, as on a tty that hung up.
+// every operation fails as Gone, as on a tty that hung up.
 class NetLink {
 public:
     using Clock = std::chrono::steady_clock;
@@ -38,29 +38,30 @@ public:
     NetLink& operator=(const NetLink&) = delete;
 
     // Brings the link up before `deadline`. RFC 2217: the server must take the
-    // COM-PORT-OPTION (else EPROTO, also when it says nothing) and answer a
+    // COM-PORT-OPTION (else NotRfc2217, also when it says nothing) and answer a
     // question, which proves it kept the connection; raw TCP: the connection
-    // must survive `grace` (or what is left of it before `deadline`). A server that closes the
-    // connection at once serves someone else (ser2net: "Port already in use"): EBUSY. One that
-    // breaks the Telnet protocol (see fail()): EBADMSG.
-    int start(Clock::time_point deadline, Clock::duration grace);
+    // must survive `grace` (or what is left of it before `deadline`). A server
+    // that closes the connection at once serves someone else (ser2net: "Port
+    // already in use"): InUse. One that breaks the Telnet protocol (see fail()):
+    // ProtocolBroken.
+    PortFailure start(Clock::time_point deadline, Clock::duration grace);
     // Shuts the socket down at once; the link is down from here on.
     void close();
 
-    int read(char* buffer, int capacity, int& received);
+    PortFailure read(char* buffer, int capacity, int& received);
     // Hands the bytes to the socket, waiting for room until `deadline`; what
     // is not handed over by then is taken back (whole bytes: an escaped 0xFF is
     // never cut in two). `sent` counts the bytes handed over.
-    int write(const char* data, int size, Clock::time_point deadline, int& sent);
+    PortFailure write(const char* data, int size, Clock::time_point deadline, int& sent);
     // Discards the line data received. RFC 2217: and asks the server to discard
     // what it holds from the line (PURGE-DATA).
-    int purgeInput();
+    PortFailure purgeInput();
     // RFC 2217: sends the settings and waits (until `deadline`) for the server
-    // to take them; EINVAL when it refuses one or answers another value,
-    // ETIMEDOUT when it has not answered them all by then.
-    int applySettings(const LineParameters& line, Clock::time_point deadline);
-    int modemLines(TComSignals& lines);
-    int lineErrors(bool parityCheck, TComErrors& errors);
+    // to take them; Unsupported when it refuses one or answers another value,
+    // TimedOut when it has not answered them all by then.
+    PortFailure applySettings(const LineParameters& line, Clock::time_point deadline);
+    PortFailure modemLines(TComSignals& lines);
+    PortFailure lineErrors(bool parityCheck, TComErrors& errors);
 
     // For the event watch: a descriptor of the socket of its own (the caller
     // closes it), and one that becomes readable when wake() is called.
@@ -70,9 +71,9 @@ public:
     // Forgets the event kinds gathered so far (a new watch starts).
     void resetEvents();
     // Pumps, then reports the event kinds since the previous call: received data,
-    // what the server notified, the end of a write (evTxEmpty). EIO when the link
-    // is down and there is nothing left to report.
-    int collect(std::uint32_t& kinds);
+    // what the server notified, the end of a write (evTxEmpty). False when the
+    // link is down and there is nothing left to report.
+    bool collect(std::uint32_t& kinds);
 
 private:
     using Lock = std::unique_lock<std::mutex>;
@@ -86,15 +87,18 @@ private:
     // Ends the connection with a server that will not stop negotiating or will
     // not read what it asked for: the link is down, as if the server had gone.
     void fail();
-    // Pumps until `done` holds (0), the link goes down (EIO) or `deadline` passes
-    // (ETIMEDOUT), sleeping in between on the socket and on other pumps' progress.
-    int waitUntil(Lock& lock, Clock::time_point deadline, const std::function<bool()>& done);
+    // Pumps until `done` holds (no failure), the link goes down (Gone) or
+    // `deadline` passes (TimedOut), sleeping in between on the socket and on
+    // other pumps' progress.
+    PortFailure waitUntil(Lock& lock, Clock::time_point deadline,
+                          const std::function<bool()>& done);
 
     mutable std::mutex mutex_;
     Socket fd_;
     const bool telnet_;
     const Socket progress_;  // wake-up: a pump took something from the socket
     const Socket wake_;      // wake-up: for the watch
+    const int wakeupError_;  // why a wake-up could not be made, 0 when both were
     Rfc2217Client client_;
     std::string in_;   // line data, not yet read
     std::string out_;  // encoded, not yet sent

@@ -23,9 +23,9 @@ public:
     NetPortLock& operator=(const NetPortLock&) = delete;
 
     // Holds the server port of every one of `addresses` (all a host resolved
-    // to: any of them may be the one connected to), or none. EBUSY when another
+    // to: any of them may be the one connected to), or none. InUse when another
     // holds one of them.
-    int acquire(const addrinfo* addresses);
+    PortFailure acquire(const addrinfo* addresses);
     void release();
 
     // "10.1.2.3:4001", "[fd00::5]:4001", "[fe80::1%eth0]:4001": the server port
@@ -36,13 +36,11 @@ public:
     static std::string lockName(const std::string& serverPort);
 
 private:
-    int bind(const std::string& serverPort);
+    // Holds the name of `serverPort` (NetPortLockPosix.cpp, win/NetPortLockWin.cpp).
+    PortFailure bind(const std::string& serverPort);
 
-#ifdef _WIN32
-    std::vector<std::shared_ptr<void>> fds_;  // named mutexes' handles
-#else
-    std::vector<FileDescriptor> fds_;
-#endif
+    // What holds each name: a socket on Linux, a named mutex on Windows.
+    std::vector<std::shared_ptr<const void>> bindings_;
 };
 
 }  // namespace stela

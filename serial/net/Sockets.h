@@ -1,82 +1,36 @@
 #pragma once
 
-// The socket calls of the network devices, over POSIX sockets on Linux and
-// Winsock on Windows. Sockets are held as ints, like descriptors (Winsock's
-// handles are small kernel handles); errors are errno values on Linux and
-// Windows error codes on Windows, except "would block" and "interrupted",
-// which both tell as EWOULDBLOCK and EINTR so that callers test one set.
+// The socket calls of the network devices, over POSIX sockets on Linux
+// (posix/SocketsPosix.cpp) and Winsock on Windows (win/SocketsWin.cpp). Sockets
+// are held as ints, like descriptors (Winsock's handles are small kernel
+// handles), and owned by a Socket; errors are errno values on Linux and Windows
+// error codes on Windows, except "would block" and "interrupted", which both
+// tell as EWOULDBLOCK and EINTR so that callers test one set. systemFailure
+// classifies the others.
 
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-// TCP options of Windows 10 that mingw-w64's headers lack (the SDK's values);
-// older systems refuse them, and the connection goes without.
-#ifndef TCP_KEEPIDLE
-#define TCP_KEEPIDLE 3
-#define TCP_KEEPCNT 16
-#define TCP_KEEPINTVL 17
-#endif
-#ifndef TCP_MAXRT
-#define TCP_MAXRT 5
-#endif
-#else
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#endif
+#include "SocketSystem.h"  // the system's socket headers, Socket, kConnectPending
 
 #include <cerrno>
 #include <cstddef>
 #include <utility>
 
-#include "os/FileDescriptor.h"
+#include "serial/PortFailure.h"
 
 namespace stela {
 
-#ifdef _WIN32
-// Owns a socket and closes it when it goes (closesocket).
-class Socket {
-public:
-    Socket() = default;
-    explicit Socket(int fd) : fd_(fd) {}
-    ~Socket() { reset(); }
-    Socket(Socket&& other) noexcept : fd_(other.release()) {}
-    Socket& operator=(Socket&& other) noexcept {
-        reset(other.release());
-        return *this;
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int release() { return std::exchange(fd_, -1); }
-    void reset(int fd = -1);
-
-private:
-    int fd_ = -1;
-};
-using ssize_t = long long;
-#else
-using Socket = FileDescriptor;
-#endif
-
-// What a non-blocking connect() under way fails with.
-#ifdef _WIN32
-inline constexpr int kConnectPending = EWOULDBLOCK;
-#else
-inline constexpr int kConnectPending = EINPROGRESS;
-#endif
-
 // The error of the socket call that failed last.
 int socketError();
+// What getaddrinfo's `code` says, with the errno of a resolver that failed in a
+// system call (`systemError`, where the system has such a code).
+PortFailure resolverFailure(int code, int systemError);
 // Starts Winsock once for the process (nothing on Linux); 0 or its error.
 int socketsReady();
 
 // A new TCP or UDP socket, non-blocking, not inherited by child processes.
 int openSocket(int family, int type, int protocol);
+// Bounds how long sent bytes may stay unacknowledged before the connection
+// fails (Windows counts it in whole seconds).
+void setUserTimeout(int fd, unsigned milliseconds);
 int pollSockets(pollfd* fds, unsigned count, int timeoutMs);
 inline pollfd pollFor(int fd, short events) {
     pollfd entry{};

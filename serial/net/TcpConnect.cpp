@@ -1,9 +1,5 @@
 #include "net/TcpConnect.h"
 
-#ifndef _WIN32
-#include <arpa/inet.h>
-#endif
-
 #include <cerrno>
 #include <condition_variable>
 #include <memory>
@@ -29,21 +25,6 @@ int millisecondsLeft(Clock::time_point deadline) {
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-int resolverError(int code) {
-    switch (code) {
-        case EAI_AGAIN:
-            return EAGAIN;
-        case EAI_MEMORY:
-            return ENOMEM;
-#ifdef EAI_SYSTEM
-        case EAI_SYSTEM:
-            return errno != 0 ? errno : EIO;
-#endif
-        default:  // EAI_NONAME, EAI_NODATA, EAI_FAIL, EAI_ADDRFAMILY, ...
-            return ENOENT;
-    }
-}
-
 // The resolver's answer, shared with the thread that waits for it, so that a
 // caller that gave up leaves the thread to finish and clean up alone.
 struct Lookup {
@@ -51,6 +32,7 @@ struct Lookup {
     std::condition_variable done;
     bool finished = false;
     int code = 0;
+    int systemError = 0;  // errno, for a resolver that failed in a system call
     addrinfo* result = nullptr;
     ~Lookup() {
         if (result != nullptr) {
@@ -61,9 +43,9 @@ struct Lookup {
 
 }  // namespace
 
-int resolveServer(const PortUrl& url, Clock::time_point deadline, AddressList& addresses) {
-    if (int error = socketsReady()) {
-        return error;
+PortFailure resolveServer(const PortUrl& url, Clock::time_point deadline, AddressList& addresses) {
+    if (const int error = socketsReady()) {
+        return systemFailure(error);
     }
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
@@ -83,13 +65,14 @@ int resolveServer(const PortUrl& url, Clock::time_point deadline, AddressList& a
         const int code = getaddrinfo(url.host.c_str(), service.c_str(), &hints, &result);
         addresses.reset(result);
         if (code != 0 && url.host.find('%') != std::string::npos) {
-            return ENODEV;  // the address was checked as the port was named: its zone is wrong
+            // The address was checked as the port was named: its zone is wrong.
+            return ownFailure(FailureKind::BadZone);
         }
-        return code == 0 ? 0 : resolverError(code);
+        return code == 0 ? PortFailure() : resolverFailure(code, errno);
     }
     // The resolver would read an IPv4 shorthand as an address, whatever the flags.
     if (isIpv4Shorthand(url.host)) {
-        return EINVAL;
+        return ownFailure(FailureKind::BadAddress);
     }
 
     auto lookup = std::make_shared<Lookup>();
@@ -98,28 +81,25 @@ int resolveServer(const PortUrl& url, Clock::time_point deadline, AddressList& a
             addrinfo* result = nullptr;
             const int code = getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
             const std::lock_guard<std::mutex> lock(lookup->mutex);
-#ifdef EAI_SYSTEM
-            lookup->code = code == EAI_SYSTEM && errno == 0 ? EAI_FAIL : code;
-#else
             lookup->code = code;
-#endif
+            lookup->systemError = errno;
             lookup->result = result;
             lookup->finished = true;
             lookup->done.notify_all();
         }).detach();
     } catch (const std::system_error&) {
-        return EAGAIN;
+        return ownFailure(FailureKind::NameServerSilent);
     }
     std::unique_lock<std::mutex> lock(lookup->mutex);
     if (!lookup->done.wait_until(lock, deadline, [&] { return lookup->finished; })) {
-        return EAGAIN;
+        return ownFailure(FailureKind::NameServerSilent);
     }
     if (lookup->code != 0) {
-        return resolverError(lookup->code);
+        return resolverFailure(lookup->code, lookup->systemError);
     }
     addresses.reset(lookup->result);
     lookup->result = nullptr;
-    return 0;
+    return {};
 }
 
 namespace {
@@ -134,20 +114,15 @@ void tune(int fd) {
     setOption(fd, IPPROTO_TCP, TCP_KEEPIDLE, kKeepIdleSeconds);
     setOption(fd, IPPROTO_TCP, TCP_KEEPINTVL, kKeepIntervalSeconds);
     setOption(fd, IPPROTO_TCP, TCP_KEEPCNT, kKeepProbes);
-#ifdef _WIN32
-    // Windows bounds unacknowledged data in whole seconds.
-    setOption(fd, IPPROTO_TCP, TCP_MAXRT, int(kUserTimeoutMs / 1000));
-#else
-    setOption(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, int(kUserTimeoutMs));
-#endif
+    setUserTimeout(fd, kUserTimeoutMs);
 }
 
-// One address: 0 with the connected socket, or the error it met.
-int connectTo(const addrinfo& address, Clock::time_point deadline, int& fd) {
+// One address: the connected socket, or the failure it met.
+PortFailure connectTo(const addrinfo& address, Clock::time_point deadline, int& fd) {
     Socket owner(openSocket(address.ai_family, address.ai_socktype, address.ai_protocol));
     const int s = owner.get();
     if (s < 0) {
-        return socketError();
+        return systemFailure(socketError());
     }
     tune(s);
     int error = 0;
@@ -163,8 +138,7 @@ int connectTo(const addrinfo& address, Clock::time_point deadline, int& fd) {
             continue;
         }
         if (ready == 0) {
-            error = ETIMEDOUT;
-            break;
+            return ownFailure(FailureKind::TimedOut);
         }
         socklen_t size = sizeof error;
         if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0) {
@@ -172,27 +146,27 @@ int connectTo(const addrinfo& address, Clock::time_point deadline, int& fd) {
         }
     }
     if (error != 0) {
-        return error;
+        return systemFailure(error);
     }
     fd = owner.release();
-    return 0;
+    return {};
 }
 
 }  // namespace
 
-int connectTcp(const addrinfo* addresses, Clock::time_point deadline, int& fd) {
+PortFailure connectTcp(const addrinfo* addresses, Clock::time_point deadline, int& fd) {
     fd = -1;
-    int error = ENOENT;
+    PortFailure failure = ownFailure(FailureKind::HostNotFound);  // no address at all
     for (const addrinfo* a = addresses; a != nullptr; a = a->ai_next) {
         if (Clock::now() >= deadline) {
-            return ETIMEDOUT;
+            return ownFailure(FailureKind::TimedOut);
         }
-        error = connectTo(*a, deadline, fd);
-        if (error == 0 || error == ETIMEDOUT) {
+        failure = connectTo(*a, deadline, fd);
+        if (!failure || failure.kind() == FailureKind::TimedOut) {
             break;
         }
     }
-    return error;
+    return failure;
 }
 
 }  // namespace stela

@@ -23,7 +23,8 @@
 #include "os/StandardStreams.h"
 #include "posix/PosixEventWatch.h"
 #include "posix/PosixIoctl.h"
-#include "serial/DeviceOwners.h"
+#include "serial/ComDeviceFactory.h"
+#include "posix/DeviceOwnersPosix.h"
 #include "serial/EventMask.h"
 #include "serial/SpeedTaken.h"
 
@@ -169,19 +170,19 @@ PosixComDevice::~PosixComDevice() {
     close();
 }
 
-int PosixComDevice::open(const PortAddress& address) {
+PortFailure PosixComDevice::open(const PortAddress& address) {
     if (fd_.valid()) {
-        return EBUSY;
+        return systemFailure(EBUSY);
     }
     const std::string& path = address.device();
     if (path.empty()) {
-        return ENOENT;
+        return systemFailure(ENOENT);
     }
     FileDescriptor owner(
         aboveStandardStreams(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)));
     const int fd = owner.get();
     if (fd < 0) {
-        return errno;
+        return systemFailure(errno);
     }
     // Not a tty gives ENOTTY; a /dev/ttyS node with no UART behind it gives EIO.
     termios2 t{};
@@ -220,7 +221,7 @@ int PosixComDevice::open(const PortAddress& address) {
         }
         owner.reset();
         lock_.release();
-        return error;
+        return systemFailure(error);
     }
     // USB adapters hold received bytes back up to 16 ms unless told otherwise.
     serial_struct serial{};
@@ -236,7 +237,7 @@ int PosixComDevice::open(const PortAddress& address) {
     parityCheck_ = false;
     TComErrors ignored;
     lineErrors(ignored);  // counts from here on
-    return 0;
+    return {};
 }
 
 void PosixComDevice::close() {
@@ -256,11 +257,11 @@ void PosixComDevice::close() {
     lock_.release();
 }
 
-int PosixComDevice::failed(int error) {
+PortFailure PosixComDevice::failed(int error) {
     if (error != 0 && fd_.valid() && hungUp(fd_.get())) {
         release();
     }
-    return error;
+    return systemFailure(error);
 }
 
 // The descriptor of a line that hung up goes at once: while anyone holds the
@@ -271,20 +272,20 @@ void PosixComDevice::release() {
     hungUp_ = true;
 }
 
-int PosixComDevice::setQueueSizes(int inputSize, int outputSize) {
+PortFailure PosixComDevice::setQueueSizes(int inputSize, int outputSize) {
     if (int error = usable()) {
-        return error;
+        return systemFailure(error);
     }
     // The tty layer sizes its own buffers; the request is advisory.
-    return inputSize < 0 || outputSize < 0 ? EINVAL : 0;
+    return systemFailure(inputSize < 0 || outputSize < 0 ? EINVAL : 0);
 }
 
-int PosixComDevice::setLineParameters(const LineParameters& line) {
+PortFailure PosixComDevice::setLineParameters(const LineParameters& line) {
     if (int error = usable()) {
-        return error;
+        return systemFailure(error);
     }
     if (!supported(line)) {
-        return EINVAL;
+        return systemFailure(EINVAL);
     }
     termios2 previous{};
     if (int error = control(fd_.get(), TCGETS2, &previous)) {
@@ -306,7 +307,7 @@ int PosixComDevice::setLineParameters(const LineParameters& line) {
     if (!speedTaken(actual.c_ospeed, line.baudRate) ||
         (!pseudoTerminal_ && (actual.c_cflag & kFraming) != (t.c_cflag & kFraming))) {
         control(fd_.get(), TCSETS2, &previous);
-        return EINVAL;
+        return systemFailure(EINVAL);
     }
     int error = setModemLine(fd_.get(), TIOCM_DTR, line.dtrControl == dtrEnable);
     if (error == 0 && line.rtsControl != rtsHandshake) {
@@ -319,23 +320,23 @@ int PosixComDevice::setLineParameters(const LineParameters& line) {
     return failed(error);
 }
 
-int PosixComDevice::setTimeouts(const TimeoutValues& timeouts) {
+PortFailure PosixComDevice::setTimeouts(const TimeoutValues& timeouts) {
     if (int error = usable()) {
-        return error;
+        return systemFailure(error);
     }
     timeouts_ = timeouts;
-    return 0;
+    return {};
 }
 
-int PosixComDevice::purge(bool input, bool output) {
+PortFailure PosixComDevice::purge(bool input, bool output) {
     if (int error = usable()) {
-        return error;
+        return systemFailure(error);
     }
     // A pseudo-terminal has no transmit queue: what was written already sits in
     // the far end's input, and an output flush would take it back from there.
     output = output && !pseudoTerminal_;
     if (!input && !output) {
-        return 0;
+        return {};
     }
     return failed(control(fd_.get(), TCFLSH,
                           input && output ? TCIOFLUSH
@@ -343,33 +344,33 @@ int PosixComDevice::purge(bool input, bool output) {
                                           : TCOFLUSH));
 }
 
-int PosixComDevice::abortTransfers() {
+PortFailure PosixComDevice::abortTransfers() {
     // Reads and writes are complete when they return: nothing is ever in flight.
-    return isOpen() ? 0 : EBADF;
+    return isOpen() ? PortFailure() : systemFailure(EBADF);
 }
 
-int PosixComDevice::read(char* buffer, int capacity, int& received) {
+PortFailure PosixComDevice::read(char* buffer, int capacity, int& received) {
     received = 0;
     if (int error = usable()) {
-        return error;
+        return systemFailure(error);
     }
     while (capacity > 0) {
         const ssize_t n = ::read(fd_.get(), buffer, static_cast<size_t>(capacity));
         if (n > 0) {
             received = static_cast<int>(n);
-            return 0;
+            return {};
         }
         if (n == 0) {
             return failed(hangUpState(fd_.get()));
         }
         if (errno == EAGAIN) {
-            return 0;
+            return {};
         }
         if (errno != EINTR) {
             return failed(errno);
         }
     }
-    return 0;
+    return {};
 }
 
 std::int64_t PosixComDevice::wireMicros(std::int64_t bytes) const {
@@ -385,13 +386,13 @@ std::int64_t PosixComDevice::writeBoundMicros(int size) const {
     return ms > 0 ? ms * 1000 : wireMicros(size) + 1000000;
 }
 
-int PosixComDevice::write(const char* data, int size, int& sent) {
+PortFailure PosixComDevice::write(const char* data, int size, int& sent) {
     sent = 0;
     if (int error = usable()) {
-        return error;
+        return systemFailure(error);
     }
     if (size <= 0) {
-        return 0;
+        return {};
     }
     const std::int64_t deadline = nowMicros() + writeBoundMicros(size);
     int accepted = 0;
@@ -420,7 +421,7 @@ int PosixComDevice::write(const char* data, int size, int& sent) {
             &p, 1,
             static_cast<int>(std::min<std::int64_t>((left + 999) / 1000, 24LL * 3600 * 1000)));
         if (ready < 0 && errno != EINTR) {
-            return errno;
+            return systemFailure(errno);
         }
         if (ready > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL))) {
             return failed(EIO);
@@ -439,7 +440,7 @@ int PosixComDevice::write(const char* data, int size, int& sent) {
     if (watch_ != nullptr) {
         watch_->raise(kEvTxEmpty);
     }
-    return 0;
+    return {};
 }
 
 // Waits until the driver's output queue (TIOCOUTQ) is empty or the deadline has
@@ -464,15 +465,16 @@ int PosixComDevice::waitUntilHandedOver(std::int64_t deadline, int& pending) {
     }
 }
 
-int PosixComDevice::modemLines(TComSignals& lines) {
+PortFailure PosixComDevice::modemLines(TComSignals& lines) {
     lines = {};
     if (int error = usable()) {
-        return error;
+        return systemFailure(error);
     }
     int bits = 0;
     const int error = control(fd_.get(), TIOCMGET, &bits);
     if (error != 0) {
-        return unsupported(error) ? 0 : failed(error);  // a pseudo-terminal has no modem lines
+        return unsupported(error) ? PortFailure()
+                                  : failed(error);  // a pseudo-terminal has no modem lines
     }
     const struct {
         int bit;
@@ -483,18 +485,19 @@ int PosixComDevice::modemLines(TComSignals& lines) {
             lines.include(m.signal);
         }
     }
-    return 0;
+    return {};
 }
 
-int PosixComDevice::lineErrors(TComErrors& errors) {
+PortFailure PosixComDevice::lineErrors(TComErrors& errors) {
     errors = {};
     if (int error = usable()) {
-        return error;
+        return systemFailure(error);
     }
     serial_icounter_struct now{};
     const int error = control(fd_.get(), TIOCGICOUNT, &now);
     if (error != 0) {
-        return unsupported(error) ? 0 : failed(error);  // no error counters (a pseudo-terminal)
+        return unsupported(error) ? PortFailure()
+                                  : failed(error);  // no error counters (a pseudo-terminal)
     }
     // The driver keeps running totals; an error is one whose count moved.
     const ErrorCounts current{std::uint32_t(now.frame), std::uint32_t(now.overrun),
@@ -516,14 +519,19 @@ int PosixComDevice::lineErrors(TComErrors& errors) {
         errors.include(ceRxOver);
     }
     counts_ = current;
-    return 0;
+    return {};
 }
 
-int PosixComDevice::watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) {
+PortFailure PosixComDevice::watchEvents(std::uint32_t mask,
+                                        std::unique_ptr<LineEventWatch>& watch) {
     if (int error = usable()) {
-        return error;
+        return systemFailure(error);
     }
-    return PosixEventWatch::create(fd_.get(), mask, watch_, watch);
+    return systemFailure(PosixEventWatch::create(fd_.get(), mask, watch_, watch));
+}
+
+std::unique_ptr<ComDevice> serialDevice() {
+    return std::make_unique<PosixComDevice>();
 }
 
 }  // namespace stela

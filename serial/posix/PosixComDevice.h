@@ -11,10 +11,11 @@ namespace stela {
 // A serial device on Linux through termios (the termios2 interface, so that speeds
 // without a B-constant, such as 14400 or 256000, work too). An open device is held
 // by its flock and by the UUCP lock file that minicom and cu look for (UucpLock);
-// either one held by another program makes open() EBUSY, and so does another
-// program that merely has the device open (heldOpen).
+// either one held by another program makes open() fail with EBUSY (InUse), and
+// so does another program that merely has the device open (heldOpen). Failures
+// carry errno values, classified by systemFailure.
 //
-// What Linux cannot do is refused by setLineParameters with EINVAL: 1.5 stop bits,
+// What Linux cannot do is refused by setLineParameters with EINVAL (Unsupported): 1.5 stop bits,
 // output DSR flow, DSR sensitivity, DTR handshake, RTS toggle, CTS output flow
 // without RTS handshake (and the reverse: Linux ties both to CRTSCTS), a parity
 // replacement character other than 0x00, equal XON and XOFF characters in use, and
@@ -32,26 +33,26 @@ public:
     PosixComDevice(const PosixComDevice&) = delete;
     PosixComDevice& operator=(const PosixComDevice&) = delete;
 
-    int open(const PortAddress& address) override;
+    PortFailure open(const PortAddress& address) override;
     void close() override;
     // A device whose line hung up is still open (its operations fail with EIO)
     // until close(), although its descriptor is already let go.
     bool isOpen() const override { return fd_.valid() || hungUp_; }
 
-    int setQueueSizes(int inputSize, int outputSize) override;
-    int setLineParameters(const LineParameters& line) override;
-    int setTimeouts(const TimeoutValues& timeouts) override;
+    PortFailure setQueueSizes(int inputSize, int outputSize) override;
+    PortFailure setLineParameters(const LineParameters& line) override;
+    PortFailure setTimeouts(const TimeoutValues& timeouts) override;
 
-    int purge(bool input, bool output) override;
-    int abortTransfers() override;
-    int read(char* buffer, int capacity, int& received) override;
-    int write(const char* data, int size, int& sent) override;
+    PortFailure purge(bool input, bool output) override;
+    PortFailure abortTransfers() override;
+    PortFailure read(char* buffer, int capacity, int& received) override;
+    PortFailure write(const char* data, int size, int& sent) override;
 
-    int modemLines(TComSignals& lines) override;
-    int lineErrors(TComErrors& errors) override;
+    PortFailure modemLines(TComSignals& lines) override;
+    PortFailure lineErrors(TComErrors& errors) override;
     // See PosixEventWatch for what a tty reports; a write reports evTxEmpty as
     // it returns.
-    int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override;
+    PortFailure watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override;
     std::string lockFolderTrouble() const override { return lock_.folderTrouble(); }
 
     // The open file descriptor, -1 when closed (for waiting on line events).
@@ -65,9 +66,9 @@ private:
     // 0 when operations may go to the descriptor: else EBADF (closed) or EIO
     // (hung up).
     int usable() const { return hungUp_ ? EIO : fd_.valid() ? 0 : EBADF; }
-    // Passes an operation's error on; when the line has hung up, lets the
-    // descriptor go first.
-    int failed(int error);
+    // Passes an operation's errno on, classified; when the line has hung up,
+    // lets the descriptor go first.
+    PortFailure failed(int error);
     void release();
     std::int64_t wireMicros(std::int64_t bytes) const;
     std::int64_t writeBoundMicros(int size) const;

@@ -92,21 +92,21 @@ void PosixEventWatch::raise(std::uint32_t kinds) {
     }
 }
 
-int PosixEventWatch::wait(std::uint32_t& kinds) {
+bool PosixEventWatch::wait(std::uint32_t& kinds) {
     kinds = 0;
     epoll_event ready[2];
     int count;
     do {
         if (stopped_) {
-            return ECANCELED;
+            return false;
         }
         count = ::epoll_wait(epoll_.get(), ready, 2, -1);
     } while (count < 0 && errno == EINTR);
     if (count < 0) {
-        return errno;
+        return false;
     }
     if (stopped_) {
-        return ECANCELED;
+        return false;
     }
     for (int i = 0; i < count; ++i) {
         if (ready[i].data.fd == wake_.get()) {
@@ -117,7 +117,7 @@ int PosixEventWatch::wait(std::uint32_t& kinds) {
             // device node is let go at once (see PosixComDevice::release).
             modemLines_.reset();
             fd_.reset();
-            return EIO;
+            return false;
         } else if (ready[i].events & EPOLLIN) {
             kinds |= kEvRxChar;
         }
@@ -125,7 +125,7 @@ int PosixEventWatch::wait(std::uint32_t& kinds) {
     kinds |= raised_.exchange(0);
     kinds |= counterChanges();
     kinds &= mask_;
-    return 0;
+    return true;
 }
 
 bool PosixEventWatch::readCounts(Counts& counts) const {

@@ -20,7 +20,7 @@ class ModemLineWaiter;
 //   without counters (a pseudo-terminal) reports neither;
 // - the output drained: raise()d by the device's write;
 // - stop() and raise() through an eventfd.
-// A line that hangs up ends the wait with EIO, and the watch lets go of its
+// A line that hangs up ends the wait (false), and the watch lets go of its
 // descriptor of the tty then.
 // The event character and the input queue's 80 % mark are never reported:
 // finding them would mean reading the bytes.
@@ -33,7 +33,7 @@ public:
                       std::unique_ptr<LineEventWatch>& watch);
     ~PosixEventWatch() override;
 
-    int wait(std::uint32_t& kinds) override;
+    bool wait(std::uint32_t& kinds) override;
     void stop() override;
     // Reports those of `kinds` that are watched, from any thread.
     void raise(std::uint32_t kinds);

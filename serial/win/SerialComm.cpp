@@ -2,29 +2,22 @@
 
 #include <windows.h>
 
+#include "os/win/WinHandle.h"
 #include "serial/EComPort.h"
 
 namespace stela {
-namespace {
-
-struct KeyCloser {
-    HKEY key;
-    ~KeyCloser() { RegCloseKey(key); }
-};
-
-}  // namespace
 
 std::vector<std::pair<std::string, std::string>> serialCommValues(const std::string& location) {
     const std::string currentUser = "HKEY_CURRENT_USER\\";
     const bool ofUser = location.compare(0, currentUser.size(), currentUser) == 0;
-    HKEY key = nullptr;
+    HKEY opened = nullptr;
     LONG error = RegOpenKeyExA(ofUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
                                location.c_str() + (ofUser ? currentUser.size() : 0), 0,
-                               KEY_QUERY_VALUE, &key);
+                               KEY_QUERY_VALUE, &opened);
     if (error != ERROR_SUCCESS) {
         throw EComPort(EComPort::kRegistryError, int(error));
     }
-    const KeyCloser closer{key};
+    const RegistryKeyHandle key(opened);
     std::vector<std::pair<std::string, std::string>> values;
     for (DWORD index = 0;; ++index) {
         char name[256];
@@ -32,7 +25,7 @@ std::vector<std::pair<std::string, std::string>> serialCommValues(const std::str
         DWORD nameSize = sizeof name;
         DWORD dataSize = sizeof data;
         DWORD type = 0;
-        error = RegEnumValueA(key, index, name, &nameSize, nullptr, &type, data, &dataSize);
+        error = RegEnumValueA(key.get(), index, name, &nameSize, nullptr, &type, data, &dataSize);
         if (error == ERROR_NO_MORE_ITEMS) {
             return values;
         }

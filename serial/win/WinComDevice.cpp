@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "serial/ComDeviceFactory.h"
 #include "win/WinEventWatch.h"
 
 namespace stela {
@@ -11,8 +12,12 @@ namespace {
 constexpr DWORD kGraceMs = 1000;
 constexpr std::int64_t kLongestWaitMs = 24LL * 3600 * 1000;
 
-int lastError() {
-    return static_cast<int>(GetLastError());
+PortFailure lastFailure() {
+    return systemFailure(static_cast<int>(GetLastError()));
+}
+
+PortFailure notOpen() {
+    return ownFailure(FailureKind::NotOpen);
 }
 
 DCB lineRecord(const LineParameters& line) {
@@ -53,149 +58,149 @@ WinComDevice::~WinComDevice() {
     close();
 }
 
-int WinComDevice::open(const PortAddress& address) {
+PortFailure WinComDevice::open(const PortAddress& address) {
     if (isOpen()) {
-        return ERROR_BUSY;
+        return ownFailure(FailureKind::InUse);
     }
     const std::string& path = address.device();
     if (path.empty()) {
-        return ERROR_FILE_NOT_FOUND;
+        return ownFailure(FailureKind::Missing);
     }
-    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return lastError();
+    handle_.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OVERLAPPED, nullptr));
+    if (!handle_.valid()) {
+        return lastFailure();
     }
-    handle_ = handle;
     baudRate_ = 9600;
     parityCheck_ = false;
     pendingErrors_ = 0;
     DWORD queued = 0;
     status(queued);  // errors count from here on
     pendingErrors_ = 0;
-    return 0;
+    return {};
 }
 
 void WinComDevice::close() {
-    if (isOpen()) {
-        CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-    }
+    handle_.reset();
 }
 
-int WinComDevice::setQueueSizes(int inputSize, int outputSize) {
+PortFailure WinComDevice::setQueueSizes(int inputSize, int outputSize) {
     if (!isOpen()) {
-        return kClosedDeviceError;
+        return notOpen();
     }
     if (inputSize < 0 || outputSize < 0) {
-        return ERROR_INVALID_PARAMETER;
+        return ownFailure(FailureKind::Unsupported);
     }
-    return SetupComm(handle_, DWORD(inputSize), DWORD(outputSize)) ? 0 : lastError();
+    return SetupComm(handle_.get(), DWORD(inputSize), DWORD(outputSize)) ? PortFailure()
+                                                                         : lastFailure();
 }
 
-int WinComDevice::setLineParameters(const LineParameters& line) {
+PortFailure WinComDevice::setLineParameters(const LineParameters& line) {
     if (!isOpen()) {
-        return kClosedDeviceError;
+        return notOpen();
     }
     if (line.baudRate <= 0) {
-        return ERROR_INVALID_PARAMETER;
+        return ownFailure(FailureKind::Unsupported);
     }
     DCB dcb = lineRecord(line);
-    if (!SetCommState(handle_, &dcb)) {
-        return lastError();
+    if (!SetCommState(handle_.get(), &dcb)) {
+        return lastFailure();
     }
     baudRate_ = line.baudRate;
     parityCheck_ = line.parityCheck;
-    return 0;
+    return {};
 }
 
-int WinComDevice::setTimeouts(const TimeoutValues& timeouts) {
+PortFailure WinComDevice::setTimeouts(const TimeoutValues& timeouts) {
     if (!isOpen()) {
-        return kClosedDeviceError;
+        return notOpen();
     }
     COMMTIMEOUTS values{timeouts.readInterval, timeouts.readTotalMultiplier,
                         timeouts.readTotalConstant, timeouts.writeTotalMultiplier,
                         timeouts.writeTotalConstant};
-    if (!SetCommTimeouts(handle_, &values)) {
-        return lastError();
+    if (!SetCommTimeouts(handle_.get(), &values)) {
+        return lastFailure();
     }
     timeouts_ = timeouts;
-    return 0;
+    return {};
 }
 
-int WinComDevice::purge(bool input, bool output) {
+PortFailure WinComDevice::purge(bool input, bool output) {
     if (!isOpen()) {
-        return kClosedDeviceError;
+        return notOpen();
     }
     const DWORD flags = (input ? PURGE_RXCLEAR : 0) | (output ? PURGE_TXCLEAR : 0);
-    return flags == 0 || PurgeComm(handle_, flags) ? 0 : lastError();
+    return flags == 0 || PurgeComm(handle_.get(), flags) ? PortFailure() : lastFailure();
 }
 
-int WinComDevice::abortTransfers() {
+PortFailure WinComDevice::abortTransfers() {
     if (!isOpen()) {
-        return kClosedDeviceError;
+        return notOpen();
     }
-    return PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT) ? 0 : lastError();
+    return PurgeComm(handle_.get(), PURGE_TXABORT | PURGE_RXABORT) ? PortFailure() : lastFailure();
 }
 
-int WinComDevice::status(DWORD& queued) {
+PortFailure WinComDevice::status(DWORD& queued) {
     queued = 0;
     DWORD errors = 0;
     COMSTAT state{};
-    if (!ClearCommError(handle_, &errors, &state)) {
-        return lastError();
+    if (!ClearCommError(handle_.get(), &errors, &state)) {
+        return lastFailure();
     }
     pendingErrors_ |= errors;
     queued = state.cbInQue;
-    return 0;
+    return {};
 }
 
-int WinComDevice::transfer(bool writing, char* data, DWORD size, DWORD limitMs, DWORD& done) {
+PortFailure WinComDevice::transfer(bool writing, char* data, DWORD size, DWORD limitMs,
+                                   DWORD& done) {
     done = 0;
     OVERLAPPED overlapped{};
-    overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (overlapped.hEvent == nullptr) {
-        return lastError();
+    const KernelHandle completed(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!completed.valid()) {
+        return lastFailure();
     }
-    const BOOL finished = writing ? WriteFile(handle_, data, size, nullptr, &overlapped)
-                                  : ReadFile(handle_, data, size, nullptr, &overlapped);
-    int error = finished ? 0 : lastError();
-    if (error == ERROR_IO_PENDING) {
-        error = 0;
-        // The driver's timeouts end it first; this only keeps a driver that
-        // ignores them (or a stalled flow control without them) from hanging us.
-        if (WaitForSingleObject(overlapped.hEvent, limitMs) != WAIT_OBJECT_0) {
-            PurgeComm(handle_, writing ? PURGE_TXABORT | PURGE_TXCLEAR : PURGE_RXABORT);
-            CancelIoEx(handle_, &overlapped);
-        }
+    overlapped.hEvent = completed.get();
+    const BOOL finished = writing ? WriteFile(handle_.get(), data, size, nullptr, &overlapped)
+                                  : ReadFile(handle_.get(), data, size, nullptr, &overlapped);
+    if (!finished && GetLastError() != ERROR_IO_PENDING) {
+        return lastFailure();
     }
-    if (error == 0 && !GetOverlappedResult(handle_, &overlapped, &done, TRUE)) {
-        error = lastError();
-        if (error == ERROR_OPERATION_ABORTED) {
-            error = 0;  // aborted by the bound above: what moved, moved
-        }
+    // The driver's timeouts end it first; this only keeps a driver that ignores
+    // them (or a stalled flow control without them) from hanging us.
+    bool abortedByUs = false;
+    if (!finished && WaitForSingleObject(completed.get(), limitMs) != WAIT_OBJECT_0) {
+        PurgeComm(handle_.get(), writing ? PURGE_TXABORT | PURGE_TXCLEAR : PURGE_RXABORT);
+        CancelIoEx(handle_.get(), &overlapped);
+        abortedByUs = true;
     }
-    CloseHandle(overlapped.hEvent);
-    return error;
+    if (GetOverlappedResult(handle_.get(), &overlapped, &done, TRUE)) {
+        return {};
+    }
+    // Aborted by the bound above: what moved, moved. Aborted by anything else
+    // (a driver whose device went away), the transfer failed.
+    const DWORD error = GetLastError();
+    return error == ERROR_OPERATION_ABORTED && abortedByUs ? PortFailure()
+                                                           : systemFailure(static_cast<int>(error));
 }
 
-int WinComDevice::read(char* buffer, int capacity, int& received) {
+PortFailure WinComDevice::read(char* buffer, int capacity, int& received) {
     received = 0;
     if (!isOpen()) {
-        return kClosedDeviceError;
+        return notOpen();
     }
     DWORD queued = 0;
-    if (int error = status(queued)) {
-        return error;
+    if (const PortFailure failure = status(queued)) {
+        return failure;
     }
     const DWORD wanted = std::min<DWORD>(queued, DWORD(std::max(capacity, 0)));
     if (wanted == 0) {
-        return 0;
+        return {};
     }
     DWORD done = 0;
-    const int error = transfer(false, buffer, wanted, kGraceMs, done);
+    const PortFailure failure = transfer(false, buffer, wanted, kGraceMs, done);
     received = static_cast<int>(done);
-    return error;
+    return failure;
 }
 
 DWORD WinComDevice::writeLimitMs(int size) const {
@@ -206,30 +211,32 @@ DWORD WinComDevice::writeLimitMs(int size) const {
     return DWORD(std::min(ms + kGraceMs, kLongestWaitMs));
 }
 
-int WinComDevice::write(const char* data, int size, int& sent) {
+PortFailure WinComDevice::write(const char* data, int size, int& sent) {
     sent = 0;
     if (!isOpen()) {
-        return kClosedDeviceError;
+        return notOpen();
     }
     if (size <= 0) {
-        return 0;
+        return {};
     }
     DWORD done = 0;
-    const int error =
+    const PortFailure failure =
         transfer(true, const_cast<char*>(data), DWORD(size), writeLimitMs(size), done);
     sent = static_cast<int>(done);
-    return error;
+    return failure;
 }
 
-int WinComDevice::modemLines(TComSignals& lines) {
+PortFailure WinComDevice::modemLines(TComSignals& lines) {
     lines = {};
     if (!isOpen()) {
-        return kClosedDeviceError;
+        return notOpen();
     }
     DWORD state = 0;
-    if (!GetCommModemStatus(handle_, &state)) {
-        const int error = lastError();
-        return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ? 0 : error;
+    if (!GetCommModemStatus(handle_.get(), &state)) {
+        const DWORD error = GetLastError();
+        return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED
+                   ? PortFailure()
+                   : systemFailure(static_cast<int>(error));
     }
     const struct {
         DWORD bit;
@@ -240,17 +247,17 @@ int WinComDevice::modemLines(TComSignals& lines) {
             lines.include(m.signal);
         }
     }
-    return 0;
+    return {};
 }
 
-int WinComDevice::lineErrors(TComErrors& errors) {
+PortFailure WinComDevice::lineErrors(TComErrors& errors) {
     errors = {};
     if (!isOpen()) {
-        return kClosedDeviceError;
+        return notOpen();
     }
     DWORD queued = 0;
-    if (int error = status(queued)) {
-        return error;
+    if (const PortFailure failure = status(queued)) {
+        return failure;
     }
     const DWORD flags = pendingErrors_;
     pendingErrors_ = 0;
@@ -266,14 +273,18 @@ int WinComDevice::lineErrors(TComErrors& errors) {
             errors.include(m.error);
         }
     }
-    return 0;
+    return {};
 }
 
-int WinComDevice::watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) {
+PortFailure WinComDevice::watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) {
     if (!isOpen()) {
-        return kClosedDeviceError;
+        return notOpen();
     }
-    return WinEventWatch::create(handle_, mask, watch);
+    return WinEventWatch::create(handle_.get(), mask, watch);
+}
+
+std::unique_ptr<ComDevice> serialDevice() {
+    return std::make_unique<WinComDevice>();
 }
 
 }  // namespace stela

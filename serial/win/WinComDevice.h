@@ -4,13 +4,14 @@
 
 #include <cstdint>
 
+#include "os/win/WinHandle.h"
 #include "serial/ComDevice.h"
 
 namespace stela {
 
 // A serial device on Windows through the Win32 communications functions, on a
-// handle opened in overlapped mode. Failures are the system's error codes
-// (GetLastError).
+// handle opened in overlapped mode. Failures carry the system's error codes
+// (GetLastError), classified by systemFailure.
 //
 // What Windows serves itself: the queue sizes (SetupComm), every line parameter
 // of the record (SetCommState; a driver refuses what its UART cannot do), the
@@ -24,7 +25,8 @@ namespace stela {
 // the driver has handed every byte to the UART, bounded by the write timeout;
 // the wait itself is bounded as well (the timeout and a second more, or the wire
 // time and a second without one), after which the write is aborted and counts
-// what had left.
+// what had left. A transfer aborted by anything else (a driver that lost its
+// device) fails.
 class WinComDevice final : public ComDevice {
 public:
     WinComDevice() = default;
@@ -33,36 +35,36 @@ public:
     WinComDevice& operator=(const WinComDevice&) = delete;
 
     // Opens "\\.\COMn" (the address's device) for reading and writing, without
-    // sharing: ERROR_ACCESS_DENIED when another program has the port.
-    int open(const PortAddress& address) override;
+    // sharing: ERROR_ACCESS_DENIED (InUse) when another program has the port.
+    PortFailure open(const PortAddress& address) override;
     void close() override;
-    bool isOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
+    bool isOpen() const override { return handle_.valid(); }
 
-    int setQueueSizes(int inputSize, int outputSize) override;
-    int setLineParameters(const LineParameters& line) override;
-    int setTimeouts(const TimeoutValues& timeouts) override;
+    PortFailure setQueueSizes(int inputSize, int outputSize) override;
+    PortFailure setLineParameters(const LineParameters& line) override;
+    PortFailure setTimeouts(const TimeoutValues& timeouts) override;
 
-    int purge(bool input, bool output) override;
-    int abortTransfers() override;
-    int read(char* buffer, int capacity, int& received) override;
-    int write(const char* data, int size, int& sent) override;
+    PortFailure purge(bool input, bool output) override;
+    PortFailure abortTransfers() override;
+    PortFailure read(char* buffer, int capacity, int& received) override;
+    PortFailure write(const char* data, int size, int& sent) override;
 
     // A driver without modem lines (ERROR_INVALID_FUNCTION, ERROR_NOT_SUPPORTED)
     // reports all four off.
-    int modemLines(TComSignals& lines) override;
-    int lineErrors(TComErrors& errors) override;
-    int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override;
+    PortFailure modemLines(TComSignals& lines) override;
+    PortFailure lineErrors(TComErrors& errors) override;
+    PortFailure watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override;
 
 private:
     // ClearCommError: the bytes queued for input; the error flags it clears are
     // kept in pendingErrors_.
-    int status(DWORD& queued);
+    PortFailure status(DWORD& queued);
     // Runs one overlapped ReadFile or WriteFile to its end, waiting at most
     // `limitMs` before aborting it; `done` counts the bytes moved.
-    int transfer(bool writing, char* data, DWORD size, DWORD limitMs, DWORD& done);
+    PortFailure transfer(bool writing, char* data, DWORD size, DWORD limitMs, DWORD& done);
     DWORD writeLimitMs(int size) const;
 
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    FileHandle handle_;
     TimeoutValues timeouts_;
     int baudRate_ = 9600;
     bool parityCheck_ = false;

@@ -2,49 +2,44 @@
 
 namespace stela {
 
-int WinEventWatch::create(HANDLE device, std::uint32_t mask,
-                          std::unique_ptr<LineEventWatch>& watch) {
-    const HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    const HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (stop == nullptr || done == nullptr) {
-        const int error = static_cast<int>(GetLastError());
-        for (HANDLE h : {stop, done}) {
-            if (h != nullptr) {
-                CloseHandle(h);
-            }
-        }
-        return error;
+PortFailure WinEventWatch::create(HANDLE device, std::uint32_t mask,
+                                  std::unique_ptr<LineEventWatch>& watch) {
+    KernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!stop.valid()) {
+        return systemFailure(static_cast<int>(GetLastError()));
     }
-    watch.reset(new WinEventWatch(device, stop, done));
+    KernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!done.valid()) {
+        return systemFailure(static_cast<int>(GetLastError()));
+    }
+    watch.reset(new WinEventWatch(device, std::move(stop), std::move(done)));
     // A device that takes no selection leaves the watch waiting for its stop.
     SetCommMask(device, mask);
-    return 0;
+    return {};
 }
 
-WinEventWatch::WinEventWatch(HANDLE device, HANDLE stop, HANDLE done)
-    : device_(device), stop_(stop), done_(done) {}
+WinEventWatch::WinEventWatch(HANDLE device, KernelHandle stop, KernelHandle done)
+    : device_(device), stop_(std::move(stop)), done_(std::move(done)) {}
 
 WinEventWatch::~WinEventWatch() {
     SetCommMask(device_, 0);
-    CloseHandle(done_);
-    CloseHandle(stop_);
 }
 
 void WinEventWatch::stop() {
-    SetEvent(stop_);
+    SetEvent(stop_.get());
 }
 
-int WinEventWatch::waitForStop() {
-    WaitForSingleObject(stop_, INFINITE);
-    return ERROR_OPERATION_ABORTED;
+bool WinEventWatch::waitForStop() {
+    WaitForSingleObject(stop_.get(), INFINITE);
+    return false;
 }
 
-int WinEventWatch::wait(std::uint32_t& kinds) {
+bool WinEventWatch::wait(std::uint32_t& kinds) {
     kinds = 0;
     DWORD happened = 0;
     switch (waitOnce(happened)) {
         case Outcome::Stopped:
-            return ERROR_OPERATION_ABORTED;
+            return false;
         case Outcome::Unable:
             return waitForStop();
         case Outcome::Ended:
@@ -53,7 +48,7 @@ int WinEventWatch::wait(std::uint32_t& kinds) {
     if (happened != 0) {
         endedEmpty_ = false;
         kinds = happened;
-        return 0;
+        return true;
     }
     // Windows ends a wait without an event only when the selection changes or
     // the result cannot be fetched. A device that does so twice running cannot
@@ -63,23 +58,23 @@ int WinEventWatch::wait(std::uint32_t& kinds) {
         return waitForStop();
     }
     endedEmpty_ = true;
-    return 0;
+    return true;
 }
 
 WinEventWatch::Outcome WinEventWatch::waitOnce(DWORD& happened) {
-    if (WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) {
+    if (WaitForSingleObject(stop_.get(), 0) == WAIT_OBJECT_0) {
         return Outcome::Stopped;
     }
     OVERLAPPED overlapped{};
-    overlapped.hEvent = done_;
-    ResetEvent(done_);
+    overlapped.hEvent = done_.get();
+    ResetEvent(done_.get());
     if (WaitCommEvent(device_, &happened, &overlapped)) {
         return Outcome::Ended;
     }
     if (GetLastError() != ERROR_IO_PENDING) {
         return Outcome::Unable;
     }
-    const HANDLE both[] = {stop_, done_};
+    const HANDLE both[] = {stop_.get(), done_.get()};
     DWORD ignored = 0;
     if (WaitForMultipleObjects(2, both, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
         // Stopped (or the wait failed): end the wait in progress before its

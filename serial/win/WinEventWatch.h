@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "os/win/WinHandle.h"
 #include "serial/ComDevice.h"
 
 namespace stela {
@@ -17,27 +18,28 @@ namespace stela {
 class WinEventWatch final : public LineEventWatch {
 public:
     // Selects `mask` on `device`; the handle must outlive the watch.
-    static int create(HANDLE device, std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch);
+    static PortFailure create(HANDLE device, std::uint32_t mask,
+                              std::unique_ptr<LineEventWatch>& watch);
     ~WinEventWatch() override;
 
-    // 0 with the kinds that happened (none after a wait whose result could not
-    // be fetched); ERROR_OPERATION_ABORTED once stopped. A device on which no
-    // wait starts, or whose waits end twice running without an event, leaves
-    // the watch waiting for its stop alone.
-    int wait(std::uint32_t& kinds) override;
+    // The kinds that happened (none after a wait whose result could not be
+    // fetched); false once stopped. A device on which no wait starts, or whose
+    // waits end twice running without an event, leaves the watch waiting for its
+    // stop alone.
+    bool wait(std::uint32_t& kinds) override;
     void stop() override;
 
 private:
     enum class Outcome { Ended, Stopped, Unable };
 
-    WinEventWatch(HANDLE device, HANDLE stop, HANDLE done);
+    WinEventWatch(HANDLE device, KernelHandle stop, KernelHandle done);
     // One overlapped WaitCommEvent, waited for with the stop event.
     Outcome waitOnce(DWORD& happened);
-    int waitForStop();
+    bool waitForStop();
 
     const HANDLE device_;
-    const HANDLE stop_;        // manual reset
-    const HANDLE done_;        // the wait's completion, manual reset
+    const KernelHandle stop_;  // manual reset
+    const KernelHandle done_;  // the wait's completion, manual reset
     bool endedEmpty_ = false;  // the last wait ended without an event
 };
 

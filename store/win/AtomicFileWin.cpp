@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "os/PathSeparators.h"
+#include "os/win/WinHandle.h"
 #include "store/AtomicFile.h"
 
 namespace stela {
@@ -49,17 +50,16 @@ int makeDirectories(const std::string& path, mode_t) {
 // A device (NUL, CON, COM3: any name of one, whatever its extension), a pipe
 // or a folder opens as well; its type tells.
 FileKind fileKindAt(const std::string& path) {
-    const HANDLE file =
+    const FileHandle file(
         ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.valid()) {
         return FileKind::Missing;
     }
-    const DWORD type = ::GetFileType(file);
+    const DWORD type = ::GetFileType(file.get());
     BY_HANDLE_FILE_INFORMATION info{};
-    const bool folder = ::GetFileInformationByHandle(file, &info) != 0 &&
+    const bool folder = ::GetFileInformationByHandle(file.get(), &info) != 0 &&
                         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    ::CloseHandle(file);
     return folder                   ? FileKind::Folder
            : type == FILE_TYPE_CHAR ? FileKind::CharacterDevice
            : type == FILE_TYPE_PIPE ? FileKind::Fifo
@@ -77,24 +77,24 @@ int replaceFile(const std::string& path, std::string_view contents, mode_t) {
         return EISDIR;
     }
     const std::string temp = path + ".tmp";
-    const HANDLE file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    FileHandle file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
         return errnoOf(::GetLastError());
     }
     DWORD error = 0;
     while (error == 0 && !contents.empty()) {
         DWORD written = 0;
         const DWORD size = static_cast<DWORD>(std::min<std::size_t>(contents.size(), 1 << 20));
-        if (!::WriteFile(file, contents.data(), size, &written, nullptr) || written == 0) {
+        if (!::WriteFile(file.get(), contents.data(), size, &written, nullptr) || written == 0) {
             error = written == 0 && ::GetLastError() == 0 ? ERROR_WRITE_FAULT : ::GetLastError();
         }
         contents.remove_prefix(written);
     }
-    if (error == 0 && !::FlushFileBuffers(file)) {
+    if (error == 0 && !::FlushFileBuffers(file.get())) {
         error = ::GetLastError();
     }
-    ::CloseHandle(file);
+    file.reset();
     const bool moved =
         error == 0 && (kind == FileKind::Regular
                            ? ::ReplaceFileA(path.c_str(), temp.c_str(), nullptr,

@@ -83,7 +83,7 @@ private:
             throw std::runtime_error("Unable to open com port");
         }
         if (failing_ == "no port") {
-            throw EComPort(EComPort::kPurgeFailed, kClosedDeviceError);
+            throw EComPort(EComPort::kPurgeFailed, ownFailure(FailureKind::NotOpen));
         }
         if (failing_ == "no access") {  // an open the system refuses
             port_.OnBeforeOpen = [](TCustomComPort&) {
@@ -411,7 +411,8 @@ TEST_F(TMainFormTest, ASerialErrorIsReportedWithItsMessageAndAHelpLineBelow) {
     child<QPushButton>("Button7")->click();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text.toStdString(),
-              "PurgeComm function failed (win error code: " + std::to_string(kClosedDeviceError) +
+              "PurgeComm function failed (win error code: " +
+                  std::to_string(ownFailure(FailureKind::NotOpen).code()) +
                   ")\nПорт не открыт: нажмите «Поиск табло» или «Настроить COM - порт.».");
 }
 

@@ -31,6 +31,13 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$work/lsan.supp
 
 # The frames W0.., W8.., W1.., ... in the order the write sends them.
 order=(0 8 1 9 2 : 3 ';' 4 '<')
+# A window that ended before its stop fails the step at once, with its last words.
+alive() {
+    kill -0 "$stela_pid" 2>/dev/null && return
+    echo "step $k: the window ended before its stop:" >&2
+    tail -n 20 "$work/stela.out" >&2
+    exit 1
+}
 failed=0
 for k in ${STEPS:-1 2 3 4 5 6 7 8 9 10 11}; do
     mkdir -p "$XDG_CONFIG_HOME"
@@ -48,6 +55,7 @@ for k in ${STEPS:-1 2 3 4 5 6 7 8 9 10 11}; do
     # The start-up search's notice is confirmed; then the window is shown.
     window=
     until [[ -n $window ]]; do
+        alive
         for notice in $(xdotool search --onlyvisible --name 'D731$' 2>/dev/null); do
             xdotool key --window "$notice" Return 2>/dev/null || true
         done
@@ -61,10 +69,10 @@ for k in ${STEPS:-1 2 3 4 5 6 7 8 9 10 11}; do
 
     if ((k <= 10)); then
         wanted="rx W${order[k - 1]}"
-        until grep -qF -- "$wanted" "$work/sim.out"; do sleep 0.002; done
+        until grep -qF -- "$wanted" "$work/sim.out"; do alive && sleep 0.002; done
     else
         # The read-back's first frame: the write has ended.
-        until grep -A1000 -F 'rx W<' "$work/sim.out" | grep -qF 'rx R0E'; do sleep 0.002; done
+        until grep -A1000 -F 'rx W<' "$work/sim.out" | grep -qF 'rx R0E'; do alive && sleep 0.002; done
     fi
     case $stop in
     display) kill -KILL "$x_pid" ;;

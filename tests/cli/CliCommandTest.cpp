@@ -8,6 +8,7 @@
 #include "stela/Version.h"
 #include "tests/cli/CliFixture.h"
 #include "tests/support/TestLanguage.h"
+#include "workflows/Journal.h"
 
 namespace stela {
 namespace {
@@ -66,6 +67,24 @@ TEST_F(CliCommandTest, SearchPrintsThePortTheSignAnswersOn) {
     EXPECT_TRUE(sim.port.Connected());
 }
 
+// The journal keeps a search's first line under a port it was asked to search:
+// the first candidate, or the port given when no COM name stands for it.
+TEST_F(CliCommandTest, ASearchOfAListIsJournalledUnderAPortOfTheList) {
+    const std::pair<std::string, std::string> cases[] = {{"COM12,COM8", "COM8"},
+                                                         {"/dev/ttyNOWHERE", "/dev/ttyNOWHERE"}};
+    for (const auto& [ports, journalled] : cases) {
+        const std::string directory = home.path() + "/journal" + journalled.substr(0, 4);
+        Journal kept(directory, "stela-cli", [this] { return sim.port.Port(); });
+        journal = &kept;
+        EXPECT_EQ(run({"search", "--port", ports}).status, 3);
+        std::ifstream file(std::filesystem::directory_iterator(directory)->path());
+        std::string date, time, port;
+        file >> date >> time >> port;
+        EXPECT_EQ(port, journalled) << ports;
+    }
+    journal = nullptr;
+}
+
 TEST_F(CliCommandTest, NoSignFoundIsStatusThreeWithTheSearchsNotice) {
     sim.device->addSilentPort("COM2");
     Result r = run({"read"});
@@ -115,7 +134,7 @@ TEST_F(CliCommandTest, PortErrorsAreStatusThreeWithTheSerialLayersMessageAndAHin
     sim.device->failOn(test::SimComDevice::Op::LineParameters, EINVAL, url);
     EXPECT_NE(run({"read", "--port", url}).err.find("\n" + url + " refused the line settings"),
               std::string::npos);
-    sim.device->failOn(test::SimComDevice::Op::Open, ENOENT, url);  // a name no resolver knows
+    sim.device->failOn(test::SimComDevice::Op::Open, ownFailure(FailureKind::HostNotFound), url);
     r = run({"read", "--port", url});
     EXPECT_EQ(
         r.err.find(url + ": Unable to open com port (EAI_NONAME, Name or service not known)\n"),

@@ -23,7 +23,7 @@
 #include "cli/StopSignals.h"
 #include "posix/UucpLock.h"
 #include "serial/ComDeviceFactory.h"
-#include "serial/DeviceOwners.h"
+#include "posix/DeviceOwnersPosix.h"
 #include "serial/TComPort.h"
 #include "tests/support/Minicom.h"
 #include "tests/support/PtyPair.h"

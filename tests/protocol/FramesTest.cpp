@@ -104,28 +104,31 @@ TEST(ReadReply, RejectsEveryOtherLengthWithoutReadingPastTheBuffer) {
 TEST(ReadReply, TakenApartAndJudgedForTheHalfAskedFor) {
     const std::string good = composeReadReply('8', "4567", '3', '1', "0A");
     ASSERT_EQ(good, "T84567310AOK1B");
+    using V = ReplyVerdict;
     struct Case {
         std::string bytes;
-        bool answers8, framed;
+        ReplyVerdict verdict;
+        bool framed;
     };
     const Case cases[] = {
-        {good, true, true},
-        {composeReadReply('9', "4567", '3', '1', "0A"), false, true},  // another half
+        {good, V::Price, true},
+        {composeReadReply('9', "4567", '3', '1', "0A"), V::WrongAddress, true},
         {composeReadReply('8',
                           "45\x1b"
                           "7",
                           '3', '1', "0A"),
-         false, true},  // no price
-        {composeReadReply('8', "----", '3', '1', "0A"), true, true},
-        {good.substr(0, 12) + "1b", false, true},  // lower-case checksum
-        {"X" + good.substr(1, 11) + frameChecksum("X" + good.substr(1, 11)), true, false},
-        {good + "1B", false, true},  // not 14 bytes
-        {std::string(16, ' '), false, false},
-        {"T8", false, false},
+         V::NotPriceCharacters, true},
+        {composeReadReply('8', "----", '3', '1', "0A"), V::NoPrice, true},
+        {composeReadReply('8', "4-6-", '3', '1', "0A"), V::NotAPrice, true},
+        {good.substr(0, 12) + "1b", V::BadChecksum, true},  // lower-case checksum
+        {"X" + good.substr(1, 11) + frameChecksum("X" + good.substr(1, 11)), V::NotFramed, false},
+        {good + "1B", V::Incomplete, true},  // not 14 bytes
+        {std::string(16, ' '), V::Incomplete, false},
+        {"T8", V::Incomplete, false},
     };
     for (const Case& c : cases) {
         const ReadReply reply = parseReadReply(c.bytes);
-        EXPECT_EQ(reply.answers('8'), c.answers8) << c.bytes;
+        EXPECT_EQ(readReplyVerdict(reply, '8'), c.verdict) << c.bytes;
         EXPECT_EQ(reply.framed, c.framed) << c.bytes;
     }
     const ReadReply reply = parseReadReply(good);

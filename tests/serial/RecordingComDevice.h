@@ -1,7 +1,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -56,18 +55,18 @@ public:
     }
     ~ScriptedWatch() override { log_.push_back("unwatch"); }
 
-    int wait(std::uint32_t& kinds) override {
+    bool wait(std::uint32_t& kinds) override {
         ScriptedLineEvents& e = *events_;
         std::unique_lock<std::mutex> lock(e.mutex_);
         ++e.waits_;
         e.changed_.notify_all();
         e.changed_.wait(lock, [&] { return e.stopped_ || !e.reports_.empty(); });
         if (e.stopped_) {
-            return ECANCELED;
+            return false;
         }
         kinds = e.reports_.front();
         e.reports_.pop_front();
-        return 0;
+        return true;
     }
     void stop() override {
         const std::lock_guard<std::mutex> lock(events_->mutex_);
@@ -82,13 +81,14 @@ private:
 
 // A ComDevice that writes each call into a shared log (where the test's handlers
 // write too, so the order of hooks and device calls shows), hands out the bytes
-// put into `incoming`, fails any operation named in `failures` with its errno,
+// put into `incoming`, fails any operation named in `failures` with its system
+// number (as this system classifies it),
 // and reports the line events a test scripts in `lineEvents`.
 class RecordingComDevice final : public ComDevice {
 public:
     explicit RecordingComDevice(std::vector<std::string>& log) : log_(log) {}
 
-    std::map<std::string, int> failures;  // "open", "line", "read" ... -> errno
+    std::map<std::string, int> failures;  // "open", "line", "read" ... -> system number
     std::string incoming;                 // bytes the line has delivered
     std::string written;
     TComSignals lines;
@@ -97,10 +97,10 @@ public:
     LineParameters line;  // the last record applied
     TimeoutValues timeouts;
 
-    int open(const PortAddress& address) override {
+    PortFailure open(const PortAddress& address) override {
         log_.push_back("open " + address.name());
-        const int error = failure("open");
-        open_ = error == 0;
+        const PortFailure error = failure("open");
+        open_ = !error;
         return error;
     }
     void close() override {
@@ -111,80 +111,80 @@ public:
     }
     bool isOpen() const override { return open_; }
 
-    int setQueueSizes(int in, int out) override {
+    PortFailure setQueueSizes(int in, int out) override {
         log_.push_back("queues " + std::to_string(in) + " " + std::to_string(out));
         return failure("queues");
     }
-    int setLineParameters(const LineParameters& parameters) override {
+    PortFailure setLineParameters(const LineParameters& parameters) override {
         log_.push_back("line");
         line = parameters;
         return failure("line");
     }
-    int setTimeouts(const TimeoutValues& values) override {
+    PortFailure setTimeouts(const TimeoutValues& values) override {
         log_.push_back("timeouts");
         timeouts = values;
         return failure("timeouts");
     }
-    int purge(bool in, bool out) override {
+    PortFailure purge(bool in, bool out) override {
         log_.push_back(std::string("purge") + (in ? " in" : "") + (out ? " out" : ""));
         if (in) {
             incoming.clear();
         }
         return failure("purge");
     }
-    int abortTransfers() override {
+    PortFailure abortTransfers() override {
         log_.push_back("abort");
         return failure("abort");
     }
-    int read(char* buffer, int capacity, int& received) override {
+    PortFailure read(char* buffer, int capacity, int& received) override {
         received = 0;
-        if (int error = failure("read")) {
+        if (PortFailure error = failure("read")) {
             return error;
         }
         received = std::min(capacity, int(incoming.size()));
         std::copy_n(incoming.begin(), received, buffer);
         incoming.erase(0, std::size_t(received));
-        return 0;
+        return {};
     }
-    int write(const char* data, int size, int& sent) override {
+    PortFailure write(const char* data, int size, int& sent) override {
         sent = 0;
-        if (int error = failure("write")) {
+        if (PortFailure error = failure("write")) {
             return error;
         }
         written.append(data, std::size_t(size));
         sent = size;
-        return 0;
+        return {};
     }
-    int modemLines(TComSignals& out) override {
+    PortFailure modemLines(TComSignals& out) override {
         log_.push_back("lines");
         out = lines;
         return failure("lines");
     }
-    int lineErrors(TComErrors& out) override {
+    PortFailure lineErrors(TComErrors& out) override {
         log_.push_back("errors");
         out = {};
-        if (int error = failure("errors")) {
+        if (PortFailure error = failure("errors")) {
             return error;
         }
         out = errors;
         errors = {};
-        return 0;
+        return {};
     }
-    int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override {
+    PortFailure watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override {
         char text[16];
         std::snprintf(text, sizeof text, "watch 0x%04X", unsigned(mask));
         log_.push_back(text);
-        if (int error = failure("watch")) {
+        if (PortFailure error = failure("watch")) {
             return error;
         }
         watch = std::make_unique<ScriptedWatch>(lineEvents, log_);
-        return 0;
+        return {};
     }
 
 private:
-    int failure(const std::string& operation) const {
+    PortFailure failure(const std::string& operation) const {
         const auto it = failures.find(operation);
-        return it == failures.end() ? 0 : it->second;
+        return it == failures.end() ? PortFailure() : systemFailure(it->second);
     }
 
     std::vector<std::string>& log_;

@@ -278,7 +278,7 @@ TEST_F(TComPortTest, OperationsOnAClosedPortRaiseTheirOwnCodes) {
     for (const auto& c : cases) {
         const EComPort e = raised(c.action);
         EXPECT_EQ(e.Code(), c.code);
-        EXPECT_EQ(e.SystemCode(), kClosedDeviceError);
+        EXPECT_EQ(e.SystemCode(), ownFailure(FailureKind::NotOpen).code());
     }
     EXPECT_TRUE(log.empty());
 }

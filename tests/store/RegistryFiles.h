@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "store/RegistryStore.h"
+#include "store/RegistryKey.h"
 
 namespace stela::test {
 

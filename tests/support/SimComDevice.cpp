@@ -1,7 +1,6 @@
 #include "tests/support/SimComDevice.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 namespace stela::test {
@@ -22,33 +21,37 @@ SignModel* SimComDevice::sign(const std::string& port) {
 }
 
 void SimComDevice::failOn(Op op, int error, const std::string& port) {
-    failures_[{op, port}] = error;
+    failOn(op, systemFailure(error), port);
 }
 
-int SimComDevice::failure(Op op) const {
+void SimComDevice::failOn(Op op, PortFailure failure, const std::string& port) {
+    failures_[{op, port}] = failure;
+}
+
+PortFailure SimComDevice::failure(Op op) const {
     for (const std::string& port : {openPort_, std::string()}) {
         const auto it = failures_.find({op, port});
-        if (it != failures_.end() && it->second != 0) {
+        if (it != failures_.end() && it->second) {
             return it->second;
         }
     }
-    return 0;
+    return {};
 }
 
-int SimComDevice::open(const PortAddress& address) {
+PortFailure SimComDevice::open(const PortAddress& address) {
     const std::string& port = address.name();
     if (ports_.find(port) == ports_.end()) {
-        return ENOENT;
+        return ownFailure(FailureKind::Missing);
     }
     const auto it = failures_.find({Op::Open, port});
-    if (it != failures_.end() && it->second != 0) {
+    if (it != failures_.end() && it->second) {
         return it->second;
     }
     openPort_ = port;
     input_.clear();
     runBytes_ = 0;  // a fresh line is idle
     ++openCount_;
-    return 0;
+    return {};
 }
 
 void SimComDevice::close() {
@@ -56,16 +59,16 @@ void SimComDevice::close() {
     input_.clear();
 }
 
-int SimComDevice::setQueueSizes(int inputSize, int outputSize) {
-    return inputSize < 0 || outputSize < 0 ? EINVAL : 0;
+PortFailure SimComDevice::setQueueSizes(int inputSize, int outputSize) {
+    return inputSize < 0 || outputSize < 0 ? ownFailure(FailureKind::Unsupported) : PortFailure();
 }
 
-int SimComDevice::setLineParameters(const LineParameters& line) {
-    if (int error = failure(Op::LineParameters)) {
+PortFailure SimComDevice::setLineParameters(const LineParameters& line) {
+    if (PortFailure error = failure(Op::LineParameters)) {
         return error;
     }
     line_ = line;
-    return 0;
+    return {};
 }
 
 void SimComDevice::collectArrived() {
@@ -80,20 +83,20 @@ void SimComDevice::collectArrived() {
 
 // Output needs nothing: every write returns with all its bytes in the FIFO,
 // where a purge cannot reach them.
-int SimComDevice::purge(bool input, bool /*output*/) {
-    if (int error = failure(Op::Purge)) {
+PortFailure SimComDevice::purge(bool input, bool /*output*/) {
+    if (PortFailure error = failure(Op::Purge)) {
         return error;
     }
     if (input) {
         collectArrived();
         input_.clear();
     }
-    return 0;
+    return {};
 }
 
-int SimComDevice::read(char* buffer, int capacity, int& received) {
+PortFailure SimComDevice::read(char* buffer, int capacity, int& received) {
     received = 0;
-    if (int error = failure(Op::Read)) {
+    if (PortFailure error = failure(Op::Read)) {
         return error;
     }
     collectArrived();
@@ -102,12 +105,12 @@ int SimComDevice::read(char* buffer, int capacity, int& received) {
     input_.erase(0, n);
     received = int(n);
     clock_.advance(readCost_);
-    return 0;
+    return {};
 }
 
-int SimComDevice::write(const char* data, int size, int& sent) {
+PortFailure SimComDevice::write(const char* data, int size, int& sent) {
     sent = 0;
-    if (int error = failure(Op::Write)) {
+    if (PortFailure error = failure(Op::Write)) {
         return error;
     }
     written_.push_back({openPort_, std::string(data, std::size_t(size)), clock_.now_ms()});
@@ -126,17 +129,17 @@ int SimComDevice::write(const char* data, int size, int& sent) {
     const SimTime handedOver = runStart_ + wireTime(runBytes_ - kTransmitFifoBytes);
     clock_.advance(std::max(handedOver - now, SimTime::zero()));
     sent = size;
-    return 0;
+    return {};
 }
 
-int SimComDevice::modemLines(TComSignals& lines) {
+PortFailure SimComDevice::modemLines(TComSignals& lines) {
     lines = TComSignals();
-    return 0;
+    return {};
 }
 
-int SimComDevice::lineErrors(TComErrors& errors) {
+PortFailure SimComDevice::lineErrors(TComErrors& errors) {
     errors = TComErrors();
-    return 0;
+    return {};
 }
 
 }  // namespace stela::test

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cerrno>
 #include <map>
 #include <memory>
 #include <string>
@@ -39,9 +38,11 @@ public:
     void addSilentPort(const std::string& port);
     SignModel* sign(const std::string& port);
 
-    // From now on, `op` fails with `error` (0 to stop failing) on `port`
-    // ("" for every port).
+    // From now on, `op` fails with the system's number `error` as this system
+    // classifies it (0 to stop failing), or with `failure`, on `port` ("" for
+    // every port).
     void failOn(Op op, int error, const std::string& port = "");
+    void failOn(Op op, PortFailure failure, const std::string& port = "");
 
     // How long each read (a status query) takes; 0 by default, so that reads
     // cost no time.
@@ -59,21 +60,23 @@ public:
     const std::string& openPort() const { return openPort_; }
     int openCount() const { return openCount_; }
 
-    int open(const PortAddress& address) override;
+    PortFailure open(const PortAddress& address) override;
     void close() override;
     bool isOpen() const override { return !openPort_.empty(); }
-    int setQueueSizes(int inputSize, int outputSize) override;
-    int setLineParameters(const LineParameters& line) override;
-    int setTimeouts(const TimeoutValues&) override { return 0; }
-    int purge(bool input, bool output) override;
-    int abortTransfers() override { return 0; }
-    int read(char* buffer, int capacity, int& received) override;
-    int write(const char* data, int size, int& sent) override;
-    int modemLines(TComSignals& lines) override;
-    int lineErrors(TComErrors& errors) override;
+    PortFailure setQueueSizes(int inputSize, int outputSize) override;
+    PortFailure setLineParameters(const LineParameters& line) override;
+    PortFailure setTimeouts(const TimeoutValues&) override { return {}; }
+    PortFailure purge(bool input, bool output) override;
+    PortFailure abortTransfers() override { return {}; }
+    PortFailure read(char* buffer, int capacity, int& received) override;
+    PortFailure write(const char* data, int size, int& sent) override;
+    PortFailure modemLines(TComSignals& lines) override;
+    PortFailure lineErrors(TComErrors& errors) override;
     // The line lives in virtual time on the caller's thread: another thread has
     // nothing to wait for, so it reports no line events.
-    int watchEvents(std::uint32_t, std::unique_ptr<LineEventWatch>&) override { return EOPNOTSUPP; }
+    PortFailure watchEvents(std::uint32_t, std::unique_ptr<LineEventWatch>&) override {
+        return ownFailure(FailureKind::Unsupported);
+    }
     // As a device whose lock folder cannot be used: `trouble` from now on.
     void setLockFolderTrouble(std::string trouble) { lockFolderTrouble_ = std::move(trouble); }
     std::string lockFolderTrouble() const override { return lockFolderTrouble_; }
@@ -85,13 +88,13 @@ private:
         std::unique_ptr<SignModel> sign;  // null for a silent port
     };
 
-    int failure(Op op) const;
+    PortFailure failure(Op op) const;
     // Moves the reply bytes that have arrived by now into the input queue.
     void collectArrived();
 
     VirtualClock& clock_;
     std::map<std::string, SimPort> ports_;
-    std::map<std::pair<Op, std::string>, int> failures_;
+    std::map<std::pair<Op, std::string>, PortFailure> failures_;
     std::string openPort_;
     std::string input_;
     LineParameters line_;

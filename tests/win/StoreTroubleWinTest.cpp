@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "os/SystemErrorText.h"
-#include "store/RegistryStore.h"
+#include "store/RegistryKey.h"
 
 namespace stela {
 namespace {

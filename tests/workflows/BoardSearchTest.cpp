@@ -4,6 +4,7 @@
 #include "tests/support/Golden.h"
 #include "tests/support/TestLanguage.h"
 #include "tests/workflows/ConsoleFixture.h"
+#include "workflows/Notices.h"
 
 namespace stela {
 namespace {
@@ -101,7 +102,7 @@ TEST_F(BoardSearchTest, PortsThatFailToOpenAreSkippedAndKeptWithTheirError) {
     EXPECT_EQ(found.port, "COM9");
     ASSERT_EQ(found.failures.size(), 254u);
     EXPECT_EQ(found.failures[1].port.name(), "COM2");
-    EXPECT_EQ(found.failures[1].error, EBUSY);
+    EXPECT_EQ(found.failures[1].failure.code(), EBUSY);
 }
 
 // A serial error after a candidate opened is no missing candidate: it ends the search.

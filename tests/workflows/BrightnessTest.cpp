@@ -1,6 +1,7 @@
 #include <chrono>
 
 #include "tests/workflows/ConsoleFixture.h"
+#include "workflows/Notices.h"
 
 namespace stela {
 namespace {
@@ -75,9 +76,9 @@ TEST_F(BrightnessTest, AClosedPortEscapesAsAnErrorAndSendsNothing) {
     press([this] { console.automaticBrightness(); });
     press([this] { console.effect(1); });
     EXPECT_EQ(errors, (Lines{"PurgeComm function failed (win error code: " +
-                                 std::to_string(kClosedDeviceError) + ")",
+                                 std::to_string(ownFailure(FailureKind::NotOpen).code()) + ")",
                              "PurgeComm function failed (win error code: " +
-                                 std::to_string(kClosedDeviceError) + ")"}));
+                                 std::to_string(ownFailure(FailureKind::NotOpen).code()) + ")"}));
     EXPECT_EQ(observer.log, Lines{});
 }
 

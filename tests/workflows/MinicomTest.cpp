@@ -12,6 +12,7 @@
 #include "tests/support/ServedSign.h"
 #include "tests/workflows/ConsoleFixture.h"
 #include "workflows/Console.h"
+#include "workflows/Notices.h"
 #include "workflows/SignPort.h"
 
 namespace stela {

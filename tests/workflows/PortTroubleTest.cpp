@@ -20,12 +20,14 @@
 #include "posix/PosixComDevice.h"
 #include "posix/UucpLock.h"
 #include "serial/EComPort.h"
+#include "tests/support/ForwardingComDevice.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ProcessCounts.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/ServedSign.h"
 #include "tests/workflows/ConsoleFixture.h"
+#include "workflows/Notices.h"
 #include "workflows/SignPort.h"
 
 namespace stela {
@@ -224,7 +226,7 @@ TEST(PortTrouble, TheInUseHintNamesTheHolderOfTheFlockThenOfTheLockFile) {
         EXPECT_EQ(openHint(device),
                   device + " занят программой script (pid " + script.pid() + ").");
     }
-    EXPECT_EQ(openTroubleHint(PortAddress::of(device), EBUSY),
+    EXPECT_EQ(openTroubleHint(PortAddress::of(device), FailureKind::InUse),
               device + " занят другой программой; он открыт в " + "sign-server (pid " +
                   server.pid() + ").");
 
@@ -324,33 +326,20 @@ int descriptorsOn(const std::string& path) {
 // command and address characters), as an adapter pulled at that moment would.
 // A frame rather than a count of writes: a reply late on a loaded machine makes
 // the workflow send a frame again.
-class PulledDevice final : public ComDevice {
+class PulledDevice final : public test::ForwardingComDevice {
 public:
     PulledDevice(std::unique_ptr<test::ServedSign>& sign, std::string pullAt)
         : sign_(sign), pullAt_(std::move(pullAt)) {}
 
-    int open(const PortAddress& address) override { return real_.open(address); }
-    void close() override { real_.close(); }
-    bool isOpen() const override { return real_.isOpen(); }
-    int setQueueSizes(int in, int out) override { return real_.setQueueSizes(in, out); }
-    int setLineParameters(const LineParameters& l) override { return real_.setLineParameters(l); }
-    int setTimeouts(const TimeoutValues& t) override { return real_.setTimeouts(t); }
-    int purge(bool in, bool out) override { return real_.purge(in, out); }
-    int abortTransfers() override { return real_.abortTransfers(); }
-    int read(char* b, int n, int& got) override { return real_.read(b, n, got); }
-    int write(const char* data, int size, int& sent) override {
+    PortFailure write(const char* data, int size, int& sent) override {
         if (sign_ && std::string_view(data, std::size_t(size)).substr(0, 2) == pullAt_) {
             sign_.reset();
         }
         return real_.write(data, size, sent);
     }
-    int modemLines(TComSignals& lines) override { return real_.modemLines(lines); }
-    int lineErrors(TComErrors& errors) override { return real_.lineErrors(errors); }
-    int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override {
-        return real_.watchEvents(mask, watch);
-    }
 
 private:
+    ComDevice& target() override { return real_; }
     PosixComDevice real_;
     std::unique_ptr<test::ServedSign>& sign_;
     std::string pullAt_;

@@ -3,6 +3,7 @@
 #include "protocol/Frames.h"
 #include "tests/support/Golden.h"
 #include "tests/workflows/ConsoleFixture.h"
+#include "workflows/PriceRows.h"
 
 namespace stela {
 namespace {
@@ -172,7 +173,7 @@ TEST_F(PriceReadTest, AFramedReplyRefillsItsRowAsTheGridTakesIt) {
 TEST_F(PriceReadTest, NoOpenPortEscapesAtTheFirstStep) {
     EXPECT_FALSE(press([this] { console.readPrices(); }));
     EXPECT_EQ(errors, Lines{"PurgeComm function failed (win error code: " +
-                            std::to_string(kClosedDeviceError) + ")"});
+                            std::to_string(ownFailure(FailureKind::NotOpen).code()) + ")"});
     EXPECT_EQ(observer.calls, (Lines{"progress:0", "progress:1", "stop?"}));
 }
 

@@ -5,6 +5,7 @@
 #include "tests/support/Golden.h"
 #include "tests/support/TestLanguage.h"
 #include "tests/workflows/ConsoleFixture.h"
+#include "workflows/PriceRows.h"
 
 namespace stela {
 namespace {
@@ -228,7 +229,7 @@ TEST_F(PriceWriteTest, TheEffectPressedDuringTheWriteDoesNotReplaceTheFrame) {
 TEST_F(PriceWriteTest, ASerialErrorEndsTheWriteAndTheLogSaysWhatTheSignMayHold) {
     pressWrite();  // no port open
     EXPECT_EQ(errors, Lines{"PurgeComm function failed (win error code: " +
-                            std::to_string(kClosedDeviceError) + ")"});
+                            std::to_string(ownFailure(FailureKind::NotOpen).code()) + ")"});
     EXPECT_EQ(observer.log, Lines{});
 
     // The first frame may have left: the log says what the sign may now hold.

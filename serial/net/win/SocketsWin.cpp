@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "net/Sockets.h"
+#include "serial/PortUrl.h"
 
 namespace stela {
 namespace {
@@ -20,13 +21,6 @@ bool nonBlocking(SOCKET s) {
 
 }  // namespace
 
-void Socket::reset(int fd) {
-    if (fd_ >= 0) {
-        closesocket(handle(fd_));
-    }
-    fd_ = fd;
-}
-
 int socketError() {
     const int error = WSAGetLastError();
     switch (error) {
@@ -36,6 +30,18 @@ int socketError() {
             return EINTR;
         default:
             return error;
+    }
+}
+
+// Windows' getaddrinfo gives Winsock codes.
+PortFailure resolverFailure(int code, int) {
+    switch (code) {
+        case WSATRY_AGAIN:
+            return ownFailure(FailureKind::NameServerSilent);
+        case WSA_NOT_ENOUGH_MEMORY:
+            return systemFailure(code);
+        default:  // WSAHOST_NOT_FOUND, WSANO_DATA, WSANO_RECOVERY, ...
+            return ownFailure(FailureKind::HostNotFound);
     }
 }
 
@@ -53,15 +59,21 @@ int openSocket(int family, int type, int protocol) {
         WSASetLastError(error);
         return -1;
     }
-    const SOCKET s = WSASocketW(family, type, protocol, nullptr, 0,
-                                WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
-    if (s != INVALID_SOCKET && !nonBlocking(s)) {
+    Socket s(asInt(WSASocketW(family, type, protocol, nullptr, 0,
+                              WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT)));
+    if (s.valid() && !nonBlocking(handle(s.get()))) {
         const int error = WSAGetLastError();
-        closesocket(s);
+        s.reset();
         WSASetLastError(error);
-        return -1;
     }
-    return asInt(s);
+    return s.release();
+}
+
+// Windows bounds unacknowledged data in whole seconds.
+void setUserTimeout(int fd, unsigned milliseconds) {
+    const int seconds = static_cast<int>(milliseconds / 1000);
+    setsockopt(handle(fd), IPPROTO_TCP, TCP_MAXRT, reinterpret_cast<const char*>(&seconds),
+               sizeof seconds);
 }
 
 int pollSockets(pollfd* fds, unsigned count, int timeoutMs) {
@@ -88,6 +100,12 @@ int duplicateSocket(int fd) {
     const SOCKET s = WSASocketW(FROM_PROTOCOL_INFO, FROM_PROTOCOL_INFO, FROM_PROTOCOL_INFO, &info,
                                 0, WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
     return asInt(s);
+}
+
+// inet_addr takes the same shorthands as inet_aton (which Windows lacks); it
+// cannot tell 255.255.255.255 from a failure, and that one is numeric anyway.
+bool isIpv4Shorthand(const std::string& host) {
+    return inet_addr(host.c_str()) != INADDR_NONE;
 }
 
 // A UDP socket on the loopback, connected to its own address: what it sends

@@ -25,6 +25,7 @@
 #include "serial/EComPort.h"
 #include "serial/PortUrl.h"
 #include "serial/TComPort.h"
+#include "tests/support/ForwardingComDevice.h"
 #include "tests/support/ManualDispatcher.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/Ser2net.h"
@@ -92,35 +93,21 @@ struct SignLine : SignObserver {
 };
 
 // The port's device with every byte written noted, in order.
-class WriteTap final : public ComDevice {
+class WriteTap final : public test::ForwardingComDevice {
 public:
     std::vector<std::string> writes;
 
-    int open(const PortAddress& address) override {
+    PortFailure open(const PortAddress& address) override {
         device_ = machineDevice(address);
         return device_->open(address);
     }
-    void close() override { device_->close(); }
-    bool isOpen() const override { return device_->isOpen(); }
-    int setQueueSizes(int in, int out) override { return device_->setQueueSizes(in, out); }
-    int setLineParameters(const LineParameters& l) override {
-        return device_->setLineParameters(l);
-    }
-    int setTimeouts(const TimeoutValues& t) override { return device_->setTimeouts(t); }
-    int purge(bool in, bool out) override { return device_->purge(in, out); }
-    int abortTransfers() override { return device_->abortTransfers(); }
-    int read(char* b, int c, int& r) override { return device_->read(b, c, r); }
-    int write(const char* data, int size, int& sent) override {
+    PortFailure write(const char* data, int size, int& sent) override {
         writes.emplace_back(data, static_cast<std::size_t>(size));
         return device_->write(data, size, sent);
     }
-    int modemLines(TComSignals& lines) override { return device_->modemLines(lines); }
-    int lineErrors(TComErrors& errors) override { return device_->lineErrors(errors); }
-    int watchEvents(std::uint32_t mask, std::unique_ptr<LineEventWatch>& watch) override {
-        return device_->watchEvents(mask, watch);
-    }
 
 private:
+    ComDevice& target() override { return *device_; }
     std::unique_ptr<ComDevice> device_ = machineDevice(PortAddress());
 };
 

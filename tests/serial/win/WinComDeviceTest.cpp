@@ -22,17 +22,22 @@ namespace {
 
 using namespace std::chrono;
 
+// A call's failure as its system number, "0" for none.
+std::string told(const PortFailure& failure) {
+    return failure ? std::to_string(failure.code()) : "0";
+}
+
 std::string readText(WinComDevice& device, int capacity) {
     char buffer[64] = {};
     int received = 0;
-    const int error = device.read(buffer, capacity, received);
-    return std::to_string(error) + " '" + std::string(buffer, std::size_t(received)) + "'";
+    const PortFailure failure = device.read(buffer, capacity, received);
+    return told(failure) + " '" + std::string(buffer, std::size_t(received)) + "'";
 }
 
 std::string writeText(WinComDevice& device, const std::string& text) {
     int sent = 0;
-    const int error = device.write(text.data(), int(text.size()), sent);
-    return std::to_string(error) + " sent " + std::to_string(sent);
+    const PortFailure failure = device.write(text.data(), int(text.size()), sent);
+    return told(failure) + " sent " + std::to_string(sent);
 }
 
 constexpr char kSerialComm[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
@@ -78,18 +83,18 @@ TEST(WinComDevice, ConversationWithAnEchoingLine) {
     WinComDevice device;
     std::vector<std::string> t;
     t.push_back("closed read: " + readText(device, 4));
-    t.push_back("open COM99: " + std::to_string(device.open(PortAddress::of("COM99"))));
-    t.push_back("open COM3: " + std::to_string(device.open(PortAddress::of("COM3"))));
-    t.push_back("queues: " + std::to_string(device.setQueueSizes(1024, 1024)));
+    t.push_back("open COM99: " + told(device.open(PortAddress::of("COM99"))));
+    t.push_back("open COM3: " + told(device.open(PortAddress::of("COM3"))));
+    t.push_back("queues: " + told(device.setQueueSizes(1024, 1024)));
     LineParameters line;
     line.baudRate = 19200;
     line.discardNull = true;
-    t.push_back("line: " + std::to_string(device.setLineParameters(line)));
-    t.push_back("timeouts: " + std::to_string(device.setTimeouts(TimeoutValues{})));
+    t.push_back("line: " + told(device.setLineParameters(line)));
+    t.push_back("timeouts: " + told(device.setTimeouts(TimeoutValues{})));
     TComSignals lines;
     lines.include(csCTS);
-    const int modemError = device.modemLines(lines);
-    t.push_back("modem lines: " + std::to_string(modemError) + " " + std::to_string(lines.empty()));
+    const PortFailure modemError = device.modemLines(lines);
+    t.push_back("modem lines: " + told(modemError) + " " + std::to_string(lines.empty()));
 
     const auto before = steady_clock::now();
     t.push_back("read none: " + readText(device, 10));
@@ -102,24 +107,24 @@ TEST(WinComDevice, ConversationWithAnEchoingLine) {
 
     writeText(device, "LOST");
     letEchoArrive();
-    t.push_back("purge: " + std::to_string(device.purge(true, true)));
+    t.push_back("purge: " + told(device.purge(true, true)));
     t.push_back("after purge: " + readText(device, 10));
 
     // Windows reports the echo's arrival; Wine cannot watch a device without
     // modem lines and gives up every wait at once, so there the watch must wait
     // for its stop alone (not spin on empty waits).
     std::unique_ptr<LineEventWatch> watch;
-    t.push_back("watch: " + std::to_string(device.watchEvents(kEvRxChar, watch)));
+    t.push_back("watch: " + told(device.watchEvents(kEvRxChar, watch)));
     // As the monitor waits: again after a wait that reported nothing.
     const auto waitOnce = [&] {
         return std::async(std::launch::async, [&] {
             std::uint32_t kinds = 0;
-            int error = 0;
+            bool goesOn = true;
             int waits = 0;
-            for (; error == 0 && kinds == 0 && waits < 1000; ++waits) {
-                error = watch->wait(kinds);
+            for (; goesOn && kinds == 0 && waits < 1000; ++waits) {
+                goesOn = watch->wait(kinds);
             }
-            return std::to_string(error) + " " + std::to_string(kinds) +
+            return (goesOn ? "goes on " : "stopped ") + std::to_string(kinds) +
                    (waits > 2 ? " spinning" : "");
         });
     };
@@ -135,7 +140,7 @@ TEST(WinComDevice, ConversationWithAnEchoingLine) {
     std::this_thread::sleep_for(milliseconds(100));  // Wine's waits have given up by now
     writeText(device, "X");
     const std::string seen = stopAfter(arrival);
-    t.push_back("arrival: " + (seen == "0 1 promptly" ? std::string("995 0 promptly") : seen));
+    t.push_back("arrival: " + (seen == "goes on 1 promptly" ? "stopped 0 promptly" : seen));
     t.push_back("unread: " + readText(device, 10));
     auto idle = waitOnce();
     t.push_back("stopped: " + stopAfter(idle));
@@ -143,10 +148,9 @@ TEST(WinComDevice, ConversationWithAnEchoingLine) {
 
     TComErrors errors;
     errors.include(ceFrame);
-    const int errorsError = device.lineErrors(errors);
-    t.push_back("line errors: " + std::to_string(errorsError) + " " +
-                std::to_string(errors.empty()));
-    t.push_back("abort: " + std::to_string(device.abortTransfers()));
+    const PortFailure errorsError = device.lineErrors(errors);
+    t.push_back("line errors: " + told(errorsError) + " " + std::to_string(errors.empty()));
+    t.push_back("abort: " + told(device.abortTransfers()));
     device.close();
     t.push_back("closed write: " + writeText(device, "Z"));
 
@@ -201,9 +205,9 @@ TEST(WinComDevice, ConversationWithAnEchoingLine) {
         "purge: 0",
         "after purge: 0 ''",
         "watch: 0",
-        "arrival: 995 0 promptly",
+        "arrival: stopped 0 promptly",
         "unread: 0 'X'",
-        "stopped: 995 0 promptly",
+        "stopped: stopped 0 promptly",
         "line errors: 0 1",
         "abort: 0",
         "closed write: 6 sent 0",

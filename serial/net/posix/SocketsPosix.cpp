@@ -6,11 +6,28 @@
 
 #include "net/Sockets.h"
 #include "os/StandardStreams.h"
+#include "serial/PortUrl.h"
 
 namespace stela {
 
 int socketError() {
     return errno;
+}
+
+PortFailure resolverFailure(int code, int systemError) {
+    switch (code) {
+        case EAI_AGAIN:
+            return ownFailure(FailureKind::NameServerSilent);
+        case EAI_MEMORY:
+            return systemFailure(ENOMEM);
+        case EAI_SYSTEM:
+            if (systemError != 0) {
+                return systemFailure(systemError);
+            }
+            return ownFailure(FailureKind::HostNotFound);
+        default:  // EAI_NONAME, EAI_NODATA, EAI_FAIL, EAI_ADDRFAMILY, ...
+            return ownFailure(FailureKind::HostNotFound);
+    }
 }
 
 int socketsReady() {
@@ -19,6 +36,11 @@ int socketsReady() {
 
 int openSocket(int family, int type, int protocol) {
     return aboveStandardStreams(::socket(family, type | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol));
+}
+
+void setUserTimeout(int fd, unsigned milliseconds) {
+    const int value = static_cast<int>(milliseconds);
+    setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &value, sizeof value);
 }
 
 int pollSockets(pollfd* fds, unsigned count, int timeoutMs) {
@@ -39,6 +61,11 @@ void shutdownSocket(int fd) {
 
 int duplicateSocket(int fd) {
     return ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+}
+
+bool isIpv4Shorthand(const std::string& host) {
+    in_addr parsed{};
+    return inet_aton(host.c_str(), &parsed) != 0;
 }
 
 int openWakeup() {

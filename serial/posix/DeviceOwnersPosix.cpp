@@ -1,4 +1,4 @@
-#include "serial/DeviceOwners.h"
+#include "posix/DeviceOwnersPosix.h"
 
 #include <grp.h>
 #include <pwd.h>

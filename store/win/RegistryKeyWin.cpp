@@ -1,7 +1,8 @@
 // The settings store on Windows: the registry itself.
 #include <windows.h>
 
-#include "store/RegistryStore.h"
+#include "os/win/WinHandle.h"
+#include "store/RegistryKey.h"
 
 namespace stela {
 namespace {
@@ -39,21 +40,20 @@ int RegistryKey::commit() {
     if (!validPath(path_)) {
         return fail(StoreFailure::Kind::Unstorable, ERROR_INVALID_NAME, keyName);
     }
-    HKEY key = nullptr;
+    HKEY created = nullptr;
     LONG error = RegCreateKeyExA(rootKey(root_), path_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                 KEY_ALL_ACCESS, nullptr, &key, nullptr);
+                                 KEY_ALL_ACCESS, nullptr, &created, nullptr);
     if (error != ERROR_SUCCESS) {
         return fail(StoreFailure::Kind::System, int(error), keyName);
     }
+    const RegistryKeyHandle key(created);
     for (const auto& [name, value] : written_) {
-        error = setValue(key, name, value);
+        error = setValue(key.get(), name, value);
         if (error != ERROR_SUCCESS) {
-            fail(StoreFailure::Kind::System, int(error), keyName + "\\" + name);
-            break;
+            return fail(StoreFailure::Kind::System, int(error), keyName + "\\" + name);
         }
     }
-    RegCloseKey(key);
-    return int(error);
+    return 0;
 }
 
 }  // namespace stela

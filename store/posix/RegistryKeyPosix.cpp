@@ -1,4 +1,4 @@
-#include "store/RegistryStore.h"
+#include "store/RegistryKey.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
