@@ -2,10 +2,10 @@
 
 #include <QCommandLineParser>
 #include <QStringList>
-#include <cstdio>
 #include <string>
 
 #include "app/AppTexts.h"
+#include "app/TextOutput.h"
 #include "i18n/FilledText.h"
 #include "i18n/Translate.h"
 #include "stela/Version.h"
@@ -40,8 +40,7 @@ QString typedOption(const QStringList& arguments, const QString& name) {
 }
 
 int refuse(const std::string& why) {
-    std::fprintf(stderr, "stela: %s\n%s\n", why.c_str(),
-                 translateDefault("Справка: stela --help").c_str());
+    writeText(stderr, "stela: " + why + "\n" + translateDefault("Справка: stela --help") + "\n");
     return 2;
 }
 
@@ -75,19 +74,18 @@ std::optional<int> handleCommandLine(int argc, char** argv) {
                                    {typedOption(arguments, unknown.first()).toStdString()}));
     }
     if (parser.isSet(help)) {
-        std::printf("%s", filled(markDefault("Использование: stela [ПАРАМЕТР]...\n"
+        writeText(stdout, filled(markDefault("Использование: stela [ПАРАМЕТР]...\n"
                                              "%1: окно, в котором настраивают табло цен.\n"
                                              "\n"
                                              "  -h, --help     показать эту справку и выйти\n"
                                              "      --version  показать версию и выйти\n"
                                              "\n"
                                              "Принимает и параметры Qt (-platform, -style ...).\n"),
-                                 {translateDefault(kApplicationTitle)})
-                              .c_str());
+                                 {translateDefault(kApplicationTitle)}));
         return 0;
     }
     if (parser.isSet(version)) {
-        std::printf("stela %s\n", kVersion);
+        writeText(stdout, std::string("stela ") + kVersion + "\n");
         return 0;
     }
     if (!parser.positionalArguments().isEmpty()) {

@@ -11,12 +11,14 @@ namespace stela {
 // for those with no hardware. Windows probes none: always false there.
 bool uartPresent(const std::string& devicePath);
 
-// Where the port list looks on Linux; tests point it at a fake tree. Windows
-// asks its registry instead.
+// Where the port list looks; tests point it at a fake tree (Linux) or key (Windows).
 struct PortListSources {
     std::string sysfs = "/sys";
     std::string dev = "/dev";
     std::function<bool(const std::string& devicePath)> hasUart = uartPresent;
+    // Windows: the key where the serial drivers name their ports, below
+    // HKEY_LOCAL_MACHINE, or below HKEY_CURRENT_USER when it begins so.
+    std::string serialComm = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 };
 
 // The serial ports present, by the names the port object takes, sorted as text

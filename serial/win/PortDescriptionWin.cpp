@@ -10,7 +10,7 @@ namespace stela {
 // The device it opens and the driver's device that serves it ("\Device\VCP0"
 // is an FTDI cable's), and what the device setup tells: its name, maker and,
 // on USB, the ids its hardware id names.
-PortDescription describePort(const std::string& port, const PortListSources&) {
+PortDescription describePort(const std::string& port, const PortListSources& sources) {
     PortDescription d;
     d.port = port;
     const PortAddress address = PortAddress::of(port);
@@ -19,7 +19,7 @@ PortDescription describePort(const std::string& port, const PortListSources&) {
         return d;
     }
     try {
-        for (const auto& [driver, name] : serialCommValues()) {
+        for (const auto& [driver, name] : serialCommValues(sources.serialComm)) {
             if (equalIgnoringCase(name, port)) {
                 d.driver = driver;
             }

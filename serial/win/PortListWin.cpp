@@ -21,9 +21,9 @@ bool uartPresent(const std::string&) {
     return false;
 }
 
-std::vector<std::string> presentPorts(const PortListSources&) {
+std::vector<std::string> presentPorts(const PortListSources& sources) {
     std::vector<std::string> names;
-    for (const auto& value : serialCommValues()) {
+    for (const auto& value : serialCommValues(sources.serialComm)) {
         names.push_back(value.second);
     }
     std::stable_sort(names.begin(), names.end(), lessIgnoringCase);

@@ -7,9 +7,12 @@
 
 namespace stela {
 
-std::vector<std::pair<std::string, std::string>> serialCommValues() {
+std::vector<std::pair<std::string, std::string>> serialCommValues(const std::string& location) {
+    const std::string currentUser = "HKEY_CURRENT_USER\\";
+    const bool ofUser = location.compare(0, currentUser.size(), currentUser) == 0;
     HKEY opened = nullptr;
-    LONG error = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0,
+    LONG error = RegOpenKeyExA(ofUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+                               location.c_str() + (ofUser ? currentUser.size() : 0), 0,
                                KEY_QUERY_VALUE, &opened);
     if (error != ERROR_SUCCESS) {
         throw EComPort(EComPort::kRegistryError, int(error));

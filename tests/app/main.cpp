@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <vector>
@@ -25,10 +26,15 @@ int main(int argc, char* argv[]) {
                                "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
     file.close();
 
-    QByteArray platform = "offscreen:configfile=" + config.toLocal8Bit();
+    // Named from the folder it is in: Qt splits the platform's arguments at
+    // every ':', a Windows drive's among them.
+    QByteArray platform = "offscreen:configfile=screens.json";
     char platformOption[] = "-platform";
     std::vector<char*> args{argv[0], platformOption, platform.data()};
     int qtArgc = static_cast<int>(args.size());
+    const QString started = QDir::currentPath();
+    QDir::setCurrent(dir.path());
     QApplication app(qtArgc, args.data());
+    QDir::setCurrent(started);
     return RUN_ALL_TESTS();
 }

@@ -10,15 +10,13 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
-#include <filesystem>
 #include <functional>
 #include <tuple>
 
 #include "serial/EComPort.h"
-#include "serial/PortNames.h"
 #include "serial/TComPort.h"
 #include "tests/serial/RecordingComDevice.h"
-#include "tests/support/FakeSerialTree.h"
+#include "tests/support/FakePortList.h"
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/TestLanguage.h"
 
@@ -38,9 +36,9 @@ auto settingsOf(const TCustomComPort& port) {
 class TComSetupFrmTest : public ::testing::Test {
 protected:
     TComSetupFrmTest() {
-        installSetupDialog(port, tree.sources());
+        installSetupDialog(port, ports.sources());
         for (int n : {1, 2, 10}) {
-            home.linkCom(n, tree.addFile("pts/" + std::to_string(n)));
+            ports.add(n);
         }
         port.SetPort("COM2");
         port.SetBaudRate(br19200);
@@ -88,7 +86,7 @@ protected:
     }
 
     test::ScopedConfigHome home;
-    test::FakeSerialTree tree{home.path() + "/tree"};
+    test::FakePortList ports{home};
     std::vector<std::string> deviceLog;
     test::RecordingComDevice* device = new test::RecordingComDevice(deviceLog);
     TComPort port{std::unique_ptr<ComDevice>(device)};
@@ -133,7 +131,7 @@ QString captionOf(QWidget* widget) {
 }
 
 TEST_F(TComSetupFrmTest, ControlsCaptionsFrameAndFont) {
-    TComSetupFrm dialog(tree.sources());
+    TComSetupFrm dialog(ports.sources());
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Setup"));
     EXPECT_EQ(dialog.size(), QSize(231, 216));
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
@@ -207,14 +205,14 @@ TEST_F(TComSetupFrmTest, ThePortListIsSortedAsTextIgnoringCase) {
 // What a port is shows as its item's tooltip, as plain text whatever the
 // adapter calls itself.
 TEST_F(TComSetupFrmTest, EachPortTellsWhatItIsInItsTooltip) {
-    tree.addUsbTty("ttyUSB0", "ftdi_sio", {"0403", "6001", "FTDI", "<b>FT232R</b>", "A1234"});
+    ports.tree().addUsbTty("ttyUSB0", "ftdi_sio",
+                           {"0403", "6001", "FTDI", "<b>FT232R</b>", "A1234"});
+    const QString dev = QString::fromStdString(ports.tree().dev());
     runDialog([&](TComSetupFrm& dialog) {
-        QComboBox* ports = combo(dialog, 1);
-        const QString tooltip =
-            ports->itemData(ports->findText("COM33"), Qt::ToolTipRole).toString();
-        EXPECT_TRUE(tooltip.contains(QString::fromStdString(tree.dev()) +
-                                     "/ttyUSB0, ftdi_sio, USB 0403:6001 FTDI "
-                                     "&lt;b&gt;FT232R&lt;/b&gt;, serial A1234"))
+        QComboBox* list = combo(dialog, 1);
+        const QString tooltip = list->itemData(list->findText("COM33"), Qt::ToolTipRole).toString();
+        EXPECT_TRUE(tooltip.contains(dev + "/ttyUSB0, ftdi_sio, USB 0403:6001 FTDI "
+                                           "&lt;b&gt;FT232R&lt;/b&gt;, serial A1234"))
             << tooltip.toStdString();
         press(dialog, "Button2");
     });
@@ -309,7 +307,7 @@ TEST_F(TComSetupFrmTest, OkWithNoPortSelectedEmptiesTheName) {
     EXPECT_EQ(port.DataBits(), dbSeven);
 
     // A machine with no serial ports at all: the list is empty.
-    std::filesystem::remove_all(dosdevicesDirectory());
+    ports.removeAll();
     port.SetPort("COM2");
     runDialog([](TComSetupFrm& dialog) {
         EXPECT_EQ(combo(dialog, 1)->count(), 0);
@@ -319,9 +317,7 @@ TEST_F(TComSetupFrmTest, OkWithNoPortSelectedEmptiesTheName) {
 }
 
 TEST_F(TComSetupFrmTest, APortListThatCannotBeReadEndsItBeforeTheDialogShows) {
-    PortListSources broken = tree.sources();
-    broken.sysfs = home.path() + "/missing";
-    installSetupDialog(port, broken);
+    installSetupDialog(port, ports.unreadable());
     const auto before = settingsOf(port);
     try {
         port.RunSetupDialog();
