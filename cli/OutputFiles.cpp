@@ -57,19 +57,19 @@ std::unique_ptr<std::ostream> openLog(const std::string& path, const std::string
     if (!fd.valid()) {
         const int error = errno;
         const FileKind kind = fileKindAt(path);
-        throw failure(error != kNobodyAtTheOtherEnd ? systemErrorMeaning(error)
+        throw failure(error != kNobodyAtTheOtherEnd ? errnoMeaning(error)
                       : kind == FileKind::Fifo ? translateCli("a FIFO nobody reads; left as it is")
                                                : notAFile(kind));
     }
     struct stat log {};
     if (::fstat(fd.get(), &log) != 0) {
-        throw failure(systemErrorMeaning(errno));
+        throw failure(errnoMeaning(errno));
     }
     if (!pricesPath.empty() && isSameFile(path, pricesPath)) {
         throw InputError(refused);
     }
     if (S_ISREG(log.st_mode) && ::ftruncate(fd.get(), 0) != 0) {
-        throw failure(systemErrorMeaning(errno));
+        throw failure(errnoMeaning(errno));
     }
     if (!S_ISREG(log.st_mode) && !S_ISCHR(log.st_mode) && !S_ISFIFO(log.st_mode)) {
         throw failure(notAFile(fileKindAt(path)));
@@ -83,7 +83,7 @@ std::string replaceFailure(const std::string& path, int error) {
     return error == kNotARegularFile ? notAFile(fileKindAt(path))
            : error == kOwnerNotKept
                ? translateCli("another user's file, which would lose its owner; left as it is")
-               : systemErrorMeaning(error);
+               : errnoMeaning(error);
 }
 
 }  // namespace stela::cli

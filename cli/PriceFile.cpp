@@ -327,7 +327,7 @@ RowChanges readPriceFile(const std::string& path, const std::string& encoding,
     if (path != "-") {
         openUtf8(file, path, std::ios::binary);
         if (!file) {
-            throw InputError(translateCli("--file %1: %2", {shownPath, systemErrorMeaning(errno)}));
+            throw InputError(translateCli("--file %1: %2", {shownPath, errnoMeaning(errno)}));
         }
         in = &file;
     }

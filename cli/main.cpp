@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     stela::cli::Environment env;
     // The terminal's charset. The C library's messages stay as it writes them
     // (English): the run's language is given them by our own catalogue reader
-    // (systemErrorMeaning), which needs no generated locale.
+    // (errnoMeaning), which needs no generated locale.
     std::setlocale(LC_CTYPE, "");
     env.charset = stela::cli::localeCharset(env.variables);
 

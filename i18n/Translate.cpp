@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -46,6 +47,10 @@ std::string translate(const std::string& text, const std::string& domain) {
 
 std::string systemErrorMeaning(int code) {
     return translateSystem(systemErrorText(code));
+}
+
+std::string errnoMeaning(int code) {
+    return translateSystem(std::strerror(code));
 }
 
 void reloadTranslations() {

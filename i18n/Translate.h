@@ -42,6 +42,9 @@ inline std::string translateSystem(const std::string& text) {
 }
 // What the system says of its error number `code` (systemErrorText), so translated.
 std::string systemErrorMeaning(int code);
+// What the C library says of an errno value, so translated: on Windows errno is
+// the C runtime's and no system error code, so it is never given to the above.
+std::string errnoMeaning(int code);
 
 // Marks a literal for its domain's template where it is stored first (in a
 // table, a constant) and looked up later; gives the text itself.

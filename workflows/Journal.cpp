@@ -52,7 +52,7 @@ bool isDayFile(std::string_view name) {
 }
 
 std::string failure(const std::string& path, int error) {
-    return path + ": " + systemErrorMeaning(error);
+    return path + ": " + errnoMeaning(error);
 }
 
 // Cuts off the `written` bytes a short write appended at the end of the file,
