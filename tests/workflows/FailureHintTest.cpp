@@ -4,6 +4,7 @@
 // through the device seam: a simulated COM3 failing as the system's call would.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 
 #include "diagnostics/PortTrouble.h"
@@ -23,14 +24,9 @@ using Op = test::SimComDevice::Op;
 using K = FailureKind;
 
 // {D} stands for the device COM3 leads to, {L} for COM3 as messages name it.
-std::string filledIn(std::string text, const PortAddress& port) {
-    for (const auto& [mark, value] :
-         {std::pair<std::string, std::string>{"{D}", port.deviceOrName()}, {"{L}", port.label()}}) {
-        for (auto at = text.find(mark); at != std::string::npos; at = text.find(mark)) {
-            text.replace(at, mark.size(), value);
-        }
-    }
-    return text;
+std::string filledIn(const std::string& text, const PortAddress& port) {
+    const std::string device = std::regex_replace(text, std::regex("\\{D\\}"), port.deviceOrName());
+    return std::regex_replace(device, std::regex("\\{L\\}"), port.label());
 }
 
 const std::string kLost =
