@@ -12,7 +12,6 @@
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/ThisSystem.h"
 #include "tests/workflows/ConsoleFixture.h"
-#include "workflows/Notices.h"
 
 namespace stela {
 namespace {
@@ -100,16 +99,6 @@ TEST_F(FailureHintTest, ASystemsNumberComesToItsKindAndItsHint) {
         }
         sim.device->failOn(c.op, 0, "COM3");
     }
-}
-
-// Wine lets a second program open a COM port; Windows refuses it with
-// ERROR_ACCESS_DENIED, Linux's device with EBUSY.
-TEST_F(FailureHintTest, ABoardSearchTellsOfAPortAnotherProgramHolds) {
-    sim.device->failOn(Op::Open, kSystem == System::Windows ? 5 : 16, "COM3");
-    const SearchOutcome none = console.boardSearch();
-    EXPECT_EQ(searchNotice(none), "Табло не найдено. Проверьте кабель подключения табло\n" +
-                                      filledIn(kSystem == System::Windows ? kInUse : kInUseUnseen,
-                                               PortAddress::of("COM3")));
 }
 
 }  // namespace
