@@ -372,8 +372,6 @@ TEST(StelaCliEndToEnd, CheckAnswersEachStateOfTheSignWithinItsTimeLimit) {
          "STELA CRITICAL - no half of the sign answered" + cut + perf(0, 2)},
         {"half silent", silentHalf, sign, 2, 2,
          "STELA CRITICAL - row 4, second half (address 9) did not answer" + cut + perf(4, 2)},
-        {"half silent", silentHalf, sign, 20, 2,
-         "STELA CRITICAL - row 4, second half (address 9) did not answer" + perf(4, 20)},
         {"half silent, warned", silentHalf, sign + " --warn-unread", 20, 1,
          "STELA WARNING - row 4, second half (address 9) did not answer" + perf(4, 20)},
         {"slow", slow, sign, 2, 2, "STELA CRITICAL - row ", false},
