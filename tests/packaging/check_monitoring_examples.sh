@@ -14,9 +14,10 @@ work=$(mktemp -d)
 sim=
 trap '[[ -n $sim ]] && kill "$sim"; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-for tool in icinga2 promtool systemd-analyze systemd-sysusers systemd-tmpfiles timeout; do
-    command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps installs it)"
-done
+"$1/scripts/require-tools" icinga2 promtool systemd-analyze systemd-sysusers systemd-tmpfiles \
+    timeout || exit 1
+# quietly COMMAND...: COMMAND succeeds and says nothing.
+quietly() { local said; said=$("$@" 2>&1) && [[ -z $said ]] || fail "$1: $said"; }
 export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
 
 # Icinga 2: a master and two stations' agents, each station the Host the
@@ -104,18 +105,14 @@ cp "$examples/stela-check.service" "$examples/stela-check.timer" "$root/etc/syst
 cp "$examples/sysusers-stela.conf" "$root/etc/sysusers.d/stela.conf"
 cp "$examples/tmpfiles-stela.conf" "$root/etc/tmpfiles.d/stela.conf"
 echo "dialout:x:20:" >"$root/etc/group"
-said=$(systemd-analyze verify --man=no --root="$root" stela-check.service stela-check.timer 2>&1) ||
-    fail "systemd-analyze verify: $said"
-[[ -z $said ]] || fail "systemd-analyze verify: $said"
+quietly systemd-analyze verify --man=no --root="$root" stela-check.service stela-check.timer
 said=$(systemd-sysusers --root="$root" "$root/etc/sysusers.d/stela.conf" 2>&1) ||
     fail "systemd-sysusers: $said"
 IFS=: read -r _ _ uid gid _ home shell < <(grep '^stela:' "$root/etc/passwd") ||
     fail "sysusers made no user stela"
 [[ $home == /var/lib/stela && $shell == */nologin ]] || fail "stela's home $home, shell $shell"
 grep -q '^dialout:x:20:stela$' "$root/etc/group" || fail "stela is not in dialout"
-said=$(systemd-tmpfiles --create --root="$root" "$root/etc/tmpfiles.d/stela.conf" 2>&1) ||
-    fail "systemd-tmpfiles: $said"
-[[ -z $said ]] || fail "systemd-tmpfiles: $said"
+quietly systemd-tmpfiles --create --root="$root" "$root/etc/tmpfiles.d/stela.conf"
 [[ $(stat -c '%u:%g %a' "$root/var/lib/stela") == "$uid:$gid 750" ]] || fail "/var/lib/stela"
 [[ $(stat -c '%g %a' "$root/var/lib/prometheus/node-exporter") == "$gid 775" ]] ||
     fail "the textfile folder is not the group stela's to write"

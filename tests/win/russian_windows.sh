@@ -7,12 +7,9 @@
 #   russian_windows.sh stela-cli.exe add_port_device.exe
 set -euo pipefail
 exe=$(realpath "$1") add_port_device=$2
-missing=()
-for tool in wine wineserver wineboot localedef script iconv python3; do
-    command -v "$tool" >/dev/null || missing+=("$tool")
-done
-[[ -e /usr/share/i18n/locales/ru_RU ]] || missing+=("locales")
-((${#missing[@]} == 0)) || { echo "missing: ${missing[*]} (scripts/deps)" >&2; exit 1; }
+"$(dirname "$0")/../../scripts/require-tools" wine wineserver wineboot localedef script iconv \
+    python3 || exit 1
+[[ -e /usr/share/i18n/locales/ru_RU ]] || { echo "FAILED: locales missing (scripts/deps)" >&2; exit 1; }
 
 work=$(mktemp -d)
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
@@ -33,11 +30,7 @@ expect() {  # expect WHAT EXPECTED ACTUAL
 }
 # cli ENV ARGS...: stela-cli.exe through cmd, with ENV ("set LANG=& ": none,
 # as on Windows) set before it; the build's path has no blanks.
-cli() {
-    local env=$1
-    shift
-    wine cmd /c "$env$exe $*"
-}
+cli() { wine cmd /c "$1$exe ${*:2}"; }
 # The first line that reached a console: Wine's console on a pseudo-terminal
 # shows it there in the locale's UTF-8, its cursor controls aside.
 on_console() {

@@ -5,7 +5,7 @@
 # for a spreadsheet written back among them); the journal
 # lands under %LOCALAPPDATA%; a sign that goes away mid-write is exit 3 with
 # the rows' account; Ctrl+C (Wine's console event for SIGINT) stops a write at
-# the end of its row; --port takes the names Windows has, not Linux's.
+# the end of its row.
 #   stela_cli_exe_end_to_end.sh stela-cli.exe linux-stela-cli linux-stela-sim
 set -euo pipefail
 exe=$1 linux_cli=$2 sim=$3
@@ -85,17 +85,6 @@ for command in "read --format json" "write --file $work/prices.json --format jso
             failed=1
         fi
     done
-done
-
-# A device-namespace path and a bare device name (a com0com port) are ports,
-# missing here (exit 3); a Linux path is no port name on Windows (exit 2).
-for port_status in '\\.\COM250 3' 'CNCA0 3' '/dev/ttyS0 2'; do
-    status=0
-    wine "$exe" read --port "${port_status% *}" >/dev/null 2>&1 || status=$?
-    if [[ $status -ne ${port_status##* } ]]; then
-        echo "FAILED: read --port ${port_status% *}: exit $status, not ${port_status##* }" >&2
-        failed=1
-    fi
 done
 
 journal=("$WINEPREFIX"/drive_c/users/*/AppData/Local/stela/journal/*.log)

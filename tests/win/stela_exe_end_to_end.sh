@@ -14,14 +14,8 @@ zip=$1 sim=$2 picture=${3:+$(realpath -m "$3")}
 
 if [[ ${STELA_E2E_INSIDE:-} != 1 ]]; then
     [[ -x $sim ]] || { echo "no Linux stela-sim given: skipped"; exit 77; }
-    missing=()
-    for tool in wine wineboot wineserver xvfb-run xdotool import convert; do
-        command -v $tool >/dev/null || missing+=("$tool")
-    done
-    if [[ ${#missing[@]} -gt 0 ]]; then
-        echo "FAILED: missing ${missing[*]} (scripts/deps windows installs them)" >&2
-        exit 1
-    fi
+    "$(dirname "$0")/../../scripts/require-tools" wine wineboot wineserver xvfb-run xdotool \
+        import convert || exit 1
     unshare=(unshare --mount --propagation private)
     [[ $(id -u) -eq 0 ]] || unshare+=(--map-root-user)
     "${unshare[@]}" true 2>/dev/null || { echo "needs a mount namespace of its own: skipped"; exit 77; }
@@ -95,6 +89,11 @@ main_up() { main=$(windows | grep ' 881x376$' | cut -d' ' -f1) && [[ -n $main ]]
 wait_for "the main window did not come up after the notice" main_up
 grep -q 'rx R0E' "$work/sign" || fail "the start-up search sent the sign nothing"
 
+# pixels X Y COLOUR: how many pixels of the label at X,Y are about COLOUR.
+pixels() {
+    convert "$work/window.png" -crop "73x26+$1+$2" +repage -fuzz 25% -fill black +opaque "$3" \
+        -fill white -opaque "$3" -format '%[fx:round(mean*w*h)]' info:
+}
 # label_colours: the ten read-back labels (their places in the window), one
 # word each: green, red or mixed, by the pure green and red pixels of their text.
 label_colours() {
@@ -102,12 +101,8 @@ label_colours() {
     local x y
     for x in 640 760; do
         for y in 31 72 112 152 191; do
-            local crop=(convert "$work/window.png" -crop 73x26+$x+$y +repage -fuzz 25%)
             local green red
-            green=$("${crop[@]}" -fill black +opaque '#00ff00' -fill white -opaque '#00ff00' \
-                -format '%[fx:round(mean*w*h)]' info:)
-            red=$("${crop[@]}" -fill black +opaque '#ff0000' -fill white -opaque '#ff0000' \
-                -format '%[fx:round(mean*w*h)]' info:)
+            green=$(pixels "$x" "$y" '#00ff00') red=$(pixels "$x" "$y" '#ff0000')
             if ((green > 0 && red == 0)); then echo green; elif ((red > 0 && green == 0)); then
                 echo red; else echo mixed; fi
         done

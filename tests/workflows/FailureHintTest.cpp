@@ -4,6 +4,7 @@
 // through the device seam: a simulated COM3 failing as the system's call would.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 
 #include "diagnostics/PortTrouble.h"
@@ -11,7 +12,6 @@
 #include "tests/support/ScopedConfigHome.h"
 #include "tests/support/ThisSystem.h"
 #include "tests/workflows/ConsoleFixture.h"
-#include "workflows/Notices.h"
 
 namespace stela {
 namespace {
@@ -23,14 +23,9 @@ using Op = test::SimComDevice::Op;
 using K = FailureKind;
 
 // {D} stands for the device COM3 leads to, {L} for COM3 as messages name it.
-std::string filledIn(std::string text, const PortAddress& port) {
-    for (const auto& [mark, value] :
-         {std::pair<std::string, std::string>{"{D}", port.deviceOrName()}, {"{L}", port.label()}}) {
-        for (auto at = text.find(mark); at != std::string::npos; at = text.find(mark)) {
-            text.replace(at, mark.size(), value);
-        }
-    }
-    return text;
+std::string filledIn(const std::string& text, const PortAddress& port) {
+    const std::string device = std::regex_replace(text, std::regex("\\{D\\}"), port.deviceOrName());
+    return std::regex_replace(device, std::regex("\\{L\\}"), port.label());
 }
 
 const std::string kLost =
@@ -104,16 +99,6 @@ TEST_F(FailureHintTest, ASystemsNumberComesToItsKindAndItsHint) {
         }
         sim.device->failOn(c.op, 0, "COM3");
     }
-}
-
-// Wine lets a second program open a COM port; Windows refuses it with
-// ERROR_ACCESS_DENIED, Linux's device with EBUSY.
-TEST_F(FailureHintTest, ABoardSearchTellsOfAPortAnotherProgramHolds) {
-    sim.device->failOn(Op::Open, kSystem == System::Windows ? 5 : 16, "COM3");
-    const SearchOutcome none = console.boardSearch();
-    EXPECT_EQ(searchNotice(none), "Табло не найдено. Проверьте кабель подключения табло\n" +
-                                      filledIn(kSystem == System::Windows ? kInUse : kInUseUnseen,
-                                               PortAddress::of("COM3")));
 }
 
 }  // namespace

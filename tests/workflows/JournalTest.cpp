@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -13,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "tests/support/ScopedConfigHome.h"
@@ -88,17 +88,13 @@ TEST_F(JournalTest, NothingFromOutsideHidesOrForgesALine) {
     EXPECT_EQ(text, at + "tty\\xFF\\x20a stela read reply Received: write frame Z\\xC3(\n" + at +
                         "COM3 stela write frame W0456731E20\n" + at +
                         "COM3 stela - line x\\x0Ax COM3 stela write confirmed \\x1B[2J\n");
-    regex_t recipe;
-    ASSERT_EQ(
-        regcomp(&recipe, "^([^ ]+ ){4}write (frame|confirmed|not-confirmed|not-sent|account) ",
-                REG_EXTENDED | REG_NOSUB),
-        0);
+    const std::regex recipe("^([^ ]+ ){4}write (frame|confirmed|not-confirmed|not-sent|account) ",
+                            std::regex::extended);  // as grep -E takes it
     std::istringstream lines(text);
     std::string found;
     for (std::string line; std::getline(lines, line);) {
-        found += regexec(&recipe, line.c_str(), 0, nullptr, 0) == 0 ? line.substr(24) : "";
+        found += std::regex_search(line, recipe) ? line.substr(24) : "";
     }
-    regfree(&recipe);
     EXPECT_EQ(found, "COM3 stela write frame W0456731E20");
 }
 

@@ -227,12 +227,6 @@ TEST_F(PriceReadTest, AStopAskedForEndsTheReadAtTheNextStep) {
     EXPECT_EQ(framesWritten(), (Lines{"R0E", "R1E"}));
 }
 
-}  // namespace
-}  // namespace stela
-
-namespace stela {
-namespace {
-
 // A read with a deadline makes the same exchanges and stops between them: a
 // pass only when it can end in time, a repeat only while every half after it
 // keeps a pass. How many passes each step made ("0": NotRead), and the read
